@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStringList>
+
+#include <span>
+
+// Exit statuses of every command: 0 success, 1 a usage error, 2 a failed operation.
+enum ExitStatus : int {
+    ExitSuccess = 0,
+    ExitUsage = 1,
+    ExitFailure = 2,
+};
+
+// One subcommand of `kestrova`. The table in CliCommands.cpp lists them all; main()
+// dispatches on the first argument and `kestrova --help` prints the summaries.
+struct CliCommand {
+    const char* name;
+    const char* synopsis; // arguments, as shown in the usage line
+    const char* summary; // one line for --help
+    // Runs with the arguments after the command name; returns an ExitStatus.
+    int (*run)(const QStringList& arguments);
+};
+
+std::span<const CliCommand> cliCommands();
+const CliCommand* findCliCommand(const QString& name);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The shared corpus of real files made by other programs. It lies beside the project,
+// not in it, so a fresh clone of the project alone has none: tests that need it call
+// KESTROVA_REQUIRE_CORPUS and are skipped with a message saying why.
+namespace Corpus {
+
+// The corpus folder (KESTROVA_CORPUS in the environment, else the folder the build was
+// configured with), or none when it does not exist.
+std::optional<QString> directory();
+
+// A file or folder inside the corpus, such as "lnk/MANIFEST.tsv".
+QString path(const QString& relativePath);
+
+}
+
+#define KESTROVA_REQUIRE_CORPUS()                                                                  \
+    do {                                                                                           \
+        if (!Corpus::directory())                                                                  \
+            GTEST_SKIP() << "the shared corpus is absent (set KESTROVA_CORPUS to its folder)";     \
+    } while (false)
