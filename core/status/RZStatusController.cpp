@@ -95,12 +95,12 @@ void RZStatusController::awakeFromNib()
 void RZStatusController::setTitle(const QString& title)
 {
     if (m_statusWindow)
-        setWindowTitle(title);
+        fitWindowToTitle(title);
     else
         m_statusLine->setTitle(title);
 }
 
-void RZStatusController::setWindowTitle(const QString& title)
+void RZStatusController::fitWindowToTitle(const QString& title)
 {
     // Qt moves and resizes a window at once whether it is shown or not; a hidden one
     // simply stays hidden.

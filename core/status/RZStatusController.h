@@ -75,7 +75,7 @@ private:
     void orderOut();
     void startProgress();
     void stopProgress();
-    void setWindowTitle(const QString& title);
+    void fitWindowToTitle(const QString& title);
 
     std::unique_ptr<RZStatusWindow> m_statusWindow;
     std::unique_ptr<RZStatusLine> m_statusLine;

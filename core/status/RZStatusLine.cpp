@@ -46,8 +46,9 @@ void RZStatusLine::printTitleOnce()
         return;
     m_titlePrinted = true;
     const QByteArray line = printable(m_title).toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
-    std::fflush(stderr);
+    // A line that stderr cannot take is lost; the work it reports goes on regardless.
+    static_cast<void>(std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr));
+    static_cast<void>(std::fflush(stderr));
 }
 
 QString RZStatusLine::printable(const QString& title)

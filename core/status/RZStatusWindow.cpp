@@ -8,6 +8,11 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+
 namespace {
 
 constexpr Qt::WindowFlags statusWindowFlags =
@@ -70,28 +75,44 @@ void RZStatusWindow::orderFrontAndDisplay()
     raise();
     waitUntilExposed();
     repaint();
-    // A round trip to the window system: when it returns, the server has drawn what
-    // repaint() sent, and the caller may block.
-    QGuiApplication::sync();
+    flushToWindowSystem();
 }
 
+// The wait turns the event loop for a few milliseconds. User input is left queued for the
+// caller's own loop, so a click cannot start other work inside this call; timers and
+// posted events do run.
 void RZStatusWindow::waitUntilExposed()
 {
     QWindow* window = windowHandle();
     if (!window || window->isExposed())
         return;
-    QGuiApplication::sync();
-    if (window->isExposed())
-        return;
-    // A window manager maps the window in its own time; wait for it, without handing
-    // user input to the application meanwhile.
+    // Qt draws into a window only once the window system reports it exposed, which a
+    // window manager does in its own time.
     QEventLoop exposeWait;
-    QTimer::singleShot(exposeTimeoutMilliseconds, &exposeWait, &QEventLoop::quit);
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    connect(&timeout, &QTimer::timeout, &exposeWait, &QEventLoop::quit);
+    timeout.start(exposeTimeoutMilliseconds);
     window->installEventFilter(this);
     m_exposeWait = &exposeWait;
     exposeWait.exec(QEventLoop::ExcludeUserInputEvents);
     m_exposeWait = nullptr;
     window->removeEventFilter(this);
+}
+
+// A round trip to the X server: once its reply is in, the server has carried out every
+// request sent before it, the drawing included. Elsewhere Qt's own synchronisation serves.
+void RZStatusWindow::flushToWindowSystem()
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) {
+        QGuiApplication::sync();
+        return;
+    }
+    xcb_connection_t* connection = x11->connection();
+    const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> reply(
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr),
+        &std::free);
 }
 
 bool RZStatusWindow::eventFilter(QObject* watched, QEvent* event)

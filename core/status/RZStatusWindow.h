@@ -37,6 +37,7 @@ protected:
 private:
     void layOut();
     void waitUntilExposed();
+    void flushToWindowSystem();
 
     QLabel* m_textField;
     QProgressBar* m_progress;

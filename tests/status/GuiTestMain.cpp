@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KESTROVA_ASAN 1
@@ -27,8 +27,7 @@ int main(int argc, char* argv[])
 {
     testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fputs(
-            "these tests need an X server: run them as tests/harness/with-xvfb TEST\n", stderr);
+        std::cerr << "these tests need an X server: run them as tests/harness/with-xvfb TEST\n";
         return EXIT_FAILURE;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");

@@ -1,11 +1,15 @@
 #include "status/RZStatusController.h"
 
+#include "PrintQString.h"
 #include "status/RZStatusWindow.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -161,6 +165,30 @@ TEST_F(StatusController, DelayBeyondTimerRangeKeepsWindowShown)
     }
     controller.hideNow();
     EXPECT_FALSE(controller.hasPendingHide());
+}
+
+TEST_F(StatusController, ShowingLeavesUserInputWaitingAndFocusWhereItWas)
+{
+    QLineEdit editor;
+    editor.show();
+    editor.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+
+    // A key press the X server has already delivered, still queued in this process: the
+    // window comes up without handling it, and without taking the focus from the editor.
+    QProcess keyboard;
+    keyboard.start(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("a")});
+    ASSERT_TRUE(keyboard.waitForFinished(20000));
+    ASSERT_EQ(keyboard.exitCode(), 0) << keyboard.readAllStandardError().toStdString();
+
+    controller.setTitle(shortTitle);
+    controller.showWithProgressEnabled(true);
+    EXPECT_TRUE(controller.statusWindow()->windowHandle()->isExposed());
+    EXPECT_EQ(editor.text(), QString());
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text() == QStringLiteral("a"); }, 5000));
+    EXPECT_TRUE(editor.isActiveWindow());
+    controller.hideNow();
 }
 
 TEST(SharedStatusController, IsAWindowOnceTheApplicationHasMadeIt)

@@ -1,5 +1,6 @@
 #include "status/RZStatusLine.h"
 
+#include "PrintQString.h"
 #include "status/RZStatusController.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ class StderrCapture {
 public:
     StderrCapture()
     {
-        std::fflush(stderr);
+        static_cast<void>(std::fflush(stderr));
         if (pipe2(m_pipe, O_NONBLOCK) != 0)
             ADD_FAILURE() << "no pipe";
         m_saved = dup(STDERR_FILENO);
@@ -43,7 +44,7 @@ private:
     {
         if (m_saved < 0)
             return;
-        std::fflush(stderr);
+        static_cast<void>(std::fflush(stderr));
         dup2(m_saved, STDERR_FILENO);
         close(m_saved);
         close(m_pipe[1]);
