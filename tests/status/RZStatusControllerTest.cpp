@@ -44,11 +44,6 @@ protected:
 
 }
 
-TEST_F(StatusController, OffsetLeavesRoomForTheIndicator)
-{
-    EXPECT_GT(controller.sizeOffset(), controller.progress()->width());
-}
-
 TEST_F(StatusController, TitleSetsFittedWidthAndCentresWindow)
 {
     controller.setTitle(shortTitle);
