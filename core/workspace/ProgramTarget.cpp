@@ -70,14 +70,12 @@ const TypeRule kTypeRules[] = {
 
 struct MagicRule {
     QByteArrayView prefix;
-    const char* shown; // how the reason names the bytes
-    const char* kind;
+    const char* shown = nullptr; // how the reason names the bytes
+    const char* kind = nullptr;
 };
 
 const MagicRule kMagicRules[] = {
-    {"\x7f"
-     "ELF",
-        "an ELF header", "a program or library"},
+    {"\177ELF", "an ELF header", "a program or library"},
     {"MZ", "an MZ header", "a DOS or Windows program"},
     {"#!", "a #! line", "a script"},
     {"\xca\xfe\xba\xbe", "a Java class header", "a Java program"},

@@ -3,7 +3,7 @@
 // KESTROVA_RECORDING_FILE: {"pid": ..., "arguments": [...], "startupId": "..."} (the
 // startup-notification ID it was given, if any), even when it cannot reach a display,
 // then shows a window titled
-// "Recording viewer: NAME" (WM_CLASS "recording-viewer", "Recording-viewer") until it
+// "Recording viewer: NAME" (WM_CLASS "recording-viewer", "recording-viewer") until it
 // is closed or terminated. KESTROVA_RECORDING_WINDOW_DELAY_MS delays the window, so
 // that tests can see the application running before it has finished launching.
 #include <QApplication>
@@ -54,6 +54,9 @@ int main(int argc, char* argv[])
             .arg(arguments.isEmpty() ? QString() : QFileInfo(arguments.first()).fileName()));
     window.setMinimumSize(320, 120);
     const int delay = qEnvironmentVariableIntValue("KESTROVA_RECORDING_WINDOW_DELAY_MS");
-    QTimer::singleShot(delay, &window, [&window] { window.show(); });
+    QTimer showing;
+    showing.setSingleShot(true);
+    QObject::connect(&showing, &QTimer::timeout, &window, &QWidget::show);
+    showing.start(delay);
     return application.exec();
 }

@@ -76,7 +76,7 @@ protected:
 
     QString sample(const QString& name, const QByteArray& contents)
     {
-        const QString path = m_desktop.root() + QLatin1Char('/') + name;
+        QString path = m_desktop.root() + QLatin1Char('/') + name;
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
             file.write(contents);

@@ -42,7 +42,7 @@ class ProgramTargetRule : public testing::TestWithParam<Case> {
 protected:
     QString make(const Case& testCase)
     {
-        const QString path = m_folder.filePath(QString::fromUtf8(testCase.name));
+        QString path = m_folder.filePath(QString::fromUtf8(testCase.name));
         switch (testCase.item) {
         case Item::Folder:
             QDir().mkpath(path);

@@ -21,7 +21,7 @@ namespace {
 
 QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& contents)
 {
-    const QString path = folder.filePath(name);
+    QString path = folder.filePath(name);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(contents);
