@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -47,6 +48,9 @@ class DesktopInstallation : public testing::Test {
 protected:
     void SetUp() override
     {
+        // Installing writes the manifest and the service file into the build folder,
+        // so test processes that ctest runs side by side take turns.
+        ASSERT_TRUE(m_lock.tryLock(300000)) << "another installation test holds the lock";
         ASSERT_TRUE(m_prefix.isValid());
         const ProcessRun install = run(QStringLiteral(KESTROVA_CMAKE),
             {QStringLiteral("--install"), QStringLiteral(KESTROVA_BINARY_DIR),
@@ -88,6 +92,7 @@ protected:
         return m_prefix.filePath(QStringLiteral("share/") + relativePath);
     }
 
+    QLockFile m_lock {QStringLiteral(KESTROVA_BINARY_DIR "/desktop-installation-test.lock")};
     QTemporaryDir m_prefix;
     PrivateDesktop m_desktop;
 };
