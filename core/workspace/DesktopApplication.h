@@ -28,7 +28,7 @@ public:
     std::optional<QString> startupWmClass() const;
 
     // The WM_CLASS names that identify the application's windows, in the order the
-    // desktop entry specification gives them: StartupWMClass when the entry has one,
+    // freedesktop desktop-entry standard gives them: StartupWMClass when the entry has one,
     // otherwise the desktop ID without ".desktop" (and its last dotted component for a
     // reverse-DNS ID) and the program's name.
     QStringList windowClassNames() const;
