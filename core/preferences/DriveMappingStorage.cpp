@@ -30,7 +30,8 @@ std::optional<KTDriveMappingList> listFromStored(const QJsonValue& stored)
     if (!stored.isArray())
         return std::nullopt;
     KTDriveMappingList list;
-    for (const QJsonValue& element : stored.toArray()) {
+    const QJsonArray elements = stored.toArray();
+    for (const auto& element : elements) {
         // An element that is not an object holds no mapping at all: it is skipped.
         if (!element.isObject())
             continue;

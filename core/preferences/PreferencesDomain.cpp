@@ -81,9 +81,9 @@ PreferencesDomain::Source PreferencesDomain::source(const QString& key) const
     return find(key).source;
 }
 
-void PreferencesDomain::setValue(const QString& key, std::optional<QJsonValue> value)
+void PreferencesDomain::setValue(const QString& key, const std::optional<QJsonValue>& value)
 {
-    m_pending.insert(key, std::move(value));
+    m_pending.insert(key, value);
 }
 
 SynchronizeResult PreferencesDomain::synchronize()

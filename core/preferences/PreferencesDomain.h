@@ -47,7 +47,7 @@ public:
     Source source(const QString& key) const;
 
     // A pending change: a value, or none to remove the key.
-    void setValue(const QString& key, std::optional<QJsonValue> value);
+    void setValue(const QString& key, const std::optional<QJsonValue>& value);
     bool hasPendingChanges() const { return !m_pending.isEmpty(); }
 
     // Writes the pending changes, if any, and re-reads what other processes wrote.

@@ -10,7 +10,7 @@ namespace PreferencesFile {
 
 // A file larger than this is no settings file; it reads as unreadable rather than
 // being loaded into memory.
-constexpr qint64 maximumSize = 4 * 1024 * 1024;
+constexpr qint64 maximumSize = qint64 {4} * 1024 * 1024;
 
 struct Contents {
     QJsonObject values;

@@ -14,7 +14,7 @@ bool isUsableBase(const QString& folder)
 
 QString userConfigFolder()
 {
-    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (isUsableBase(configured))
         return configured;
     return QDir::homePath() + QStringLiteral("/.config");

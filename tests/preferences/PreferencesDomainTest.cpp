@@ -233,9 +233,9 @@ TEST(PreferencesLock, SecondHolderWaitsAndGivesUp)
 TEST(PreferencesPaths, FollowTheXdgBaseDirectoryRules)
 {
     struct Case {
-        const char* configHome;
-        const char* configDirs;
-        const char* userFile;
+        const char* configHome = nullptr;
+        const char* configDirs = nullptr;
+        const char* userFile = nullptr;
         QStringList systemFiles;
     };
     const QString name = QStringLiteral("/kestrova/com.dovrane.Kestrova.json");

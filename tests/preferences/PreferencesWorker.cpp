@@ -39,7 +39,10 @@ int watch(const QString& expected)
         }
     });
     poll.start(5);
-    QTimer::singleShot(watchTimeoutMilliseconds, [] { QCoreApplication::exit(3); });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    giveUp.start(watchTimeoutMilliseconds);
     return QCoreApplication::exec();
 }
 

@@ -9,7 +9,7 @@ constexpr int runTimeoutMilliseconds = 60000;
 }
 
 ProgramRun runProgram(const QString& program, const QStringList& arguments,
-    const QProcessEnvironment& environment, std::function<void()> childModifier)
+    const QProcessEnvironment& environment, const std::function<void()>& childModifier)
 {
     QProcess process;
     process.setProcessEnvironment(environment);

@@ -18,7 +18,7 @@ struct ProgramRun {
 // Runs a program to its end (killing it after a minute) with the given environment;
 // the modifier, when given, runs in the child before the program starts.
 ProgramRun runProgram(const QString& program, const QStringList& arguments,
-    const QProcessEnvironment& environment, std::function<void()> childModifier = {});
+    const QProcessEnvironment& environment, const std::function<void()>& childModifier = {});
 
 // Waits until the running program prints the given line; false when it ends or stays
 // silent for the timeout.

@@ -101,8 +101,8 @@ TEST_F(SettingsCommand, BadInputChangesNothing)
 {
     struct Case {
         QStringList arguments;
-        int exitCode;
-        const char* message;
+        int exitCode = 0;
+        const char* message = nullptr;
     };
     const Case cases[] = {
         {words("set colour blue"), 1, "unknown key colour"},
