@@ -19,6 +19,11 @@ class PreferencesNotifier;
 // value of the wrong type gives the default (false, "smb", no list). Setters change
 // only this process's pending values; synchronizeChanges() writes them and tells every
 // other process, whose store then synchronises in its turn.
+//
+// Getters read the domain's memory, not its file: a value is never older than the last
+// synchronisation, and another process's change arrives with its notification, whose
+// handler synchronises. Parsing the file at every call would cost about as much as a
+// synchronisation for each getter and show changes before they were announced.
 class KTPreferences {
 public:
     // The process's store over the user's domain and the session bus, created on first

@@ -31,8 +31,11 @@ std::optional<QString> createFolder(const QString& path)
         if (std::optional<QString> failure = createFolder(parent))
             return failure;
     }
-    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
-        return QStringLiteral("cannot create the folder %1: %2").arg(path, systemError(errno));
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0) {
+        const int error = errno;
+        if (error != EEXIST)
+            return QStringLiteral("cannot create the folder %1: %2").arg(path, systemError(error));
+    }
     if (!QFileInfo(path).isDir())
         return QStringLiteral("cannot create the folder %1: a file of that name exists").arg(path);
     return std::nullopt;
@@ -133,9 +136,12 @@ SynchronizeResult PreferencesDomain::moveCorruptFileAside()
 {
     const QByteArray from = QFile::encodeName(m_paths.userFile);
     const QByteArray to = QFile::encodeName(m_paths.corruptFile());
-    if (std::rename(from.constData(), to.constData()) != 0 && errno != ENOENT) {
-        return {QStringLiteral("cannot move the unreadable %1 aside: %2")
-                    .arg(m_paths.userFile, systemError(errno))};
+    if (std::rename(from.constData(), to.constData()) != 0) {
+        const int error = errno;
+        if (error != ENOENT) {
+            return {QStringLiteral("cannot move the unreadable %1 aside: %2")
+                        .arg(m_paths.userFile, systemError(error))};
+        }
     }
     SystemLog::write(
         QStringLiteral("Kept the unreadable preferences file as %1").arg(m_paths.corruptFile()));

@@ -50,6 +50,17 @@ private:
     int m_fd;
 };
 
+// A settings file that is a symbolic link (into a repository of dotfiles, say) stays
+// one: the file it leads to is replaced, in that file's own folder.
+QString replacedFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString resolved = info.canonicalFilePath();
+    return resolved.isEmpty() ? info.symLinkTarget() : resolved;
+}
+
 // Hidden, so that file managers showing the folder do not flicker with it.
 QString temporaryTemplate(const QString& path)
 {
@@ -124,28 +135,31 @@ Contents read(const QString& path)
 
 std::optional<QString> writeAtomically(const QString& path, const QJsonObject& values)
 {
-    QByteArray temporaryName = QFile::encodeName(temporaryTemplate(path));
+    const QString target = replacedFile(path);
+    QByteArray temporaryName = QFile::encodeName(temporaryTemplate(target));
     FileDescriptor fd(::mkostemp(temporaryName.data(), O_CLOEXEC));
     if (fd.get() < 0) {
+        const int error = errno;
         return QStringLiteral("cannot create a temporary file beside %1: %2")
-            .arg(path, systemError(errno));
+            .arg(target, systemError(error));
     }
     int error = fillTemporary(fd.get(), QJsonDocument(values).toJson(QJsonDocument::Indented));
     if (!error)
         error = fd.close();
-    if (!error && std::rename(temporaryName.constData(), QFile::encodeName(path).constData()) != 0)
+    if (!error
+        && std::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0)
         error = errno;
     if (error) {
         ::unlink(temporaryName.constData());
-        return QStringLiteral("cannot write %1: %2").arg(path, systemError(error));
+        return QStringLiteral("cannot write %1: %2").arg(target, systemError(error));
     }
-    syncFolder(QFileInfo(path).absolutePath());
+    syncFolder(QFileInfo(target).absolutePath());
     return std::nullopt;
 }
 
 void removeLeftoverTemporaries(const QString& path)
 {
-    const QFileInfo info(path);
+    const QFileInfo info(replacedFile(path));
     QDir folder = info.absoluteDir();
     const QString pattern = QStringLiteral(".") + info.fileName() + QStringLiteral(".??????");
     const QStringList leftovers =

@@ -24,7 +24,8 @@ Contents read(const QString& path);
 // Replaces the file with the given values so that a reader, or a writer killed at any
 // moment, finds either the old file or the new one whole: the values go to a
 // temporary file in the same folder, which is flushed to disk and renamed over the
-// file. Returns why it failed, or none.
+// file. A file that is a symbolic link stays one; the file it leads to is replaced.
+// Returns why it failed, or none.
 [[nodiscard]] std::optional<QString> writeAtomically(
     const QString& path, const QJsonObject& values);
 

@@ -26,8 +26,9 @@ PreferencesLock::PreferencesLock(const QString& lockFile, std::chrono::milliseco
 {
     m_fd = ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0) {
+        const int error = errno;
         m_failure =
-            QStringLiteral("cannot open the lock file %1: %2").arg(lockFile, systemError(errno));
+            QStringLiteral("cannot open the lock file %1: %2").arg(lockFile, systemError(error));
         return;
     }
     // flock cannot wait with a timeout, so a busy lock is polled until the deadline.

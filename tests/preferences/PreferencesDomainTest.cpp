@@ -28,19 +28,6 @@ void expectSynchronized(PreferencesDomain& domain)
 
 }
 
-TEST(PreferencesDomain, PendingValuesReachTheFileOnlyWhenSynchronised)
-{
-    PreferencesTestFolder folder;
-    PreferencesDomain domain(folder.paths());
-    domain.setValue(QStringLiteral("mountMethod"), text("afp"));
-    EXPECT_EQ(domain.value(QStringLiteral("mountMethod")), text("afp"));
-    EXPECT_FALSE(folder.userFileBytes().has_value());
-
-    expectSynchronized(domain);
-    EXPECT_EQ(folder.userFileObject(), jsonObject(R"({"mountMethod": "afp"})"));
-    EXPECT_FALSE(domain.hasPendingChanges());
-}
-
 TEST(PreferencesDomain, ProcessesChangingDifferentKeysKeepBothChanges)
 {
     PreferencesTestFolder folder;
@@ -72,20 +59,6 @@ TEST(PreferencesDomain, LastSynchronisationWinsPerKey)
     expectSynchronized(first);
     expectSynchronized(second);
     EXPECT_EQ(folder.userFileObject(), jsonObject(R"({"mountMethod": "afp"})"));
-}
-
-TEST(PreferencesDomain, SourceTellsUserSystemAndDefault)
-{
-    PreferencesTestFolder folder;
-    folder.writeSystemFile(R"({"createAlias": true, "showDetails": true})");
-    folder.writeUserFile(R"({"createAlias": false})");
-    PreferencesDomain domain(folder.paths());
-    using Source = PreferencesDomain::Source;
-    EXPECT_EQ(domain.source(QStringLiteral("createAlias")), Source::User);
-    EXPECT_EQ(domain.source(QStringLiteral("showDetails")), Source::System);
-    EXPECT_EQ(domain.source(QStringLiteral("dfsInstalled")), Source::None);
-    domain.setValue(QStringLiteral("createAlias"), std::nullopt);
-    EXPECT_EQ(domain.source(QStringLiteral("createAlias")), Source::System);
 }
 
 TEST(PreferencesDomain, MalformedFileReadsEmptyAndIsKeptBesideTheNewOne)
@@ -213,6 +186,26 @@ TEST(PreferencesDomain, LeftoverTemporaryFilesOfKilledWritersAreRemoved)
     const QString fileName = QFileInfo(folder.userFile()).fileName();
     EXPECT_EQ(
         folder.userFolderEntries(), QStringList({fileName, fileName + QStringLiteral(".lock")}));
+}
+
+TEST(PreferencesDomain, SettingsFileThatIsASymbolicLinkStaysOne)
+{
+    PreferencesTestFolder folder;
+    const QString target = folder.root() + QStringLiteral("/dotfiles/kestrova.json");
+    QDir().mkpath(QFileInfo(target).path());
+    QDir().mkpath(QFileInfo(folder.userFile()).path());
+    QFile targetFile(target);
+    ASSERT_TRUE(targetFile.open(QIODevice::WriteOnly));
+    targetFile.write(R"({"createAlias": true})");
+    targetFile.close();
+    ASSERT_TRUE(QFile::link(target, folder.userFile()));
+
+    PreferencesDomain domain(folder.paths());
+    domain.setValue(QStringLiteral("mountMethod"), text("afp"));
+    expectSynchronized(domain);
+    EXPECT_TRUE(QFileInfo(folder.userFile()).isSymLink());
+    EXPECT_EQ(
+        folder.userFileObject(), jsonObject(R"({"createAlias": true, "mountMethod": "afp"})"));
 }
 
 TEST(PreferencesLock, SecondHolderWaitsAndGivesUp)

@@ -58,24 +58,20 @@ TEST_F(SettingsCommand, ListsEveryKeyWithDefaultsMarked)
 
 TEST_F(SettingsCommand, SetThenGetEachKey)
 {
-    const std::pair<const char*, const char*> cases[] = {{"createAlias", "true"},
-        {"useBackslash", "true"}, {"mappingEnabled", "true"}, {"showDetails", "false"},
-        {"useQuotationMarks", "true"}, {"dfsInstalled", "true"}, {"mountMethod", "nfs"}};
-    for (const auto& [key, value] : cases) {
+    // The mount method is stored in lower case, as the settings window writes it.
+    const char* const cases[][3] = {{"createAlias", "true", "true"},
+        {"useBackslash", "true", "true"}, {"mappingEnabled", "true", "true"},
+        {"showDetails", "false", "false"}, {"useQuotationMarks", "true", "true"},
+        {"dfsInstalled", "true", "true"}, {"mountMethod", "NFS", "nfs"}};
+    for (const auto& [key, value, readBack] : cases) {
         SCOPED_TRACE(key);
         settingsOutput({QStringLiteral("set"), QLatin1String(key), QLatin1String(value)});
         EXPECT_EQ(settingsOutput({QStringLiteral("get"), QLatin1String(key)}),
-            QLatin1String(value) + QLatin1Char('\n'));
+            QLatin1String(readBack) + QLatin1Char('\n'));
     }
     EXPECT_EQ(m_folder.userFileObject(), jsonObject(R"({"createAlias": true, "useBackslash": true,
         "mappingEnabled": true, "showDetails": false, "useQuotationMarks": true,
         "dfsInstalled": true, "mountMethod": "nfs"})"));
-}
-
-TEST_F(SettingsCommand, MountMethodIsStoredAsTheSettingsWindowWritesIt)
-{
-    settingsOutput(words("set mountMethod CIFS"));
-    EXPECT_EQ(m_folder.userFileObject(), jsonObject(R"({"mountMethod": "cifs"})"));
 }
 
 TEST_F(SettingsCommand, MapAndUnmapEditTheListInOrder)
@@ -138,16 +134,4 @@ TEST_F(SettingsCommand, StoredControlCharactersAreNotPrinted)
     m_folder.writeUserFile(R"({"mountMethod": "smb\u001b]0;owned\u0007"})");
     EXPECT_EQ(
         settingsOutput(words("get mountMethod")), QStringLiteral("smb\uFFFD]0;owned\uFFFD\n"));
-}
-
-TEST_F(SettingsCommand, FailedSaveExitsWithFailure)
-{
-    QDir().mkpath(m_folder.configHome());
-    QFile blocker(QFileInfo(m_folder.userFile()).path());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const ProgramRun run = settings(words("set showDetails true"));
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.errors.contains(QStringLiteral("cannot save the settings")))
-        << run.errors.toStdString();
 }
