@@ -67,46 +67,57 @@ bool KTPreferences::createAlias() const
 {
     return booleanValue(KTCREATEALIASSTR);
 }
+
 void KTPreferences::setCreateAlias(bool createAlias)
 {
     setBooleanValue(KTCREATEALIASSTR, createAlias);
 }
+
 bool KTPreferences::useBackwardSlash() const
 {
     return booleanValue(KTUSEBACKSLASH);
 }
+
 void KTPreferences::setUseBackwardSlash(bool useBackwardSlash)
 {
     setBooleanValue(KTUSEBACKSLASH, useBackwardSlash);
 }
+
 bool KTPreferences::mappingEnabled() const
 {
     return booleanValue(KTMAPPINGENABLED);
 }
+
 void KTPreferences::setMappingEnabled(bool mappingEnabled)
 {
     setBooleanValue(KTMAPPINGENABLED, mappingEnabled);
 }
+
 bool KTPreferences::showDetails() const
 {
     return booleanValue(KTSHOWDETAILS);
 }
+
 void KTPreferences::setShowDetails(bool showDetails)
 {
     setBooleanValue(KTSHOWDETAILS, showDetails);
 }
+
 bool KTPreferences::useQuotationMarks() const
 {
     return booleanValue(KTUSEQUOTATIONMARKS);
 }
+
 void KTPreferences::setUseQuotationMarks(bool useQuotationMarks)
 {
     setBooleanValue(KTUSEQUOTATIONMARKS, useQuotationMarks);
 }
+
 bool KTPreferences::dfsInstalled() const
 {
     return booleanValue(KTDFSINSTALLED);
 }
+
 void KTPreferences::setDfsInstalled(bool dfsInstalled)
 {
     setBooleanValue(KTDFSINSTALLED, dfsInstalled);
