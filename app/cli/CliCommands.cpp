@@ -1,10 +1,14 @@
 #include "cli/CliCommand.h"
 #include "cli/HelpCommand.h"
+#include "cli/SettingsCommand.h"
 
 namespace {
 
 const CliCommand commandTable[] = {
     {"help", "[COMMAND]", "Show the commands, or what one command does", runHelpCommand},
+    {"settings", "[get KEY | set KEY VALUE | map FROM SHARE | unmap FROM]",
+        "List the settings, or read or change one; changes reach running instances at once",
+        runSettingsCommand},
 };
 
 }
