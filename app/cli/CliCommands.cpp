@@ -1,10 +1,13 @@
 #include "cli/CliCommand.h"
 #include "cli/HelpCommand.h"
+#include "cli/InfoCommand.h"
 
 namespace {
 
 const CliCommand commandTable[] = {
     {"help", "[COMMAND]", "Show the commands, or what one command does", runHelpCommand},
+    {"info", "[--json] FILE...", "Show what Windows shortcut files hold: target, share, encodings",
+        runInfoCommand},
 };
 
 }
