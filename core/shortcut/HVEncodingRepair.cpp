@@ -4,6 +4,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <mutex>
@@ -15,6 +16,7 @@ struct CodePage {
     quint32 number;
     const char* iconvName; // null where Qt decodes without a converter
     const char* name;
+    bool singleByte = true; // every byte is one character, or undefined
 };
 
 // The repair tries these in this order; the first whose decoding matches wins.
@@ -29,10 +31,10 @@ constexpr std::array codePageTable = {
     CodePage {1257, "CP1257", "Baltic (Windows 1257)"},
     CodePage {1258, "CP1258", "Vietnamese (Windows 1258)"},
     CodePage {874, "WINDOWS-874", "Thai (Windows 874)"},
-    CodePage {932, "CP932", "Japanese (Windows 932)"},
-    CodePage {936, "CP936", "Simplified Chinese (Windows 936)"},
-    CodePage {949, "CP949", "Korean (Windows 949)"},
-    CodePage {950, "CP950", "Traditional Chinese (Windows 950)"},
+    CodePage {932, "CP932", "Japanese (Windows 932)", false},
+    CodePage {936, "CP936", "Simplified Chinese (Windows 936)", false},
+    CodePage {949, "CP949", "Korean (Windows 949)", false},
+    CodePage {950, "CP950", "Traditional Chinese (Windows 950)", false},
     CodePage {437, "CP437", "Latin-US (DOS 437)"},
     CodePage {850, "CP850", "Western (DOS 850)"},
     CodePage {852, "CP852", "Central European (DOS 852)"},
@@ -100,24 +102,90 @@ std::optional<QString> convertStrictly(iconv_t converter, QByteArrayView bytes)
     return text;
 }
 
+// The character of each byte in a single-byte code page, kUndefined where it has none.
+// Matching decodes through these tables rather than iconv: decoding byte by byte gives
+// the converter's text up to canonical equivalence (a combining code page such as 1258
+// composes where the table does not), and matching compares normal forms anyway.
+constexpr char16_t kUndefined = 0xFFFF;
+using ByteTable = std::array<char16_t, 256>;
+
+std::unique_ptr<ByteTable> byteTableFor(iconv_t converter)
+{
+    auto table = std::make_unique<ByteTable>();
+    for (int byte = 0; byte < 256; ++byte) {
+        const char single = char(byte);
+        const std::optional<QString> text = convertStrictly(converter, QByteArrayView(&single, 1));
+        if (text && text->size() > 1)
+            return nullptr;
+        (*table)[size_t(byte)] = text && text->size() == 1 ? text->front().unicode() : kUndefined;
+    }
+    return table;
+}
+
+std::unique_ptr<ByteTable> latin1Table()
+{
+    auto table = std::make_unique<ByteTable>();
+    for (size_t byte = 0; byte < table->size(); ++byte)
+        (*table)[byte] = char16_t(byte);
+    return table;
+}
+
+char16_t characterOfByte(iconv_t converter, const ByteTable* table, int byte)
+{
+    if (table)
+        return (*table)[size_t(byte)];
+    const char single = char(byte);
+    const std::optional<QString> text = convertStrictly(converter, QByteArrayView(&single, 1));
+    return text && text->size() == 1 ? text->front().unicode() : kUndefined;
+}
+
+bool isAsciiTransparent(iconv_t converter, const ByteTable* table)
+{
+    for (int byte = 0; byte < 0x80; ++byte) {
+        if (characterOfByte(converter, table, byte) != char16_t(byte))
+            return false;
+    }
+    return true;
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char byte) { return quint8(byte) < 0x80; });
+}
+
+std::optional<QString> decodeWithTable(const ByteTable& table, QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char byte : bytes) {
+        const char16_t character = table[quint8(byte)];
+        if (character == kUndefined)
+            return std::nullopt;
+        *out++ = character;
+    }
+    return text;
+}
+
 }
 
 struct HVEncodingRepair::Converters {
     struct Entry {
         quint32 number;
-        iconv_t converter;
+        iconv_t converter; // none for Latin-1, which Qt decodes
+        std::unique_ptr<ByteTable> table; // single-byte code pages only
+        bool asciiTransparent; // bytes 0x00 to 0x7F are the ASCII characters
     };
     std::vector<Entry> entries;
     std::vector<quint32> candidates;
     mutable std::mutex lock;
 
-    iconv_t converterFor(quint32 number) const
+    const Entry* entryFor(quint32 number) const
     {
         for (const Entry& entry : entries) {
             if (entry.number == number)
-                return entry.converter;
+                return &entry;
         }
-        return noConverter;
+        return nullptr;
     }
 };
 
@@ -131,24 +199,28 @@ HVEncodingRepair::HVEncodingRepair()
     : m_converters(std::make_unique<Converters>())
 {
     for (const CodePage& codePage : codePageTable) {
-        if (!codePage.iconvName) {
-            m_converters->candidates.push_back(codePage.number);
-            continue;
+        Converters::Entry entry {codePage.number, noConverter, nullptr, false};
+        if (codePage.iconvName) {
+            entry.converter = iconv_open("UTF-16LE", codePage.iconvName);
+            if (entry.converter == noConverter)
+                continue;
+            if (codePage.singleByte)
+                entry.table = byteTableFor(entry.converter);
+        } else {
+            entry.table = latin1Table();
         }
-        // Big-endian hosts would need UTF-16BE here and a swap below; we only build for
-        // little-endian ones, where the output is read with qFromLittleEndian anyway.
-        const iconv_t converter = iconv_open("UTF-16LE", codePage.iconvName);
-        if (converter == noConverter)
-            continue;
-        m_converters->entries.push_back({codePage.number, converter});
+        entry.asciiTransparent = isAsciiTransparent(entry.converter, entry.table.get());
         m_converters->candidates.push_back(codePage.number);
+        m_converters->entries.push_back(std::move(entry));
     }
 }
 
 HVEncodingRepair::~HVEncodingRepair()
 {
-    for (const Converters::Entry& entry : m_converters->entries)
-        iconv_close(entry.converter);
+    for (const Converters::Entry& entry : m_converters->entries) {
+        if (entry.converter != noConverter)
+            iconv_close(entry.converter);
+    }
 }
 
 std::span<const quint32> HVEncodingRepair::candidates() const
@@ -162,26 +234,32 @@ std::optional<QString> HVEncodingRepair::decode(QByteArrayView bytes, quint32 en
         return decodeUtf16LE(bytes);
     if (encoding == HVStringEncoding::Latin1)
         return decodeLatin1(bytes);
-    const iconv_t converter = m_converters->converterFor(encoding);
-    if (converter == noConverter)
+    const Converters::Entry* entry = m_converters->entryFor(encoding);
+    if (!entry)
         return std::nullopt;
     std::lock_guard guard(m_converters->lock);
-    return convertStrictly(converter, bytes);
+    return convertStrictly(entry->converter, bytes);
 }
 
 std::optional<quint32> HVEncodingRepair::matchingEncoding(
     QByteArrayView bytes, const QString& hint) const
 {
     const QString normalHint = hint.normalized(QString::NormalizationForm_C);
-    for (const quint32 encoding : candidates()) {
-        const std::optional<QString> text = decode(bytes, encoding);
+    const bool ascii = isAscii(bytes);
+    bool asciiTextRejected = false;
+    for (const Converters::Entry& entry : m_converters->entries) {
+        // ASCII bytes read alike in every code page that keeps ASCII: one rejection is all.
+        if (ascii && entry.asciiTransparent && asciiTextRejected)
+            continue;
+        const std::optional<QString> text =
+            entry.table ? decodeWithTable(*entry.table, bytes) : decode(bytes, entry.number);
         if (!text)
             continue;
         const QString normalText = text->normalized(QString::NormalizationForm_C);
-        if (normalText.size() > normalHint.size())
-            continue;
-        if (QStringView(normalHint).last(normalText.size()) == normalText)
-            return encoding;
+        if (normalText.size() <= normalHint.size()
+            && QStringView(normalHint).last(normalText.size()) == normalText)
+            return entry.number;
+        asciiTextRejected = asciiTextRejected || (ascii && entry.asciiTransparent);
     }
     return std::nullopt;
 }
