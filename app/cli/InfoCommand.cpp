@@ -27,14 +27,15 @@ std::optional<InfoOptions> parseOptions(const QStringList& arguments)
         } else if (!optionsEnded && argument == QLatin1String("--json")) {
             options.json = true;
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-            std::fprintf(stderr, "kestrova: info: unknown option %s\n", qUtf8Printable(argument));
+            (void)std::fprintf(
+                stderr, "kestrova: info: unknown option %s\n", qUtf8Printable(argument));
             return std::nullopt;
         } else {
             options.files << argument;
         }
     }
     if (options.files.isEmpty()) {
-        std::fprintf(stderr,
+        (void)std::fprintf(stderr,
             "kestrova: info: no shortcut file given (usage: kestrova info [--json] FILE...)\n");
         return std::nullopt;
     }
@@ -151,9 +152,9 @@ QJsonObject jsonReport(const QString& file, const HVWindowsShortcut& shortcut)
     };
 }
 
-void writeOut(const QByteArray& bytes)
+bool writeOut(const QByteArray& bytes)
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
 }
 
 }
@@ -164,22 +165,28 @@ int runInfoCommand(const QStringList& arguments)
     if (!options)
         return ExitUsage;
     bool allRead = true;
+    bool written = true;
     QJsonArray reports;
     for (const QString& file : options->files) {
         const std::unique_ptr<HVWindowsShortcut> shortcut =
             HVWindowsShortcut::initWithContentsOfFile(file);
         if (!shortcut) {
-            std::fflush(stdout);
-            std::fprintf(stderr, "%s: not a readable Windows shortcut\n", qUtf8Printable(file));
+            // Flushed first so that a terminal shows the lines in file order.
+            (void)std::fflush(stdout);
+            (void)std::fprintf(
+                stderr, "%s: not a readable Windows shortcut\n", qUtf8Printable(file));
             allRead = false;
         } else if (options->json) {
             reports.append(jsonReport(file, *shortcut));
         } else {
-            writeOut(textReport(file, *shortcut).toUtf8());
+            written = writeOut(textReport(file, *shortcut).toUtf8()) && written;
         }
     }
     if (options->json)
-        writeOut(QJsonDocument(reports).toJson(QJsonDocument::Indented));
-    std::fflush(stdout);
+        written = writeOut(QJsonDocument(reports).toJson(QJsonDocument::Indented)) && written;
+    if (std::fflush(stdout) != 0 || !written) {
+        (void)std::fprintf(stderr, "kestrova: info: cannot write the output\n");
+        return ExitFailure;
+    }
     return allRead ? ExitSuccess : ExitFailure;
 }

@@ -13,9 +13,9 @@
 namespace {
 
 struct CodePage {
-    quint32 number;
-    const char* iconvName; // null where Qt decodes without a converter
-    const char* name;
+    quint32 number = 0;
+    const char* iconvName = nullptr; // null where Qt decodes without a converter
+    const char* name = nullptr;
     bool singleByte = true; // every byte is one character, or undefined
 };
 
@@ -69,7 +69,8 @@ constexpr std::array codePageTable = {
     CodePage {HVStringEncoding::MacRoman, "MACINTOSH", "Western (Mac OS Roman)"},
 };
 
-const iconv_t noConverter = reinterpret_cast<iconv_t>(-1);
+// What iconv_open returns on failure.
+const iconv_t noConverter = reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
 
 const CodePage* findCodePage(quint32 number)
 {

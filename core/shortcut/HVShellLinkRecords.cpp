@@ -48,8 +48,8 @@ std::optional<ExtraDataBlock> readExtraDataBlock(HVByteReader& reader)
     const std::optional<quint32> size = reader.readUInt32();
     if (!size || *size < kTerminalBlockSizeLimit)
         return std::nullopt;
-    // A block cut short by the end of the file, and one whose BlockSize of 4 to 7
-    // cannot even hold its signature, take the rest of the file as their data.
+    // Cut short by the end of the file, a size or signature ends the section and block
+    // data is what remains; so is the data of a BlockSize of 4 to 7.
     const std::optional<quint32> signature = reader.readUInt32();
     if (!signature)
         return std::nullopt;

@@ -12,7 +12,7 @@
 namespace {
 
 // Most shortcuts are a few kilobytes; larger ones are read into a growing buffer.
-constexpr qsizetype kStackBufferSize = 64 * 1024;
+constexpr qsizetype kStackBufferSize = qsizetype(64) * 1024;
 
 class FileDescriptor {
 public:

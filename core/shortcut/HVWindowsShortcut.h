@@ -42,7 +42,7 @@ struct HVReadingProvenance {
 class HVWindowsShortcut {
 public:
     // Files larger than this are refused unread: no shell link comes near it.
-    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = qint64(16) * 1024 * 1024;
 
     // Reads a shell-link file. None when the file cannot be opened or is no readable
     // shortcut (wrong header size, no LinkInfo, cut short before its target is whole,
