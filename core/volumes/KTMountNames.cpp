@@ -1,0 +1,21 @@
+#include "volumes/KTMountNames.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace KTMountNames {
+
+QString decode(QByteArrayView name)
+{
+    const qsizetype end = name.indexOf('\0');
+    const QByteArray bytes = (end < 0 ? name : name.first(end)).toByteArray();
+    const QString text = QFile::decodeName(bytes);
+    if (!text.contains(QLatin1Char('%')))
+        return text;
+    const QByteArray unescaped = QByteArray::fromPercentEncoding(text.toUtf8());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(unescaped);
+    return utf8.hasError() ? text : decoded;
+}
+
+}
