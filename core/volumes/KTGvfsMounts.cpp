@@ -43,7 +43,7 @@ QList<KTMountEntry> entries(GVolumeMonitor* monitor)
     }
     g_list_free_full(mounts, g_object_unref);
     std::sort(shares.begin(), shares.end(), [](const KTMountEntry& a, const KTMountEntry& b) {
-        return a.mountPointPath() < b.mountPointPath();
+        return a.mountPoint() < b.mountPoint();
     });
     return shares;
 }

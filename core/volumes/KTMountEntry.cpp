@@ -2,15 +2,12 @@
 
 #include "volumes/KTMountNames.h"
 
-#include <QFile>
-
 KTMountEntry::KTMountEntry(QString fileSystemType, QByteArray mountSource, QByteArray mountPoint)
     : m_fileSystemType(std::move(fileSystemType))
     , m_rawMountSource(std::move(mountSource))
     , m_rawMountPoint(std::move(mountPoint))
     , m_mountSource(KTMountNames::decode(m_rawMountSource))
-    , m_mountPoint(KTMountNames::decode(m_rawMountPoint))
-    , m_mountPointPath(QFile::decodeName(m_rawMountPoint))
+    , m_mountPoint(KTMountNames::fileName(m_rawMountPoint))
     , m_sourceURL(KTMountSourceURL::parse(m_mountSource))
 {
 }

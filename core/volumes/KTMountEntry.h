@@ -10,6 +10,10 @@
 // One mounted volume as the mount table names it: its file-system type, its mount
 // source (//server/share for a network volume, a device or a name for a local one) and
 // its mount point. The names are kept as the system gives them and decoded once here.
+//
+// Only the mount source has its percent escapes replaced: URLs write a space in a share
+// name as %20. The mount point is a path, and a "%" in it is part of a folder's name,
+// as in GVfs's folder smb-share:server=fs1,share=my%20files.
 class KTMountEntry {
 public:
     KTMountEntry(QString fileSystemType, QByteArray mountSource, QByteArray mountPoint);
@@ -18,13 +22,10 @@ public:
     const QByteArray& rawMountSource() const { return m_rawMountSource; }
     const QByteArray& rawMountPoint() const { return m_rawMountPoint; }
 
-    // Both names decoded with KTMountNames::decode.
+    // The mount source decoded with KTMountNames::decode.
     const QString& mountSource() const { return m_mountSource; }
+    // The mount point read as a file name.
     const QString& mountPoint() const { return m_mountPoint; }
-
-    // The mount point as the paths below it begin: the file name without percent
-    // decoding, which would change it.
-    const QString& mountPointPath() const { return m_mountPointPath; }
 
     // The decoded mount source read as a URL, or none when it is no valid URL.
     const std::optional<KTMountSourceURL>& sourceURL() const { return m_sourceURL; }
@@ -35,6 +36,5 @@ private:
     QByteArray m_rawMountPoint;
     QString m_mountSource;
     QString m_mountPoint;
-    QString m_mountPointPath;
     std::optional<KTMountSourceURL> m_sourceURL;
 };

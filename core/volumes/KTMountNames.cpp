@@ -5,11 +5,15 @@
 
 namespace KTMountNames {
 
-QString decode(QByteArrayView name)
+QString fileName(QByteArrayView name)
 {
     const qsizetype end = name.indexOf('\0');
-    const QByteArray bytes = (end < 0 ? name : name.first(end)).toByteArray();
-    const QString text = QFile::decodeName(bytes);
+    return QFile::decodeName((end < 0 ? name : name.first(end)).toByteArray());
+}
+
+QString decode(QByteArrayView name)
+{
+    const QString text = fileName(name);
     if (!text.contains(QLatin1Char('%')))
         return text;
     const QByteArray unescaped = QByteArray::fromPercentEncoding(text.toUtf8());

@@ -25,8 +25,8 @@ KTMountTable::KTMountTable(QList<KTMountEntry> volumes)
 {
     std::iota(m_lookupOrder.begin(), m_lookupOrder.end(), 0);
     std::sort(m_lookupOrder.begin(), m_lookupOrder.end(), [this](qsizetype a, qsizetype b) {
-        const qsizetype lengthA = m_volumes[a].mountPointPath().size();
-        const qsizetype lengthB = m_volumes[b].mountPointPath().size();
+        const qsizetype lengthA = m_volumes[a].mountPoint().size();
+        const qsizetype lengthB = m_volumes[b].mountPoint().size();
         return lengthA != lengthB ? lengthA > lengthB : a > b;
     });
 }
@@ -42,9 +42,9 @@ const KTMountEntry* KTMountTable::volumeForPath(QStringView path) const
 {
     for (const qsizetype index : m_lookupOrder) {
         const KTMountEntry& volume = m_volumes[index];
-        if (!holdsPath(volume.mountPointPath(), path))
+        if (!holdsPath(volume.mountPoint(), path))
             continue;
-        if (volume.fileSystemType() == gvfsFuseType && path.size() > volume.mountPointPath().size())
+        if (volume.fileSystemType() == gvfsFuseType && path.size() > volume.mountPoint().size())
             return nullptr;
         return &volume;
     }

@@ -45,7 +45,7 @@ const KTMountSourceURL* networkURL(const KTMountEntry* volume)
 // source names a host but no path (an nfs export of "/") gives //host/rest.
 QString serverPath(const KTMountEntry& volume, const KTMountSourceURL& url, const QString& path)
 {
-    const QString& mountPoint = volume.mountPointPath();
+    const QString& mountPoint = volume.mountPoint();
     const qsizetype restStart =
         mountPoint.endsWith(QLatin1Char('/')) ? mountPoint.size() - 1 : mountPoint.size();
     const QStringView rest = QStringView(path).sliced(restStart);
@@ -95,7 +95,7 @@ std::optional<QString> KTMounter::scanMountedVolumes(const QString& share)
         return std::nullopt;
     const KTMountTable& table = m_mountTable.current();
     for (const KTMountEntry& volume : table.volumes()) {
-        const KTMountEntry* holder = table.volumeForPath(volume.mountPointPath());
+        const KTMountEntry* holder = table.volumeForPath(volume.mountPoint());
         if (!holder || !holder->sourceURL())
             continue;
         const std::optional<QString>& host = holder->sourceURL()->host();
@@ -104,7 +104,7 @@ std::optional<QString> KTMounter::scanMountedVolumes(const QString& share)
             continue;
         if (!equalsIgnoringCase(*host, parts[2]) || !equalsIgnoringCase(*lastComponent, parts[3]))
             continue;
-        if (!isDirectoryRoot(volume.mountPointPath()))
+        if (!isDirectoryRoot(volume.mountPoint()))
             continue;
         SystemLog::write(QStringLiteral("We seem to have found it from: %1 to: %2")
                              .arg(holder->mountSource(), holder->mountPoint()));

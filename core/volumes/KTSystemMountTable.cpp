@@ -104,7 +104,7 @@ bool KTSystemMountTable::holdsVolumeAt(const QString& mountPoint)
 {
     const QList<KTMountEntry>& volumes = current().volumes();
     return std::any_of(volumes.begin(), volumes.end(),
-        [&](const KTMountEntry& volume) { return volume.mountPointPath() == mountPoint; });
+        [&](const KTMountEntry& volume) { return volume.mountPoint() == mountPoint; });
 }
 
 void KTSystemMountTable::awaitVolumeAt(const QString& mountPoint)

@@ -98,31 +98,31 @@ QString shareText(const QString& share)
     return QStringLiteral("//") + address() + QLatin1Char('/') + share;
 }
 
-QString smbURL(const QString& share)
+QString smbURL(const QString& share, const QString& user)
 {
-    return QStringLiteral("smb://") + address() + QLatin1Char('/')
+    const QString userPart = user.isEmpty() ? QString() : user + QLatin1Char('@');
+    return QStringLiteral("smb://") + userPart + address() + QLatin1Char('/')
         + QString::fromLatin1(QUrl::toPercentEncoding(share));
 }
 
 std::optional<QString> gvfsFolder(const QString& share)
 {
-    const QString folder = qEnvironmentVariable("KESTROVA_GVFS_FUSE")
-        + QStringLiteral("/smb-share:server=%1,share=%2")
-              .arg(address().toLower(),
-                  QString::fromLatin1(QUrl::toPercentEncoding(share.toLower())));
-    if (!QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE"))
-             .entryList()
-             .contains(QFileInfo(folder).fileName()))
-        return std::nullopt;
-    return folder;
+    const QDir fuse(qEnvironmentVariable("KESTROVA_GVFS_FUSE"));
+    const QString name = QStringLiteral("smb-share:server=%1,share=%2")
+                             .arg(address().toLower(),
+                                 QString::fromLatin1(QUrl::toPercentEncoding(share.toLower())));
+    for (const QString& entry : fuse.entryList(QDir::NoDotAndDotDot | QDir::AllEntries)) {
+        if (entry == name || entry.startsWith(name + QLatin1Char(',')))
+            return fuse.filePath(entry);
+    }
+    return std::nullopt;
 }
 
 bool gioMount(const QString& share, bool withAccount)
 {
     const bool mounted = withAccount
-        ? runGio({QStringLiteral("mount"), smbURL(share)},
-            (user() + QLatin1Char('\n') + QLatin1Char('\n') + password() + QLatin1Char('\n'))
-                .toUtf8())
+        ? runGio({QStringLiteral("mount"), smbURL(share, user())},
+            (QLatin1Char('\n') + password() + QLatin1Char('\n')).toUtf8())
         : runGio({QStringLiteral("mount"), QStringLiteral("-a"), smbURL(share)});
     return mounted && waitFor([&] {
         const std::optional<QString> folder = gvfsFolder(share);
@@ -132,14 +132,14 @@ bool gioMount(const QString& share, bool withAccount)
 
 bool gioUnmount(const QString& share)
 {
-    return runGio({QStringLiteral("mount"), QStringLiteral("-u"), smbURL(share)})
+    const std::optional<QString> folder = gvfsFolder(share);
+    return folder && runGio({QStringLiteral("mount"), QStringLiteral("-u"), *folder})
         && waitFor([&] { return !gvfsFolder(share); });
 }
 
 void unmountEverything()
 {
-    runGio({QStringLiteral("mount"), QStringLiteral("-u"), QStringLiteral("-s"),
-        QStringLiteral("smb-share")});
+    runGio({QStringLiteral("mount"), QStringLiteral("-s"), QStringLiteral("smb")});
     waitFor([] {
         return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE"))
             .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)

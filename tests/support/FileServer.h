@@ -22,16 +22,18 @@ QString password();
 // The server's folder of a share, where a test puts the files the share serves.
 QString shareFolder(const QString& share);
 
-// //127.0.0.1/share and smb://127.0.0.1/share (the share name percent-encoded).
+// //127.0.0.1/share and smb://[user@]127.0.0.1/share (the share name percent-encoded).
 QString shareText(const QString& share);
-QString smbURL(const QString& share);
+QString smbURL(const QString& share, const QString& user = {});
 
 // GVfs's FUSE folder of a mounted share, as GVfs names it (server and share in lower
-// case), or none while the share is not mounted.
+// case, ",user=NAME" after them when the URL named a user), or none while the share is
+// not mounted.
 std::optional<QString> gvfsFolder(const QString& share);
 
 // Mounts a share with `gio mount`, as a user or a file manager would: anonymously, or
-// with the harness's account when asked for. Returns once the share can be listed.
+// with the harness's account named in the URL (smb://kestrova@127.0.0.1/share) and its
+// password typed at gio's prompt. Returns once the share can be listed.
 bool gioMount(const QString& share, bool withAccount = false);
 
 // Unmounts a share with `gio mount -u` and returns once GVfs lists it no more.

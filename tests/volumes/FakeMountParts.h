@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QStringPrinter.h"
+#include "volumes/KTCredentialPrompt.h"
 #include "volumes/KTMountTableSource.h"
 #include "volumes/KTServerMount.h"
 #include "volumes/KTStatusDisplay.h"
@@ -55,4 +57,37 @@ public:
 
     QStringList calls;
     bool shown = false;
+};
+
+// Gives the same answer to every question and keeps the questions.
+class ScriptedPrompt final : public KTCredentialPrompt {
+public:
+    explicit ScriptedPrompt(std::optional<KTCredentials> answer)
+        : m_answer(std::move(answer))
+    {
+    }
+    static ScriptedPrompt guest()
+    {
+        KTCredentials credentials;
+        credentials.anonymous = true;
+        return ScriptedPrompt(credentials);
+    }
+    static ScriptedPrompt account(const QString& user, const QString& password)
+    {
+        KTCredentials credentials;
+        credentials.user = user;
+        credentials.password = password;
+        return ScriptedPrompt(credentials);
+    }
+
+    std::optional<KTCredentials> askPassword(const KTCredentialRequest& request) override
+    {
+        requests << request;
+        return m_answer;
+    }
+
+    QList<KTCredentialRequest> requests;
+
+private:
+    std::optional<KTCredentials> m_answer;
 };

@@ -21,6 +21,8 @@ TEST(KTMountNames, KeepsEscapesThatDecodeToNoText)
 TEST(KTMountNames, StopsAtTheFirstZeroByte)
 {
     EXPECT_EQ(KTMountNames::decode(QByteArrayView("//fs1/a\0junk", 12)), QStringLiteral("//fs1/a"));
+    EXPECT_EQ(KTMountNames::fileName(QByteArrayView("/mnt/a%20b\0junk", 15)),
+        QStringLiteral("/mnt/a%20b"));
 }
 
 TEST(KTMountEntry, ReadsTheDecodedSourceAsURL)
@@ -37,8 +39,7 @@ TEST(KTMountEntry, SourceWithASpaceIsNoURL)
     const KTMountEntry entry(QStringLiteral("gvfs.smb-share"), "//fs1/my%20files", "/g/my%20files");
     EXPECT_EQ(entry.mountSource(), QStringLiteral("//fs1/my files"));
     EXPECT_FALSE(entry.sourceURL());
-    EXPECT_EQ(entry.mountPoint(), QStringLiteral("/g/my files"));
-    EXPECT_EQ(entry.mountPointPath(), QStringLiteral("/g/my%20files"));
+    EXPECT_EQ(entry.mountPoint(), QStringLiteral("/g/my%20files"));
 }
 
 TEST(KTMountEntry, LocalAndHostOnlySources)
