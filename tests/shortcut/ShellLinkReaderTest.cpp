@@ -403,7 +403,8 @@ TEST(ShellLinkReader, RefusesFileLargerThanLimit)
     const QString path = folder.filePath(QStringLiteral("large.lnk"));
     ShellLinkContents contents = networkLink();
     contents.terminalBlock = false;
-    contents.extraDataBlocks = {ShellLinkWriter::uint32(0xFFFFFFF0) + ShellLinkWriter::uint32(0xA0000003)};
+    contents.extraDataBlocks = {
+        ShellLinkWriter::uint32(0xFFFFFFF0) + ShellLinkWriter::uint32(0xA0000003)};
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(ShellLinkWriter::write(contents));
