@@ -33,6 +33,7 @@ bool HVByteReader::skip(quint64 count)
 
 QByteArrayView HVByteReader::readRest()
 {
+    m_reachedEnd = true;
     const QByteArrayView rest = m_bytes.sliced(m_position);
     m_position = m_bytes.size();
     return rest;
@@ -49,13 +50,16 @@ std::optional<quint32> HVByteReader::uint32At(quint64 offset) const
 std::optional<QByteArrayView> HVByteReader::bytesAt(quint64 offset, quint64 count) const
 {
     quint64 end = 0;
-    if (qAddOverflow(offset, count, &end) || end > quint64(m_bytes.size()))
+    if (qAddOverflow(offset, count, &end) || end > quint64(m_bytes.size())) {
+        m_reachedEnd = true;
         return std::nullopt;
+    }
     return m_bytes.sliced(qsizetype(offset), qsizetype(count));
 }
 
 std::optional<QByteArrayView> HVByteReader::bytesFrom(quint64 offset) const
 {
+    m_reachedEnd = true;
     if (offset > quint64(m_bytes.size()))
         return std::nullopt;
     return m_bytes.sliced(qsizetype(offset));

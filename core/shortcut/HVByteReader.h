@@ -34,7 +34,12 @@ public:
 
     QByteArrayView bytes() const { return m_bytes; }
 
+    // Whether a read has asked for bytes past the end, or for all that remain: only then
+    // could more bytes after these have changed what was read.
+    bool reachedEnd() const { return m_reachedEnd; }
+
 private:
     QByteArrayView m_bytes;
     qsizetype m_position = 0;
+    mutable bool m_reachedEnd = false;
 };

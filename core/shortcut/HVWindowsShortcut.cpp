@@ -34,44 +34,40 @@ private:
     int m_descriptor;
 };
 
-// Fills the buffer from the file; the count read, or none on a read error.
-std::optional<qsizetype> readInto(int descriptor, char* buffer, qsizetype size)
+// One read(2): as many bytes as the file gives at once, or none on a read error.
+std::optional<qsizetype> readOnce(int descriptor, char* buffer, qsizetype size)
 {
-    qsizetype filled = 0;
-    while (filled < size) {
-        const ssize_t count = ::read(descriptor, buffer + filled, size_t(size - filled));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
+    for (;;) {
+        const ssize_t count = ::read(descriptor, buffer, size_t(size));
+        if (count >= 0)
+            return count;
+        if (errno != EINTR)
             return std::nullopt;
-        if (count == 0)
-            break;
-        filled += count;
     }
-    return filled;
 }
 
-// The rest of a file too large for the stack buffer, up to the limit (a device that
-// never ends, such as /dev/zero, stops there too).
-std::optional<QByteArray> readLargeFile(int descriptor, QByteArrayView start, qint64 limit)
+// The whole file, given its first bytes: none on a read error or when it is larger than
+// the limit (a device that never ends, such as /dev/zero, stops there too).
+std::optional<QByteArray> readToEnd(int descriptor, QByteArrayView start, qint64 limit)
 {
     QByteArray data = start.toByteArray();
+    data.reserve(qMax(data.size() * 2, kStackBufferSize));
     for (;;) {
+        if (data.size() == data.capacity())
+            data.reserve(qMin(data.capacity() * 2, qsizetype(limit) + 1));
         const qsizetype filled = data.size();
-        const qsizetype wanted = qMin(filled * 2, qsizetype(limit) + 1);
-        data.resize(wanted);
+        data.resize(data.capacity());
         const std::optional<qsizetype> count =
-            readInto(descriptor, data.data() + filled, wanted - filled);
+            readOnce(descriptor, data.data() + filled, data.size() - filled);
         if (!count)
             return std::nullopt;
         data.resize(filled + *count);
         if (data.size() > limit)
             return std::nullopt;
-        if (data.size() < wanted)
+        if (*count == 0)
             return data;
     }
 }
-
 }
 
 HVWindowsShortcut::HVWindowsShortcut(std::optional<KTDriveMappingList> driveMapping)
@@ -90,26 +86,39 @@ std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithContentsOfFile(
     if (file.get() < 0)
         return nullptr;
     char buffer[kStackBufferSize];
-    const std::optional<qsizetype> count = readInto(file.get(), buffer, kStackBufferSize);
+    const std::optional<qsizetype> count = readOnce(file.get(), buffer, kStackBufferSize);
     if (!count)
         return nullptr;
-    if (*count < kStackBufferSize)
-        return initWithContentsOfData(QByteArrayView(buffer, *count), std::move(driveMapping));
+    // Most shortcuts end in a TerminalBlock inside the first read; what follows it is
+    // never read, so there is no need to look for the end of the file.
+    bool reachedEnd = false;
+    std::unique_ptr<HVWindowsShortcut> shortcut =
+        readContents(QByteArrayView(buffer, *count), driveMapping, reachedEnd);
+    if (!reachedEnd)
+        return shortcut;
     const std::optional<QByteArray> data =
-        readLargeFile(file.get(), QByteArrayView(buffer, *count), kMaxFileSize);
+        readToEnd(file.get(), QByteArrayView(buffer, *count), kMaxFileSize);
     if (!data)
         return nullptr;
-    return initWithContentsOfData(*data, std::move(driveMapping));
+    return readContents(*data, std::move(driveMapping), reachedEnd);
 }
 
 std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithContentsOfData(
     QByteArrayView data, std::optional<KTDriveMappingList> driveMapping)
+{
+    bool reachedEnd = false;
+    return readContents(data, std::move(driveMapping), reachedEnd);
+}
+
+std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::readContents(
+    QByteArrayView data, std::optional<KTDriveMappingList> driveMapping, bool& reachedEnd)
 {
     std::unique_ptr<HVWindowsShortcut> shortcut(new HVWindowsShortcut(std::move(driveMapping)));
     HVByteReader file(data);
     const bool complete = shortcut->readHeaderSection(file) && shortcut->readIdListSection(file)
         && shortcut->readLinkInfoSection(file) && shortcut->readStringDataSection(file)
         && shortcut->readExtraDataSection(file);
+    reachedEnd = file.reachedEnd();
     if (!complete)
         return nullptr;
     return shortcut;

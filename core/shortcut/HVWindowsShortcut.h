@@ -131,6 +131,11 @@ private:
 
     HVWindowsShortcut(std::optional<KTDriveMappingList> driveMapping);
 
+    // Reads the bytes; reachedEnd tells whether more bytes after them could have
+    // changed the outcome (a section or block ran into their end).
+    static std::unique_ptr<HVWindowsShortcut> readContents(
+        QByteArrayView data, std::optional<KTDriveMappingList> driveMapping, bool& reachedEnd);
+
     bool readHeaderSection(HVByteReader& file);
     bool readIdListSection(HVByteReader& file);
     bool readLinkInfoSection(HVByteReader& file);

@@ -42,7 +42,7 @@ protected:
 
     QString write(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_folder.filePath(name);
+        QString path = m_folder.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -51,7 +51,7 @@ protected:
 
     QString makeShortcut(const QString& name, const QStringList& options)
     {
-        const QString path = m_folder.filePath(name);
+        QString path = m_folder.filePath(name);
         const ProcessResult made =
             run(QStringLiteral(MAKE_SHORTCUT_BINARY), options + QStringList {path});
         EXPECT_EQ(made.exitCode, 0) << qPrintable(made.err);

@@ -372,12 +372,39 @@ TEST(ShellLinkReader, RefusesWhatIsNoReadableFile)
     EXPECT_TRUE(log.lines().isEmpty());
 }
 
+TEST(ShellLinkReader, ReadsBlocksBeyondFirstRead)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    ShellLinkContents contents = networkLink();
+    contents.extraLinkFlags = ShellLinkWriter::kPreferEnvironmentPath;
+    contents.extraDataBlocks = {
+        ShellLinkWriter::extraDataBlock(0xA0000003, QByteArray(200000, 'd')),
+        ShellLinkWriter::environmentBlock("", QStringLiteral("C:\\far.txt"))};
+    for (const bool terminalBlock : {true, false}) {
+        contents.terminalBlock = terminalBlock;
+        const QString path = folder.filePath(QStringLiteral("far.lnk"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(ShellLinkWriter::write(contents));
+        file.close();
+        const auto shortcut = HVWindowsShortcut::initWithContentsOfFile(path);
+        ASSERT_TRUE(shortcut);
+        EXPECT_EQ(shortcut->fullFilename(), QStringLiteral("C:\\far.txt"));
+    }
+}
+
+// Bytes after the TerminalBlock are never read; a last block that runs to the end of
+// the file is read up to the size limit.
 TEST(ShellLinkReader, RefusesFileLargerThanLimit)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("large.lnk"));
     ShellLinkContents contents = networkLink();
+    contents.terminalBlock = false;
+    contents.extraDataBlocks = {
+        ShellLinkWriter::uint32(0xFFFFFFF0) + ShellLinkWriter::uint32(0xA0000003)};
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(ShellLinkWriter::write(contents));

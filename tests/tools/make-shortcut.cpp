@@ -95,19 +95,19 @@ int main(int argc, char* argv[])
     QCoreApplication application(argc, argv);
     const std::optional<Options> options = parse(QCoreApplication::arguments().mid(1));
     if (!options) {
-        std::fputs(usage, stderr);
+        (void)std::fputs(usage, stderr);
         return 1;
     }
     const std::optional<ShellLinkContents> contents = contentsFor(*options);
     if (!contents) {
-        std::fputs("make-shortcut: a local path must be Latin-1 text\n", stderr);
+        (void)std::fputs("make-shortcut: a local path must be Latin-1 text\n", stderr);
         return 1;
     }
     QFile file(options->output);
     const QByteArray bytes = ShellLinkWriter::write(*contents);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
         || !file.flush()) {
-        std::fprintf(stderr, "make-shortcut: %s: %s\n", qUtf8Printable(options->output),
+        (void)std::fprintf(stderr, "make-shortcut: %s: %s\n", qUtf8Printable(options->output),
             qUtf8Printable(file.errorString()));
         return 2;
     }
