@@ -17,6 +17,10 @@ public:
     {
         m_table = std::make_shared<const KTMountTable>(std::move(volumes));
     }
+    void setTable(KTMountTable table)
+    {
+        m_table = std::make_shared<const KTMountTable>(std::move(table));
+    }
     std::shared_ptr<const KTMountTable> current() override { return m_table; }
     void awaitVolumeAt(const QString& mountPoint) override { awaited << mountPoint; }
 
