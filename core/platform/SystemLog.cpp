@@ -37,7 +37,7 @@ void write(const QString& line)
     writeToSyslog(utf8);
     static const bool stderrIsTerminal = isatty(STDERR_FILENO) == 1;
     if (stderrIsTerminal)
-        std::fprintf(stderr, "kestrova: %s\n", utf8.constData());
+        (void)std::fprintf(stderr, "kestrova: %s\n", utf8.constData());
 }
 
 Sink setSink(Sink sink)

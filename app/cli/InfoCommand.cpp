@@ -1,0 +1,192 @@
+#include "cli/InfoCommand.h"
+
+#include "cli/CliCommand.h"
+#include "shortcut/HVEncodingRepair.h"
+#include "shortcut/HVWindowsShortcut.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace {
+
+struct InfoOptions {
+    bool json = false;
+    QStringList files;
+};
+
+std::optional<InfoOptions> parseOptions(const QStringList& arguments)
+{
+    InfoOptions options;
+    bool optionsEnded = false;
+    for (const QString& argument : arguments) {
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument == QLatin1String("--json")) {
+            options.json = true;
+        } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            (void)std::fprintf(
+                stderr, "kestrova: info: unknown option %s\n", qUtf8Printable(argument));
+            return std::nullopt;
+        } else {
+            options.files << argument;
+        }
+    }
+    if (options.files.isEmpty()) {
+        (void)std::fprintf(stderr,
+            "kestrova: info: no shortcut file given (usage: kestrova info [--json] FILE...)\n");
+        return std::nullopt;
+    }
+    return options;
+}
+
+// Text read from a file may hold control characters (an ESC would drive the terminal);
+// the text report shows them as \uXXXX.
+QString printable(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar character : text) {
+        if (character.category() == QChar::Other_Control)
+            result += QStringLiteral("\\u%1").arg(character.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            result += character;
+    }
+    return result;
+}
+
+QString orNone(const std::optional<QString>& text)
+{
+    return text ? printable(*text) : QStringLiteral("(none)");
+}
+
+QJsonValue jsonOrNull(const std::optional<QString>& text)
+{
+    return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
+}
+
+QString encodingText(quint32 encoding)
+{
+    if (encoding == HVStringEncoding::None)
+        return QStringLiteral("(none)");
+    return QStringLiteral("%1 %2").arg(encoding).arg(HVEncodingRepair::encodingName(encoding));
+}
+
+QString fieldName(HVReadingProvenance::Field field)
+{
+    return HVReadingProvenance::fieldName(field);
+}
+
+QString textReport(const QString& file, const HVWindowsShortcut& shortcut)
+{
+    const HVReadingProvenance& provenance = shortcut.provenance();
+    QString flags = shortcut.linkFlags().description();
+    flags.replace(QLatin1Char('\n'), QLatin1String("\n    "));
+    QString report = printable(file) + QLatin1String(":\n");
+    report += QStringLiteral("  flags: 0x%1\n    %2\n")
+                  .arg(shortcut.linkFlags().flags(), 8, 16, QLatin1Char('0'))
+                  .arg(flags);
+    const std::pair<const char*, QString> lines[] = {
+        {"fullFilename", orNone(shortcut.fullFilename())},
+        {"share", orNone(shortcut.networkShare())},
+        {"filename", orNone(shortcut.filename())},
+        {"composedLinkName", orNone(shortcut.composedLinkName())},
+        {"shareEncoding", encodingText(shortcut.shareEncoding())},
+        {"pathEncoding", encodingText(shortcut.pathEncoding())},
+        {"share from", fieldName(provenance.share)},
+        {"path from", fieldName(provenance.path)},
+        {"encodings from",
+            provenance.encoding == HVReadingProvenance::Field::None
+                ? QStringLiteral("the string fields")
+                : fieldName(provenance.encoding)},
+        {"environment target", orNone(provenance.environmentTarget)},
+    };
+    for (const auto& [name, value] : lines)
+        report += QStringLiteral("  %1: %2\n").arg(QLatin1String(name), value);
+    return report;
+}
+
+QJsonObject encodingJson(quint32 encoding)
+{
+    if (encoding == HVStringEncoding::None)
+        return {};
+    return {{QStringLiteral("codePage"), qint64(encoding)},
+        {QStringLiteral("name"), HVEncodingRepair::encodingName(encoding)}};
+}
+
+QJsonObject jsonReport(const QString& file, const HVWindowsShortcut& shortcut)
+{
+    const HVLinkFlags& linkFlags = shortcut.linkFlags();
+    const HVReadingProvenance& provenance = shortcut.provenance();
+    const QJsonObject flags {
+        {QStringLiteral("value"), qint64(linkFlags.flags())},
+        {QStringLiteral("hasShellItemId"), linkFlags.hasShellItemId()},
+        {QStringLiteral("isFileOrDir"), linkFlags.isFileOrDir()},
+        {QStringLiteral("hasName"), linkFlags.hasName()},
+        {QStringLiteral("hasRelativePath"), linkFlags.hasRelativePath()},
+        {QStringLiteral("hasWorkingDir"), linkFlags.hasWorkingDir()},
+        {QStringLiteral("hasArguments"), linkFlags.hasArguments()},
+        {QStringLiteral("hasIconLocation"), linkFlags.hasIconLocation()},
+        {QStringLiteral("hasExpString"), linkFlags.hasExpString()},
+        {QStringLiteral("isUnicode"), linkFlags.isUnicode()},
+        {QStringLiteral("preferEnvironmentPath"), linkFlags.preferEnvironmentPath()},
+    };
+    const QJsonObject from {
+        {QStringLiteral("share"), fieldName(provenance.share)},
+        {QStringLiteral("path"), fieldName(provenance.path)},
+        {QStringLiteral("encodings"), fieldName(provenance.encoding)},
+    };
+    return {
+        {QStringLiteral("file"), file},
+        {QStringLiteral("flags"), flags},
+        {QStringLiteral("fullFilename"), jsonOrNull(shortcut.fullFilename())},
+        {QStringLiteral("share"), jsonOrNull(shortcut.networkShare())},
+        {QStringLiteral("filename"), jsonOrNull(shortcut.filename())},
+        {QStringLiteral("composedLinkName"), jsonOrNull(shortcut.composedLinkName())},
+        {QStringLiteral("shareEncoding"), encodingJson(shortcut.shareEncoding())},
+        {QStringLiteral("pathEncoding"), encodingJson(shortcut.pathEncoding())},
+        {QStringLiteral("from"), from},
+        {QStringLiteral("environmentTarget"), jsonOrNull(provenance.environmentTarget)},
+    };
+}
+
+bool writeOut(const QByteArray& bytes)
+{
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+}
+
+}
+
+int runInfoCommand(const QStringList& arguments)
+{
+    const std::optional<InfoOptions> options = parseOptions(arguments);
+    if (!options)
+        return ExitUsage;
+    bool allRead = true;
+    bool written = true;
+    QJsonArray reports;
+    for (const QString& file : options->files) {
+        const std::unique_ptr<HVWindowsShortcut> shortcut =
+            HVWindowsShortcut::initWithContentsOfFile(file);
+        if (!shortcut) {
+            // Flushed first so that a terminal shows the lines in file order.
+            (void)std::fflush(stdout);
+            (void)std::fprintf(
+                stderr, "%s: not a readable Windows shortcut\n", qUtf8Printable(file));
+            allRead = false;
+        } else if (options->json) {
+            reports.append(jsonReport(file, *shortcut));
+        } else {
+            written = writeOut(textReport(file, *shortcut).toUtf8()) && written;
+        }
+    }
+    if (options->json)
+        written = writeOut(QJsonDocument(reports).toJson(QJsonDocument::Indented)) && written;
+    if (std::fflush(stdout) != 0 || !written) {
+        (void)std::fprintf(stderr, "kestrova: info: cannot write the output\n");
+        return ExitFailure;
+    }
+    return allRead ? ExitSuccess : ExitFailure;
+}

@@ -1,0 +1,259 @@
+#include "cli/SettingsCommand.h"
+
+#include "cli/CliCommand.h"
+#include "preferences/KTPreferences.h"
+
+#include <QTextStream>
+
+#include <array>
+
+namespace {
+
+const QString usageLine = QStringLiteral(
+    "Usage: kestrova settings [get KEY | set KEY VALUE | map FROM SHARE | unmap FROM]");
+
+struct BooleanSetting {
+    const QString& key;
+    bool (KTPreferences::*get)() const;
+    void (KTPreferences::*set)(bool);
+};
+
+const std::array<BooleanSetting, 6> booleanSettings {{
+    {KTCREATEALIASSTR, &KTPreferences::createAlias, &KTPreferences::setCreateAlias},
+    {KTUSEBACKSLASH, &KTPreferences::useBackwardSlash, &KTPreferences::setUseBackwardSlash},
+    {KTMAPPINGENABLED, &KTPreferences::mappingEnabled, &KTPreferences::setMappingEnabled},
+    {KTSHOWDETAILS, &KTPreferences::showDetails, &KTPreferences::setShowDetails},
+    {KTUSEQUOTATIONMARKS, &KTPreferences::useQuotationMarks, &KTPreferences::setUseQuotationMarks},
+    {KTDFSINSTALLED, &KTPreferences::dfsInstalled, &KTPreferences::setDfsInstalled},
+}};
+
+const QStringList& allKeys()
+{
+    static const QStringList keys {KTMOUNTMETHODSTR, KTCREATEALIASSTR, KTUSEBACKSLASH, KTDRIVEMAP,
+        KTMAPPINGENABLED, KTSHOWDETAILS, KTUSEQUOTATIONMARKS, KTDFSINSTALLED};
+    return keys;
+}
+
+const QStringList mountMethods {
+    QStringLiteral("smb"), QStringLiteral("afp"), QStringLiteral("nfs"), QStringLiteral("cifs")};
+
+const BooleanSetting* findBooleanSetting(const QString& key)
+{
+    for (const BooleanSetting& setting : booleanSettings) {
+        if (setting.key == key)
+            return &setting;
+    }
+    return nullptr;
+}
+
+int usageError(const QString& message)
+{
+    QTextStream(stderr) << "kestrova: settings: " << message << '\n' << usageLine << '\n';
+    return ExitUsage;
+}
+
+int failure(const QString& message)
+{
+    QTextStream(stderr) << "kestrova: settings: " << message << '\n';
+    return ExitFailure;
+}
+
+// Stored text comes from a file anyone may have edited: control characters would
+// drive the terminal, so they are shown as U+FFFD.
+QString printable(QString text)
+{
+    for (QChar& character : text) {
+        if (character.category() == QChar::Other_Control)
+            character = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+bool holdsControlCharacters(const QString& text)
+{
+    return printable(text) != text;
+}
+
+QString mappingText(const KTDriveMapping& mapping, const QString& separator)
+{
+    return printable(mapping.mapFrom().value_or(QString())) + separator
+        + printable(mapping.mapTo().value_or(QString()));
+}
+
+// The value lines of one key, as the application reads it.
+QStringList valueLines(
+    const KTPreferences& preferences, const QString& key, const QString& separator)
+{
+    if (const BooleanSetting* setting = findBooleanSetting(key))
+        return {(preferences.*setting->get)() ? QStringLiteral("true") : QStringLiteral("false")};
+    if (key == KTMOUNTMETHODSTR)
+        return {printable(preferences.mountMethod())};
+    QStringList lines;
+    for (const KTDriveMapping& mapping : preferences.driveMapping().value_or(KTDriveMappingList()))
+        lines << mappingText(mapping, separator);
+    return lines;
+}
+
+// Whether the stored value is of the key's type; otherwise the default applies.
+bool holdsUsableValue(const PreferencesDomain& domain, const QString& key)
+{
+    const std::optional<QJsonValue> value = domain.value(key);
+    if (!value)
+        return false;
+    if (key == KTMOUNTMETHODSTR)
+        return value->isString();
+    if (key == KTDRIVEMAP)
+        return value->isArray();
+    return value->isBool();
+}
+
+QString originMarker(const KTPreferences& preferences, const QString& key)
+{
+    if (!holdsUsableValue(preferences.domain(), key))
+        return QStringLiteral("  (default)");
+    if (preferences.domain().source(key) == PreferencesDomain::Source::System)
+        return QStringLiteral("  (system)");
+    return {};
+}
+
+int listSettings(const KTPreferences& preferences)
+{
+    QTextStream out(stdout);
+    const int keyWidth = 19;
+    for (const QString& key : allKeys()) {
+        QStringList lines = valueLines(preferences, key, QStringLiteral(" -> "));
+        if (key == KTDRIVEMAP && lines.isEmpty())
+            lines << (preferences.driveMapping() ? QStringLiteral("empty list")
+                                                 : QStringLiteral("none"));
+        out << key.leftJustified(keyWidth) << lines.first() << originMarker(preferences, key)
+            << '\n';
+        for (qsizetype index = 1; index < lines.size(); ++index)
+            out << QString(keyWidth, QLatin1Char(' ')) << lines.at(index) << '\n';
+    }
+    return ExitSuccess;
+}
+
+int unknownKey(const QString& key)
+{
+    return usageError(QStringLiteral("unknown key %1 (keys: %2)")
+                          .arg(printable(key), allKeys().join(QStringLiteral(", "))));
+}
+
+int getSetting(const KTPreferences& preferences, const QString& key)
+{
+    if (!allKeys().contains(key))
+        return unknownKey(key);
+    QTextStream out(stdout);
+    for (const QString& line : valueLines(preferences, key, QStringLiteral("\t")))
+        out << line << '\n';
+    return ExitSuccess;
+}
+
+int saveChanges(KTPreferences& preferences)
+{
+    const SynchronizeResult result = preferences.synchronizeChanges();
+    if (!result.succeeded())
+        return failure(QStringLiteral("cannot save the settings: %1").arg(*result.failure));
+    return ExitSuccess;
+}
+
+int setBooleanSetting(
+    KTPreferences& preferences, const BooleanSetting& setting, const QString& text)
+{
+    if (text != QLatin1String("true") && text != QLatin1String("false"))
+        return usageError(
+            QStringLiteral("%1 takes true or false, not %2").arg(setting.key, printable(text)));
+    (preferences.*setting.set)(text == QLatin1String("true"));
+    return saveChanges(preferences);
+}
+
+int setMountMethod(KTPreferences& preferences, const QString& text)
+{
+    // Opening a shortcut ignores any other method, so a typing error is refused here
+    // rather than silently mounting with "smb". Stored in the form the settings
+    // window writes.
+    const QString method = text.toLower();
+    if (!mountMethods.contains(method)) {
+        return usageError(
+            QStringLiteral("%1 takes one of %2, not %3")
+                .arg(KTMOUNTMETHODSTR, mountMethods.join(QStringLiteral(", ")), printable(text)));
+    }
+    preferences.setMountMethod(method);
+    return saveChanges(preferences);
+}
+
+int setSetting(KTPreferences& preferences, const QString& key, const QString& text)
+{
+    if (const BooleanSetting* setting = findBooleanSetting(key))
+        return setBooleanSetting(preferences, *setting, text);
+    if (key == KTMOUNTMETHODSTR)
+        return setMountMethod(preferences, text);
+    if (key == KTDRIVEMAP)
+        return usageError(QStringLiteral("%1 is changed with map and unmap").arg(KTDRIVEMAP));
+    return unknownKey(key);
+}
+
+std::optional<QString> checkMappingText(const QString& what, const QString& text)
+{
+    if (text.isEmpty())
+        return QStringLiteral("the %1 is empty").arg(what);
+    if (holdsControlCharacters(text))
+        return QStringLiteral("the %1 holds control characters").arg(what);
+    return std::nullopt;
+}
+
+// Drive letters are matched ignoring case, as they are when mappings are applied.
+bool mapsFrom(const KTDriveMapping& mapping, const QString& from)
+{
+    return mapping.mapFrom() && mapping.mapFrom()->compare(from, Qt::CaseInsensitive) == 0;
+}
+
+int mapDrive(KTPreferences& preferences, const QString& from, const QString& share)
+{
+    for (const auto& [what, text] : {std::pair {QStringLiteral("drive letter"), from},
+             std::pair {QStringLiteral("share"), share}}) {
+        if (std::optional<QString> problem = checkMappingText(what, text))
+            return usageError(*problem);
+    }
+    KTDriveMappingList list = preferences.driveMapping().value_or(KTDriveMappingList());
+    const auto existing = std::find_if(list.begin(), list.end(),
+        [&](const KTDriveMapping& mapping) { return mapsFrom(mapping, from); });
+    if (existing != list.end())
+        *existing = KTDriveMapping(from, share);
+    else
+        list.append(KTDriveMapping(from, share));
+    preferences.setDriveMapping(list);
+    return saveChanges(preferences);
+}
+
+int unmapDrive(KTPreferences& preferences, const QString& from)
+{
+    KTDriveMappingList list = preferences.driveMapping().value_or(KTDriveMappingList());
+    const qsizetype removed =
+        list.removeIf([&](const KTDriveMapping& mapping) { return mapsFrom(mapping, from); });
+    if (removed == 0)
+        return failure(QStringLiteral("no mapping for %1").arg(printable(from)));
+    preferences.setDriveMapping(list);
+    return saveChanges(preferences);
+}
+
+}
+
+int runSettingsCommand(const QStringList& arguments)
+{
+    const QString action = arguments.value(0);
+    const qsizetype count = arguments.size();
+    KTPreferences& preferences = KTPreferences::defaultKTPreferences();
+    if (count == 0)
+        return listSettings(preferences);
+    if (action == QLatin1String("get") && count == 2)
+        return getSetting(preferences, arguments.at(1));
+    if (action == QLatin1String("set") && count == 3)
+        return setSetting(preferences, arguments.at(1), arguments.at(2));
+    if (action == QLatin1String("map") && count == 3)
+        return mapDrive(preferences, arguments.at(1), arguments.at(2));
+    if (action == QLatin1String("unmap") && count == 2)
+        return unmapDrive(preferences, arguments.at(1));
+    return usageError(QStringLiteral("unexpected arguments: %1")
+                          .arg(printable(arguments.join(QLatin1Char(' ')))));
+}

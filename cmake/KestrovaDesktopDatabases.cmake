@@ -1,0 +1,15 @@
+# kestrova_refresh_desktop_databases(DATADIR)
+# Rebuilds the shared-mime-info cache and the desktop entries' MIME cache under one
+# data folder (PREFIX/share), where the tools exist and the folders do.
+function(kestrova_refresh_desktop_databases datadir)
+    find_program(KESTROVA_UPDATE_MIME update-mime-database)
+    find_program(KESTROVA_UPDATE_DESKTOP update-desktop-database)
+    if(KESTROVA_UPDATE_MIME AND IS_DIRECTORY "${datadir}/mime/packages")
+        message(STATUS "Updating the MIME database in ${datadir}/mime")
+        execute_process(COMMAND "${KESTROVA_UPDATE_MIME}" "${datadir}/mime")
+    endif()
+    if(KESTROVA_UPDATE_DESKTOP AND IS_DIRECTORY "${datadir}/applications")
+        message(STATUS "Updating the desktop database in ${datadir}/applications")
+        execute_process(COMMAND "${KESTROVA_UPDATE_DESKTOP}" -q "${datadir}/applications")
+    endif()
+endfunction()

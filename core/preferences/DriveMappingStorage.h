@@ -1,0 +1,26 @@
+#pragma once
+
+#include "preferences/KTDriveMapping.h"
+
+#include <QJsonArray>
+#include <QJsonValue>
+
+#include <optional>
+
+// The stored form of a drive-mapping list: an array, in list order, of objects with the
+// string entries "driveLetter" (mapFrom) and "driveName" (mapTo).
+namespace DriveMappingStorage {
+
+inline const QString driveLetterKey = QStringLiteral("driveLetter");
+inline const QString driveNameKey = QStringLiteral("driveName");
+
+// The list a stored value holds, or none when the value is not an array. An element
+// without a usable "driveLetter" reads with no mapFrom; one without a usable
+// "driveName" keeps the placeholder "Map To".
+std::optional<KTDriveMappingList> listFromStored(const QJsonValue& stored);
+
+// The array that stores a list. Mappings without mapTo or without mapFrom are dropped;
+// the others keep their order.
+QJsonArray storedFromList(const KTDriveMappingList& list);
+
+}

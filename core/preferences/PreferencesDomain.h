@@ -1,0 +1,77 @@
+#pragma once
+
+#include "preferences/PreferencesPaths.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+#include <optional>
+
+// What a synchronisation achieved: none on success, otherwise why this process's
+// pending values are still unwritten.
+struct SynchronizeResult {
+    std::optional<QString> failure;
+
+    bool succeeded() const { return !failure; }
+};
+
+// One preferences domain: per-user values keyed by string, shared by every process of
+// the user through a JSON file, over a read-only system layer.
+//
+// Values are what the domain read at its last synchronisation, with this process's
+// pending changes over them. Setting a value changes only the pending changes;
+// synchronize() merges them, key by key, into what is on disk under a lock, writes the
+// result atomically and takes it as the new state, so the last synchronisation wins
+// per key and processes that change different keys keep each other's changes. A key
+// the user's file does not hold takes its value from the system layer.
+//
+// Bad data stops nothing: an unreadable or malformed user file reads as empty, and is
+// moved aside (PreferencesPaths::corruptFile) before a new one is written over it; a
+// failed write keeps the pending changes for the next synchronisation. Both are logged.
+class PreferencesDomain {
+public:
+    enum class Source {
+        None, // no value: the default applies
+        User, // the user's file or a pending change
+        System, // the system layer
+    };
+
+    // Reads the domain's files at once.
+    explicit PreferencesDomain(PreferencesPaths paths);
+
+    const PreferencesPaths& paths() const { return m_paths; }
+
+    std::optional<QJsonValue> value(const QString& key) const;
+    Source source(const QString& key) const;
+
+    // A pending change: a value, or none to remove the key.
+    void setValue(const QString& key, const std::optional<QJsonValue>& value);
+    bool hasPendingChanges() const { return !m_pending.isEmpty(); }
+
+    // Writes the pending changes, if any, and re-reads what other processes wrote.
+    [[nodiscard]] SynchronizeResult synchronize();
+
+private:
+    struct Found {
+        Source source = Source::None;
+        QJsonValue value;
+    };
+    Found find(const QString& key) const;
+    Found findInSystemLayer(const QString& key) const;
+    SynchronizeResult writePendingChanges();
+    SynchronizeResult moveCorruptFileAside();
+    QJsonObject withPendingChanges(QJsonObject values) const;
+    QJsonObject readUserFile();
+    void readSystemLayer();
+    void reportProblem(const QString& path, const std::optional<QString>& problem);
+
+    PreferencesPaths m_paths;
+    QJsonObject m_userValues;
+    QJsonObject m_systemValues;
+    QHash<QString, std::optional<QJsonValue>> m_pending;
+    // The problem last logged for each file, so a bad file is reported once, not at
+    // every synchronisation.
+    QHash<QString, QString> m_reportedProblems;
+};

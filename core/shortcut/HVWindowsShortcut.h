@@ -1,0 +1,138 @@
+#pragma once
+
+#include "preferences/KTDriveMapping.h"
+#include "shortcut/HVLinkFlags.h"
+#include "shortcut/HVStringEncoding.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class HVByteReader;
+
+// Which field of the file decided what the reader found, for tools that explain a
+// shortcut (`kestrova info`). Field names are those of [MS-SHLLINK].
+struct HVReadingProvenance {
+    enum class Field {
+        None,
+        LocalBasePath, // LinkInfo
+        NetName, // CommonNetworkRelativeLink
+        NetNameUnicode,
+        CommonPathSuffix, // LinkInfo
+        CommonPathSuffixUnicode,
+        EnvironmentTargetUnicode, // EnvironmentVariableDataBlock.TargetUnicode
+    };
+    Field share = Field::None;
+    Field path = Field::None;
+    // EnvironmentTargetUnicode when the encoding repair chose the encodings, else None:
+    // the encodings are those of the string fields themselves.
+    Field encoding = Field::None;
+    // The last non-empty environment target the reader met, as stored.
+    std::optional<QString> environmentTarget;
+
+    static QString fieldName(Field field);
+};
+
+// One Windows shortcut and its target: read from a shell-link (.lnk) file, or made from
+// a mount string (a Windows, UNC or "file:" path). The target is kept as read
+// (fullFilename) and split afresh into share and file name on every request, applying
+// the drive mappings when mappingEnabled is set.
+class HVWindowsShortcut {
+public:
+    // Files larger than this are refused unread: no shell link comes near it.
+    static constexpr qint64 kMaxFileSize = qint64(16) * 1024 * 1024;
+
+    // Reads a shell-link file. None when the file cannot be opened or is no readable
+    // shortcut (wrong header size, no LinkInfo, cut short before its target is whole,
+    // larger than kMaxFileSize).
+    static std::unique_ptr<HVWindowsShortcut> initWithContentsOfFile(
+        const QString& path, std::optional<KTDriveMappingList> driveMapping = std::nullopt);
+    // The same, from the bytes of a shell-link file already in memory.
+    static std::unique_ptr<HVWindowsShortcut> initWithContentsOfData(
+        QByteArrayView data, std::optional<KTDriveMappingList> driveMapping = std::nullopt);
+    // A shortcut to a Windows, UNC or "file:" path given as text. Never refuses a text.
+    static std::unique_ptr<HVWindowsShortcut> initWithMountString(
+        const QString& text, std::optional<KTDriveMappingList> driveMapping = std::nullopt);
+
+    const HVLinkFlags& linkFlags() const { return m_linkFlags; }
+
+    // "smb", "afp", "nfs" or "cifs", in the letter case it was set with.
+    const QString& mountMethod() const { return m_mountMethod; }
+    // Takes the method when it names one of the four above, ignoring case; otherwise
+    // keeps the current one. Returns whether it was taken.
+    bool setMountMethod(const QString& mountMethod);
+
+    // The target as read, before any splitting: \\server\share/dir\file.doc,
+    // X:\dir\file.doc, or none when the link names neither.
+    const std::optional<QString>& fullFilename() const { return m_fullFilename; }
+    // The reason of the last failure of an opening operation; none until then.
+    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+
+    const std::optional<KTDriveMappingList>& driveMapping() const { return m_driveMapping; }
+    void setDriveMapping(std::optional<KTDriveMappingList> driveMapping)
+    {
+        m_driveMapping = std::move(driveMapping);
+    }
+    bool mappingEnabled() const { return m_mappingEnabled; }
+    void setMappingEnabled(bool enabled) { m_mappingEnabled = enabled; }
+
+    const std::optional<QByteArray>& pathData() const { return m_pathData; }
+    void setPathData(std::optional<QByteArray> data) { m_pathData = std::move(data); }
+    const std::optional<QByteArray>& shareData() const { return m_shareData; }
+    void setShareData(std::optional<QByteArray> data) { m_shareData = std::move(data); }
+    quint32 pathEncoding() const { return m_pathEncoding; }
+    void setPathEncoding(quint32 encoding) { m_pathEncoding = encoding; }
+    quint32 shareEncoding() const { return m_shareEncoding; }
+    void setShareEncoding(quint32 encoding) { m_shareEncoding = encoding; }
+
+    const HVReadingProvenance& provenance() const { return m_provenance; }
+
+    // The share of the target, //server/share, with the mount method in front
+    // (smb://server/share) when asked; none for a target without a share.
+    std::optional<QString> networkShare(bool withMountMethod = false) const;
+    // The path below the share without a leading "/", the whole path for a target
+    // without a share; none when the target cannot be split.
+    std::optional<QString> filename() const;
+    // The share, "/" and the file name; the file name alone without a share.
+    std::optional<QString> composedLinkName(bool withMountMethod = true) const;
+
+private:
+    struct SplitTarget {
+        std::optional<QString> share;
+        QString filename;
+    };
+
+    HVWindowsShortcut(std::optional<KTDriveMappingList> driveMapping);
+
+    bool readHeaderSection(HVByteReader& file);
+    bool readIdListSection(HVByteReader& file);
+    bool readLinkInfoSection(HVByteReader& file);
+    bool readStringDataSection(HVByteReader& file);
+    bool readExtraDataSection(HVByteReader& file);
+    std::optional<QString> readStringData(HVByteReader& file, bool flag);
+    void fixEncodingUsingHint(const QString& hint);
+    void handleEnvironmentTarget(const QString& target);
+
+    std::optional<SplitTarget> splitFullFilename() const;
+    QString substituteMapping(const QString& text) const;
+
+    void setFullFilename(std::optional<QString> fullFilename)
+    {
+        m_fullFilename = std::move(fullFilename);
+    }
+    void setErrorMessage(QString message) { m_errorMessage = std::move(message); }
+
+    HVLinkFlags m_linkFlags;
+    QString m_mountMethod = QStringLiteral("smb");
+    std::optional<QString> m_fullFilename;
+    std::optional<QString> m_errorMessage;
+    std::optional<KTDriveMappingList> m_driveMapping;
+    bool m_mappingEnabled = false;
+    std::optional<QByteArray> m_pathData;
+    std::optional<QByteArray> m_shareData;
+    quint32 m_shareEncoding = HVStringEncoding::None;
+    quint32 m_pathEncoding = HVStringEncoding::None;
+    HVReadingProvenance m_provenance;
+};

@@ -1,0 +1,149 @@
+#include "platform/SystemLog.h"
+#include "shortcut/HVByteReader.h"
+#include "shortcut/HVEncodingRepair.h"
+#include "shortcut/HVLinkInfo.h"
+#include "shortcut/HVShellLinkRecords.h"
+#include "shortcut/HVWindowsShortcut.h"
+
+using Field = HVReadingProvenance::Field;
+namespace Records = HVShellLinkRecords;
+
+namespace {
+
+QString decodedString(const HVLinkInfo::String& string)
+{
+    return string.isUnicode ? HVEncodingRepair::decodeUtf16LE(string.bytes)
+                            : HVEncodingRepair::decodeLatin1(string.bytes);
+}
+
+quint32 encodingOf(const HVLinkInfo::String& string)
+{
+    return string.isUnicode ? HVStringEncoding::Utf16LE : HVStringEncoding::Latin1;
+}
+
+}
+
+bool HVWindowsShortcut::readHeaderSection(HVByteReader& file)
+{
+    const std::optional<Records::ShellLinkHeader> header = Records::readShellLinkHeader(file);
+    if (!header || header->headerSize != Records::ShellLinkHeader::kSize)
+        return false;
+    m_linkFlags = HVLinkFlags(header->linkFlags);
+    if (!m_linkFlags.isFileOrDir()) {
+        SystemLog::write(QStringLiteral("Is no file or directory"));
+        return false;
+    }
+    return true;
+}
+
+bool HVWindowsShortcut::readIdListSection(HVByteReader& file)
+{
+    if (!m_linkFlags.hasShellItemId())
+        return true;
+    // An ID list cut short by the end of the file leaves no LinkInfo: the file is refused.
+    return Records::skipLinkTargetIdList(file);
+}
+
+bool HVWindowsShortcut::readLinkInfoSection(HVByteReader& file)
+{
+    const std::optional<HVLinkInfo> info = HVLinkInfo::read(file);
+    // A LinkInfo block cut short, or too small for its fixed fields: the file is refused.
+    if (!info)
+        return false;
+    if (info->hasLocalBasePath() && info->localBasePath) {
+        m_pathData = info->localBasePath->bytes;
+        m_shareData.reset();
+        m_pathEncoding = HVStringEncoding::Latin1;
+        setFullFilename(HVEncodingRepair::decodeLatin1(*m_pathData));
+        m_provenance.path = Field::LocalBasePath;
+    }
+    if (!info->hasNetworkTarget())
+        return true;
+    // A network target needs both its strings; with either unreadable the local one stands.
+    if (!info->netName || !info->commonPathSuffix)
+        return true;
+    m_shareData = info->netName->bytes;
+    m_shareEncoding = encodingOf(*info->netName);
+    m_pathData = info->commonPathSuffix->bytes;
+    m_pathEncoding = encodingOf(*info->commonPathSuffix);
+    setFullFilename(
+        decodedString(*info->netName) + QLatin1Char('/') + decodedString(*info->commonPathSuffix));
+    m_provenance.share = info->netName->isUnicode ? Field::NetNameUnicode : Field::NetName;
+    m_provenance.path = info->commonPathSuffix->isUnicode ? Field::CommonPathSuffixUnicode
+                                                          : Field::CommonPathSuffix;
+    return true;
+}
+
+bool HVWindowsShortcut::readStringDataSection(HVByteReader& file)
+{
+    for (const bool flag :
+        {m_linkFlags.hasName(), m_linkFlags.hasRelativePath(), m_linkFlags.hasWorkingDir(),
+            m_linkFlags.hasArguments(), m_linkFlags.hasIconLocation()})
+        readStringData(file, flag);
+    return true;
+}
+
+std::optional<QString> HVWindowsShortcut::readStringData(HVByteReader& file, bool flag)
+{
+    if (!flag)
+        return std::nullopt;
+    std::optional<QString> text = Records::readStringData(file, m_linkFlags.isUnicode());
+    // An entry cut short by the end of the file ends the reading; the target read stands.
+    if (!text)
+        file.readRest();
+    return text;
+}
+
+bool HVWindowsShortcut::readExtraDataSection(HVByteReader& file)
+{
+    while (const std::optional<Records::ExtraDataBlock> block = Records::readExtraDataBlock(file)) {
+        if (block->signature != Records::kEnvironmentVariableDataBlockSignature)
+            continue;
+        const std::optional<QString> target = Records::environmentTarget(block->data);
+        if (target && !target->isEmpty())
+            handleEnvironmentTarget(*target);
+    }
+    return true;
+}
+
+void HVWindowsShortcut::handleEnvironmentTarget(const QString& target)
+{
+    m_provenance.environmentTarget = target;
+    if (m_linkFlags.preferEnvironmentPath()) {
+        SystemLog::write(QStringLiteral("Overwriting path with data from EnvironmentDataBlock"));
+        setFullFilename(target);
+        m_provenance.share = Field::EnvironmentTargetUnicode;
+        m_provenance.path = Field::EnvironmentTargetUnicode;
+        return;
+    }
+    SystemLog::write(QStringLiteral("Fixing path with data from EnvironmentDataBlock"));
+    fixEncodingUsingHint(target);
+}
+
+void HVWindowsShortcut::fixEncodingUsingHint(const QString& hint)
+{
+    if (m_pathEncoding == HVStringEncoding::Utf16LE)
+        return;
+    // Without path bytes (a LinkInfo naming no target) there is nothing to repair.
+    if (!m_pathData)
+        return;
+    const HVEncodingRepair& repair = HVEncodingRepair::shared();
+    const std::optional<quint32> encoding = repair.matchingEncoding(*m_pathData, hint);
+    if (!encoding)
+        return;
+    SystemLog::write(
+        QStringLiteral("Correct Encoding is: %1").arg(HVEncodingRepair::encodingName(*encoding)));
+    m_pathEncoding = *encoding;
+    m_provenance.encoding = Field::EnvironmentTargetUnicode;
+    const QString path = repair.decode(*m_pathData, *encoding).value_or(QString());
+    if (!m_shareData) {
+        setFullFilename(path);
+        return;
+    }
+    // A share stored as UTF-16 keeps its encoding; an 8-bit one takes the path's, unless
+    // its bytes are undefined there, when it keeps Latin-1.
+    if (m_shareEncoding != HVStringEncoding::Utf16LE && repair.decode(*m_shareData, *encoding))
+        m_shareEncoding = *encoding;
+    const QString share = repair.decode(*m_shareData, m_shareEncoding).value_or(QString());
+    setFullFilename(share + QLatin1Char('/') + path);
+}

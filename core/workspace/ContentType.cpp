@@ -1,0 +1,94 @@
+#include "workspace/ContentType.h"
+
+#include "workspace/GObjectRef.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <gio/gio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ContentType {
+namespace {
+
+std::optional<QString> specialFileType(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("inode/directory");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("inode/fifo");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("inode/socket");
+    if (S_ISCHR(mode))
+        return QStringLiteral("inode/chardevice");
+    if (S_ISBLK(mode))
+        return QStringLiteral("inode/blockdevice");
+    return std::nullopt;
+}
+
+QByteArray readAtMost(int descriptor, qsizetype maxLength)
+{
+    QByteArray head(maxLength, Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < maxLength) {
+        const ssize_t got = ::read(descriptor, head.data() + filled, size_t(maxLength - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        filled += got;
+    }
+    head.truncate(filled);
+    return head;
+}
+
+}
+
+std::optional<QByteArray> fileHead(const QString& path, qsizetype maxLength)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    // O_NONBLOCK: should the path have become a FIFO since the caller looked, opening it
+    // must not wait for a writer.
+    const int descriptor =
+        ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return std::nullopt;
+    struct stat status { };
+    std::optional<QByteArray> head;
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode))
+        head = readAtMost(descriptor, maxLength);
+    ::close(descriptor);
+    return head;
+}
+
+QString forFile(const QString& path)
+{
+    struct stat status { };
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0) {
+        if (std::optional<QString> special = specialFileType(status.st_mode))
+            return *special;
+    }
+    return guess(path, fileHead(path).value_or(QByteArray()));
+}
+
+QString guess(const QString& fileName, const QByteArray& head)
+{
+    const QByteArray encodedName = QFile::encodeName(fileName);
+    const auto* data = reinterpret_cast<const guchar*>(head.isEmpty() ? nullptr : head.constData());
+    GCharPtr type(g_content_type_guess(encodedName.constData(), data, gsize(head.size()), nullptr));
+    GCharPtr mimeType(g_content_type_get_mime_type(type.get()));
+    return QString::fromUtf8(mimeType ? mimeType.get() : type.get());
+}
+
+bool isA(const QString& type, const QString& superType)
+{
+    return g_content_type_is_a(type.toUtf8().constData(), superType.toUtf8().constData());
+}
+
+bool canBeExecutable(const QString& type)
+{
+    return g_content_type_can_be_executable(type.toUtf8().constData());
+}
+
+}

@@ -1,0 +1,187 @@
+#include "workspace/ProgramTarget.h"
+
+#include "workspace/ContentType.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
+namespace ProgramTarget {
+namespace {
+
+struct ExtensionRule {
+    const char* extensions; // space-separated, lower case
+    const char* kind;
+};
+
+const ExtensionRule kExtensionRules[] = {
+    {"exe com scr pif cpl msc gadget application appref-ms", "a Windows program"},
+    {"msi msp mst msix msixbundle appx appxbundle", "a Windows installer"},
+    {"bat cmd ps1 psm1 psd1 vbs vbe js jse wsf wsh wsc hta reg sct", "a Windows script"},
+    {"lnk scf url", "a Windows shortcut"},
+    {"dll ocx sys drv so dylib", "a library"},
+    {"desktop kdelnk", "a desktop launcher"},
+    {"sh bash zsh ksh csh tcsh fish command py pyw pl rb php lua tcl", "a script"},
+    {"appimage run flatpak flatpakref snap deb rpm apk", "a Linux program or package"},
+    {"jar class jnlp war ear", "a Java program"},
+};
+
+struct TypeRule {
+    const char* contentType;
+    const char* kind;
+};
+
+// Matched with subclasses: text/x-python is an application/x-executable.
+const TypeRule kTypeRules[] = {
+    {"application/x-executable", "a program"},
+    {"application/x-pie-executable", "a program"},
+    {"application/x-sharedlib", "a library"},
+    {"application/x-ms-dos-executable", "a Windows program"},
+    {"application/x-ms-ne-executable", "a Windows program"},
+    {"application/vnd.microsoft.portable-executable", "a Windows program"},
+    {"application/x-msdownload", "a Windows program"},
+    {"application/x-msdos-program", "a Windows program"},
+    {"application/x-dosexec", "a Windows program"},
+    {"application/x-msi", "a Windows installer"},
+    {"application/x-ms-shortcut", "a Windows shortcut"},
+    {"application/x-bat", "a Windows script"},
+    {"text/vbscript", "a Windows script"},
+    {"text/x-ms-regedit", "a Windows script"},
+    {"application/javascript", "a script"},
+    {"text/javascript", "a script"},
+    {"application/x-shellscript", "a script"},
+    {"application/x-csh", "a script"},
+    {"application/x-php", "a script"},
+    {"application/x-ruby", "a script"},
+    {"application/x-desktop", "a desktop launcher"},
+    {"application/vnd.appimage", "an AppImage"},
+    {"application/x-iso9660-appimage", "an AppImage"},
+    {"application/x-java-archive", "a Java program"},
+    {"application/x-java", "a Java program"},
+    {"application/x-java-jnlp-file", "a Java program"},
+    {"application/vnd.debian.binary-package", "a software package"},
+    {"application/x-rpm", "a software package"},
+    {"application/vnd.flatpak", "a software package"},
+    {"application/vnd.flatpak.ref", "a software package"},
+    {"application/vnd.android.package-archive", "a software package"},
+};
+
+struct MagicRule {
+    QByteArrayView prefix;
+    const char* shown = nullptr; // how the reason names the bytes
+    const char* kind = nullptr;
+};
+
+const MagicRule kMagicRules[] = {
+    {"\177ELF", "an ELF header", "a program or library"},
+    {"MZ", "an MZ header", "a DOS or Windows program"},
+    {"#!", "a #! line", "a script"},
+    {"\xca\xfe\xba\xbe", "a Java class header", "a Java program"},
+    {QByteArrayView("L\0\0\0\x01\x14\x02\0\0\0\0\0\xc0\0\0\0\0\0\0F", 20), "a shell link header",
+        "a Windows shortcut"},
+};
+
+QString extensionReason(const QString& fileName)
+{
+    const QString lower = fileName.toLower();
+    for (const ExtensionRule& rule : kExtensionRules) {
+        const QStringList extensions = QString::fromLatin1(rule.extensions).split(QLatin1Char(' '));
+        for (const QString& extension : extensions) {
+            if (lower.endsWith(QLatin1Char('.') + extension))
+                return QStringLiteral("its name ends in .%1 (%2)")
+                    .arg(extension, QLatin1String(rule.kind));
+        }
+    }
+    // Versioned shared libraries: libfoo.so.1, libfoo.so.1.2.3
+    static const QRegularExpression versionedLibrary(QStringLiteral("\\.so(\\.[0-9]+)+$"));
+    if (versionedLibrary.match(lower).hasMatch())
+        return QStringLiteral("its name ends in .so and a version (a library)");
+    return {};
+}
+
+QString typeReason(const QString& contentType)
+{
+    for (const TypeRule& rule : kTypeRules) {
+        if (ContentType::isA(contentType, QLatin1String(rule.contentType)))
+            return QStringLiteral("its type is %1 (%2)").arg(contentType, QLatin1String(rule.kind));
+    }
+    return {};
+}
+
+bool startsDesktopEntry(const QByteArray& head)
+{
+    QByteArrayView text(head);
+    if (text.startsWith("\xef\xbb\xbf"))
+        text = text.sliced(3);
+    for (QByteArrayView line : QByteArray(text.toByteArray()).split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        return line == QByteArrayView("[Desktop Entry]");
+    }
+    return false;
+}
+
+QString magicReason(const QByteArray& head)
+{
+    for (const MagicRule& rule : kMagicRules) {
+        if (head.startsWith(rule.prefix))
+            return QStringLiteral("it starts with %1 (%2)")
+                .arg(QLatin1String(rule.shown), QLatin1String(rule.kind));
+    }
+    if (startsDesktopEntry(head))
+        return QStringLiteral("it starts with [Desktop Entry] (a desktop launcher)");
+    return {};
+}
+
+QString executeBitReason(const QString& contentType, bool executableRegularFile)
+{
+    if (!executableRegularFile)
+        return {};
+    if (ContentType::canBeExecutable(contentType))
+        return QStringLiteral("it is marked executable and its type %1 can be run")
+            .arg(contentType);
+    if (contentType == QLatin1String("application/octet-stream"))
+        return QStringLiteral("it is marked executable and its type is unknown");
+    return {};
+}
+
+}
+
+ProgramTargetVerdict judge(const QStringList& fileNames, const QString& contentType,
+    const QByteArray& head, bool executableRegularFile)
+{
+    ProgramTargetVerdict verdict {contentType, {}};
+    if (contentType == QLatin1String("inode/directory"))
+        return verdict;
+    QStringList reasons;
+    for (const QString& name : fileNames)
+        reasons << extensionReason(name);
+    reasons << typeReason(contentType) << magicReason(head)
+            << executeBitReason(contentType, executableRegularFile);
+    reasons.removeAll(QString());
+    reasons.removeDuplicates();
+    verdict.reasons = reasons;
+    return verdict;
+}
+
+ProgramTargetVerdict examine(const QString& path)
+{
+    QStringList names {QFileInfo(path).fileName()};
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    if (!resolved.isEmpty() && QFileInfo(resolved).fileName() != names.first())
+        names << QFileInfo(resolved).fileName();
+
+    struct stat status { };
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
+    const bool executableRegularFile =
+        exists && S_ISREG(status.st_mode) && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+    const QByteArray head = ContentType::fileHead(path).value_or(QByteArray());
+    const QString contentType = exists && !S_ISREG(status.st_mode) ? ContentType::forFile(path)
+                                                                   : ContentType::guess(path, head);
+    return judge(names, contentType, head, executableRegularFile);
+}
+
+}

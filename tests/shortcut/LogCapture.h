@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/SystemLog.h"
+
+#include <QStringList>
+
+// Collects the lines written to the system log while it lives.
+class LogCapture {
+public:
+    LogCapture()
+        : m_previous(SystemLog::setSink([this](const QString& line) { m_lines << line; }))
+    {
+    }
+    ~LogCapture() { SystemLog::setSink(m_previous); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    const QStringList& lines() const { return m_lines; }
+
+private:
+    QStringList m_lines;
+    SystemLog::Sink m_previous;
+};

@@ -1,0 +1,193 @@
+#include "shortcut/HVWindowsShortcut.h"
+#include "support/QtPrinters.h"
+#include "support/ShellLinkWriter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kNone = "(none)";
+
+QString orNone(const std::optional<QString>& text)
+{
+    return text.value_or(QLatin1String(kNone));
+}
+
+KTDriveMappingList mappings(std::initializer_list<std::pair<const char*, const char*>> pairs)
+{
+    KTDriveMappingList list;
+    for (const auto& [from, to] : pairs)
+        list << KTDriveMapping(QString::fromUtf8(from), QString::fromUtf8(to));
+    return list;
+}
+
+}
+
+struct MountStringCase {
+    const char* name;
+    const char* text;
+    const char* share;
+    const char* filename;
+};
+
+inline void PrintTo(const MountStringCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class MountString : public testing::TestWithParam<MountStringCase> { };
+
+TEST_P(MountString, SplitsIntoShareAndFilename)
+{
+    const auto shortcut =
+        HVWindowsShortcut::initWithMountString(QString::fromUtf8(GetParam().text));
+    ASSERT_TRUE(shortcut);
+    EXPECT_EQ(orNone(shortcut->networkShare()), QString::fromUtf8(GetParam().share));
+    EXPECT_EQ(orNone(shortcut->filename()), QString::fromUtf8(GetParam().filename));
+}
+
+INSTANTIATE_TEST_SUITE_P(ShortcutComposition, MountString,
+    testing::Values(
+        MountStringCase {"unc", "\\\\srv\\data\\dir\\file.doc", "//srv/data", "dir/file.doc"},
+        MountStringCase {"slashes", "//srv/data/dir/file.doc", "//srv/data", "dir/file.doc"},
+        MountStringCase {
+            "fileScheme", "file://srv/data/dir/file.doc", "//srv/data", "dir/file.doc"},
+        MountStringCase {
+            "fileSchemeCapitals", "FILE:////srv/data/dir/file.doc", "//srv/data", "dir/file.doc"},
+        MountStringCase {"fileSchemeLocal", "file:///Users/me/file.doc", "//Users/me", "file.doc"},
+        MountStringCase {"lineBreaksRemoved", "//srv/da\nta/d\rir/fi\xc2\x85le.doc", "//srv/data",
+            "dir/file.doc"},
+        MountStringCase {"blanksTrimmed", " \t\xe2\x80\xa8//srv/data/a b.doc \xe3\x80\x80\n",
+            "//srv/data", "a b.doc"},
+        MountStringCase {
+            "quotesStay", "\"\\\\srv\\data\\file.doc\"", kNone, "\"//srv/data/file.doc\""},
+        MountStringCase {
+            "otherSchemeIsAFilename", "smb://srv/data/file.doc", kNone, "smb://srv/data/file.doc"},
+        MountStringCase {"shareAlone", "//srv/data", "//srv/data", ""},
+        MountStringCase {"serverAlone", "//srv", kNone, kNone},
+        MountStringCase {"localPath", "X:\\dir\\file.doc", kNone, "X:/dir/file.doc"},
+        MountStringCase {"twoCharacters", "ab", kNone, "ab"},
+        MountStringCase {"oneCharacter", "a", kNone, kNone},
+        MountStringCase {"empty", "", kNone, kNone},
+        MountStringCase {"onlySlashes", "/////", kNone, kNone},
+        MountStringCase {"threeSlashes", "///x/y", "//x/y", ""}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(ShortcutComposition, MountStringShortcutStartsPlain)
+{
+    const auto shortcut = HVWindowsShortcut::initWithMountString(QStringLiteral("//srv/data/a"));
+    EXPECT_EQ(shortcut->mountMethod(), QStringLiteral("smb"));
+    EXPECT_FALSE(shortcut->mappingEnabled());
+    EXPECT_EQ(shortcut->pathEncoding(), HVStringEncoding::None);
+    EXPECT_EQ(shortcut->shareEncoding(), HVStringEncoding::None);
+    EXPECT_FALSE(shortcut->pathData());
+    EXPECT_EQ(shortcut->linkFlags().flags(), 0u);
+    EXPECT_EQ(shortcut->fullFilename(), QStringLiteral("//srv/data/a"));
+    EXPECT_FALSE(shortcut->errorMessage());
+}
+
+TEST(ShortcutComposition, ComposedLinkNameCarriesMountMethodWhenAsked)
+{
+    const auto shortcut =
+        HVWindowsShortcut::initWithMountString(QStringLiteral("\\\\srv\\data/dir\\file.doc"));
+    EXPECT_EQ(shortcut->composedLinkName(), QStringLiteral("smb://srv/data/dir/file.doc"));
+    EXPECT_EQ(shortcut->composedLinkName(false), QStringLiteral("//srv/data/dir/file.doc"));
+    EXPECT_EQ(shortcut->networkShare(true), QStringLiteral("smb://srv/data"));
+    const auto shareOnly = HVWindowsShortcut::initWithMountString(QStringLiteral("//srv/data"));
+    EXPECT_EQ(shareOnly->composedLinkName(), QStringLiteral("smb://srv/data/"));
+    const auto local = HVWindowsShortcut::initWithMountString(QStringLiteral("X:\\dir\\file.doc"));
+    EXPECT_EQ(local->composedLinkName(), QStringLiteral("X:/dir/file.doc"));
+    EXPECT_FALSE(
+        HVWindowsShortcut::initWithMountString(QStringLiteral("//srv"))->composedLinkName());
+}
+
+TEST(ShortcutComposition, MountMethodAcceptsFourNamesInAnyCase)
+{
+    const auto shortcut = HVWindowsShortcut::initWithMountString(QStringLiteral("//srv/data/a"));
+    EXPECT_FALSE(shortcut->setMountMethod(QStringLiteral("ftp")));
+    EXPECT_EQ(shortcut->mountMethod(), QStringLiteral("smb"));
+    EXPECT_TRUE(shortcut->setMountMethod(QStringLiteral("AFP")));
+    EXPECT_EQ(shortcut->networkShare(true), QStringLiteral("AFP://srv/data"));
+    for (const char* method : {"smb", "NFS", "Cifs"}) {
+        EXPECT_TRUE(shortcut->setMountMethod(QLatin1String(method)));
+        EXPECT_EQ(shortcut->mountMethod(), QLatin1String(method));
+    }
+    EXPECT_FALSE(shortcut->setMountMethod(QString()));
+    EXPECT_EQ(shortcut->mountMethod(), QStringLiteral("Cifs"));
+}
+
+struct MappingCase {
+    const char* name;
+    const char* text;
+    KTDriveMappingList mappings;
+    bool enabled;
+    const char* share;
+    const char* filename;
+};
+
+inline void PrintTo(const MappingCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class DriveMapping : public testing::TestWithParam<MappingCase> { };
+
+TEST_P(DriveMapping, ReplacesFirstMatchOfFirstMatchingMapping)
+{
+    const auto shortcut = HVWindowsShortcut::initWithMountString(
+        QString::fromUtf8(GetParam().text), GetParam().mappings);
+    shortcut->setMappingEnabled(GetParam().enabled);
+    EXPECT_EQ(orNone(shortcut->networkShare()), QString::fromUtf8(GetParam().share));
+    EXPECT_EQ(orNone(shortcut->filename()), QString::fromUtf8(GetParam().filename));
+}
+
+INSTANTIATE_TEST_SUITE_P(ShortcutComposition, DriveMapping,
+    testing::Values(MappingCase {"ignoresCase", "X:\\dir\\file.doc",
+                        mappings({{"x:", "\\\\srv\\data"}}), true, "//srv/data", "dir/file.doc"},
+        MappingCase {"disabled", "X:\\dir\\file.doc", mappings({{"x:", "\\\\srv\\data"}}), false,
+            kNone, "X:/dir/file.doc"},
+        MappingCase {"earlierMappingWins", "X:\\Y:\\a",
+            mappings({{"Y:", "b"}, {"X:", "\\\\srv\\data"}}), true, kNone, "X:/b/a"},
+        MappingCase {"insidePath", "//srv/data/X:/dir", mappings({{"X:", "sub"}}), true,
+            "//srv/data", "sub/dir"},
+        MappingCase {"onlyFirstOccurrence", "X:\\X:\\a", mappings({{"X:", "\\\\srv\\d"}}), true,
+            "//srv/d", "X:/a"},
+        MappingCase {"environmentVariable", "%HOMESHARE%\\a.doc",
+            mappings({{"%homeshare%", "\\\\home\\me"}}), true, "//home/me", "a.doc"},
+        MappingCase {"emptyFromNeverMatches", "X:\\a",
+            mappings({{"", "\\\\srv\\data"}, {"X:", "\\\\srv\\x"}}), true, "//srv/x", "a"},
+        MappingCase {"incompleteMappingSkipped", "X:\\a",
+            KTDriveMappingList {KTDriveMapping(QStringLiteral("X:"), std::nullopt),
+                KTDriveMapping(std::nullopt, QStringLiteral("//a/b"))},
+            true, kNone, "X:/a"},
+        MappingCase {"noMatch", "Q:\\a", mappings({{"X:", "\\\\srv\\data"}}), true, kNone, "Q:/a"}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(ShortcutComposition, MappingChangesShowAtNextCall)
+{
+    const auto shortcut = HVWindowsShortcut::initWithMountString(QStringLiteral("X:\\a.doc"));
+    shortcut->setMappingEnabled(true);
+    EXPECT_FALSE(shortcut->networkShare());
+    shortcut->setDriveMapping(mappings({{"X:", "\\\\srv\\data"}}));
+    EXPECT_EQ(shortcut->networkShare(), QStringLiteral("//srv/data"));
+    shortcut->setMappingEnabled(false);
+    EXPECT_FALSE(shortcut->networkShare());
+}
+
+TEST(ShortcutComposition, ReadShortcutSplitsItsTarget)
+{
+    ShellLinkContents contents;
+    contents.netName = "\\\\SRV\\DATA";
+    contents.commonPathSuffix = "dir\\file.doc";
+    const auto shortcut =
+        HVWindowsShortcut::initWithContentsOfData(ShellLinkWriter::write(contents));
+    ASSERT_TRUE(shortcut);
+    EXPECT_EQ(shortcut->networkShare(), QStringLiteral("//SRV/DATA"));
+    EXPECT_EQ(shortcut->filename(), QStringLiteral("dir/file.doc"));
+    const auto empty =
+        HVWindowsShortcut::initWithContentsOfData(ShellLinkWriter::write(ShellLinkContents {}));
+    ASSERT_TRUE(empty);
+    EXPECT_FALSE(empty->networkShare());
+    EXPECT_FALSE(empty->filename());
+    EXPECT_FALSE(empty->composedLinkName());
+}

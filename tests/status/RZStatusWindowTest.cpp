@@ -1,0 +1,208 @@
+#include "status/RZStatusWindow.h"
+
+#include "status/RZStatusController.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString mountingTitle = QStringLiteral("Mounting drive smb://127.0.0.1/share");
+
+// Runs an X client to completion. Waiting for it, like waiting for a capture, blocks this
+// thread without turning Qt's event loop, as a mount does.
+QByteArray runXClient(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString()
+                      << " failed: " << process.readAllStandardError().toStdString();
+        return {};
+    }
+    return process.readAllStandardOutput();
+}
+
+QString windowId(const QWidget& window)
+{
+    return QStringLiteral("0x%1").arg(window.winId(), 0, 16);
+}
+
+// What the X server itself shows of a window: xwd dumps it, xwdtopnm makes a PPM of it.
+QImage captureFromServer(const QWidget& window)
+{
+    QProcess dump;
+    QProcess convert;
+    dump.setStandardOutputProcess(&convert);
+    dump.start(QStringLiteral("xwd"),
+        {QStringLiteral("-silent"), QStringLiteral("-id"), windowId(window)});
+    convert.start(QStringLiteral("xwdtopnm"), {});
+    if (!dump.waitForFinished(20000) || !convert.waitForFinished(20000) || dump.exitCode() != 0
+        || convert.exitCode() != 0) {
+        ADD_FAILURE() << "no capture: " << dump.readAllStandardError().toStdString()
+                      << convert.readAllStandardError().toStdString();
+        return {};
+    }
+    return QImage::fromData(convert.readAllStandardOutput(), "PPM");
+}
+
+// Motif window-manager hints are flags, functions, decorations, input mode and status; the
+// decorations count where flag 2 is set.
+bool asksForNoDecorations(const QString& xpropOutput)
+{
+    static const QRegularExpression hints(QStringLiteral(
+        "_MOTIF_WM_HINTS\\(_MOTIF_WM_HINTS\\) = (0x[0-9a-f]+), 0x[0-9a-f]+, (0x[0-9a-f]+)"));
+    const QRegularExpressionMatch match = hints.match(xpropOutput);
+    if (!match.hasMatch())
+        return false;
+    const uint flags = match.captured(1).toUInt(nullptr, 16);
+    const uint decorations = match.captured(2).toUInt(nullptr, 16);
+    return (flags & 2) != 0 && decorations == 0;
+}
+
+struct PixelCensus {
+    int text = 0;
+    int background = 0;
+    int highlight = 0;
+};
+
+// Text is near black, the panel near white, and the running indicator in the palette's
+// highlight colour, a clear blue.
+PixelCensus takeCensus(const QImage& image)
+{
+    PixelCensus census;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (qGray(pixel) < 80)
+                ++census.text;
+            else if (qGray(pixel) > 200)
+                ++census.background;
+            if (qBlue(pixel) - qRed(pixel) > 80)
+                ++census.highlight;
+        }
+    }
+    return census;
+}
+
+// A reparenting window manager on the test's X server, which maps windows in its own time
+// and decides their stacking. Stopped again when the test ends.
+class WindowManager {
+public:
+    WindowManager()
+    {
+        m_process.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        m_running = m_process.waitForStarted() && managesScreen();
+    }
+    ~WindowManager()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished();
+    }
+
+    bool isRunning() const { return m_running; }
+
+private:
+    static bool managesScreen()
+    {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            QProcess probe;
+            probe.start(QStringLiteral("xprop"),
+                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+            if (probe.waitForFinished() && probe.readAllStandardOutput().contains("window id"))
+                return true;
+            QThread::msleep(25);
+        }
+        return false;
+    }
+
+    QProcess m_process;
+    bool m_running = false;
+};
+
+void keepAsArtefact(const QImage& image, const QString& name)
+{
+    const QString folder = QStringLiteral(KESTROVA_ARTIFACT_DIR);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QLatin1Char('/') + name;
+    EXPECT_TRUE(image.save(path, "PNG")) << path.toStdString();
+    testing::Test::RecordProperty("screenshot", path.toStdString());
+}
+
+}
+
+TEST(StatusWindow, TitledRequestComesOutFramelessAndAboveOthers)
+{
+    RZStatusWindow window(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    EXPECT_EQ(window.windowType(), Qt::Tool);
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowTitleHint));
+    EXPECT_TRUE(window.autoFillBackground());
+
+    // What a window manager would read from the server.
+    window.orderFrontAndDisplay();
+    const QString properties = QString::fromUtf8(runXClient(QStringLiteral("xprop"),
+        {QStringLiteral("-id"), windowId(window), QStringLiteral("_NET_WM_STATE"),
+            QStringLiteral("_MOTIF_WM_HINTS"), QStringLiteral("_NET_WM_WINDOW_TYPE")}));
+    EXPECT_TRUE(properties.contains(QStringLiteral("_NET_WM_STATE_ABOVE")))
+        << properties.toStdString();
+    EXPECT_TRUE(asksForNoDecorations(properties)) << properties.toStdString();
+    EXPECT_TRUE(properties.contains(QStringLiteral("_NET_WM_WINDOW_TYPE_UTILITY")))
+        << properties.toStdString();
+}
+
+TEST(StatusWindow, IsOnScreenWhileTheCallerBlocks)
+{
+    RZStatusController controller(std::make_unique<RZStatusWindow>());
+    RZStatusWindow& window = *controller.statusWindow();
+    controller.setTitle(mountingTitle);
+    controller.showWithProgressEnabled(true);
+
+    // No event is processed from here on: the X server must already hold the drawn window.
+    const QImage shot = captureFromServer(window);
+    ASSERT_FALSE(shot.isNull());
+    keepAsArtefact(shot, QStringLiteral("status-window-mounting.png"));
+    EXPECT_EQ(shot.size(), window.size());
+    const PixelCensus census = takeCensus(shot);
+    EXPECT_GT(census.background, shot.width() * shot.height() / 2);
+    EXPECT_GT(census.text, 100) << "no text drawn";
+    EXPECT_GT(census.highlight, 50) << "no busy indicator drawn";
+
+    controller.hideNow();
+    controller.show();
+    EXPECT_EQ(takeCensus(captureFromServer(window)).highlight, 0) << "stopped indicator drawn";
+    controller.hideNow();
+}
+
+TEST(StatusWindow, IsOnScreenUnderWindowManagerWhileTheCallerBlocks)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty())
+        GTEST_SKIP() << "openbox is not installed (scripts/bootstrap installs it)";
+    WindowManager windowManager;
+    ASSERT_TRUE(windowManager.isRunning()) << "openbox did not take over the screen";
+
+    RZStatusController controller(std::make_unique<RZStatusWindow>());
+    controller.setTitle(mountingTitle);
+    controller.showWithProgressEnabled(true);
+
+    const PixelCensus census = takeCensus(captureFromServer(*controller.statusWindow()));
+    EXPECT_GT(census.text, 100) << "no text drawn";
+    EXPECT_GT(census.highlight, 50) << "no busy indicator drawn";
+
+    const QString state = QString::fromUtf8(runXClient(QStringLiteral("xprop"),
+        {QStringLiteral("-id"), windowId(*controller.statusWindow()),
+            QStringLiteral("_NET_WM_STATE")}));
+    EXPECT_TRUE(state.contains(QStringLiteral("_NET_WM_STATE_ABOVE"))) << state.toStdString();
+    controller.hideNow();
+}

@@ -1,0 +1,115 @@
+#include "support/ShellLinkWriter.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdio>
+
+// Writes a sample Windows shortcut, for demonstrations and manual tests:
+//   make-shortcut --net '\\127.0.0.1\Demo' --suffix 'docs\a.txt' OUT.lnk
+//   make-shortcut --local 'C:\dir\a.txt' OUT.lnk
+// with --env TEXT for an EnvironmentVariableDataBlock and --prefer-env to set
+// PreferEnvironmentPath. The share is written as an 8-bit NetName when Latin-1 holds it,
+// else as NetNameUnicode; the suffix in both its 8-bit and its Unicode form.
+namespace {
+
+const char* const usage = "usage: make-shortcut (--net UNC [--suffix PATH] | --local PATH) [--env "
+                          "TEXT] [--prefer-env] OUT.lnk\n";
+
+bool fitsLatin1(const QString& text)
+{
+    for (const QChar character : text) {
+        if (character.unicode() > 0xFF)
+            return false;
+    }
+    return true;
+}
+
+struct Options {
+    std::optional<QString> net;
+    QString suffix;
+    std::optional<QString> local;
+    std::optional<QString> environment;
+    bool preferEnvironment = false;
+    QString output;
+};
+
+std::optional<Options> parse(QStringList arguments)
+{
+    Options options;
+    while (arguments.size() > 1) {
+        const QString option = arguments.takeFirst();
+        if (option == QLatin1String("--prefer-env")) {
+            options.preferEnvironment = true;
+            continue;
+        }
+        if (arguments.size() < 2)
+            return std::nullopt;
+        const QString value = arguments.takeFirst();
+        if (option == QLatin1String("--net"))
+            options.net = value;
+        else if (option == QLatin1String("--suffix"))
+            options.suffix = value;
+        else if (option == QLatin1String("--local"))
+            options.local = value;
+        else if (option == QLatin1String("--env"))
+            options.environment = value;
+        else
+            return std::nullopt;
+    }
+    if (arguments.size() != 1 || options.net.has_value() == options.local.has_value())
+        return std::nullopt;
+    options.output = arguments.first();
+    return options;
+}
+
+std::optional<ShellLinkContents> contentsFor(const Options& options)
+{
+    ShellLinkContents contents;
+    if (options.local) {
+        if (!fitsLatin1(*options.local))
+            return std::nullopt;
+        contents.localBasePath = options.local->toLatin1();
+    } else {
+        if (fitsLatin1(*options.net))
+            contents.netName = options.net->toLatin1();
+        else
+            contents.netNameUnicode = *options.net;
+        contents.commonPathSuffix =
+            fitsLatin1(options.suffix) ? options.suffix.toLatin1() : QByteArray("?");
+        contents.commonPathSuffixUnicode = options.suffix;
+    }
+    if (options.environment)
+        contents.extraDataBlocks << ShellLinkWriter::environmentBlock(
+            options.environment->toLatin1(), *options.environment);
+    if (options.preferEnvironment)
+        contents.extraLinkFlags |= ShellLinkWriter::kPreferEnvironmentPath;
+    return contents;
+}
+
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const std::optional<Options> options = parse(QCoreApplication::arguments().mid(1));
+    if (!options) {
+        std::fputs(usage, stderr);
+        return 1;
+    }
+    const std::optional<ShellLinkContents> contents = contentsFor(*options);
+    if (!contents) {
+        std::fputs("make-shortcut: a local path must be Latin-1 text\n", stderr);
+        return 1;
+    }
+    QFile file(options->output);
+    const QByteArray bytes = ShellLinkWriter::write(*contents);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush()) {
+        std::fprintf(stderr, "make-shortcut: %s: %s\n", qUtf8Printable(options->output),
+            qUtf8Printable(file.errorString()));
+        return 2;
+    }
+    return 0;
+}

@@ -1,0 +1,127 @@
+#include "workspace/ApplicationWindows.h"
+
+#include <QHash>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+WindowFacts window(
+    quint32 id, std::optional<qint64> pid, const char* instance, const char* className)
+{
+    return WindowFacts {id, pid, instance, className};
+}
+
+// A fake process tree: 100 launched a wrapper script 200, which started 300.
+ProcessTable::ParentLookup tree()
+{
+    const QHash<qint64, qint64> parents {{200, 100}, {300, 200}, {400, 1}, {500, 1}};
+    return [parents](qint64 pid) -> std::optional<qint64> {
+        if (!parents.contains(pid))
+            return std::nullopt;
+        return parents.value(pid);
+    };
+}
+
+const QStringList kViewerClasses {QStringLiteral("recording-viewer")};
+
+TEST(ApplicationWindows, MatchesEitherClassNameIgnoringCase)
+{
+    EXPECT_TRUE(
+        ApplicationWindows::classMatches(window(1, {}, "Recording-Viewer", "X"), kViewerClasses));
+    EXPECT_TRUE(
+        ApplicationWindows::classMatches(window(1, {}, "x", "RECORDING-VIEWER"), kViewerClasses));
+    EXPECT_FALSE(
+        ApplicationWindows::classMatches(window(1, {}, "recording", "viewer"), kViewerClasses));
+    EXPECT_FALSE(ApplicationWindows::classMatches(window(1, {}, "", ""), {QString()}));
+}
+
+TEST(ApplicationWindows, LaunchedProcessWithoutWindowIsStillLaunching)
+{
+    const QList<ApplicationInstance> instances = ApplicationWindows::instancesOf(
+        {window(7, 400, "other", "Other")}, kViewerClasses, {100}, tree());
+    ASSERT_EQ(instances.size(), 1);
+    EXPECT_EQ(instances[0].pid, 100);
+    EXPECT_TRUE(instances[0].launchedHere);
+    EXPECT_TRUE(instances[0].windows.isEmpty());
+}
+
+TEST(ApplicationWindows, LaunchedProcessOwnsWindowsOfItsDescendants)
+{
+    // The program behind a wrapper script shows windows of any class; they are the
+    // launched instance's, not a second instance.
+    const QList<ApplicationInstance> instances = ApplicationWindows::instancesOf(
+        {window(7, 300, "soffice", "Soffice"), window(8, 300, "recording-viewer", "R")},
+        kViewerClasses, {100}, tree());
+    ASSERT_EQ(instances.size(), 1);
+    EXPECT_EQ(instances[0].windows, QList<quint32>({7, 8}));
+}
+
+TEST(ApplicationWindows, OtherInstancesAreGroupedByProcessInWindowOrder)
+{
+    const QList<ApplicationInstance> instances = ApplicationWindows::instancesOf(
+        {window(1, 500, "recording-viewer", "R"), window(2, {}, "recording-viewer", "R"),
+            window(3, 400, "other", "Other"), window(4, 500, "recording-viewer", "R"),
+            window(5, 300, "recording-viewer", "R")},
+        kViewerClasses, {100}, tree());
+    ASSERT_EQ(instances.size(), 3);
+    // The launched instance comes first although its window appeared last.
+    EXPECT_EQ(instances[0].pid, 100);
+    EXPECT_EQ(instances[0].windows, QList<quint32>({5}));
+    EXPECT_EQ(instances[1].pid, 500);
+    EXPECT_EQ(instances[1].windows, QList<quint32>({1, 4}));
+    EXPECT_FALSE(instances[2].pid.has_value());
+    EXPECT_EQ(instances[2].windows, QList<quint32>({2}));
+}
+
+TEST(ApplicationWindows, MostRecentLaunchComesFirst)
+{
+    const QList<ApplicationInstance> instances =
+        ApplicationWindows::instancesOf({}, kViewerClasses, {500, 400}, tree());
+    ASSERT_EQ(instances.size(), 2);
+    EXPECT_EQ(instances[0].pid, 500);
+    EXPECT_EQ(instances[1].pid, 400);
+}
+
+TEST(ProcessTable, AncestryWalkEndsOnLoopsAndUnknownProcesses)
+{
+    const ProcessTable::ParentLookup loop = [](qint64 pid) -> std::optional<qint64> {
+        return pid == 10 ? 11 : 10;
+    };
+    EXPECT_FALSE(ProcessTable::isSelfOrDescendantOf(10, 99, loop));
+    EXPECT_TRUE(ProcessTable::isSelfOrDescendantOf(300, 100, tree()));
+    EXPECT_FALSE(ProcessTable::isSelfOrDescendantOf(100, 300, tree()));
+    EXPECT_FALSE(ProcessTable::isSelfOrDescendantOf(999, 100, tree()));
+}
+
+TEST(ProcessTable, ReadsThisProcessAndSeesExitedOnesGone)
+{
+    EXPECT_TRUE(ProcessTable::isAlive(getpid()));
+    EXPECT_EQ(ProcessTable::parentOf(getpid()), qint64(getppid()));
+    EXPECT_TRUE(ProcessTable::isSelfOrDescendantOf(getpid(), getppid()));
+    EXPECT_FALSE(ProcessTable::isAlive(0));
+    EXPECT_FALSE(ProcessTable::isAlive(-1));
+}
+
+TEST(ProcessTable, UnreapedChildCountsAsGone)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(0);
+    // Until it is reaped, the exited child stays in /proc as a zombie.
+    bool gone = false;
+    for (int attempt = 0; attempt < 500 && !gone; ++attempt) {
+        gone = !ProcessTable::isAlive(child);
+        if (!gone)
+            usleep(10000);
+    }
+    EXPECT_TRUE(gone);
+    EXPECT_TRUE(ProcessTable::parentOf(child).has_value()) << "the zombie should still be listed";
+    waitpid(child, nullptr, 0);
+}
+
+}

@@ -1,0 +1,182 @@
+#include "workspace/Workspace.h"
+
+#include "PrivateDesktopSetup.h"
+#include "workspace/DesktopApplication.h"
+#include "workspace/ItemKind.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <gio/gdesktopappinfo.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& contents)
+{
+    QString path = folder.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(contents);
+    return path;
+}
+
+struct TypeCase {
+    const char* name;
+    QByteArray contents;
+    const char* contentType;
+    const char* handler; // empty: none
+};
+
+class DefaultApplication : public testing::TestWithParam<TypeCase> { };
+
+TEST_P(DefaultApplication, FollowsContentTypeAndMimeappsList)
+{
+    QTemporaryDir folder;
+    const QString path = writeFile(folder, QString::fromUtf8(GetParam().name), GetParam().contents);
+    Workspace workspace;
+    EXPECT_EQ(workspace.contentTypeForFile(path), QLatin1String(GetParam().contentType));
+    const std::optional<DesktopApplication> handler = workspace.applicationForFile(path);
+    EXPECT_EQ(handler ? handler->id() : QString(), QLatin1String(GetParam().handler));
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleFiles, DefaultApplication,
+    testing::Values(TypeCase {"minutes.doc", "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1",
+                        "application/msword", PrivateDesktop::kViewerId},
+        TypeCase {"plan.pdf", "%PDF-1.4\n", "application/pdf", PrivateDesktop::kViewerId},
+        TypeCase {"notes.txt", "plain words\n", "text/plain", PrivateDesktop::kViewerId},
+        // Without a telling name, the first bytes decide.
+        TypeCase {
+            "scan", "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n", "application/pdf", PrivateDesktop::kViewerId},
+        TypeCase {"picture.png", "\x89PNG\r\n\x1a\n", "image/png", ""}),
+    [](const testing::TestParamInfo<TypeCase>& item) {
+        std::string name = item.param.name;
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+        return name;
+    });
+
+TEST(DesktopApplication, WindowClassesFollowDesktopEntry)
+{
+    const std::optional<DesktopApplication> viewer =
+        DesktopApplication::fromId(QLatin1String(PrivateDesktop::kViewerId));
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(viewer->executableName(), QLatin1String("recording-viewer"));
+    EXPECT_EQ(viewer->windowClassNames(),
+        QStringList(
+            {QStringLiteral("kestrova-recording-viewer"), QStringLiteral("recording-viewer")}));
+
+    const std::optional<DesktopApplication> decoy =
+        DesktopApplication::fromId(QLatin1String(PrivateDesktop::kDecoyId));
+    ASSERT_TRUE(decoy);
+    EXPECT_EQ(decoy->executableName(), QLatin1String("false"))
+        << "env and its variables are looked through";
+    EXPECT_EQ(decoy->windowClassNames(), QStringList({QStringLiteral("DecoyViewer")}));
+
+    EXPECT_FALSE(DesktopApplication::fromId(QStringLiteral("no-such-application.desktop")));
+}
+
+TEST(Workspace, ReportsLaunchThatGioRefuses)
+{
+    // A terminal application where no terminal emulator can be found on PATH.
+    GKeyFile* keyFile = g_key_file_new();
+    const char entry[] = "[Desktop Entry]\nType=Application\nName=Console tool\n"
+                         "Exec=/bin/true %F\nTerminal=true\n";
+    ASSERT_TRUE(
+        g_key_file_load_from_data(keyFile, entry, sizeof entry - 1, G_KEY_FILE_NONE, nullptr));
+    GDesktopAppInfo* info = g_desktop_app_info_new_from_keyfile(keyFile);
+    g_key_file_free(keyFile);
+    ASSERT_TRUE(info);
+    const DesktopApplication consoleTool(GObjectRef<GAppInfo>::adopt(G_APP_INFO(info)));
+
+    QTemporaryDir folder;
+    const QString path = writeFile(folder, QStringLiteral("a.txt"), "a");
+    const QByteArray searchPath = qgetenv("PATH");
+    qputenv("PATH", folder.path().toUtf8());
+    Workspace workspace;
+    const LaunchResult result = workspace.openFile(path, consoleTool);
+    qputenv("PATH", searchPath);
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(result.pid);
+    EXPECT_TRUE(result.errorMessage.contains(QLatin1String("terminal")))
+        << result.errorMessage.toStdString();
+}
+
+class WithoutDisplay : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_display = qgetenv("DISPLAY");
+        qunsetenv("DISPLAY");
+    }
+    void TearDown() override
+    {
+        if (!m_display.isEmpty())
+            qputenv("DISPLAY", m_display);
+    }
+    QByteArray m_display;
+};
+
+TEST_F(WithoutDisplay, RunningListIsEmptyEvenRightAfterLaunch)
+{
+    QTemporaryDir folder;
+    const QString path = writeFile(folder, QStringLiteral("minutes.txt"), "words\n");
+    Workspace workspace;
+    const std::optional<DesktopApplication> viewer = workspace.applicationForFile(path);
+    ASSERT_TRUE(viewer);
+    const LaunchResult result = workspace.openFile(path, *viewer);
+    ASSERT_TRUE(result) << result.errorMessage.toStdString();
+    EXPECT_TRUE(result.pid);
+    EXPECT_FALSE(workspace.x11Session());
+    EXPECT_TRUE(workspace.runningApplications(QLatin1String(PrivateDesktop::kViewerId)).isEmpty());
+
+    // The viewer records its arguments before it finds that there is no display.
+    for (int attempt = 0; attempt < 100 && privateDesktop().records().isEmpty(); ++attempt)
+        QThread::msleep(50);
+    const QList<QJsonObject> records = privateDesktop().records();
+    ASSERT_FALSE(records.isEmpty());
+    EXPECT_EQ(records.last().value(QStringLiteral("arguments")).toArray().first().toString(), path);
+    EXPECT_EQ(records.last().value(QStringLiteral("startupId")).toString(), QString())
+        << "no startup ID without an X server";
+}
+
+TEST_F(WithoutDisplay, UnreachableDisplayGivesEmptyList)
+{
+    qputenv("DISPLAY", ":9731");
+    Workspace workspace;
+    EXPECT_FALSE(workspace.x11Session());
+    EXPECT_TRUE(workspace.runningApplications(QLatin1String(PrivateDesktop::kViewerId)).isEmpty());
+}
+
+TEST(ItemKind, KindsOfFilesFoldersAndVolumes)
+{
+    QTemporaryDir folder;
+    const QString plain = writeFile(folder, QStringLiteral("a.doc"), "x");
+    const QString tool = writeFile(folder, QStringLiteral("tool"), "#!/bin/sh\n");
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString launcher = writeFile(folder, QStringLiteral("r.desktop"),
+        "[Desktop Entry]\nType=Application\nName=R\nExec=true\n");
+    const QString link = writeFile(
+        folder, QStringLiteral("l.desktop"), "[Desktop Entry]\nType=Link\nName=L\nURL=file:///\n");
+    QDir(folder.path()).mkpath(QStringLiteral("Viewer.app"));
+
+    EXPECT_EQ(ItemKindOf::path(plain), ItemKinds(ItemKind::PlainFile));
+    EXPECT_EQ(ItemKindOf::path(tool), ItemKind::PlainFile | ItemKind::Application);
+    EXPECT_EQ(ItemKindOf::path(launcher), ItemKind::PlainFile | ItemKind::Application);
+    EXPECT_EQ(ItemKindOf::path(link), ItemKinds(ItemKind::PlainFile));
+    EXPECT_EQ(ItemKindOf::path(folder.path()), ItemKinds(ItemKind::Container));
+    EXPECT_EQ(ItemKindOf::path(folder.filePath(QStringLiteral("Viewer.app"))),
+        ItemKind::Container | ItemKind::Package);
+    EXPECT_EQ(ItemKindOf::path(QStringLiteral("/")), ItemKind::Container | ItemKind::Volume);
+    EXPECT_EQ(ItemKindOf::path(QStringLiteral("/proc")), ItemKind::Container | ItemKind::Volume);
+    EXPECT_FALSE(ItemKindOf::path(folder.filePath(QStringLiteral("missing"))));
+}
+
+}
