@@ -14,6 +14,11 @@ std::optional<KTMountSourceURL> KTMountSourceURL::parse(const QString& mountSour
     result.m_pathComponents =
         url.path(QUrl::FullyDecoded).split(QLatin1Char('/'), Qt::SkipEmptyParts);
     result.m_sharePath = result.m_pathComponents.join(QLatin1Char('/'));
+    if (result.m_host) {
+        result.m_serverPrefix = QStringLiteral("//") + *result.m_host;
+        if (!result.m_sharePath.isEmpty())
+            result.m_serverPrefix += QLatin1Char('/') + result.m_sharePath;
+    }
     return result;
 }
 

@@ -19,6 +19,9 @@ public:
     std::optional<QString> lastPathComponent() const;
     // The components joined with "/": "Projects/plans"; empty when there are none.
     const QString& sharePath() const { return m_sharePath; }
+    // "//" and the host, then "/" and the share path if there is one: //fs1/Projects/plans.
+    // Empty when there is no host.
+    const QString& serverPrefix() const { return m_serverPrefix; }
 
 private:
     KTMountSourceURL() = default;
@@ -26,4 +29,5 @@ private:
     std::optional<QString> m_host;
     QStringList m_pathComponents;
     QString m_sharePath;
+    QString m_serverPrefix;
 };

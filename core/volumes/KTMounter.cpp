@@ -3,6 +3,7 @@
 #include "filesvc/FSRef.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "platform/SystemLog.h"
+#include "volumes/KTMountEntry.h"
 #include "volumes/KTMountTableSource.h"
 #include "volumes/KTServerMount.h"
 
@@ -18,8 +19,30 @@ bool equalsIgnoringCase(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// True for an absolute path that cleaning would leave as it is: no "." or ".."
+// components, no repeated or trailing slashes. Most paths are, and need no copy.
+bool isAbsoluteAndClean(QStringView path)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return false;
+    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        return false;
+    qsizetype componentStart = 1;
+    for (qsizetype i = 1; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != QLatin1Char('/'))
+            continue;
+        const QStringView component = path.sliced(componentStart, i - componentStart);
+        if (component.isEmpty() || component == u"." || component == u"..")
+            return path.size() == 1;
+        componentStart = i + 1;
+    }
+    return true;
+}
+
 QString absoluteCleanPath(const QString& path)
 {
+    if (isAbsoluteAndClean(path))
+        return path;
     if (QDir::isAbsolutePath(path))
         return QDir::cleanPath(path);
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
@@ -49,12 +72,12 @@ QString serverPath(const KTMountEntry& volume, const KTMountSourceURL& url, cons
     const qsizetype restStart =
         mountPoint.endsWith(QLatin1Char('/')) ? mountPoint.size() - 1 : mountPoint.size();
     const QStringView rest = QStringView(path).sliced(restStart);
-    QString result = QStringLiteral("//") + *url.host();
-    if (!url.sharePath().isEmpty())
-        result += QLatin1Char('/') + url.sharePath();
-    else if (rest.isEmpty())
-        result += QLatin1Char('/');
-    result += rest;
+    QString result;
+    result.reserve(url.serverPrefix().size() + rest.size() + 1);
+    result.append(url.serverPrefix());
+    if (url.sharePath().isEmpty() && rest.isEmpty())
+        result.append(QLatin1Char('/'));
+    result.append(rest);
     return result;
 }
 
@@ -93,9 +116,9 @@ std::optional<QString> KTMounter::scanMountedVolumes(const QString& share)
     const QStringList parts = share.split(QLatin1Char('/'));
     if (parts.size() < 4)
         return std::nullopt;
-    const KTMountTable& table = m_mountTable.current();
-    for (const KTMountEntry& volume : table.volumes()) {
-        const KTMountEntry* holder = table.volumeForPath(volume.mountPoint());
+    const std::shared_ptr<const KTMountTable> table = m_mountTable.current();
+    for (const KTMountEntry& volume : table->volumes()) {
+        const KTMountEntry* holder = table->volumeForPath(volume.mountPoint());
         if (!holder || !holder->sourceURL())
             continue;
         const std::optional<QString>& host = holder->sourceURL()->host();
@@ -122,7 +145,7 @@ std::optional<QString> KTMounter::recordedMountPoint(const QString& share)
     const KTMountRecord record = found.value();
     SystemLog::write(QStringLiteral("Mounter: There is already one mntfrom: %1 mnto %2")
                          .arg(record.mntfrom, record.mnto));
-    const KTMountEntry* volume = statfs(record.mnto);
+    const std::optional<KTMountEntry> volume = statfs(record.mnto);
     if (!volume)
         return std::nullopt;
     if (!equalsIgnoringCase(volume->mountSource(), record.mntfrom)
@@ -134,11 +157,14 @@ std::optional<QString> KTMounter::recordedMountPoint(const QString& share)
 }
 
 // What statfs(2) tells of an existing path: the volume that holds it.
-const KTMountEntry* KTMounter::statfs(const QString& path)
+std::optional<KTMountEntry> KTMounter::statfs(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo::exists(path))
-        return nullptr;
-    return m_mountTable.current().volumeForPath(absoluteCleanPath(path));
+        return std::nullopt;
+    const KTMountEntry* volume = m_mountTable.current()->volumeForPath(absoluteCleanPath(path));
+    if (!volume)
+        return std::nullopt;
+    return *volume;
 }
 
 bool KTMounter::mountNetworkVolume(const QString& share, const QString& mountMethod)
@@ -169,7 +195,7 @@ void KTMounter::recordMount(const QString& share, const QString& rootPath)
     const std::optional<QString> path = JLCarbonUtilities::stringWithFSRef(*root);
     if (!path)
         return;
-    const KTMountEntry* volume = statfs(*path);
+    const std::optional<KTMountEntry> volume = statfs(*path);
     if (!volume)
         return;
     m_mountPoints.insert(
@@ -184,14 +210,14 @@ QString KTMounter::transformToNetworkVolumePath(const QString& path)
     if (path.isEmpty())
         return path;
     const QString absolutePath = absoluteCleanPath(path);
-    const KTMountTable& table = m_mountTable.current();
-    const KTMountEntry* volume = table.volumeForPath(absolutePath);
+    const std::shared_ptr<const KTMountTable> table = m_mountTable.current();
+    const KTMountEntry* volume = table->volumeForPath(absolutePath);
     if (const KTMountSourceURL* url = networkURL(volume))
         return serverPath(*volume, *url, absolutePath);
     const QString resolvedPath = QFileInfo(absolutePath).canonicalFilePath();
     if (resolvedPath.isEmpty() || resolvedPath == absolutePath)
         return path;
-    volume = table.volumeForPath(resolvedPath);
+    volume = table->volumeForPath(resolvedPath);
     if (const KTMountSourceURL* url = networkURL(volume))
         return serverPath(*volume, *url, resolvedPath);
     return path;

@@ -53,7 +53,7 @@ public:
 private:
     std::optional<QString> scanMountedVolumes(const QString& share);
     std::optional<QString> recordedMountPoint(const QString& share);
-    const KTMountEntry* statfs(const QString& path);
+    std::optional<KTMountEntry> statfs(const QString& path);
     void recordMount(const QString& share, const QString& rootPath);
     KTStatusDisplay* statusDisplay() const;
 

@@ -1,22 +1,8 @@
 #include "volumes/KTProcessCredentialPrompt.h"
 
+#include "status/RZStatusController.h"
 #include "volumes/KTPasswordDialog.h"
 #include "volumes/KTTerminalCredentialPrompt.h"
-
-#include <QApplication>
-#include <QGuiApplication>
-
-namespace {
-
-bool hasDisplay()
-{
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return false;
-    const QString platform = QGuiApplication::platformName();
-    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-}
-
-}
 
 std::optional<KTCredentials> anonymousCredentials(const KTCredentialRequest& request)
 {
@@ -30,7 +16,7 @@ std::optional<KTCredentials> anonymousCredentials(const KTCredentialRequest& req
 std::optional<KTCredentials> KTProcessCredentialPrompt::askPassword(
     const KTCredentialRequest& request)
 {
-    if (hasDisplay())
+    if (RZStatusController::displayAvailable())
         return KTPasswordDialog::ask(request);
     if (std::unique_ptr<KTTerminalCredentialPrompt> terminal =
             KTTerminalCredentialPrompt::openControllingTerminal())

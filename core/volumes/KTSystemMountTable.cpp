@@ -8,10 +8,13 @@
 #include <glib-unix.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+
 namespace {
 
 const char* const mountInfoPath = "/proc/self/mountinfo";
-constexpr guint awaitVolumeLimitMs = 5000;
+constexpr auto awaitVolumeLimit = std::chrono::seconds(5);
 
 QByteArray readMountInfo()
 {
@@ -21,42 +24,71 @@ QByteArray readMountInfo()
     return file.readAll();
 }
 
-gboolean setFlag(gpointer flag)
+bool holdsVolumeAt(const KTMountTable& table, const QString& mountPoint)
 {
-    *static_cast<bool*>(flag) = true;
-    return G_SOURCE_REMOVE;
+    const QList<KTMountEntry>& volumes = table.volumes();
+    return std::any_of(volumes.begin(), volumes.end(),
+        [&](const KTMountEntry& volume) { return volume.mountPoint() == mountPoint; });
 }
 
 }
 
 KTSystemMountTable::KTSystemMountTable()
     : m_context(g_main_context_new())
+    , m_loop(g_main_loop_new(m_context.get(), FALSE))
 {
-    watchKernelMounts();
-    watchGvfsMounts();
+    m_thread = std::thread([this] { watch(); });
+    std::unique_lock lock(m_mutex);
+    m_tablePublished.wait(lock, [this] { return m_latest != nullptr; });
 }
 
 KTSystemMountTable::~KTSystemMountTable()
 {
-    if (m_monitor)
-        g_signal_handlers_disconnect_by_data(m_monitor.get(), this);
-    if (m_mountInfoWatch) {
-        g_source_destroy(m_mountInfoWatch);
-        g_source_unref(m_mountInfoWatch);
+    g_main_loop_quit(m_loop);
+    m_thread.join();
+    g_main_loop_unref(m_loop);
+}
+
+std::shared_ptr<const KTMountTable> KTSystemMountTable::current()
+{
+    if (m_generation.load(std::memory_order_acquire) != m_currentGeneration) {
+        const std::lock_guard lock(m_mutex);
+        m_current = m_latest;
+        m_currentGeneration = m_generation.load(std::memory_order_relaxed);
     }
-    if (m_mountInfo >= 0)
-        ::close(m_mountInfo);
+    return m_current;
 }
 
-void KTSystemMountTable::markStale(gpointer table)
+void KTSystemMountTable::awaitVolumeAt(const QString& mountPoint)
 {
-    static_cast<KTSystemMountTable*>(table)->m_stale = true;
+    std::unique_lock lock(m_mutex);
+    m_tablePublished.wait_for(
+        lock, awaitVolumeLimit, [&] { return holdsVolumeAt(*m_latest, mountPoint); });
 }
 
-gboolean KTSystemMountTable::mountInfoChanged(gint, GIOCondition, gpointer table)
+void KTSystemMountTable::publish(std::shared_ptr<const KTMountTable> table)
 {
-    markStale(table);
-    return G_SOURCE_CONTINUE;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_latest = std::move(table);
+        m_generation.fetch_add(1, std::memory_order_release);
+    }
+    m_tablePublished.notify_all();
+}
+
+// The monitor signals on the main context that was the thread's default when it was
+// first made: this thread's, whose loop runs until the table is destroyed. The first
+// table is read inside the loop, so that the constructor, which waits for it, returns
+// only once the loop runs and the destructor's g_main_loop_quit() can end it.
+void KTSystemMountTable::watch()
+{
+    g_main_context_push_thread_default(m_context.get());
+    watchKernelMounts();
+    watchGvfsMounts();
+    scheduleReading(this);
+    g_main_loop_run(m_loop);
+    stopWatching();
+    g_main_context_pop_thread_default(m_context.get());
 }
 
 // The kernel reports every change of the mount namespace as POLLPRI | POLLERR on an open
@@ -73,48 +105,50 @@ void KTSystemMountTable::watchKernelMounts()
     g_source_attach(m_mountInfoWatch, m_context.get());
 }
 
-// The monitor delivers its signals on the main context that was the thread's default
-// when it was first made; ours, so that turning it dispatches nothing but mount news.
 void KTSystemMountTable::watchGvfsMounts()
 {
-    g_main_context_push_thread_default(m_context.get());
     m_monitor.reset(g_volume_monitor_get());
-    g_main_context_pop_thread_default(m_context.get());
     for (const char* signal : {"mount-added", "mount-removed", "mount-changed"})
-        g_signal_connect_swapped(m_monitor.get(), signal, G_CALLBACK(markStale), this);
+        g_signal_connect_swapped(m_monitor.get(), signal, G_CALLBACK(scheduleReading), this);
 }
 
-void KTSystemMountTable::dispatchReportedChanges()
+void KTSystemMountTable::stopWatching()
 {
-    while (g_main_context_iteration(m_context.get(), FALSE)) { }
-}
-
-const KTMountTable& KTSystemMountTable::current()
-{
-    dispatchReportedChanges();
-    if (m_stale) {
-        m_stale = false;
-        m_table =
-            KTMountTable::fromMountInfo(readMountInfo(), KTGvfsMounts::entries(m_monitor.get()));
+    g_signal_handlers_disconnect_by_data(m_monitor.get(), this);
+    m_monitor.reset();
+    if (m_mountInfoWatch) {
+        g_source_destroy(m_mountInfoWatch);
+        g_source_unref(m_mountInfoWatch);
     }
-    return m_table;
+    if (m_mountInfo >= 0)
+        ::close(m_mountInfo);
 }
 
-bool KTSystemMountTable::holdsVolumeAt(const QString& mountPoint)
+// A mount comes with several signals (mount and volume added, mount changed); the table
+// is read once after them.
+void KTSystemMountTable::scheduleReading(gpointer table)
 {
-    const QList<KTMountEntry>& volumes = current().volumes();
-    return std::any_of(volumes.begin(), volumes.end(),
-        [&](const KTMountEntry& volume) { return volume.mountPoint() == mountPoint; });
+    auto* self = static_cast<KTSystemMountTable*>(table);
+    if (self->m_readingScheduled)
+        return;
+    self->m_readingScheduled = true;
+    GSource* idle = g_idle_source_new();
+    g_source_set_callback(idle, readTable, self, nullptr);
+    g_source_attach(idle, self->m_context.get());
+    g_source_unref(idle);
 }
 
-void KTSystemMountTable::awaitVolumeAt(const QString& mountPoint)
+gboolean KTSystemMountTable::mountInfoChanged(gint, GIOCondition, gpointer table)
 {
-    bool timedOut = false;
-    GSource* timer = g_timeout_source_new(awaitVolumeLimitMs);
-    g_source_set_callback(timer, setFlag, &timedOut, nullptr);
-    g_source_attach(timer, m_context.get());
-    while (!holdsVolumeAt(mountPoint) && !timedOut)
-        g_main_context_iteration(m_context.get(), TRUE);
-    g_source_destroy(timer);
-    g_source_unref(timer);
+    scheduleReading(table);
+    return G_SOURCE_CONTINUE;
+}
+
+gboolean KTSystemMountTable::readTable(gpointer table)
+{
+    auto* self = static_cast<KTSystemMountTable*>(table);
+    self->m_readingScheduled = false;
+    self->publish(std::make_shared<const KTMountTable>(KTMountTable::fromMountInfo(
+        readMountInfo(), KTGvfsMounts::entries(self->m_monitor.get()))));
+    return G_SOURCE_REMOVE;
 }

@@ -13,14 +13,21 @@
 // A mount table a test sets up and changes at will.
 class FakeMountTable final : public KTMountTableSource {
 public:
-    void setVolumes(QList<KTMountEntry> volumes) { m_table = KTMountTable(std::move(volumes)); }
-    const KTMountTable& current() override { return m_table; }
+    void setVolumes(QList<KTMountEntry> volumes)
+    {
+        m_table = std::make_shared<const KTMountTable>(std::move(volumes));
+    }
+    void setTable(KTMountTable table)
+    {
+        m_table = std::make_shared<const KTMountTable>(std::move(table));
+    }
+    std::shared_ptr<const KTMountTable> current() override { return m_table; }
     void awaitVolumeAt(const QString& mountPoint) override { awaited << mountPoint; }
 
     QStringList awaited;
 
 private:
-    KTMountTable m_table;
+    std::shared_ptr<const KTMountTable> m_table = std::make_shared<const KTMountTable>();
 };
 
 // A server mount that answers as told and remembers the URLs it was given. The action

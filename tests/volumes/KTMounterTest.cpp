@@ -70,6 +70,29 @@ TEST_F(KTMounterTest, ScanSkipsVolumesWhoseRootIsGoneOrHidden)
         path(QStringLiteral("projects2")));
 }
 
+// This machine's kernel has neither a CIFS nor an NFS client, so its kernel mounts come
+// from a mountinfo text.
+TEST_F(KTMounterTest, FindsAndTransformsKernelCifsAndNfsMounts)
+{
+    m_table.setTable(KTMountTable::fromMountInfo("27 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                                                 "97 27 0:50 / "
+        + QFile::encodeName(path(QStringLiteral("projects")))
+        + " rw,relatime shared:55 - cifs //fs1/Projects rw,username=alice\n"
+          "98 27 0:51 / "
+        + QFile::encodeName(path(QStringLiteral("home")))
+        + " rw - nfs fs2:/export/home rw,vers=3\n"));
+    EXPECT_EQ(m_mounter.networkVolumeForShare(QStringLiteral("//fs1/projects")),
+        path(QStringLiteral("projects")));
+    // The scan compares the share name with the last component of the export only.
+    EXPECT_EQ(m_mounter.networkVolumeForShare(QStringLiteral("//FS2/home")),
+        path(QStringLiteral("home")));
+    EXPECT_EQ(m_mounter.networkVolumeForShare(QStringLiteral("//fs2/export")), std::nullopt);
+    EXPECT_EQ(m_mounter.transformToNetworkVolumePath(path(QStringLiteral("projects/plans/a.doc"))),
+        QStringLiteral("//fs1/Projects/plans/a.doc"));
+    EXPECT_EQ(m_mounter.transformToNetworkVolumePath(path(QStringLiteral("home/bob"))),
+        QStringLiteral("//fs2/export/home/bob"));
+}
+
 TEST_F(KTMounterTest, SharesWithoutServerAndShareNameAreNotFound)
 {
     m_table.setVolumes({localDisk(), volume("nfs", "//fs1/", QStringLiteral("projects"))});
