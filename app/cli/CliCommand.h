@@ -19,6 +19,8 @@ struct CliCommand {
     const char* summary; // one line for --help
     // Runs with the arguments after the command name; returns an ExitStatus.
     int (*run)(const QStringList& arguments);
+    // Shows windows where there is a display, so runs under a QApplication there.
+    bool wantsDisplay = false;
 };
 
 std::span<const CliCommand> cliCommands();
