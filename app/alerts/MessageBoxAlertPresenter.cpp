@@ -12,8 +12,18 @@ void MessageBoxAlertPresenter::runModal(const AppAlert& alert)
     // The message comes from elsewhere (a shortcut's error): it is shown as it stands.
     box.setTextFormat(Qt::PlainText);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    QTimer::singleShot(0, &box, [&box] { bringToFront(box); });
-    box.exec();
+    execInFront(box);
+}
+
+int MessageBoxAlertPresenter::execInFront(QMessageBox& box)
+{
+    // The window manager activates only a window it manages: the request waits until
+    // the modal loop runs and the box is on the screen.
+    QTimer bringer;
+    bringer.setSingleShot(true);
+    QObject::connect(&bringer, &QTimer::timeout, &box, [&box] { bringToFront(box); });
+    bringer.start(0);
+    return box.exec();
 }
 
 void MessageBoxAlertPresenter::bringToFront(QWidget& window)

@@ -2,6 +2,7 @@
 
 #include "alerts/AlertPresenter.h"
 
+class QMessageBox;
 class QWidget;
 
 // Alerts as message boxes on the display: title, message and one "OK" button, run
@@ -12,7 +13,11 @@ class MessageBoxAlertPresenter : public AlertPresenter {
 public:
     void runModal(const AppAlert& alert) override;
 
+    // Runs the box modally, brought to the front once it is on the screen; for every
+    // modal window Kestrova shows. Returns what QMessageBox::exec returns.
+    static int execInFront(QMessageBox& box);
+
     // Raises and activates a top-level window of the application, asking the window
-    // manager (EWMH) where there is one; for every modal window Kestrova shows.
+    // manager (EWMH) where there is one.
     static void bringToFront(QWidget& window);
 };

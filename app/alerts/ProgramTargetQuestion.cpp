@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 namespace ProgramTargetQuestion {
 
@@ -33,8 +32,7 @@ bool ask(const QString& path, const ProgramTargetVerdict& verdict)
     QPushButton* cancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
-    QTimer::singleShot(0, &box, [&box] { MessageBoxAlertPresenter::bringToFront(box); });
-    box.exec();
+    MessageBoxAlertPresenter::execInFront(box);
     return box.clickedButton() == open;
 }
 

@@ -36,10 +36,8 @@ void ApplicationBusObject::submit(const AppBusProtocol::ParsedRequest& parsed)
     setDelayedReply(true);
     m_instance.submit(
         *parsed.request, [call = message(), bus = connection()](const AppRequestOutcome& outcome) {
-            QDBusConnection connection = bus;
-            connection.send(outcome.succeeded()
-                    ? call.createReply()
-                    : call.createErrorReply(
-                        AppBusProtocol::failureError, outcome.failures.join(QLatin1Char('\n'))));
+            bus.send(outcome.succeeded() ? call.createReply()
+                                         : call.createErrorReply(AppBusProtocol::failureError,
+                                             outcome.failures.join(QLatin1Char('\n'))));
         });
 }

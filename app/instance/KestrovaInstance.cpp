@@ -39,6 +39,9 @@ KestrovaInstance::KestrovaInstance(AppController& controller, std::chrono::milli
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idleTime);
     connect(&m_idleTimer, &QTimer::timeout, this, &KestrovaInstance::idleTimeElapsed);
+    m_serveTimer.setSingleShot(true);
+    m_serveTimer.setInterval(0);
+    connect(&m_serveTimer, &QTimer::timeout, this, &KestrovaInstance::serveNext);
     if (QClipboard* clipboard = applicationClipboard()) {
         // Losing the clipboard to another program starts the idle time afresh.
         connect(clipboard, &QClipboard::changed, this, [this](QClipboard::Mode mode) {
@@ -81,7 +84,7 @@ void KestrovaInstance::submit(AppRequest request, Reply reply)
     m_queue.push_back({std::move(request), std::move(reply)});
     // Served from the event loop, never inside the caller: a request may come in while
     // an alert of the one before runs its own loop, and then waits for it.
-    QTimer::singleShot(0, this, &KestrovaInstance::serveNext);
+    m_serveTimer.start();
 }
 
 void KestrovaInstance::serveNext()
@@ -97,7 +100,7 @@ void KestrovaInstance::serveNext()
     if (m_queue.empty())
         restartIdleTimer();
     else
-        QTimer::singleShot(0, this, &KestrovaInstance::serveNext);
+        m_serveTimer.start();
 }
 
 void KestrovaInstance::restartIdleTimer()
@@ -118,7 +121,7 @@ void KestrovaInstance::idleTimeElapsed()
     releaseBusName();
     QCoreApplication::processEvents();
     if (!isIdle()) {
-        QTimer::singleShot(0, this, &KestrovaInstance::serveNext);
+        m_serveTimer.start();
         return;
     }
     Q_EMIT finished();

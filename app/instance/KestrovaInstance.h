@@ -61,6 +61,7 @@ private:
 
     AppController& m_controller;
     QTimer m_idleTimer;
+    QTimer m_serveTimer; // serves the next request at the next turn of the event loop
     std::deque<Pending> m_queue;
     bool m_busy = false;
     std::optional<QDBusConnection> m_connection;

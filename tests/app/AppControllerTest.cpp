@@ -16,7 +16,7 @@ class AppControllerTest : public testing::Test {
 protected:
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_folder.filePath(name);
+        QString path = m_folder.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);

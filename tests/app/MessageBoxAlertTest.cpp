@@ -17,7 +17,9 @@ TEST(MessageBoxAlert, ShowsTitleAndMessageVerbatimWithOneOkButtonInFront)
     QStringList buttons;
     bool onTop = false;
     bool visible = false;
-    QTimer::singleShot(200, [&] {
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         title = box->windowTitle();
@@ -28,6 +30,7 @@ TEST(MessageBoxAlert, ShowsTitleAndMessageVerbatimWithOneOkButtonInFront)
         visible = box->isVisible() && box->textFormat() == Qt::PlainText;
         box->buttons().first()->click();
     });
+    answer.start(200);
     MessageBoxAlertPresenter().runModal(alert);
     EXPECT_EQ(title, alert.title);
     EXPECT_EQ(text, alert.message);

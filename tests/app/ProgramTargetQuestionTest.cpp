@@ -23,13 +23,16 @@ const QString path = QStringLiteral("/run/user/1000/gvfs/smb-share:server=fs1,sh
 // Answers the question, once it is on the screen, with what act does to the box.
 bool askAndAnswer(const std::function<void(QMessageBox&)>& act, QString* title = nullptr)
 {
-    QTimer::singleShot(200, [&] {
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         if (title)
             *title = box->windowTitle();
         act(*box);
     });
+    answer.start(200);
     return ProgramTargetQuestion::ask(path, program);
 }
 
