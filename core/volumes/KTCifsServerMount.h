@@ -1,0 +1,33 @@
+#pragma once
+
+#include "volumes/KTServerMount.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+class KTCredentialPrompt;
+
+// Mounts cifs://server/share with the kernel's CIFS client. Root mounts the share below
+// a folder of Kestrova's own with mount.cifs; any other user can mount only a share that
+// /etc/fstab lists with the "user" or "users" option, through mount(8). A failed mount
+// leaves no folder behind that it made.
+class KTCifsServerMount final : public KTServerMount {
+public:
+    explicit KTCifsServerMount(KTCredentialPrompt& prompt,
+        QString mountRoot = QStringLiteral("/run/kestrova/cifs"),
+        QString fstabPath = QStringLiteral("/etc/fstab"));
+
+    KTServerMountResult mountServerVolume(const QString& url) override;
+
+    // The mount point of the fstab line that lets users mount //server/share with cifs
+    // (server and share compared without regard to case), or none.
+    static std::optional<QString> userMountPointInFstab(QByteArrayView fstab, const QString& share);
+
+private:
+    KTServerMountResult mountAsRoot(const QString& share, const QString& mountPoint);
+    KTServerMountResult mountFromFstab(const QString& share);
+
+    KTCredentialPrompt& m_prompt;
+    QString m_mountRoot;
+    QString m_fstabPath;
+};

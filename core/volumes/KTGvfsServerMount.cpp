@@ -1,0 +1,110 @@
+#include "volumes/KTGvfsServerMount.h"
+
+#include "platform/SystemLog.h"
+#include "volumes/GioPtr.h"
+#include "volumes/KTMountOperation.h"
+
+#include <QFile>
+#include <QUrl>
+
+#include <dirent.h>
+#include <gio/gio.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr auto readableLimit = std::chrono::seconds(5);
+constexpr auto readableRetryInterval = std::chrono::milliseconds(50);
+
+struct PendingMount {
+    bool finished = false;
+    GErrorPtr error;
+};
+
+void mountFinished(GObject* file, GAsyncResult* result, gpointer pending)
+{
+    GError* error = nullptr;
+    g_file_mount_enclosing_volume_finish(G_FILE(file), result, &error);
+    auto* mount = static_cast<PendingMount*>(pending);
+    mount->error.reset(error);
+    mount->finished = true;
+}
+
+// GIO wants the URI with its scheme in lower case and every other character escaped.
+QByteArray gioURI(const QString& url)
+{
+    QUrl parsed(url, QUrl::StrictMode);
+    parsed.setScheme(parsed.scheme().toLower());
+    return parsed.toEncoded();
+}
+
+std::optional<QString> rootPathOfMount(GFile* file)
+{
+    GError* error = nullptr;
+    const GObjectPtr<GMount> mount(g_file_find_enclosing_mount(file, nullptr, &error));
+    const GErrorPtr failure(error);
+    if (!mount)
+        return std::nullopt;
+    const GObjectPtr<GFile> root(g_mount_get_root(mount.get()));
+    const GCharPtr path(g_file_get_path(root.get()));
+    if (!path)
+        return std::nullopt;
+    return QFile::decodeName(path.get());
+}
+
+bool canList(const QString& folder)
+{
+    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
+    if (!directory)
+        return false;
+    errno = 0;
+    const bool listed = ::readdir(directory) != nullptr || errno == 0;
+    ::closedir(directory);
+    return listed;
+}
+
+// A share mounted again right after it was unmounted answers EIO in its FUSE folder for
+// up to about a second; the caller is about to open a file there.
+void waitUntilReadable(const QString& folder)
+{
+    const auto deadline = std::chrono::steady_clock::now() + readableLimit;
+    while (!canList(folder) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(readableRetryInterval);
+}
+
+}
+
+KTGvfsServerMount::KTGvfsServerMount(KTCredentialPrompt& prompt)
+    : m_prompt(prompt)
+{
+}
+
+KTServerMountResult KTGvfsServerMount::mountServerVolume(const QString& url)
+{
+    const GMainContextPtr context(g_main_context_new());
+    g_main_context_push_thread_default(context.get());
+    const GObjectPtr<GFile> file(g_file_new_for_uri(gioURI(url).constData()));
+    KTMountOperation operation(m_prompt);
+    PendingMount pending;
+    g_file_mount_enclosing_volume(
+        file.get(), G_MOUNT_MOUNT_NONE, operation.get(), nullptr, mountFinished, &pending);
+    while (!pending.finished)
+        g_main_context_iteration(context.get(), TRUE);
+
+    KTServerMountResult result;
+    result.mounted = !pending.error
+        || g_error_matches(pending.error.get(), G_IO_ERROR, G_IO_ERROR_ALREADY_MOUNTED);
+    if (result.mounted) {
+        result.rootPath = rootPathOfMount(file.get());
+        if (result.rootPath)
+            waitUntilReadable(*result.rootPath);
+    } else if (!g_error_matches(pending.error.get(), G_IO_ERROR, G_IO_ERROR_FAILED_HANDLED)) {
+        SystemLog::write(QStringLiteral("Mounter: mounting %1 failed: %2")
+                             .arg(url, QString::fromUtf8(pending.error->message)));
+    }
+    g_main_context_pop_thread_default(context.get());
+    return result;
+}

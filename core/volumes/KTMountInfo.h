@@ -1,0 +1,20 @@
+#pragma once
+
+#include "volumes/KTMountEntry.h"
+
+#include <QByteArrayView>
+#include <QList>
+
+// The kernel's mount table in the format of /proc/self/mountinfo (proc(5)).
+namespace KTMountInfo {
+
+// The mounts of a mountinfo text in its order. A network mount gets the share form of
+// its source: cifs and smb3 sources read //server/share with forward slashes, and an nfs
+// source server:/path reads //server/path. Lines that do not have the format are skipped.
+QList<KTMountEntry> parse(QByteArrayView mountInfo);
+
+// A name field with the escapes of mountinfo and fstab(5) (space, tab, newline and
+// backslash written as \ooo) replaced by the bytes they stand for.
+QByteArray unescapeField(QByteArrayView field);
+
+}

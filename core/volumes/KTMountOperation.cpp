@@ -1,0 +1,75 @@
+#include "volumes/KTMountOperation.h"
+
+#include "platform/SystemLog.h"
+#include "volumes/KTCredentialPrompt.h"
+
+namespace {
+
+QString textOf(const char* text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+void answer(GMountOperation* operation, const KTCredentials& credentials)
+{
+    if (credentials.anonymous) {
+        g_mount_operation_set_anonymous(operation, TRUE);
+    } else {
+        g_mount_operation_set_anonymous(operation, FALSE);
+        g_mount_operation_set_username(operation, credentials.user.toUtf8().constData());
+        g_mount_operation_set_domain(operation, credentials.domain.toUtf8().constData());
+        g_mount_operation_set_password(operation, credentials.password.toUtf8().constData());
+    }
+    g_mount_operation_set_password_save(operation, G_PASSWORD_SAVE_NEVER);
+    g_mount_operation_reply(operation, G_MOUNT_OPERATION_HANDLED);
+}
+
+}
+
+KTMountOperation::KTMountOperation(KTCredentialPrompt& prompt)
+    : m_operation(g_mount_operation_new())
+    , m_prompt(prompt)
+{
+    g_signal_connect(m_operation.get(), "ask-password", G_CALLBACK(askPassword), this);
+    g_signal_connect(m_operation.get(), "ask-question", G_CALLBACK(askQuestion), this);
+}
+
+KTMountOperation::~KTMountOperation()
+{
+    g_signal_handlers_disconnect_by_data(m_operation.get(), this);
+}
+
+void KTMountOperation::askPassword(GMountOperation* operation, const char* message,
+    const char* defaultUser, const char* defaultDomain, GAskPasswordFlags flags,
+    KTMountOperation* self)
+{
+    if (++self->m_attempts > maximumAttempts) {
+        g_mount_operation_reply(operation, G_MOUNT_OPERATION_ABORTED);
+        return;
+    }
+    KTCredentialRequest request;
+    request.message = textOf(message);
+    request.defaultUser = textOf(defaultUser);
+    request.defaultDomain = textOf(defaultDomain);
+    request.needsUser = flags & G_ASK_PASSWORD_NEED_USERNAME;
+    request.needsDomain = flags & G_ASK_PASSWORD_NEED_DOMAIN;
+    request.needsPassword = flags & G_ASK_PASSWORD_NEED_PASSWORD;
+    request.anonymousAllowed = flags & G_ASK_PASSWORD_ANONYMOUS_SUPPORTED;
+    request.attempt = self->m_attempts;
+    const std::optional<KTCredentials> credentials = self->m_prompt.askPassword(request);
+    if (!credentials) {
+        g_mount_operation_reply(operation, G_MOUNT_OPERATION_ABORTED);
+        return;
+    }
+    answer(operation, *credentials);
+}
+
+// Questions (which host key to trust, which of several choices to take) come from
+// servers Kestrova does not mount; declining is the safe answer.
+void KTMountOperation::askQuestion(
+    GMountOperation* operation, const char* message, const char* const*, KTMountOperation*)
+{
+    SystemLog::write(
+        QStringLiteral("Mounter: declined a question of the server: ") + textOf(message));
+    g_mount_operation_reply(operation, G_MOUNT_OPERATION_ABORTED);
+}

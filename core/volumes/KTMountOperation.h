@@ -1,0 +1,33 @@
+#pragma once
+
+#include "volumes/GioPtr.h"
+
+#include <gio/gio.h>
+
+class KTCredentialPrompt;
+
+// A GMountOperation that answers GIO's questions during a mount through a credential
+// prompt. A server that refuses the answers is asked at most a few times, so that a
+// wrong password ends in a failed mount rather than a loop.
+class KTMountOperation {
+public:
+    explicit KTMountOperation(KTCredentialPrompt& prompt);
+    ~KTMountOperation();
+    KTMountOperation(const KTMountOperation&) = delete;
+    KTMountOperation& operator=(const KTMountOperation&) = delete;
+
+    GMountOperation* get() const { return m_operation.get(); }
+
+    static constexpr int maximumAttempts = 3;
+
+private:
+    static void askPassword(GMountOperation* operation, const char* message,
+        const char* defaultUser, const char* defaultDomain, GAskPasswordFlags flags,
+        KTMountOperation* self);
+    static void askQuestion(GMountOperation* operation, const char* message,
+        const char* const* choices, KTMountOperation* self);
+
+    GObjectPtr<GMountOperation> m_operation;
+    KTCredentialPrompt& m_prompt;
+    int m_attempts = 0;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// The status window as the mounter uses it: a title, shown with its busy indicator while
+// a mount blocks, hidden right after.
+class KTStatusDisplay {
+public:
+    virtual ~KTStatusDisplay() = default;
+    virtual void setTitle(const QString& title) = 0;
+    virtual void showWithProgressEnabled(bool progressEnabled) = 0;
+    virtual void hideNow() = 0;
+};
+
+// Gives the status window of the process at the moment of the call, or null when the
+// process has none; then the mounter shows nothing.
+using KTStatusDisplaySource = std::function<KTStatusDisplay*()>;

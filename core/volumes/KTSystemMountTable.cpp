@@ -1,0 +1,150 @@
+#include "volumes/KTSystemMountTable.h"
+
+#include "volumes/KTGvfsMounts.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <glib-unix.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+const char* const mountInfoPath = "/proc/self/mountinfo";
+constexpr auto awaitVolumeLimit = std::chrono::seconds(5);
+
+QByteArray readMountInfo()
+{
+    QFile file(QString::fromLatin1(mountInfoPath));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool holdsVolumeAt(const KTMountTable& table, const QString& mountPoint)
+{
+    const QList<KTMountEntry>& volumes = table.volumes();
+    return std::any_of(volumes.begin(), volumes.end(),
+        [&](const KTMountEntry& volume) { return volume.mountPoint() == mountPoint; });
+}
+
+}
+
+KTSystemMountTable::KTSystemMountTable()
+    : m_context(g_main_context_new())
+    , m_loop(g_main_loop_new(m_context.get(), FALSE))
+{
+    m_thread = std::thread([this] { watch(); });
+    std::unique_lock lock(m_mutex);
+    m_tablePublished.wait(lock, [this] { return m_latest != nullptr; });
+}
+
+KTSystemMountTable::~KTSystemMountTable()
+{
+    g_main_loop_quit(m_loop.get());
+    m_thread.join();
+}
+
+std::shared_ptr<const KTMountTable> KTSystemMountTable::current()
+{
+    if (m_generation.load(std::memory_order_acquire) != m_currentGeneration) {
+        const std::lock_guard lock(m_mutex);
+        m_current = m_latest;
+        m_currentGeneration = m_generation.load(std::memory_order_relaxed);
+    }
+    return m_current;
+}
+
+void KTSystemMountTable::awaitVolumeAt(const QString& mountPoint)
+{
+    std::unique_lock lock(m_mutex);
+    m_tablePublished.wait_for(
+        lock, awaitVolumeLimit, [&] { return holdsVolumeAt(*m_latest, mountPoint); });
+}
+
+void KTSystemMountTable::publish(std::shared_ptr<const KTMountTable> table)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_latest = std::move(table);
+        m_generation.fetch_add(1, std::memory_order_release);
+    }
+    m_tablePublished.notify_all();
+}
+
+// The monitor signals on the main context that was the thread's default when it was
+// first made: this thread's, whose loop runs until the table is destroyed. The first
+// table is read inside the loop, so that the constructor, which waits for it, returns
+// only once the loop runs and the destructor's g_main_loop_quit() can end it.
+void KTSystemMountTable::watch()
+{
+    g_main_context_push_thread_default(m_context.get());
+    watchKernelMounts();
+    watchGvfsMounts();
+    scheduleReading(this);
+    g_main_loop_run(m_loop.get());
+    stopWatching();
+    g_main_context_pop_thread_default(m_context.get());
+}
+
+// The kernel reports every change of the mount namespace as POLLPRI | POLLERR on an open
+// mountinfo file, once per change (proc(5)).
+void KTSystemMountTable::watchKernelMounts()
+{
+    m_mountInfo = ::open(mountInfoPath, O_RDONLY | O_CLOEXEC);
+    if (m_mountInfo < 0)
+        return;
+    m_mountInfoWatch.reset(g_unix_fd_source_new(m_mountInfo, GIOCondition(G_IO_PRI | G_IO_ERR)));
+    g_source_set_callback(m_mountInfoWatch.get(),
+        reinterpret_cast<GSourceFunc>(reinterpret_cast<GCallback>(&mountInfoChanged)), this,
+        nullptr);
+    g_source_attach(m_mountInfoWatch.get(), m_context.get());
+}
+
+void KTSystemMountTable::watchGvfsMounts()
+{
+    m_monitor.reset(g_volume_monitor_get());
+    for (const char* signal : {"mount-added", "mount-removed", "mount-changed"})
+        g_signal_connect_swapped(m_monitor.get(), signal, G_CALLBACK(scheduleReading), this);
+}
+
+void KTSystemMountTable::stopWatching()
+{
+    g_signal_handlers_disconnect_by_data(m_monitor.get(), this);
+    m_monitor.reset();
+    m_mountInfoWatch.reset();
+    if (m_mountInfo >= 0)
+        ::close(m_mountInfo);
+}
+
+// A mount comes with several signals (mount and volume added, mount changed); the table
+// is read once after them.
+void KTSystemMountTable::scheduleReading(gpointer table)
+{
+    auto* self = static_cast<KTSystemMountTable*>(table);
+    if (self->m_readingScheduled)
+        return;
+    self->m_readingScheduled = true;
+    GSource* idle = g_idle_source_new();
+    g_source_set_callback(idle, readTable, self, nullptr);
+    g_source_attach(idle, self->m_context.get());
+    g_source_unref(idle);
+}
+
+gboolean KTSystemMountTable::mountInfoChanged(gint, GIOCondition, gpointer table)
+{
+    scheduleReading(table);
+    return G_SOURCE_CONTINUE;
+}
+
+gboolean KTSystemMountTable::readTable(gpointer table)
+{
+    auto* self = static_cast<KTSystemMountTable*>(table);
+    self->m_readingScheduled = false;
+    self->publish(std::make_shared<const KTMountTable>(KTMountTable::fromMountInfo(
+        readMountInfo(), KTGvfsMounts::entries(self->m_monitor.get()))));
+    return G_SOURCE_REMOVE;
+}

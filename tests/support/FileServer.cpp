@@ -1,0 +1,161 @@
+#include "support/FileServer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <QUrl>
+
+#include <dirent.h>
+
+#include <cerrno>
+#include <functional>
+
+namespace FileServer {
+namespace {
+
+// How long GVfs may take to show or forget a mount before a helper gives up.
+constexpr int settleLimitMs = 10000;
+constexpr int settleStepMs = 50;
+
+QStringList lines(const char* variable)
+{
+    return qEnvironmentVariable(variable).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool waitFor(const std::function<bool()>& condition)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > settleLimitMs)
+            return false;
+        QThread::msleep(settleStepMs);
+    }
+    return true;
+}
+
+// GVfs answers EIO in a share's folder for a moment after mounting it again; a folder
+// that can be listed has settled.
+bool isListable(const QString& folder)
+{
+    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
+    if (!directory)
+        return false;
+    errno = 0;
+    const bool listed = ::readdir(directory) != nullptr || errno == 0;
+    ::closedir(directory);
+    return listed;
+}
+
+bool runGio(const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess gio;
+    gio.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    gio.start(QStringLiteral("gio"), arguments);
+    gio.write(input);
+    gio.closeWriteChannel();
+    return gio.waitForFinished(settleLimitMs * 3) && gio.exitStatus() == QProcess::NormalExit
+        && gio.exitCode() == 0;
+}
+
+}
+
+bool isRunning()
+{
+    return !qEnvironmentVariableIsEmpty("KESTROVA_FILE_SERVER");
+}
+
+QString address()
+{
+    return qEnvironmentVariable("KESTROVA_FILE_SERVER");
+}
+
+QStringList guestShares()
+{
+    return lines("KESTROVA_GUEST_SHARES");
+}
+
+QStringList passwordShares()
+{
+    return lines("KESTROVA_PASSWORD_SHARES");
+}
+
+QStringList nfsExports()
+{
+    return lines("KESTROVA_NFS_EXPORTS");
+}
+
+QString user()
+{
+    return qEnvironmentVariable("KESTROVA_SMB_USER");
+}
+
+QString password()
+{
+    return qEnvironmentVariable("KESTROVA_SMB_PASSWORD");
+}
+
+QString shareFolder(const QString& share)
+{
+    return qEnvironmentVariable("KESTROVA_SHARES_ROOT") + QLatin1Char('/') + share;
+}
+
+QString shareText(const QString& share)
+{
+    return QStringLiteral("//") + address() + QLatin1Char('/') + share;
+}
+
+QString smbURL(const QString& share, const QString& user)
+{
+    const QString userPart = user.isEmpty() ? QString() : user + QLatin1Char('@');
+    return QStringLiteral("smb://") + userPart + address() + QLatin1Char('/')
+        + QString::fromLatin1(QUrl::toPercentEncoding(share));
+}
+
+std::optional<QString> gvfsFolder(const QString& share)
+{
+    const QDir fuse(qEnvironmentVariable("KESTROVA_GVFS_FUSE"));
+    const QString name = QStringLiteral("smb-share:server=%1,share=%2")
+                             .arg(address().toLower(),
+                                 QString::fromLatin1(QUrl::toPercentEncoding(share.toLower())));
+    for (const QString& entry : fuse.entryList(QDir::NoDotAndDotDot | QDir::AllEntries)) {
+        if (entry == name || entry.startsWith(name + QLatin1Char(',')))
+            return fuse.filePath(entry);
+    }
+    return std::nullopt;
+}
+
+bool gioMount(const QString& share, bool withAccount)
+{
+    const bool mounted = withAccount
+        ? runGio({QStringLiteral("mount"), smbURL(share, user())},
+            (QLatin1Char('\n') + password() + QLatin1Char('\n')).toUtf8())
+        : runGio({QStringLiteral("mount"), QStringLiteral("-a"), smbURL(share)});
+    return mounted && waitFor([&] {
+        const std::optional<QString> folder = gvfsFolder(share);
+        return folder && isListable(*folder);
+    });
+}
+
+bool gioUnmount(const QString& share)
+{
+    const std::optional<QString> folder = gvfsFolder(share);
+    return folder && runGio({QStringLiteral("mount"), QStringLiteral("-u"), *folder})
+        && waitFor([&] { return !gvfsFolder(share); });
+}
+
+void unmountEverything()
+{
+    for (const char* scheme : {"smb", "nfs"})
+        runGio({QStringLiteral("mount"), QStringLiteral("-s"), QString::fromLatin1(scheme)});
+    waitFor([] {
+        return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE"))
+            .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+            .isEmpty();
+    });
+}
+
+}

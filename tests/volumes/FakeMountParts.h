@@ -1,0 +1,100 @@
+#pragma once
+
+#include "QStringPrinter.h"
+#include "volumes/KTCredentialPrompt.h"
+#include "volumes/KTMountTableSource.h"
+#include "volumes/KTServerMount.h"
+#include "volumes/KTStatusDisplay.h"
+
+#include <QStringList>
+
+#include <functional>
+
+// A mount table a test sets up and changes at will.
+class FakeMountTable final : public KTMountTableSource {
+public:
+    void setVolumes(QList<KTMountEntry> volumes)
+    {
+        m_table = std::make_shared<const KTMountTable>(std::move(volumes));
+    }
+    void setTable(KTMountTable table)
+    {
+        m_table = std::make_shared<const KTMountTable>(std::move(table));
+    }
+    std::shared_ptr<const KTMountTable> current() override { return m_table; }
+    void awaitVolumeAt(const QString& mountPoint) override { awaited << mountPoint; }
+
+    QStringList awaited;
+
+private:
+    std::shared_ptr<const KTMountTable> m_table = std::make_shared<const KTMountTable>();
+};
+
+// A server mount that answers as told and remembers the URLs it was given. The action
+// runs during the mount, while the mounter waits for it.
+class FakeServerMount final : public KTServerMount {
+public:
+    KTServerMountResult mountServerVolume(const QString& url) override
+    {
+        urls << url;
+        if (duringMount)
+            duringMount();
+        return result;
+    }
+
+    KTServerMountResult result;
+    std::function<void()> duringMount;
+    QStringList urls;
+};
+
+// The status window as a list of the calls made to it.
+class RecordingStatusDisplay final : public KTStatusDisplay {
+public:
+    void setTitle(const QString& title) override { calls << QStringLiteral("setTitle ") + title; }
+    void showWithProgressEnabled(bool progressEnabled) override
+    {
+        calls << (progressEnabled ? QStringLiteral("show true") : QStringLiteral("show false"));
+        shown = true;
+    }
+    void hideNow() override
+    {
+        calls << QStringLiteral("hideNow");
+        shown = false;
+    }
+
+    QStringList calls;
+    bool shown = false;
+};
+
+// Gives the same answer to every question and keeps the questions.
+class ScriptedPrompt final : public KTCredentialPrompt {
+public:
+    explicit ScriptedPrompt(std::optional<KTCredentials> answer)
+        : m_answer(std::move(answer))
+    {
+    }
+    static ScriptedPrompt guest()
+    {
+        KTCredentials credentials;
+        credentials.anonymous = true;
+        return ScriptedPrompt(credentials);
+    }
+    static ScriptedPrompt account(const QString& user, const QString& password)
+    {
+        KTCredentials credentials;
+        credentials.user = user;
+        credentials.password = password;
+        return ScriptedPrompt(credentials);
+    }
+
+    std::optional<KTCredentials> askPassword(const KTCredentialRequest& request) override
+    {
+        requests << request;
+        return m_answer;
+    }
+
+    QList<KTCredentialRequest> requests;
+
+private:
+    std::optional<KTCredentials> m_answer;
+};
