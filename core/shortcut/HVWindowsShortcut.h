@@ -11,6 +11,8 @@
 #include <optional>
 
 class HVByteReader;
+struct HVOpeningServices;
+struct ProgramTargetVerdict;
 
 // Which field of the file decided what the reader found, for tools that explain a
 // shortcut (`kestrova info`). Field names are those of [MS-SHLLINK].
@@ -98,7 +100,30 @@ public:
     // The share, "/" and the file name; the file name alone without a share.
     std::optional<QString> composedLinkName(bool withMountMethod = true) const;
 
+    // Opens the target with the default application of its type and brings that
+    // application to the front. Mounts the share first when it is not mounted (the
+    // mounter remembers the mount); where the network uses DFS referrals, waits up to
+    // 15 s for the target of a share mounted just now. A target that is a program is
+    // opened only when HVOpeningServices::confirmProgramTarget allows it. False, with
+    // errorMessage() saying why, when nothing was opened; a success leaves
+    // errorMessage() as it was. Blocks the calling (main) thread throughout.
+    [[nodiscard]] bool openFile();
+
+    // The services opening uses; null, the default, stands for HVOpeningServices::shared().
+    void setOpeningServices(std::shared_ptr<const HVOpeningServices> services)
+    {
+        m_openingServices = std::move(services);
+    }
+
 private:
+    // Where the target is on this machine. path is none when no local path results (the
+    // share's mount point is still unknown after mounting it, or the target cannot be
+    // split); mountedNow tells that this call mounted the share.
+    struct LocalTarget {
+        std::optional<QString> path;
+        bool mountedNow = false;
+    };
+
     struct SplitTarget {
         std::optional<QString> share;
         QString filename;
@@ -123,6 +148,14 @@ private:
     std::optional<SplitTarget> splitFullFilename() const;
     QString substituteMapping(const QString& text) const;
 
+    const HVOpeningServices& openingServices() const;
+    // None, with errorMessage() set, when the share had to be mounted and could not be.
+    std::optional<LocalTarget> composeLocalTarget();
+    bool waitForReferredTarget(const QString& path);
+    bool openInForeground(const QString& path);
+    bool mayOpenTarget(const QString& path, const ProgramTargetVerdict& verdict);
+    void bringToFront(const QString& applicationId);
+
     void setFullFilename(std::optional<QString> fullFilename)
     {
         m_fullFilename = std::move(fullFilename);
@@ -140,4 +173,5 @@ private:
     quint32 m_shareEncoding = HVStringEncoding::None;
     quint32 m_pathEncoding = HVStringEncoding::None;
     HVReadingProvenance m_provenance;
+    std::shared_ptr<const HVOpeningServices> m_openingServices;
 };

@@ -1,0 +1,78 @@
+#include "shortcut/HVOpeningServices.h"
+
+#include "preferences/KTPreferences.h"
+#include "volumes/KTMounter.h"
+#include "workspace/DesktopApplication.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::optional<HVTargetApplication> defaultApplicationForFile(const QString& path)
+{
+    const std::optional<DesktopApplication> application =
+        Workspace::sharedWorkspace().applicationForFile(path);
+    if (!application)
+        return std::nullopt;
+    return HVTargetApplication {application->id(), application->name()};
+}
+
+LaunchResult openWithDesktopApplication(const QString& path, const HVTargetApplication& target)
+{
+    const std::optional<DesktopApplication> application = DesktopApplication::fromId(target.id);
+    if (!application)
+        return {false, std::nullopt,
+            QStringLiteral("its desktop entry %1 cannot be found").arg(target.id)};
+    return Workspace::sharedWorkspace().openFile(path, *application);
+}
+
+std::optional<HVRunningInstance> firstRunningInstance(const QString& applicationId)
+{
+    const QList<RunningApplication> running =
+        Workspace::sharedWorkspace().runningApplications(applicationId);
+    if (running.isEmpty())
+        return std::nullopt;
+    const RunningApplication& first = running.first();
+    return HVRunningInstance {
+        first.isActive(), first.isFinishedLaunching(), [first] { (void)first.activate(); }};
+}
+
+void visitDirectory(const QString& directory)
+{
+    QDirIterator entries(directory, QDir::AllEntries | QDir::Hidden | QDir::System);
+    while (entries.hasNext())
+        entries.next();
+}
+
+HVOpeningServices systemServices()
+{
+    HVOpeningServices services;
+    services.networkVolumeForShare = [](const QString& share) {
+        return KTMounter::defaultKTMounter().networkVolumeForShare(share);
+    };
+    services.mountNetworkVolume = [](const QString& share, const QString& mountMethod) {
+        return KTMounter::defaultKTMounter().mountNetworkVolume(share, mountMethod);
+    };
+    services.dfsInstalled = [] { return KTPreferences::defaultKTPreferences().dfsInstalled(); };
+    services.fileExists = [](const QString& path) { return QFileInfo::exists(path); };
+    services.listDirectory = visitDirectory;
+    services.sleepOneSecond = [] {
+        std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    };
+    services.applicationForFile = defaultApplicationForFile;
+    services.openFileWithApplication = openWithDesktopApplication;
+    services.firstRunningApplication = firstRunningInstance;
+    return services;
+}
+
+}
+
+HVOpeningServices& HVOpeningServices::shared()
+{
+    static HVOpeningServices services = systemServices();
+    return services;
+}

@@ -1,0 +1,185 @@
+// Opening shortcuts for real: run by ctest under tests/harness/with-xvfb, with-file-server
+// and with-desktop, so that a real smbd serves the share, GVfs mounts it, GIO launches the
+// recording viewer as the default application of a private desktop, and openbox brings
+// its window to the front.
+#include "LogCapture.h"
+#include "shortcut/HVOpeningServices.h"
+#include "shortcut/HVWindowsShortcut.h"
+#include "support/FileServer.h"
+#include "support/QtPrinters.h"
+#include "support/ShellLinkWriter.h"
+#include "tools/PrivateDesktop.h"
+#include "workspace/X11Session.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+const QString kShare = QStringLiteral("guest");
+
+std::unique_ptr<PrivateDesktop>& desktop()
+{
+    static std::unique_ptr<PrivateDesktop> instance;
+    return instance;
+}
+
+// GLib reads the XDG folders once: the private desktop comes before any test asks GIO.
+class PrivateDesktopEnvironment : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        desktop() = std::make_unique<PrivateDesktop>();
+        ASSERT_TRUE(desktop()->isValid());
+        desktop()->apply();
+    }
+    void TearDown() override { desktop().reset(); }
+};
+
+const testing::Environment* const registered =
+    testing::AddGlobalTestEnvironment(new PrivateDesktopEnvironment);
+
+bool waitFor(const std::function<bool()>& condition)
+{
+    QDeadlineTimer deadline(15000);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+bool writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly)
+        && file.write(contents) == contents.size();
+}
+
+class OpeningOnDesktop : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        KESTROVA_REQUIRE_FILE_SERVER();
+        const std::shared_ptr<X11Session> session = X11Session::open();
+        if (!session || !session->hasWindowManager())
+            GTEST_SKIP() << "needs an X server with a window manager (with-xvfb, with-desktop)";
+        FileServer::unmountEverything();
+        ASSERT_TRUE(m_folder.isValid());
+    }
+    void TearDown() override
+    {
+        for (const QJsonObject& record : desktop()->records())
+            ::kill(pid_t(record.value(QStringLiteral("pid")).toInteger()), SIGTERM);
+        QFile::remove(desktop()->recordingFile());
+        if (FileServer::isRunning())
+            FileServer::unmountEverything();
+    }
+
+    // A shortcut file to \\127.0.0.1\guest\SUFFIX, read back as the application reads it.
+    std::unique_ptr<HVWindowsShortcut> shortcutTo(const QString& suffix)
+    {
+        ShellLinkContents contents;
+        contents.netName =
+            (QStringLiteral("\\\\") + FileServer::address() + QLatin1Char('\\') + kShare)
+                .toLatin1();
+        contents.commonPathSuffix = suffix.toLatin1();
+        const QString path = m_folder.filePath(QStringLiteral("target.lnk"));
+        if (!writeFile(path, ShellLinkWriter::write(contents)))
+            return nullptr;
+        return HVWindowsShortcut::initWithContentsOfFile(path);
+    }
+
+    QStringList openedPaths() const
+    {
+        QStringList paths;
+        for (const QJsonObject& record : desktop()->records())
+            paths << record.value(QStringLiteral("arguments")).toArray().first().toString();
+        return paths;
+    }
+
+    QTemporaryDir m_folder;
+    LogCapture m_log;
+};
+
+TEST_F(OpeningOnDesktop, MountsTheShareAndOpensTheTargetInTheForeground)
+{
+    ASSERT_TRUE(
+        writeFile(FileServer::shareFolder(kShare) + QStringLiteral("/dir/a.txt"), "words\n"));
+    const std::unique_ptr<HVWindowsShortcut> shortcut = shortcutTo(QStringLiteral("dir\\a.txt"));
+    ASSERT_TRUE(shortcut);
+
+    ASSERT_TRUE(shortcut->openFile()) << shortcut->errorMessage().value_or(QString()).toStdString();
+    const std::optional<QString> mountPoint = FileServer::gvfsFolder(kShare);
+    ASSERT_TRUE(mountPoint) << "the share is mounted through GVfs";
+    const QString target = *mountPoint + QStringLiteral("/dir/a.txt");
+    EXPECT_TRUE(m_log.lines().contains(QStringLiteral("Composed link is: ") + target));
+    ASSERT_TRUE(waitFor([&] { return !openedPaths().isEmpty(); }));
+    EXPECT_EQ(openedPaths(), QStringList {target});
+
+    const qint64 pid = desktop()->records().first().value(QStringLiteral("pid")).toInteger();
+    Workspace& workspace = Workspace::sharedWorkspace();
+    const QString viewer = QLatin1String(PrivateDesktop::kViewerId);
+    // Opening waits while the viewer launches, so its window is up by now; the window
+    // manager handles the activation a moment later.
+    EXPECT_TRUE(waitFor([&] {
+        for (const RunningApplication& running : workspace.runningApplications(viewer)) {
+            if (running.pid() == pid && running.isActive())
+                return true;
+        }
+        return false;
+    })) << "the viewer's window becomes the active window";
+}
+
+TEST_F(OpeningOnDesktop, ProgramOnTheShareIsRefusedUnlessTheUserAllowsIt)
+{
+    ASSERT_TRUE(writeFile(FileServer::shareFolder(kShare) + QStringLiteral("/setup.exe"),
+        QByteArray("MZ\x90\0\3\0\0\0", 8)));
+    const std::unique_ptr<HVWindowsShortcut> shortcut = shortcutTo(QStringLiteral("setup.exe"));
+    ASSERT_TRUE(shortcut);
+
+    EXPECT_FALSE(shortcut->openFile());
+    const QString message = shortcut->errorMessage().value_or(QString());
+    EXPECT_TRUE(message.startsWith(
+        QStringLiteral("\u201csetup.exe\u201d was not opened because it is a program: ")))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("an MZ header"))) << message.toStdString();
+
+    // Allowed, it goes to the desktop, which has no application for Windows programs.
+    auto allowing = std::make_shared<HVOpeningServices>(HVOpeningServices::shared());
+    QStringList asked;
+    allowing->confirmProgramTarget = [&](const QString& path, const ProgramTargetVerdict&) {
+        asked << path;
+        return true;
+    };
+    shortcut->setOpeningServices(allowing);
+    EXPECT_FALSE(shortcut->openFile());
+    EXPECT_EQ(asked, QStringList {*FileServer::gvfsFolder(kShare) + QStringLiteral("/setup.exe")});
+    EXPECT_TRUE(shortcut->errorMessage()->startsWith(
+        QStringLiteral("No application is set to open \u201csetup.exe\u201d")))
+        << shortcut->errorMessage()->toStdString();
+    QThread::msleep(500);
+    EXPECT_TRUE(desktop()->records().isEmpty()) << "nothing was started";
+}
+
+TEST_F(OpeningOnDesktop, MissingTargetOnTheShareFailsAfterMounting)
+{
+    const std::unique_ptr<HVWindowsShortcut> shortcut = shortcutTo(QStringLiteral("dir\\gone.txt"));
+    ASSERT_TRUE(shortcut);
+
+    EXPECT_FALSE(shortcut->openFile());
+    EXPECT_EQ(shortcut->errorMessage(), QStringLiteral("Target file does not exist"));
+    EXPECT_TRUE(FileServer::gvfsFolder(kShare));
+    EXPECT_EQ(m_log.lines().last(), QStringLiteral("No DFS installed. No file found"));
+}
+
+}
