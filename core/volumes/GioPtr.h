@@ -21,6 +21,17 @@ struct Free {
 struct MainContextUnref {
     void operator()(GMainContext* context) const { g_main_context_unref(context); }
 };
+struct MainLoopUnref {
+    void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
+};
+// An attached source is taken off its context as well as given back.
+struct SourceDestroy {
+    void operator()(GSource* source) const
+    {
+        g_source_destroy(source);
+        g_source_unref(source);
+    }
+};
 
 }
 
@@ -28,3 +39,5 @@ template<typename T> using GObjectPtr = std::unique_ptr<T, GioPtr::ObjectUnref>;
 using GErrorPtr = std::unique_ptr<GError, GioPtr::ErrorFree>;
 using GCharPtr = std::unique_ptr<gchar, GioPtr::Free>;
 using GMainContextPtr = std::unique_ptr<GMainContext, GioPtr::MainContextUnref>;
+using GMainLoopPtr = std::unique_ptr<GMainLoop, GioPtr::MainLoopUnref>;
+using GSourcePtr = std::unique_ptr<GSource, GioPtr::SourceDestroy>;

@@ -107,12 +107,12 @@ bool optionsLetUsersMount(const QByteArray& options)
     return items.contains("user") || items.contains("users");
 }
 
-bool sameShare(QByteArray spec, const QString& share)
+bool sameShare(QByteArray source, const QString& share)
 {
-    spec.replace('\\', '/');
-    while (spec.size() > 2 && spec.endsWith('/'))
-        spec.chop(1);
-    return QString::fromUtf8(spec).compare(share, Qt::CaseInsensitive) == 0;
+    source.replace('\\', '/');
+    while (source.size() > 2 && source.endsWith('/'))
+        source.chop(1);
+    return QString::fromUtf8(source).compare(share, Qt::CaseInsensitive) == 0;
 }
 
 }

@@ -13,7 +13,7 @@ QString fileName(QByteArrayView name)
 
 QString decode(QByteArrayView name)
 {
-    const QString text = fileName(name);
+    QString text = fileName(name);
     if (!text.contains(QLatin1Char('%')))
         return text;
     const QByteArray unescaped = QByteArray::fromPercentEncoding(text.toUtf8());

@@ -142,7 +142,7 @@ std::optional<QString> KTMounter::recordedMountPoint(const QString& share)
     const auto found = m_mountPoints.constFind(key);
     if (found == m_mountPoints.constEnd())
         return std::nullopt;
-    const KTMountRecord record = found.value();
+    const KTMountRecord& record = found.value();
     SystemLog::write(QStringLiteral("Mounter: There is already one mntfrom: %1 mnto %2")
                          .arg(record.mntfrom, record.mnto));
     const std::optional<KTMountEntry> volume = statfs(record.mnto);

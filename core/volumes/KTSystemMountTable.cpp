@@ -44,9 +44,8 @@ KTSystemMountTable::KTSystemMountTable()
 
 KTSystemMountTable::~KTSystemMountTable()
 {
-    g_main_loop_quit(m_loop);
+    g_main_loop_quit(m_loop.get());
     m_thread.join();
-    g_main_loop_unref(m_loop);
 }
 
 std::shared_ptr<const KTMountTable> KTSystemMountTable::current()
@@ -86,7 +85,7 @@ void KTSystemMountTable::watch()
     watchKernelMounts();
     watchGvfsMounts();
     scheduleReading(this);
-    g_main_loop_run(m_loop);
+    g_main_loop_run(m_loop.get());
     stopWatching();
     g_main_context_pop_thread_default(m_context.get());
 }
@@ -98,11 +97,11 @@ void KTSystemMountTable::watchKernelMounts()
     m_mountInfo = ::open(mountInfoPath, O_RDONLY | O_CLOEXEC);
     if (m_mountInfo < 0)
         return;
-    m_mountInfoWatch = g_unix_fd_source_new(m_mountInfo, GIOCondition(G_IO_PRI | G_IO_ERR));
-    g_source_set_callback(m_mountInfoWatch,
+    m_mountInfoWatch.reset(g_unix_fd_source_new(m_mountInfo, GIOCondition(G_IO_PRI | G_IO_ERR)));
+    g_source_set_callback(m_mountInfoWatch.get(),
         reinterpret_cast<GSourceFunc>(reinterpret_cast<GCallback>(&mountInfoChanged)), this,
         nullptr);
-    g_source_attach(m_mountInfoWatch, m_context.get());
+    g_source_attach(m_mountInfoWatch.get(), m_context.get());
 }
 
 void KTSystemMountTable::watchGvfsMounts()
@@ -116,10 +115,7 @@ void KTSystemMountTable::stopWatching()
 {
     g_signal_handlers_disconnect_by_data(m_monitor.get(), this);
     m_monitor.reset();
-    if (m_mountInfoWatch) {
-        g_source_destroy(m_mountInfoWatch);
-        g_source_unref(m_mountInfoWatch);
-    }
+    m_mountInfoWatch.reset();
     if (m_mountInfo >= 0)
         ::close(m_mountInfo);
 }

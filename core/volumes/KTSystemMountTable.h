@@ -41,10 +41,10 @@ private:
     void publish(std::shared_ptr<const KTMountTable> table);
 
     GMainContextPtr m_context;
-    GMainLoop* m_loop = nullptr;
+    GMainLoopPtr m_loop;
     GObjectPtr<GVolumeMonitor> m_monitor;
     int m_mountInfo = -1;
-    GSource* m_mountInfoWatch = nullptr;
+    GSourcePtr m_mountInfoWatch;
     bool m_readingScheduled = false;
 
     std::mutex m_mutex;

@@ -67,22 +67,32 @@ bool isRunning()
 {
     return !qEnvironmentVariableIsEmpty("KESTROVA_FILE_SERVER");
 }
+
 QString address()
 {
     return qEnvironmentVariable("KESTROVA_FILE_SERVER");
 }
+
 QStringList guestShares()
 {
     return lines("KESTROVA_GUEST_SHARES");
 }
+
 QStringList passwordShares()
 {
     return lines("KESTROVA_PASSWORD_SHARES");
 }
+
+QStringList nfsExports()
+{
+    return lines("KESTROVA_NFS_EXPORTS");
+}
+
 QString user()
 {
     return qEnvironmentVariable("KESTROVA_SMB_USER");
 }
+
 QString password()
 {
     return qEnvironmentVariable("KESTROVA_SMB_PASSWORD");
@@ -139,7 +149,8 @@ bool gioUnmount(const QString& share)
 
 void unmountEverything()
 {
-    runGio({QStringLiteral("mount"), QStringLiteral("-s"), QStringLiteral("smb")});
+    for (const char* scheme : {"smb", "nfs"})
+        runGio({QStringLiteral("mount"), QStringLiteral("-s"), QString::fromLatin1(scheme)});
     waitFor([] {
         return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE"))
             .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)

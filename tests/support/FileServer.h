@@ -16,6 +16,9 @@ bool isRunning();
 QString address();
 QStringList guestShares();
 QStringList passwordShares();
+// The paths of the NFS exports, served as nfs://127.0.0.1/PATH; none where the machine
+// has no NFS server.
+QStringList nfsExports();
 QString user();
 QString password();
 
@@ -39,7 +42,7 @@ bool gioMount(const QString& share, bool withAccount = false);
 // Unmounts a share with `gio mount -u` and returns once GVfs lists it no more.
 bool gioUnmount(const QString& share);
 
-// Unmounts every GVfs mount, so that each test starts from none.
+// Unmounts every GVfs mount (SMB and NFS), so that each test starts from none.
 void unmountEverything();
 
 }

@@ -227,6 +227,32 @@ TEST_F(KTMounterFileServerTest, CredentialsComeFromATerminal)
     EXPECT_TRUE(screen.contains("Password: ")) << screen.toStdString();
 }
 
+// GVfs's folder of an NFS export holds its path percent-encoded, which stays as it is.
+TEST_F(KTMounterFileServerTest, NfsExportMountsThroughGvfs)
+{
+    if (FileServer::nfsExports().isEmpty())
+        GTEST_SKIP() << "no NFS server: nfs-ganesha and rpcbind are not installed";
+    const QString exportPath = FileServer::nfsExports().first();
+    QFile file(exportPath + QStringLiteral("/a.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    KTMounter& mounter = mounterWith(m_guest);
+    const QString share = QStringLiteral("//127.0.0.1") + exportPath;
+    ASSERT_TRUE(mounter.mountNetworkVolume(share, QStringLiteral("nfs")));
+    const KTMountRecord record = mounter.mountPoints().value(share.toLower());
+    EXPECT_EQ(record.mntfrom, share);
+    EXPECT_TRUE(record.mnto.contains(QStringLiteral("/nfs:host=127.0.0.1,prefix=%2F")))
+        << record.mnto.toStdString();
+    EXPECT_TRUE(QFile::exists(record.mnto + QStringLiteral("/a.txt")));
+
+    // The scan compares the last component of the export with the share name; the full
+    // path is found through the record.
+    EXPECT_EQ(mounter.networkVolumeForShare(QStringLiteral("//127.0.0.1/NFS")), record.mnto);
+    EXPECT_EQ(mounter.networkVolumeForShare(share), record.mnto);
+    EXPECT_EQ(mounter.transformToNetworkVolumePath(record.mnto + QStringLiteral("/a.txt")),
+        share + QStringLiteral("/a.txt"));
+}
+
 // This machine's kernel may lack the CIFS client; then mount.cifs fails, and must leave
 // no mount point behind.
 TEST_F(KTMounterFileServerTest, CifsMountsThroughMountCifsOrFailsLeavingNothing)

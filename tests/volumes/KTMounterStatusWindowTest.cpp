@@ -45,7 +45,7 @@ public:
     KTServerMountResult mountServerVolume(const QString& url) override
     {
         std::thread capture([this] { screenshot = captureScreen(); });
-        const KTServerMountResult result = m_mount.mountServerVolume(url);
+        KTServerMountResult result = m_mount.mountServerVolume(url);
         capture.join();
         return result;
     }
