@@ -14,11 +14,13 @@ enum ExitStatus : int {
 // One subcommand of `kestrova`. The table in CliCommands.cpp lists them all; main()
 // dispatches on the first argument and `kestrova --help` prints the summaries.
 struct CliCommand {
-    const char* name;
-    const char* synopsis; // arguments, as shown in the usage line
-    const char* summary; // one line for --help
+    const char* name = nullptr;
+    const char* synopsis = nullptr; // arguments, as shown in the usage line
+    const char* summary = nullptr; // one line for --help
     // Runs with the arguments after the command name; returns an ExitStatus.
-    int (*run)(const QStringList& arguments);
+    int (*run)(const QStringList& arguments) = nullptr;
+    // Shows windows where there is a display, so runs under a QApplication there.
+    bool wantsDisplay = false;
 };
 
 std::span<const CliCommand> cliCommands();

@@ -1,7 +1,12 @@
 #include "cli/CliCommand.h"
+#include "cli/CopyPathCommand.h"
 #include "cli/HelpCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/OpenCommand.h"
+#include "cli/OpenLinkCommand.h"
+#include "cli/ServiceCommand.h"
 #include "cli/SettingsCommand.h"
+#include "cli/WinpathCommand.h"
 
 namespace {
 
@@ -12,6 +17,25 @@ const CliCommand commandTable[] = {
     {"settings", "[get KEY | set KEY VALUE | map FROM SHARE | unmap FROM]",
         "List the settings, or read or change one; changes reach running instances at once",
         runSettingsCommand},
+    {"open", "FILE...",
+        "Open the targets of Windows shortcut files, mounting their shares (what a double "
+        "click on a .lnk runs)",
+        runOpenCommand, true},
+    {"open-link", "[TEXT]",
+        "Open the Windows path or link TEXT names (\\\\server\\share\\file, X:\\file, "
+        "file://...), or else the text selected in any application",
+        runOpenLinkCommand, true},
+    {"copy-path", "[FILE...]",
+        "Copy the Windows paths of the files, or else of the files on the clipboard, to the "
+        "clipboard, one a line",
+        runCopyPathCommand, true},
+    {"winpath", "FILE...",
+        "Print the Windows path of each file, one a line, as copy-path copies it",
+        runWinpathCommand},
+    {"service", "",
+        "Run the instance of the session that the other commands and the desktop hand their "
+        "requests to (D-Bus starts it)",
+        runServiceCommand, true},
 };
 
 }

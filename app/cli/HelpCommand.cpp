@@ -8,15 +8,48 @@
 
 namespace {
 
+constexpr qsizetype helpWidth = 78;
+constexpr auto summaryIndent = "      ";
+
+// The text broken at spaces into lines that fit the width after the indent.
+QString wrapped(const QString& text, const char* indent)
+{
+    QString result;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty()
+            && qsizetype(qstrlen(indent)) + line.size() + 1 + word.size() > helpWidth) {
+            result += QLatin1String(indent) + line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return result + QLatin1String(indent) + line + QLatin1Char('\n');
+}
+
+QString usageLine(const CliCommand& command)
+{
+    const QString synopsis = QLatin1String(command.synopsis);
+    return QLatin1String(command.name)
+        + (synopsis.isEmpty() ? QString() : QLatin1Char(' ') + synopsis);
+}
+
 void printCommands(QTextStream& out)
 {
     out << "Usage: kestrova COMMAND [ARGUMENTS...]\n\n"
            "Opens Windows shortcuts (.lnk) and Windows paths on the file servers they name.\n\n"
            "Commands:\n";
     for (const CliCommand& command : cliCommands())
-        out << QStringLiteral("  %1 %2\n      %3\n")
-                   .arg(QLatin1String(command.name), QLatin1String(command.synopsis),
-                       QLatin1String(command.summary));
+        out << "  " << usageLine(command) << '\n'
+            << wrapped(QLatin1String(command.summary), summaryIndent);
+    out << "\n"
+        << wrapped(
+               QStringLiteral("open, open-link and copy-path hand their request to the running "
+                              "instance of the session (kestrova service, which D-Bus starts), or "
+                              "serve it themselves when there is none. Where there is a display, "
+                              "failures are shown as alerts; each is also printed on stderr as "
+                              "TITLE: MESSAGE. Exit status: 0 success, 1 usage error, 2 failure."),
+               "");
 }
 
 }
@@ -33,9 +66,8 @@ int runHelpCommand(const QStringList& arguments)
         QTextStream(stderr) << "kestrova: help: unknown command " << arguments.first() << '\n';
         return ExitUsage;
     }
-    out << QStringLiteral("Usage: kestrova %1 %2\n%3\n")
-               .arg(QLatin1String(command->name), QLatin1String(command->synopsis),
-                   QLatin1String(command->summary));
+    out << "Usage: kestrova " << usageLine(*command) << '\n'
+        << wrapped(QLatin1String(command->summary), "");
     return ExitSuccess;
 }
 

@@ -1,0 +1,112 @@
+#include "AppController.h"
+
+#include "AppEnvironment.h"
+#include "alerts/AppAlerts.h"
+#include "link/KTLinkService.h"
+#include "platform/SystemLog.h"
+#include "preferences/KTPreferences.h"
+#include "shortcut/HVWindowsShortcut.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+QString orNone(const std::optional<QString>& text)
+{
+    return text.value_or(QStringLiteral("(none)"));
+}
+
+// openFile can fail without a reason of its own (the workspace refused the target).
+const QString unexplainedFailure = QStringLiteral("The target could not be opened.");
+
+std::unique_ptr<QMimeData> textPasteboard(const QString& text)
+{
+    auto pasteboard = std::make_unique<QMimeData>();
+    pasteboard->setData(QStringLiteral("text/plain"), text.toUtf8());
+    return pasteboard;
+}
+
+std::unique_ptr<QMimeData> filesPasteboard(const QStringList& files)
+{
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls << QUrl::fromLocalFile(file);
+    auto pasteboard = std::make_unique<QMimeData>();
+    pasteboard->setUrls(urls);
+    return pasteboard;
+}
+
+}
+
+AppController::AppController(const AppEnvironment& environment)
+    : m_environment(environment)
+{
+}
+
+AppController::~AppController() = default;
+
+void AppController::applicationDidFinishLaunching()
+{
+    if (!m_linkService)
+        m_linkService = std::make_unique<KTLinkService>(m_environment);
+}
+
+bool AppController::openFile(const QString& path)
+{
+    KTPreferences& preferences = *m_environment.preferences;
+    const auto shortcut =
+        HVWindowsShortcut::initWithContentsOfFile(path, preferences.driveMapping());
+    if (!shortcut) {
+        m_environment.alerts->runModalAlert(QStringLiteral("Convert Shortcut Failed"),
+            QStringLiteral("Invalid Shortcut File. Failed to create alias."));
+        return false;
+    }
+    shortcut->setMappingEnabled(preferences.mappingEnabled());
+    shortcut->setMountMethod(preferences.mountMethod());
+    SystemLog::write(QStringLiteral("Open shortcut Share: %1 file: %2")
+                         .arg(orNone(shortcut->networkShare()), orNone(shortcut->filename())));
+    if (!m_environment.openShortcut(*shortcut)) {
+        m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
+            shortcut->errorMessage().value_or(unexplainedFailure));
+        return false;
+    }
+    return true;
+}
+
+AppRequestOutcome AppController::perform(const AppRequest& request)
+{
+    applicationDidFinishLaunching();
+    AppRequestOutcome outcome;
+    switch (request.kind) {
+    case AppRequest::Kind::Activate:
+        break;
+    case AppRequest::Kind::Open:
+        for (const QString& file : request.files.value_or(QStringList()))
+            openFile(file);
+        break;
+    case AppRequest::Kind::OpenLink:
+    case AppRequest::Kind::CopyPath:
+        if (const QString error = performService(request); !error.isEmpty())
+            outcome.failures << error;
+        break;
+    }
+    for (const AppAlert& alert : m_environment.alerts->takeAlerts())
+        outcome.failures << alert.line();
+    return outcome;
+}
+
+QString AppController::performService(const AppRequest& request)
+{
+    QString error;
+    if (request.kind == AppRequest::Kind::OpenLink) {
+        const std::unique_ptr<QMimeData> pasteboard =
+            request.text ? textPasteboard(*request.text) : m_environment.primarySelection();
+        m_linkService->doOpenLinkService(*pasteboard, &error);
+    } else {
+        const std::unique_ptr<QMimeData> pasteboard =
+            request.files ? filesPasteboard(*request.files) : m_environment.clipboardContents();
+        m_linkService->doCopyPathToClipboardService(*pasteboard, &error);
+    }
+    return error;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "AppRequest.h"
+
+#include <QString>
+
+#include <memory>
+
+class KTLinkService;
+struct AppEnvironment;
+
+// The application's delegate: opens the shortcut files it is given and carries out
+// the requests that reach the application, through the link service for the
+// open-link and copy-path services. Failures end in alerts (AppAlerts), which the
+// outcome of the request reports as well.
+class AppController {
+public:
+    explicit AppController(const AppEnvironment& environment);
+    ~AppController();
+    AppController(const AppController&) = delete;
+    AppController& operator=(const AppController&) = delete;
+
+    // Makes the services provider; once, before the first request.
+    void applicationDidFinishLaunching();
+    KTLinkService* linkService() const { return m_linkService.get(); }
+
+    // Reads the shortcut file and opens its target with the current settings. False,
+    // after an alert, when the file is no readable shortcut or its target could not be
+    // opened.
+    bool openFile(const QString& path);
+
+    // Carries out one request: every file of an Open in order, each with its own alert
+    // on failure; the service of an OpenLink or CopyPath on a pasteboard made of the
+    // request's text or files, or else the selection or the clipboard.
+    AppRequestOutcome perform(const AppRequest& request);
+
+private:
+    QString performService(const AppRequest& request);
+
+    const AppEnvironment& m_environment;
+    std::unique_ptr<KTLinkService> m_linkService;
+};

@@ -1,0 +1,117 @@
+#include "instance/AppBusProtocol.h"
+
+#include "instance/LocalFileUri.h"
+
+#include <QDBusArgument>
+#include <QDBusVariant>
+#include <QUrl>
+#include <QVariantMap>
+
+namespace {
+
+QDBusMessage call(const QString& method)
+{
+    return QDBusMessage::createMethodCall(AppBusProtocol::serviceName, AppBusProtocol::objectPath,
+        AppBusProtocol::interfaceName, method);
+}
+
+QDBusMessage actionCall(const QString& action, const QVariantList& parameter)
+{
+    QDBusMessage message = call(QStringLiteral("ActivateAction"));
+    message << action << QVariant::fromValue(parameter) << QVariantMap();
+    return message;
+}
+
+QVariantList wrapped(const QVariant& value)
+{
+    return {QVariant::fromValue(QDBusVariant(value))};
+}
+
+// The value inside one element of an "av" parameter, however the bus library wrapped it.
+QVariant unwrapped(QVariant value)
+{
+    if (value.canConvert<QDBusVariant>())
+        value = value.value<QDBusVariant>().variant();
+    if (value.canConvert<QDBusArgument>()) {
+        const auto argument = value.value<QDBusArgument>();
+        if (argument.currentSignature() == QLatin1String("as"))
+            return qdbus_cast<QStringList>(argument);
+    }
+    return value;
+}
+
+AppBusProtocol::ParsedRequest refused(QString problem)
+{
+    return {std::nullopt, std::move(problem)};
+}
+
+AppBusProtocol::ParsedRequest parseOpenLink(const QVariantList& parameter)
+{
+    if (parameter.isEmpty())
+        return {AppRequest::openLink(std::nullopt), {}};
+    const QVariant value = unwrapped(parameter.first());
+    if (parameter.size() != 1 || value.metaType().id() != QMetaType::QString)
+        return refused(QStringLiteral("open-link takes one text"));
+    return {AppRequest::openLink(value.toString()), {}};
+}
+
+AppBusProtocol::ParsedRequest parseCopyPath(const QVariantList& parameter)
+{
+    if (parameter.isEmpty())
+        return {AppRequest::copyPath(std::nullopt), {}};
+    const QVariant value = unwrapped(parameter.first());
+    const int type = value.metaType().id();
+    if (parameter.size() != 1 || (type != QMetaType::QStringList && type != QMetaType::QString))
+        return refused(QStringLiteral("copy-path takes a list of paths"));
+    return {AppRequest::copyPath(value.toStringList()), {}};
+}
+
+}
+
+namespace AppBusProtocol {
+
+QDBusMessage methodCall(const AppRequest& request)
+{
+    switch (request.kind) {
+    case AppRequest::Kind::Open: {
+        QStringList uris;
+        for (const QString& file : request.files.value_or(QStringList()))
+            uris << LocalFileUri::fromPath(file);
+        QDBusMessage message = call(QStringLiteral("Open"));
+        message << uris << QVariantMap();
+        return message;
+    }
+    case AppRequest::Kind::OpenLink:
+        return actionCall(openLinkAction, request.text ? wrapped(*request.text) : QVariantList());
+    case AppRequest::Kind::CopyPath:
+        return actionCall(copyPathAction, request.files ? wrapped(*request.files) : QVariantList());
+    case AppRequest::Kind::Activate:
+        break;
+    }
+    QDBusMessage message = call(QStringLiteral("Activate"));
+    message << QVariantMap();
+    return message;
+}
+
+ParsedRequest fromOpen(const QStringList& uris)
+{
+    QStringList files;
+    for (const QString& uri : uris) {
+        const std::optional<QString> path = LocalFileUri::toPath(uri);
+        if (!path)
+            return refused(QStringLiteral("not a file that can be read here: ") + uri);
+        files << *path;
+    }
+    return {AppRequest::open(files), {}};
+}
+
+ParsedRequest fromAction(const QString& name, const QVariantList& parameter)
+{
+    if (name == openLinkAction)
+        return parseOpenLink(parameter);
+    if (name == copyPathAction)
+        return parseCopyPath(parameter);
+    return refused(QStringLiteral("no action named ") + name);
+}
+
+}

@@ -1,0 +1,43 @@
+#include "instance/ApplicationBusObject.h"
+
+#include "instance/AppBusProtocol.h"
+#include "instance/KestrovaInstance.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+ApplicationBusObject::ApplicationBusObject(KestrovaInstance& instance)
+    : m_instance(instance)
+{
+}
+
+void ApplicationBusObject::Activate(const QVariantMap& /*platformData*/)
+{
+    submit({AppRequest::activate(), {}});
+}
+
+void ApplicationBusObject::Open(const QStringList& uris, const QVariantMap& /*platformData*/)
+{
+    submit(AppBusProtocol::fromOpen(uris));
+}
+
+void ApplicationBusObject::ActivateAction(
+    const QString& actionName, const QVariantList& parameter, const QVariantMap& /*platformData*/)
+{
+    submit(AppBusProtocol::fromAction(actionName, parameter));
+}
+
+void ApplicationBusObject::submit(const AppBusProtocol::ParsedRequest& parsed)
+{
+    if (!parsed.request) {
+        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("kestrova: ") + parsed.problem);
+        return;
+    }
+    setDelayedReply(true);
+    m_instance.submit(
+        *parsed.request, [call = message(), bus = connection()](const AppRequestOutcome& outcome) {
+            bus.send(outcome.succeeded() ? call.createReply()
+                                         : call.createErrorReply(AppBusProtocol::failureError,
+                                             outcome.failures.join(QLatin1Char('\n'))));
+        });
+}

@@ -1,0 +1,97 @@
+#include "link/Pasteboard.h"
+
+#include "link/HtmlLinkReader.h"
+#include "link/RtfHyperlinkReader.h"
+#include "platform/SystemLog.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+const QString htmlType = QStringLiteral("text/html");
+const QStringList rtfTypes = {QStringLiteral("text/rtf"), QStringLiteral("application/rtf")};
+const QStringList plainTextTypes = {
+    QStringLiteral("text/plain"), QStringLiteral("text/plain;charset=utf-8")};
+const QString uriListType = QStringLiteral("text/uri-list");
+
+std::optional<QString> firstFormat(const QMimeData& pasteboard, const QStringList& types)
+{
+    for (const QString& type : types) {
+        if (pasteboard.hasFormat(type))
+            return type;
+    }
+    return std::nullopt;
+}
+
+// An empty rich text gives its (empty) characters; otherwise its first link, or its
+// characters when it has none.
+QString chooseFromRichText(const RichTextContent& content)
+{
+    if (!content.plainText.isEmpty() && content.firstLink) {
+        SystemLog::write(QStringLiteral("Link ") + *content.firstLink);
+        return *content.firstLink;
+    }
+    SystemLog::write(QStringLiteral("Attributed String ") + content.plainText);
+    return content.plainText;
+}
+
+Pasteboard::LinkText htmlText(const QMimeData& pasteboard)
+{
+    const QString html = pasteboard.html();
+    SystemLog::write(QStringLiteral("HTML: ") + html);
+    return {true, chooseFromRichText(HtmlLinkReader::read(html))};
+}
+
+Pasteboard::LinkText rtfText(const QMimeData& pasteboard, const QString& type)
+{
+    const QByteArray rtf = pasteboard.data(type);
+    SystemLog::write(QStringLiteral("RTF: ") + QString::fromLatin1(rtf));
+    const std::optional<RichTextContent> content = RtfHyperlinkReader::read(rtf);
+    if (!content) {
+        SystemLog::write(QStringLiteral("Attributed String (none)"));
+        return {true, std::nullopt};
+    }
+    return {true, chooseFromRichText(*content)};
+}
+
+Pasteboard::LinkText plainText(const QMimeData& pasteboard, const QString& type)
+{
+    // QMimeData::text() would offer the URIs of a file list as text when there is no
+    // text/plain; only text/plain itself counts here.
+    const QString text = QString::fromUtf8(pasteboard.data(type));
+    SystemLog::write(QStringLiteral("String: ") + text);
+    return {true, text};
+}
+
+}
+
+namespace Pasteboard {
+
+LinkText linkText(const QMimeData& pasteboard)
+{
+    if (pasteboard.hasFormat(htmlType))
+        return htmlText(pasteboard);
+    if (const std::optional<QString> type = firstFormat(pasteboard, rtfTypes))
+        return rtfText(pasteboard, *type);
+    if (const std::optional<QString> type = firstFormat(pasteboard, plainTextTypes))
+        return plainText(pasteboard, *type);
+    return {};
+}
+
+std::optional<QStringList> fileNames(const QMimeData& pasteboard)
+{
+    if (!pasteboard.hasFormat(uriListType))
+        return std::nullopt;
+    const QList<QUrl> urls = pasteboard.urls();
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    if (paths.isEmpty() && !urls.isEmpty())
+        return std::nullopt;
+    return paths;
+}
+
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "AppEnvironment.h"
+#include "alerts/AppAlerts.h"
+#include "platform/SystemLog.h"
+#include "preferences/KTPreferences.h"
+#include "preferences/PreferencesDomain.h"
+
+#include <QHash>
+#include <QMimeData>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <optional>
+
+// The application's handlers over stand-ins: settings in a temporary domain, alerts that
+// are only recorded, a mounter that maps the folders a test names to shares, a
+// clipboard that is a string, and an opener that records each shortcut it is handed
+// and answers as the test says. Log lines are kept instead of logged.
+class TestAppEnvironment {
+public:
+    TestAppEnvironment();
+    ~TestAppEnvironment();
+    TestAppEnvironment(const TestAppEnvironment&) = delete;
+    TestAppEnvironment& operator=(const TestAppEnvironment&) = delete;
+
+    const AppEnvironment& environment() const { return m_environment; }
+    KTPreferences& preferences() { return m_preferences; }
+    // Sets a value in the domain as any program could have stored it.
+    void storeValue(const QString& key, const QJsonValue& value) { m_domain.setValue(key, value); }
+    AppAlerts& alerts() { return m_alerts; }
+
+    // A shortcut the opener was handed: its target and settings at that moment.
+    struct OpenedShortcut {
+        std::optional<QString> fullFilename;
+        std::optional<QString> networkShare;
+        std::optional<QString> filename;
+        QString mountMethod;
+        bool mappingEnabled = false;
+    };
+    const QList<OpenedShortcut>& opened() const { return m_opened; }
+    void setOpenSucceeds(bool succeeds) { m_openSucceeds = succeeds; }
+
+    // Paths below localFolder are on the share: //server/share/rest.
+    void addNetworkVolume(const QString& localFolder, const QString& share);
+
+    const std::optional<QString>& clipboardText() const { return m_clipboardText; }
+    void setClipboardText(std::optional<QString> text) { m_clipboardText = std::move(text); }
+    void setClipboardAvailable(bool available) { m_clipboardAvailable = available; }
+    int clipboardWrites() const { return m_clipboardWrites; }
+
+    // What the selection and the clipboard offer as pasteboards.
+    void setSelection(const QString& type, const QByteArray& data) { m_selection[type] = data; }
+    void setClipboardFiles(const QByteArray& uriList) { m_clipboardFiles = uriList; }
+
+    const QStringList& logLines() const { return m_logLines; }
+
+private:
+    QString networkVolumePath(const QString& path) const;
+    std::unique_ptr<QMimeData> selectionPasteboard() const;
+    std::unique_ptr<QMimeData> clipboardPasteboard() const;
+
+    QTemporaryDir m_folder;
+    PreferencesDomain m_domain;
+    KTPreferences m_preferences;
+    AppAlerts m_alerts;
+    AppEnvironment m_environment;
+    QList<OpenedShortcut> m_opened;
+    bool m_openSucceeds = true;
+    QList<QPair<QString, QString>> m_volumes;
+    std::optional<QString> m_clipboardText;
+    bool m_clipboardAvailable = true;
+    int m_clipboardWrites = 0;
+    QHash<QString, QByteArray> m_selection;
+    std::optional<QByteArray> m_clipboardFiles;
+    QStringList m_logLines;
+    SystemLog::Sink m_previousSink;
+};
+
+// A pasteboard with the given types and their data.
+std::unique_ptr<QMimeData> pasteboard(const QList<QPair<QString, QByteArray>>& items);
