@@ -1,7 +1,7 @@
 #include "platform/SystemLog.h"
 #include "shortcut/HVOpeningServices.h"
 #include "shortcut/HVWindowsShortcut.h"
-#include "workspace/ContentType.h"
+#include "workspace/ProgramTarget.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -59,20 +59,6 @@ QStringList directoriesDownTo(const QString& path)
         directories << directory;
     }
     return directories;
-}
-
-// On a share the execute bit tells nothing: GVfs shows every file as rwx------, and Samba
-// maps the DOS archive attribute onto it. A target there is judged by its names, its
-// type and its first bytes alone.
-ProgramTargetVerdict examineShareTarget(const QString& path)
-{
-    const QFileInfo target(path);
-    QStringList names {target.fileName()};
-    const QString resolved = target.canonicalFilePath();
-    if (!resolved.isEmpty() && QFileInfo(resolved).fileName() != names.first())
-        names << QFileInfo(resolved).fileName();
-    return ProgramTarget::judge(names, ContentType::forFile(path),
-        ContentType::fileHead(path).value_or(QByteArray()), false);
 }
 
 QString programRefusedMessage(const QString& path, const ProgramTargetVerdict& verdict)
@@ -159,8 +145,7 @@ bool HVWindowsShortcut::waitForReferredTarget(const QString& path)
 bool HVWindowsShortcut::openInForeground(const QString& path)
 {
     const HVOpeningServices& services = openingServices();
-    const ProgramTargetVerdict verdict =
-        networkShare() ? examineShareTarget(path) : ProgramTarget::examine(path);
+    const ProgramTargetVerdict verdict = ProgramTarget::examine(path);
     if (!mayOpenTarget(path, verdict))
         return false;
     const std::optional<HVTargetApplication> application = services.applicationForFile(path);

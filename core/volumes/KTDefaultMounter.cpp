@@ -10,7 +10,8 @@ KTMounter& KTMounter::defaultKTMounter()
     // static destructor stops the mount table's thread or gives GIO objects back while
     // the process ends.
     static KTSystemMountTable* const mountTable = new KTSystemMountTable;
-    static KTProcessCredentialPrompt* const prompt = new KTProcessCredentialPrompt;
+    static KTProcessCredentialPrompt* const prompt =
+        new KTProcessCredentialPrompt(KTStatusControllerDisplay::sharedController());
     static KTPlatformServerMount* const serverMount = new KTPlatformServerMount(*prompt);
     static KTMounter* const mounter =
         new KTMounter(*mountTable, *serverMount, KTStatusControllerDisplay::sharedController());

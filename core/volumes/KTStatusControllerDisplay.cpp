@@ -2,6 +2,8 @@
 
 #include "status/RZStatusController.h"
 
+#include <QProgressBar>
+
 #include <optional>
 
 KTStatusControllerDisplay::KTStatusControllerDisplay(RZStatusController& controller)
@@ -22,6 +24,19 @@ void KTStatusControllerDisplay::showWithProgressEnabled(bool progressEnabled)
 void KTStatusControllerDisplay::hideNow()
 {
     m_controller.hideNow();
+}
+
+bool KTStatusControllerDisplay::isShown() const
+{
+    return m_controller.isShown();
+}
+
+// The controller shows its indicator while it runs and hides it when it stops; the
+// terminal has none.
+bool KTStatusControllerDisplay::isProgressRunning() const
+{
+    const QProgressBar* progress = m_controller.progress();
+    return progress && !progress->isHidden();
 }
 
 KTStatusDisplaySource KTStatusControllerDisplay::sharedController()

@@ -12,6 +12,8 @@ public:
     void setTitle(const QString& title) override;
     void showWithProgressEnabled(bool progressEnabled) override;
     void hideNow() override;
+    bool isShown() const override;
+    bool isProgressRunning() const override;
 
     // Gives the process's controller (RZStatusController::sharedStatusController()) at
     // each call, or null while the process has none.

@@ -1,6 +1,7 @@
 #include "workspace/ProgramTarget.h"
 
 #include "workspace/ContentType.h"
+#include "workspace/ExecuteBit.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -176,8 +177,9 @@ ProgramTargetVerdict examine(const QString& path)
 
     struct stat status { };
     const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
-    const bool executableRegularFile =
-        exists && S_ISREG(status.st_mode) && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+    const bool executableRegularFile = exists && S_ISREG(status.st_mode)
+        && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0
+        && ExecuteBit::meansSomethingAt(path);
     const QByteArray head = ContentType::fileHead(path).value_or(QByteArray());
     const QString contentType = exists && !S_ISREG(status.st_mode) ? ContentType::forFile(path)
                                                                    : ContentType::guess(path, head);

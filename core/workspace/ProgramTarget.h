@@ -18,9 +18,10 @@
 // - it is a regular file marked executable whose content type can be run (programs
 //   and every text type, since a text file with an execute bit is a script), or whose
 //   type is unknown.
-// An execute bit on a document type (a .doc) does not make it a program: SMB mounts
-// show most files as executable, because they map the DOS "archive" attribute to the
-// owner's execute bit. Folders are never programs.
+// The execute bit counts only on file systems that keep it (see ExecuteBit.h): on an SMB
+// share, through GVfs or the kernel, every file comes out executable. Even where it
+// counts, it does not make a document type (a .doc) a program. Folders are never
+// programs.
 struct ProgramTargetVerdict {
     QString contentType;
     // Why the item counts as a program, one phrase per rule that matched, such as
@@ -38,7 +39,8 @@ ProgramTargetVerdict examine(const QString& path);
 
 // The same from what is known of an item, without touching the file system: its
 // names (the name it was given and, for a link, the name of what it leads to), its
-// content type, its first bytes and whether it is a regular file with an execute bit.
+// content type, its first bytes and whether it is a regular file with an execute bit
+// on a file system where that bit counts.
 ProgramTargetVerdict judge(const QStringList& fileNames, const QString& contentType,
     const QByteArray& head, bool executableRegularFile);
 

@@ -55,15 +55,19 @@ public:
     {
         calls << (progressEnabled ? QStringLiteral("show true") : QStringLiteral("show false"));
         shown = true;
+        progressRunning = progressRunning || progressEnabled;
     }
     void hideNow() override
     {
         calls << QStringLiteral("hideNow");
-        shown = false;
+        shown = progressRunning = false;
     }
+    bool isShown() const override { return shown; }
+    bool isProgressRunning() const override { return progressRunning; }
 
     QStringList calls;
     bool shown = false;
+    bool progressRunning = false;
 };
 
 // Gives the same answer to every question and keeps the questions.

@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(Items, ProgramTargetRule,
         Case {"PlainText", "notes.txt", Item::File, kText, 0644, false, ""},
         Case {"WordDocument", "letter.doc", Item::File, kOleHeader + QByteArray(504, '\0'), 0644,
             false, ""},
-        // SMB mounts show the DOS archive attribute as the owner's execute bit.
+        // Where the execute bit counts, it still makes no program of a document type.
         Case {"WordDocumentWithExecuteBit", "letter.doc", Item::File,
             kOleHeader + QByteArray(504, '\0'), 0744, false, ""},
         Case {"PdfDocument", "plan.pdf", Item::File, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n", 0644, false,
