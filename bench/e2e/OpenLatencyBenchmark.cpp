@@ -1,0 +1,230 @@
+// How long opening a file on a mounted share takes, from the moment it is asked for
+// until the application has the file (the recording viewer has written its record):
+//   handedOver  kestrova open of a shortcut, handed to the running instance
+//   cold        kestrova open with no instance running: the command serves itself
+//   gioOpen     gio open of the same file as an smb:// URL, what a user runs instead
+// Rounds of the three are interleaved at random, so that a slow moment of the machine
+// falls on all of them alike. Runs under the harnesses (X server, window manager,
+// Samba, GVfs): bench/e2e/run. Extra arguments go to Google Benchmark
+// (--benchmark_repetitions=N, --benchmark_out=FILE for every sample as JSON).
+#include "ChildProcess.h"
+#include "OpenLatencySummary.h"
+#include "ViewerRecording.h"
+#include "support/FileServer.h"
+#include "support/ShellLinkWriter.h"
+#include "tools/PrivateDesktop.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString benchShare = QStringLiteral("bench");
+const QString sampleFile = QStringLiteral("docs/report.txt");
+const QString busName = QStringLiteral("com.dovrane.Kestrova");
+constexpr auto recordTimeout = 20s;
+
+bool instanceRuns()
+{
+    return QDBusConnection::sessionBus().interface()->isServiceRegistered(busName).value();
+}
+
+bool waitForInstance(bool running)
+{
+    const QDeadlineTimer deadline(20000);
+    while (instanceRuns() != running && !deadline.hasExpired())
+        QThread::msleep(10);
+    return instanceRuns() == running;
+}
+
+// What every round needs: the desktop, the sample on the mounted share, its shortcut.
+struct Setup {
+    PrivateDesktop desktop;
+    QTemporaryDir folder;
+    std::unique_ptr<ViewerRecording> recording;
+    QString shortcut;
+    QString mountedFile;
+    pid_t service = 0;
+
+    QString prepare();
+    bool useInstance(bool running);
+};
+
+QString Setup::prepare()
+{
+    if (!FileServer::isRunning() || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QStringLiteral("run it under the harnesses: bench/e2e/run");
+    if (!desktop.isValid() || !folder.isValid())
+        return QStringLiteral("cannot make the private desktop");
+    desktop.apply();
+    const QString serverFile = FileServer::shareFolder(benchShare) + QLatin1Char('/') + sampleFile;
+    QDir().mkpath(QFileInfo(serverFile).path());
+    QFile sample(serverFile);
+    if (!sample.open(QIODevice::WriteOnly) || sample.write("quarterly figures\n") <= 0)
+        return QStringLiteral("cannot write the sample on the share");
+    sample.close();
+    if (!FileServer::gioMount(benchShare))
+        return QStringLiteral("cannot mount the share");
+    mountedFile = *FileServer::gvfsFolder(benchShare) + QLatin1Char('/') + sampleFile;
+
+    ShellLinkContents contents;
+    contents.netName = QStringLiteral("\\\\127.0.0.1\\%1").arg(benchShare).toLatin1();
+    contents.commonPathSuffix = QString(sampleFile).replace(QLatin1Char('/'), QLatin1Char('\\')).toLatin1();
+    shortcut = folder.filePath(QStringLiteral("report.lnk"));
+    QFile link(shortcut);
+    if (!link.open(QIODevice::WriteOnly) || link.write(ShellLinkWriter::write(contents)) <= 0)
+        return QStringLiteral("cannot write the shortcut");
+    recording = std::make_unique<ViewerRecording>(desktop.recordingFile());
+    if (!recording->isWatching())
+        return QStringLiteral("cannot watch the viewer's recording file");
+    return {};
+}
+
+// Starts `kestrova service` (as D-Bus would) or ends it, and waits for the bus to agree.
+bool Setup::useInstance(bool running)
+{
+    if (running && !service) {
+        service = ChildProcess::spawn({QStringLiteral(KESTROVA_BINARY), QStringLiteral("service")},
+            {QStringLiteral("KESTROVA_IDLE_SECONDS=3600")});
+    } else if (!running && service) {
+        ::kill(service, SIGTERM);
+        ChildProcess::waitForExit(service);
+        service = 0;
+    }
+    return waitForInstance(running);
+}
+
+Setup& setup()
+{
+    static Setup instance;
+    return instance;
+}
+
+enum class Instance { Running, None, Either };
+
+// One round: the time from the start of the command until the viewer has the file, or
+// none when it did not get the file.
+std::optional<double> openOnce(Instance instance, const QStringList& command)
+{
+    Setup& s = setup();
+    if (instance != Instance::Either && !s.useInstance(instance == Instance::Running))
+        return std::nullopt;
+    s.recording->clear();
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t process = ChildProcess::spawn(command);
+    const bool recorded = s.recording->waitForRecord(recordTimeout);
+    const auto end = std::chrono::steady_clock::now();
+    // The command may go on (it brings the application to the front); the next round
+    // starts once it has ended.
+    const int status = process ? ChildProcess::waitForExit(process) : -1;
+    const std::optional<ViewerRecording::Record> record = s.recording->firstRecord();
+    if (record)
+        ChildProcess::terminate(record->pid);
+    if (!recorded || status != 0 || !record || record->arguments != QStringList {s.mountedFile})
+        return std::nullopt;
+    return std::chrono::duration<double>(end - start).count();
+}
+
+void measureOpen(benchmark::State& state, Instance instance, const QStringList& command)
+{
+    for (auto _ : state) {
+        const std::optional<double> seconds = openOnce(instance, command);
+        if (!seconds) {
+            state.SkipWithError("the viewer did not get the file");
+            break;
+        }
+        state.SetIterationTime(*seconds);
+    }
+}
+
+QStringList kestrovaOpen()
+{
+    return {QStringLiteral(KESTROVA_BINARY), QStringLiteral("open"), setup().shortcut};
+}
+
+QStringList gioOpenURL()
+{
+    return {QStringLiteral("gio"), QStringLiteral("open"),
+        FileServer::smbURL(benchShare) + QLatin1Char('/') + sampleFile};
+}
+
+void handedOver(benchmark::State& state)
+{
+    measureOpen(state, Instance::Running, kestrovaOpen());
+}
+
+void cold(benchmark::State& state)
+{
+    measureOpen(state, Instance::None, kestrovaOpen());
+}
+
+void gioOpen(benchmark::State& state)
+{
+    measureOpen(state, Instance::Either, gioOpenURL());
+}
+
+// The first rounds load programs and libraries from disk, which no later round does.
+bool warmUp()
+{
+    return openOnce(Instance::None, kestrovaOpen()) && openOnce(Instance::Running, kestrovaOpen())
+        && openOnce(Instance::Either, gioOpenURL());
+}
+
+void registerBenchmarks()
+{
+    using Function = void (*)(benchmark::State&);
+    const std::array<std::pair<const char*, Function>, 3> benchmarks {
+        {{"handedOver", handedOver}, {"cold", cold}, {"gioOpen", gioOpen}}};
+    for (const auto& [name, function] : benchmarks) {
+        benchmark::RegisterBenchmark(name, function)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    if (const QString problem = setup().prepare(); !problem.isEmpty()) {
+        std::fprintf(stderr, "e2e_open_bench: %s\n", qPrintable(problem));
+        return 2;
+    }
+    if (!warmUp()) {
+        std::fprintf(stderr, "e2e_open_bench: the viewer did not get %s\n", qPrintable(setup().mountedFile));
+        return 2;
+    }
+    // Defaults first: arguments given later override them.
+    std::vector<char*> arguments {argv[0]};
+    std::string interleaved = "--benchmark_enable_random_interleaving=true";
+    std::string repetitions = "--benchmark_repetitions=30";
+    arguments.push_back(interleaved.data());
+    arguments.push_back(repetitions.data());
+    arguments.insert(arguments.end(), argv + 1, argv + argc);
+    int count = int(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    registerBenchmarks();
+    OpenLatencySummary summary(setup().mountedFile);
+    benchmark::RunSpecifiedBenchmarks(&summary);
+    setup().useInstance(false);
+    benchmark::Shutdown();
+    return summary.allMeasured() ? 0 : 2;
+}
