@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <glib-unix.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -94,10 +93,11 @@ void KTSystemMountTable::watch()
 // mountinfo file, once per change (proc(5)).
 void KTSystemMountTable::watchKernelMounts()
 {
-    m_mountInfo = ::open(mountInfoPath, O_RDONLY | O_CLOEXEC);
-    if (m_mountInfo < 0)
+    m_mountInfo.reset(::open(mountInfoPath, O_RDONLY | O_CLOEXEC));
+    if (!m_mountInfo.isOpen())
         return;
-    m_mountInfoWatch.reset(g_unix_fd_source_new(m_mountInfo, GIOCondition(G_IO_PRI | G_IO_ERR)));
+    m_mountInfoWatch.reset(
+        g_unix_fd_source_new(m_mountInfo.get(), GIOCondition(G_IO_PRI | G_IO_ERR)));
     g_source_set_callback(m_mountInfoWatch.get(),
         reinterpret_cast<GSourceFunc>(reinterpret_cast<GCallback>(&mountInfoChanged)), this,
         nullptr);
@@ -116,8 +116,7 @@ void KTSystemMountTable::stopWatching()
     g_signal_handlers_disconnect_by_data(m_monitor.get(), this);
     m_monitor.reset();
     m_mountInfoWatch.reset();
-    if (m_mountInfo >= 0)
-        ::close(m_mountInfo);
+    m_mountInfo.reset();
 }
 
 // A mount comes with several signals (mount and volume added, mount changed); the table

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
 #include "volumes/GioPtr.h"
 #include "volumes/KTMountTableSource.h"
 
@@ -43,7 +44,7 @@ private:
     GMainContextPtr m_context;
     GMainLoopPtr m_loop;
     GObjectPtr<GVolumeMonitor> m_monitor;
-    int m_mountInfo = -1;
+    FileDescriptor m_mountInfo;
     GSourcePtr m_mountInfoWatch;
     bool m_readingScheduled = false;
 
