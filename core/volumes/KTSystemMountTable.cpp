@@ -1,8 +1,7 @@
 #include "volumes/KTSystemMountTable.h"
 
+#include "platform/MountInfo.h"
 #include "volumes/KTGvfsMounts.h"
-
-#include <QFile>
 
 #include <fcntl.h>
 #include <glib-unix.h>
@@ -12,16 +11,7 @@
 
 namespace {
 
-const char* const mountInfoPath = "/proc/self/mountinfo";
 constexpr auto awaitVolumeLimit = std::chrono::seconds(5);
-
-QByteArray readMountInfo()
-{
-    QFile file(QString::fromLatin1(mountInfoPath));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 bool holdsVolumeAt(const KTMountTable& table, const QString& mountPoint)
 {
@@ -93,7 +83,7 @@ void KTSystemMountTable::watch()
 // mountinfo file, once per change (proc(5)).
 void KTSystemMountTable::watchKernelMounts()
 {
-    m_mountInfo.reset(::open(mountInfoPath, O_RDONLY | O_CLOEXEC));
+    m_mountInfo.reset(::open(MountInfo::currentPath, O_RDONLY | O_CLOEXEC));
     if (!m_mountInfo.isOpen())
         return;
     m_mountInfoWatch.reset(
@@ -144,6 +134,6 @@ gboolean KTSystemMountTable::readTable(gpointer table)
     auto* self = static_cast<KTSystemMountTable*>(table);
     self->m_readingScheduled = false;
     self->publish(std::make_shared<const KTMountTable>(KTMountTable::fromMountInfo(
-        readMountInfo(), KTGvfsMounts::entries(self->m_monitor.get()))));
+        MountInfo::readCurrent(), KTGvfsMounts::entries(self->m_monitor.get()))));
     return G_SOURCE_REMOVE;
 }
