@@ -1,7 +1,8 @@
 #include "volumes/KTGvfsServerMount.h"
 
+#include "platform/GLibPtr.h"
+#include "platform/GObjectRef.h"
 #include "platform/SystemLog.h"
-#include "volumes/GioPtr.h"
 #include "volumes/KTMountOperation.h"
 
 #include <QFile>
@@ -44,11 +45,12 @@ QByteArray gioURI(const QString& url)
 std::optional<QString> rootPathOfMount(GFile* file)
 {
     GError* error = nullptr;
-    const GObjectPtr<GMount> mount(g_file_find_enclosing_mount(file, nullptr, &error));
+    const auto mount =
+        GObjectRef<GMount>::adopt(g_file_find_enclosing_mount(file, nullptr, &error));
     const GErrorPtr failure(error);
     if (!mount)
         return std::nullopt;
-    const GObjectPtr<GFile> root(g_mount_get_root(mount.get()));
+    const auto root = GObjectRef<GFile>::adopt(g_mount_get_root(mount.get()));
     const GCharPtr path(g_file_get_path(root.get()));
     if (!path)
         return std::nullopt;
@@ -86,7 +88,7 @@ KTServerMountResult KTGvfsServerMount::mountServerVolume(const QString& url)
 {
     const GMainContextPtr context(g_main_context_new());
     g_main_context_push_thread_default(context.get());
-    const GObjectPtr<GFile> file(g_file_new_for_uri(gioURI(url).constData()));
+    const auto file = GObjectRef<GFile>::adopt(g_file_new_for_uri(gioURI(url).constData()));
     KTMountOperation operation(m_prompt);
     PendingMount pending;
     g_file_mount_enclosing_volume(

@@ -96,7 +96,7 @@ void KTSystemMountTable::watchKernelMounts()
 
 void KTSystemMountTable::watchGvfsMounts()
 {
-    m_monitor.reset(g_volume_monitor_get());
+    m_monitor = GObjectRef<GVolumeMonitor>::adopt(g_volume_monitor_get());
     for (const char* signal : {"mount-added", "mount-removed", "mount-changed"})
         g_signal_connect_swapped(m_monitor.get(), signal, G_CALLBACK(scheduleReading), this);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/FileDescriptor.h"
-#include "volumes/GioPtr.h"
+#include "platform/GLibPtr.h"
+#include "platform/GObjectRef.h"
 #include "volumes/KTMountTableSource.h"
 
 #include <gio/gio.h>
@@ -43,7 +44,7 @@ private:
 
     GMainContextPtr m_context;
     GMainLoopPtr m_loop;
-    GObjectPtr<GVolumeMonitor> m_monitor;
+    GObjectRef<GVolumeMonitor> m_monitor;
     FileDescriptor m_mountInfo;
     GSourcePtr m_mountInfoWatch;
     bool m_readingScheduled = false;

@@ -1,7 +1,7 @@
 #include "workspace/ContentType.h"
 
 #include "platform/FileDescriptor.h"
-#include "workspace/GObjectRef.h"
+#include "platform/GLibPtr.h"
 
 #include <QFile>
 
