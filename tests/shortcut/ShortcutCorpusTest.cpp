@@ -1,6 +1,6 @@
-#include "LogCapture.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "support/Corpus.h"
+#include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>

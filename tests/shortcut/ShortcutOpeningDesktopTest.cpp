@@ -2,10 +2,10 @@
 // and with-desktop, so that a real smbd serves the share, GVfs mounts it, GIO launches the
 // recording viewer as the default application of a private desktop, and openbox brings
 // its window to the front.
-#include "LogCapture.h"
 #include "shortcut/HVOpeningServices.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "support/FileServer.h"
+#include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 #include "support/ShellLinkWriter.h"
 #include "tools/PrivateDesktop.h"
