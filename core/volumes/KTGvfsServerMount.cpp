@@ -1,5 +1,6 @@
 #include "volumes/KTGvfsServerMount.h"
 
+#include "platform/FolderListing.h"
 #include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
 #include "platform/SystemLog.h"
@@ -8,10 +9,8 @@
 #include <QFile>
 #include <QUrl>
 
-#include <dirent.h>
 #include <gio/gio.h>
 
-#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -57,23 +56,12 @@ std::optional<QString> rootPathOfMount(GFile* file)
     return QFile::decodeName(path.get());
 }
 
-bool canList(const QString& folder)
-{
-    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
-    if (!directory)
-        return false;
-    errno = 0;
-    const bool listed = ::readdir(directory) != nullptr || errno == 0;
-    ::closedir(directory);
-    return listed;
-}
-
 // A share mounted again right after it was unmounted answers EIO in its FUSE folder for
 // up to about a second; the caller is about to open a file there.
 void waitUntilReadable(const QString& folder)
 {
     const auto deadline = std::chrono::steady_clock::now() + readableLimit;
-    while (!canList(folder) && std::chrono::steady_clock::now() < deadline)
+    while (!FolderListing::canList(folder) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(readableRetryInterval);
 }
 

@@ -4,6 +4,7 @@
 // its window to the front.
 #include "shortcut/HVOpeningServices.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "support/Eventually.h"
 #include "support/FileServer.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinters.h"
@@ -11,7 +12,6 @@
 #include "tools/PrivateDesktop.h"
 #include "workspace/X11Session.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -49,13 +49,7 @@ const testing::Environment* const registered =
 
 bool waitFor(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(15000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
+    return eventually(condition, std::chrono::seconds(15));
 }
 
 bool writeFile(const QString& path, const QByteArray& contents)

@@ -86,10 +86,10 @@ PixelCensus takeCensus(const QImage& image)
     return census;
 }
 
-TEST(KTMounterStatusWindow, IsOnScreenWhileAShareIsMounted)
+class KTMounterStatusWindow : public FileServerTest { };
+
+TEST_F(KTMounterStatusWindow, IsOnScreenWhileAShareIsMounted)
 {
-    KESTROVA_REQUIRE_FILE_SERVER();
-    FileServer::unmountEverything();
     RZStatusController controller(std::make_unique<RZStatusWindow>());
     KTStatusControllerDisplay display(controller);
     KTSystemMountTable table;
@@ -112,7 +112,6 @@ TEST(KTMounterStatusWindow, IsOnScreenWhileAShareIsMounted)
     const PixelCensus census = takeCensus(window);
     EXPECT_GT(census.text, 100) << "no title drawn";
     EXPECT_GT(census.highlight, 50) << "no busy indicator drawn";
-    FileServer::unmountEverything();
 }
 
 // What the X server shows, asked on a connection of the test's own: the server's answer,
@@ -174,19 +173,8 @@ struct DialogSighting {
 
 // Mounts the password share through the real dialog, answered (with the account) or
 // cancelled once the X server shows it.
-class PasswordDialogDuringMount : public testing::Test {
+class PasswordDialogDuringMount : public FileServerTest {
 protected:
-    void SetUp() override
-    {
-        KESTROVA_REQUIRE_FILE_SERVER();
-        FileServer::unmountEverything();
-    }
-    void TearDown() override
-    {
-        if (FileServer::isRunning())
-            FileServer::unmountEverything();
-    }
-
     bool mount(bool answer)
     {
         RZStatusController controller(std::make_unique<RZStatusWindow>());
