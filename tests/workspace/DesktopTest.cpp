@@ -1,7 +1,7 @@
 // The workspace on a real X server with an EWMH window manager: run by ctest under
 // with-xvfb and with-desktop (tests/harness), with a private session bus.
-#include "PrivateDesktopSetup.h"
 #include "support/Eventually.h"
+#include "tools/PrivateDesktopSetup.h"
 #include "workspace/Workspace.h"
 #include "workspace/X11Session.h"
 
