@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -24,8 +23,9 @@ QString systemError(int error)
 
 PreferencesLock::PreferencesLock(const QString& lockFile, std::chrono::milliseconds timeout)
 {
-    m_fd = ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
+    m_lockFile.reset(
+        ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!m_lockFile.isOpen()) {
         const int error = errno;
         m_failure =
             QStringLiteral("cannot open the lock file %1: %2").arg(lockFile, systemError(error));
@@ -33,7 +33,7 @@ PreferencesLock::PreferencesLock(const QString& lockFile, std::chrono::milliseco
     }
     // flock cannot wait with a timeout, so a busy lock is polled until the deadline.
     const QDeadlineTimer deadline(timeout);
-    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    while (::flock(m_lockFile.get(), LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         if (error == EINTR)
             continue;
@@ -49,11 +49,4 @@ PreferencesLock::PreferencesLock(const QString& lockFile, std::chrono::milliseco
         }
         std::this_thread::sleep_for(retryInterval);
     }
-}
-
-PreferencesLock::~PreferencesLock()
-{
-    // Closing the descriptor releases the lock.
-    if (m_fd >= 0)
-        ::close(m_fd);
 }

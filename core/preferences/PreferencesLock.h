@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
+
 #include <QString>
 
 #include <chrono>
@@ -17,7 +19,6 @@ public:
     // Creates the lock file when needed and waits up to the timeout for the lock.
     explicit PreferencesLock(
         const QString& lockFile, std::chrono::milliseconds timeout = defaultTimeout);
-    ~PreferencesLock();
     PreferencesLock(const PreferencesLock&) = delete;
     PreferencesLock& operator=(const PreferencesLock&) = delete;
 
@@ -26,6 +27,7 @@ public:
     const std::optional<QString>& failure() const { return m_failure; }
 
 private:
-    int m_fd = -1;
+    // Closing the descriptor releases the lock.
+    FileDescriptor m_lockFile;
     std::optional<QString> m_failure;
 };

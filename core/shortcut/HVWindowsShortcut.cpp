@@ -1,5 +1,6 @@
 #include "shortcut/HVWindowsShortcut.h"
 
+#include "platform/FileDescriptor.h"
 #include "shortcut/HVByteReader.h"
 
 #include <QFile>
@@ -13,26 +14,6 @@ namespace {
 
 // Most shortcuts are a few kilobytes; larger ones are read into a growing buffer.
 constexpr qsizetype kStackBufferSize = qsizetype(64) * 1024;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int descriptor)
-        : m_descriptor(descriptor)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_descriptor; }
-
-private:
-    int m_descriptor;
-};
 
 // One read(2): as many bytes as the file gives at once, or none on a read error.
 std::optional<qsizetype> readOnce(int descriptor, char* buffer, qsizetype size)

@@ -1,8 +1,8 @@
 #include "volumes/KTCifsServerMount.h"
 
+#include "platform/MountInfo.h"
 #include "platform/SystemLog.h"
 #include "volumes/KTCredentialPrompt.h"
-#include "volumes/KTMountInfo.h"
 #include "volumes/KTMountOperation.h"
 
 #include <QDir>
@@ -126,9 +126,9 @@ std::optional<QString> KTCifsServerMount::userMountPointInFstab(
             continue;
         if (fields[2] != "cifs" && fields[2] != "smb3")
             continue;
-        if (sameShare(KTMountInfo::unescapeField(fields[0]), share)
+        if (sameShare(MountInfo::unescapeField(fields[0]), share)
             && optionsLetUsersMount(fields[3]))
-            return QFile::decodeName(KTMountInfo::unescapeField(fields[1]));
+            return QFile::decodeName(MountInfo::unescapeField(fields[1]));
     }
     return std::nullopt;
 }

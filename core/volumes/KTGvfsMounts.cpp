@@ -1,6 +1,7 @@
 #include "volumes/KTGvfsMounts.h"
 
-#include "volumes/GioPtr.h"
+#include "platform/GLibPtr.h"
+#include "platform/GObjectRef.h"
 
 #include <algorithm>
 
@@ -21,7 +22,7 @@ QByteArray shareOfRootURI(const QByteArray& uri)
 
 std::optional<KTMountEntry> entryForMount(GMount* mount)
 {
-    const GObjectPtr<GFile> root(g_mount_get_root(mount));
+    const auto root = GObjectRef<GFile>::adopt(g_mount_get_root(mount));
     if (!root || g_file_is_native(root.get()))
         return std::nullopt;
     const GCharPtr path(g_file_get_path(root.get()));

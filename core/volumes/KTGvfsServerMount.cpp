@@ -1,16 +1,16 @@
 #include "volumes/KTGvfsServerMount.h"
 
+#include "platform/FolderListing.h"
+#include "platform/GLibPtr.h"
+#include "platform/GObjectRef.h"
 #include "platform/SystemLog.h"
-#include "volumes/GioPtr.h"
 #include "volumes/KTMountOperation.h"
 
 #include <QFile>
 #include <QUrl>
 
-#include <dirent.h>
 #include <gio/gio.h>
 
-#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -44,26 +44,16 @@ QByteArray gioURI(const QString& url)
 std::optional<QString> rootPathOfMount(GFile* file)
 {
     GError* error = nullptr;
-    const GObjectPtr<GMount> mount(g_file_find_enclosing_mount(file, nullptr, &error));
+    const auto mount =
+        GObjectRef<GMount>::adopt(g_file_find_enclosing_mount(file, nullptr, &error));
     const GErrorPtr failure(error);
     if (!mount)
         return std::nullopt;
-    const GObjectPtr<GFile> root(g_mount_get_root(mount.get()));
+    const auto root = GObjectRef<GFile>::adopt(g_mount_get_root(mount.get()));
     const GCharPtr path(g_file_get_path(root.get()));
     if (!path)
         return std::nullopt;
     return QFile::decodeName(path.get());
-}
-
-bool canList(const QString& folder)
-{
-    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
-    if (!directory)
-        return false;
-    errno = 0;
-    const bool listed = ::readdir(directory) != nullptr || errno == 0;
-    ::closedir(directory);
-    return listed;
 }
 
 // A share mounted again right after it was unmounted answers EIO in its FUSE folder for
@@ -71,7 +61,7 @@ bool canList(const QString& folder)
 void waitUntilReadable(const QString& folder)
 {
     const auto deadline = std::chrono::steady_clock::now() + readableLimit;
-    while (!canList(folder) && std::chrono::steady_clock::now() < deadline)
+    while (!FolderListing::canList(folder) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(readableRetryInterval);
 }
 
@@ -86,7 +76,7 @@ KTServerMountResult KTGvfsServerMount::mountServerVolume(const QString& url)
 {
     const GMainContextPtr context(g_main_context_new());
     g_main_context_push_thread_default(context.get());
-    const GObjectPtr<GFile> file(g_file_new_for_uri(gioURI(url).constData()));
+    const auto file = GObjectRef<GFile>::adopt(g_file_new_for_uri(gioURI(url).constData()));
     KTMountOperation operation(m_prompt);
     PendingMount pending;
     g_file_mount_enclosing_volume(

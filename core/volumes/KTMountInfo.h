@@ -13,8 +13,4 @@ namespace KTMountInfo {
 // source server:/path reads //server/path. Lines that do not have the format are skipped.
 QList<KTMountEntry> parse(QByteArrayView mountInfo);
 
-// A name field with the escapes of mountinfo and fstab(5) (space, tab, newline and
-// backslash written as \ooo) replaced by the bytes they stand for.
-QByteArray unescapeField(QByteArrayView field);
-
 }

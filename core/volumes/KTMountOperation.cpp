@@ -27,7 +27,7 @@ void answer(GMountOperation* operation, const KTCredentials& credentials)
 }
 
 KTMountOperation::KTMountOperation(KTCredentialPrompt& prompt)
-    : m_operation(g_mount_operation_new())
+    : m_operation(GObjectRef<GMountOperation>::adopt(g_mount_operation_new()))
     , m_prompt(prompt)
 {
     g_signal_connect(m_operation.get(), "ask-password", G_CALLBACK(askPassword), this);

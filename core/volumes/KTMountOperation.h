@@ -1,6 +1,6 @@
 #pragma once
 
-#include "volumes/GioPtr.h"
+#include "platform/GObjectRef.h"
 
 #include <gio/gio.h>
 
@@ -27,7 +27,7 @@ private:
     static void askQuestion(GMountOperation* operation, const char* message,
         const char* const* choices, KTMountOperation* self);
 
-    GObjectPtr<GMountOperation> m_operation;
+    GObjectRef<GMountOperation> m_operation;
     KTCredentialPrompt& m_prompt;
     int m_attempts = 0;
 };

@@ -1,28 +1,17 @@
 #include "volumes/KTSystemMountTable.h"
 
+#include "platform/MountInfo.h"
 #include "volumes/KTGvfsMounts.h"
-
-#include <QFile>
 
 #include <fcntl.h>
 #include <glib-unix.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 
 namespace {
 
-const char* const mountInfoPath = "/proc/self/mountinfo";
 constexpr auto awaitVolumeLimit = std::chrono::seconds(5);
-
-QByteArray readMountInfo()
-{
-    QFile file(QString::fromLatin1(mountInfoPath));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 bool holdsVolumeAt(const KTMountTable& table, const QString& mountPoint)
 {
@@ -94,10 +83,11 @@ void KTSystemMountTable::watch()
 // mountinfo file, once per change (proc(5)).
 void KTSystemMountTable::watchKernelMounts()
 {
-    m_mountInfo = ::open(mountInfoPath, O_RDONLY | O_CLOEXEC);
-    if (m_mountInfo < 0)
+    m_mountInfo.reset(::open(MountInfo::currentPath, O_RDONLY | O_CLOEXEC));
+    if (!m_mountInfo.isOpen())
         return;
-    m_mountInfoWatch.reset(g_unix_fd_source_new(m_mountInfo, GIOCondition(G_IO_PRI | G_IO_ERR)));
+    m_mountInfoWatch.reset(
+        g_unix_fd_source_new(m_mountInfo.get(), GIOCondition(G_IO_PRI | G_IO_ERR)));
     g_source_set_callback(m_mountInfoWatch.get(),
         reinterpret_cast<GSourceFunc>(reinterpret_cast<GCallback>(&mountInfoChanged)), this,
         nullptr);
@@ -106,7 +96,7 @@ void KTSystemMountTable::watchKernelMounts()
 
 void KTSystemMountTable::watchGvfsMounts()
 {
-    m_monitor.reset(g_volume_monitor_get());
+    m_monitor = GObjectRef<GVolumeMonitor>::adopt(g_volume_monitor_get());
     for (const char* signal : {"mount-added", "mount-removed", "mount-changed"})
         g_signal_connect_swapped(m_monitor.get(), signal, G_CALLBACK(scheduleReading), this);
 }
@@ -116,8 +106,7 @@ void KTSystemMountTable::stopWatching()
     g_signal_handlers_disconnect_by_data(m_monitor.get(), this);
     m_monitor.reset();
     m_mountInfoWatch.reset();
-    if (m_mountInfo >= 0)
-        ::close(m_mountInfo);
+    m_mountInfo.reset();
 }
 
 // A mount comes with several signals (mount and volume added, mount changed); the table
@@ -145,6 +134,6 @@ gboolean KTSystemMountTable::readTable(gpointer table)
     auto* self = static_cast<KTSystemMountTable*>(table);
     self->m_readingScheduled = false;
     self->publish(std::make_shared<const KTMountTable>(KTMountTable::fromMountInfo(
-        readMountInfo(), KTGvfsMounts::entries(self->m_monitor.get()))));
+        MountInfo::readCurrent(), KTGvfsMounts::entries(self->m_monitor.get()))));
     return G_SOURCE_REMOVE;
 }

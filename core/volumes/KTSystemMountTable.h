@@ -1,6 +1,8 @@
 #pragma once
 
-#include "volumes/GioPtr.h"
+#include "platform/FileDescriptor.h"
+#include "platform/GLibPtr.h"
+#include "platform/GObjectRef.h"
 #include "volumes/KTMountTableSource.h"
 
 #include <gio/gio.h>
@@ -42,8 +44,8 @@ private:
 
     GMainContextPtr m_context;
     GMainLoopPtr m_loop;
-    GObjectPtr<GVolumeMonitor> m_monitor;
-    int m_mountInfo = -1;
+    GObjectRef<GVolumeMonitor> m_monitor;
+    FileDescriptor m_mountInfo;
     GSourcePtr m_mountInfoWatch;
     bool m_readingScheduled = false;
 

@@ -1,6 +1,7 @@
 #include "workspace/ContentType.h"
 
-#include "workspace/GObjectRef.h"
+#include "platform/FileDescriptor.h"
+#include "platform/GLibPtr.h"
 
 #include <QFile>
 
@@ -50,16 +51,14 @@ std::optional<QByteArray> fileHead(const QString& path, qsizetype maxLength)
     const QByteArray encoded = QFile::encodeName(path);
     // O_NONBLOCK: should the path have become a FIFO since the caller looked, opening it
     // must not wait for a writer.
-    const int descriptor =
-        ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0)
+    const FileDescriptor file(
+        ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.isOpen())
         return std::nullopt;
     struct stat status { };
-    std::optional<QByteArray> head;
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode))
-        head = readAtMost(descriptor, maxLength);
-    ::close(descriptor);
-    return head;
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return readAtMost(file.get(), maxLength);
 }
 
 QString forFile(const QString& path)

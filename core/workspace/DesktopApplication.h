@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/GObjectRef.h"
+#include "platform/GObjectRef.h"
 
 #include <QString>
 #include <QStringList>

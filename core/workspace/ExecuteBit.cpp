@@ -1,5 +1,7 @@
 #include "workspace/ExecuteBit.h"
 
+#include "platform/MountInfo.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
-#include <sys/sysmacros.h>
 
 #include <optional>
 
@@ -33,58 +34,6 @@ bool mayMakeUpModes(__fsword_t magic)
     }
 }
 
-// A line of /proc/self/mountinfo (proc(5)): ID PARENT MAJOR:MINOR ROOT MOUNT-POINT
-// OPTIONS [OPTIONAL...] - TYPE SOURCE SUPER-OPTIONS.
-struct MountLine {
-    dev_t device = 0;
-    QString root;
-    QString mountPoint;
-    QString type;
-    QStringList superOptions;
-};
-
-// Space, tab, newline and backslash are written as \ooo in the name fields.
-QString unescapedName(const QByteArray& field)
-{
-    QByteArray name;
-    name.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        bool isOctal = false;
-        const int value = field[i] == '\\' && i + 3 < field.size()
-            ? QByteArrayView(field).sliced(i + 1, 3).toInt(&isOctal, 8)
-            : 0;
-        if (isOctal && value < 256) {
-            name += char(value);
-            i += 3;
-        } else {
-            name += field[i];
-        }
-    }
-    return QFile::decodeName(name);
-}
-
-std::optional<MountLine> parseLine(const QByteArray& line)
-{
-    const QList<QByteArray> fields = line.split(' ');
-    qsizetype separator = 6;
-    while (separator < fields.size() && fields[separator] != "-")
-        ++separator;
-    const QList<QByteArray> device = fields.value(2).split(':');
-    if (separator + 3 >= fields.size() || device.size() != 2)
-        return std::nullopt;
-    bool majorRead = false;
-    bool minorRead = false;
-    MountLine mount;
-    mount.device = makedev(device[0].toUInt(&majorRead), device[1].toUInt(&minorRead));
-    if (!majorRead || !minorRead)
-        return std::nullopt;
-    mount.root = unescapedName(fields[3]);
-    mount.mountPoint = unescapedName(fields[4]);
-    mount.type = QString::fromUtf8(fields[separator + 1]);
-    mount.superOptions = QString::fromUtf8(fields[separator + 3]).split(QLatin1Char(','));
-    return mount;
-}
-
 // The rest of path below mountPoint, or none when path is not at or below it.
 std::optional<QString> pathBelow(const QString& mountPoint, const QString& path)
 {
@@ -97,32 +46,36 @@ std::optional<QString> pathBelow(const QString& mountPoint, const QString& path)
     return std::nullopt;
 }
 
-QString gvfsMountOf(const MountLine& mount, const QString& rest)
+QString gvfsMountOf(const MountInfo::Line& mount, const QString& rest)
 {
-    const QString inside = QDir::cleanPath(mount.root + slash + rest);
+    const QString inside = QDir::cleanPath(QFile::decodeName(mount.root) + slash + rest);
     return inside.split(slash, Qt::SkipEmptyParts).value(0);
+}
+
+FileSystem fileSystemOf(const MountInfo::Line& mount, const QString& rest)
+{
+    const QString type = QString::fromUtf8(mount.fileSystemType);
+    return FileSystem {type, QString::fromUtf8(mount.superOptions).split(QLatin1Char(',')),
+        type == QLatin1String("fuse.gvfsd-fuse") ? gvfsMountOf(mount, rest) : QString()};
 }
 
 // The mount of the device that holds canonicalPath: of its bind mounts, the one the
 // path lies below with the longest mount point.
 std::optional<FileSystem> mountedFileSystem(dev_t device, const QString& canonicalPath)
 {
-    QFile mountInfo(QStringLiteral("/proc/self/mountinfo"));
-    if (!mountInfo.open(QIODevice::ReadOnly))
-        return std::nullopt;
     std::optional<FileSystem> found;
     qsizetype longestMountPoint = -1;
-    for (const QByteArray& line : mountInfo.readAll().split('\n')) {
-        const std::optional<MountLine> mount = parseLine(line);
-        if (!mount || mount->device != device || mount->mountPoint.size() <= longestMountPoint)
+    for (const MountInfo::Line& mount : MountInfo::parse(MountInfo::readCurrent())) {
+        if (mount.device != device)
             continue;
-        const std::optional<QString> rest = pathBelow(mount->mountPoint, canonicalPath);
+        const QString mountPoint = QFile::decodeName(mount.mountPoint);
+        if (mountPoint.size() <= longestMountPoint)
+            continue;
+        const std::optional<QString> rest = pathBelow(mountPoint, canonicalPath);
         if (!rest)
             continue;
-        longestMountPoint = mount->mountPoint.size();
-        found = FileSystem {mount->type, mount->superOptions,
-            mount->type == QLatin1String("fuse.gvfsd-fuse") ? gvfsMountOf(*mount, *rest)
-                                                            : QString()};
+        longestMountPoint = mountPoint.size();
+        found = fileSystemOf(mount, *rest);
     }
     return found;
 }

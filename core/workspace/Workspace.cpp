@@ -1,5 +1,6 @@
 #include "workspace/Workspace.h"
 
+#include "platform/GLibPtr.h"
 #include "workspace/ContentType.h"
 #include "workspace/LaunchContext.h"
 #include "workspace/ProcessTable.h"

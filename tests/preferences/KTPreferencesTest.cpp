@@ -1,7 +1,7 @@
 #include "preferences/KTPreferences.h"
 
-#include "LogCapture.h"
 #include "PreferencesTestFolder.h"
+#include "support/LogCapture.h"
 
 #include <QJsonArray>
 

@@ -1,9 +1,9 @@
 #include "preferences/PreferencesDomain.h"
 
-#include "LogCapture.h"
 #include "PreferencesTestFolder.h"
 #include "preferences/PreferencesFile.h"
 #include "preferences/PreferencesLock.h"
+#include "support/LogCapture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "preferences/PreferencesNotifier.h"
 
-#include "LogCapture.h"
 #include "PreferencesTestFolder.h"
 #include "preferences/KTPreferences.h"
+#include "support/LogCapture.h"
 #include "support/PrivateSessionBus.h"
 
 #include <QCoreApplication>

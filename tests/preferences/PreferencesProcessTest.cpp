@@ -1,6 +1,6 @@
 #include "PreferencesTestFolder.h"
-#include "ProgramRun.h"
 #include "support/PrivateSessionBus.h"
+#include "support/ProgramRun.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #include "PreferencesTestFolder.h"
-#include "ProgramRun.h"
+#include "support/ProgramRun.h"
 
 #include <QDir>
 #include <QFile>

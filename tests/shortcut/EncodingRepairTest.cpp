@@ -1,6 +1,6 @@
-#include "LogCapture.h"
 #include "shortcut/HVEncodingRepair.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 #include "support/ShellLinkWriter.h"
 

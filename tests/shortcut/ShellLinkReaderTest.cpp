@@ -1,5 +1,5 @@
-#include "LogCapture.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 #include "support/ShellLinkWriter.h"
 

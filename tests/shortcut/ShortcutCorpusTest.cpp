@@ -1,12 +1,12 @@
-#include "LogCapture.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "support/Corpus.h"
+#include "support/LogCapture.h"
+#include "support/ProgramRun.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -36,13 +36,10 @@ struct LnkinfoTarget {
 
 LnkinfoTarget runLnkinfo(const QString& path)
 {
-    QProcess process;
-    process.start(QStringLiteral("lnkinfo"), {path});
-    process.waitForFinished(30000);
+    const ProgramRun run = runProgram(QStringLiteral("lnkinfo"), {path});
     LnkinfoTarget target;
-    target.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    const QStringList lines =
-        QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+    target.exitCode = run.exitCode;
+    const QStringList lines = run.output.split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         const QString field = line.trimmed();
         const qsizetype separator = line.indexOf(QLatin1String(": "));

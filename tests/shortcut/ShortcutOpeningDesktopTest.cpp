@@ -2,16 +2,16 @@
 // and with-desktop, so that a real smbd serves the share, GVfs mounts it, GIO launches the
 // recording viewer as the default application of a private desktop, and openbox brings
 // its window to the front.
-#include "LogCapture.h"
 #include "shortcut/HVOpeningServices.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "support/Eventually.h"
 #include "support/FileServer.h"
+#include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 #include "support/ShellLinkWriter.h"
-#include "tools/PrivateDesktop.h"
+#include "tools/PrivateDesktopSetup.h"
 #include "workspace/X11Session.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -26,36 +26,9 @@ namespace {
 
 const QString kShare = QStringLiteral("guest");
 
-std::unique_ptr<PrivateDesktop>& desktop()
-{
-    static std::unique_ptr<PrivateDesktop> instance;
-    return instance;
-}
-
-// GLib reads the XDG folders once: the private desktop comes before any test asks GIO.
-class PrivateDesktopEnvironment : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        desktop() = std::make_unique<PrivateDesktop>();
-        ASSERT_TRUE(desktop()->isValid());
-        desktop()->apply();
-    }
-    void TearDown() override { desktop().reset(); }
-};
-
-const testing::Environment* const registered =
-    testing::AddGlobalTestEnvironment(new PrivateDesktopEnvironment);
-
 bool waitFor(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(15000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
+    return eventually(condition, std::chrono::seconds(15));
 }
 
 bool writeFile(const QString& path, const QByteArray& contents)
@@ -78,9 +51,9 @@ protected:
     }
     void TearDown() override
     {
-        for (const QJsonObject& record : desktop()->records())
+        for (const QJsonObject& record : privateDesktop().records())
             ::kill(pid_t(record.value(QStringLiteral("pid")).toInteger()), SIGTERM);
-        QFile::remove(desktop()->recordingFile());
+        QFile::remove(privateDesktop().recordingFile());
         if (FileServer::isRunning())
             FileServer::unmountEverything();
     }
@@ -102,7 +75,7 @@ protected:
     QStringList openedPaths() const
     {
         QStringList paths;
-        for (const QJsonObject& record : desktop()->records())
+        for (const QJsonObject& record : privateDesktop().records())
             paths << record.value(QStringLiteral("arguments")).toArray().first().toString();
         return paths;
     }
@@ -126,7 +99,7 @@ TEST_F(OpeningOnDesktop, MountsTheShareAndOpensTheTargetInTheForeground)
     ASSERT_TRUE(waitFor([&] { return !openedPaths().isEmpty(); }));
     EXPECT_EQ(openedPaths(), QStringList {target});
 
-    const qint64 pid = desktop()->records().first().value(QStringLiteral("pid")).toInteger();
+    const qint64 pid = privateDesktop().records().first().value(QStringLiteral("pid")).toInteger();
     Workspace& workspace = Workspace::sharedWorkspace();
     const QString viewer = QLatin1String(PrivateDesktop::kViewerId);
     // Opening waits while the viewer launches, so its window is up by now; the window
@@ -168,7 +141,7 @@ TEST_F(OpeningOnDesktop, ProgramOnTheShareIsRefusedUnlessTheUserAllowsIt)
         QStringLiteral("No application is set to open \u201csetup.exe\u201d")))
         << shortcut->errorMessage()->toStdString();
     QThread::msleep(500);
-    EXPECT_TRUE(desktop()->records().isEmpty()) << "nothing was started";
+    EXPECT_TRUE(privateDesktop().records().isEmpty()) << "nothing was started";
 }
 
 TEST_F(OpeningOnDesktop, MissingTargetOnTheShareFailsAfterMounting)

@@ -1,6 +1,6 @@
 #include "FakeOpeningSystem.h"
-#include "LogCapture.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>

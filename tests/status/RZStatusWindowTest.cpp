@@ -1,8 +1,8 @@
 #include "status/RZStatusWindow.h"
 
 #include "status/RZStatusController.h"
+#include "support/ScreenCapture.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -12,6 +12,10 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using ScreenCapture::keepAsArtefact;
+using ScreenCapture::PixelCensus;
+using ScreenCapture::takeCensus;
 
 const QString mountingTitle = QStringLiteral("Mounting drive smb://127.0.0.1/share");
 
@@ -35,22 +39,10 @@ QString windowId(const QWidget& window)
     return QStringLiteral("0x%1").arg(window.winId(), 0, 16);
 }
 
-// What the X server itself shows of a window: xwd dumps it, xwdtopnm makes a PPM of it.
+// What the X server itself shows of the window.
 QImage captureFromServer(const QWidget& window)
 {
-    QProcess dump;
-    QProcess convert;
-    dump.setStandardOutputProcess(&convert);
-    dump.start(QStringLiteral("xwd"),
-        {QStringLiteral("-silent"), QStringLiteral("-id"), windowId(window)});
-    convert.start(QStringLiteral("xwdtopnm"), {});
-    if (!dump.waitForFinished(20000) || !convert.waitForFinished(20000) || dump.exitCode() != 0
-        || convert.exitCode() != 0) {
-        ADD_FAILURE() << "no capture: " << dump.readAllStandardError().toStdString()
-                      << convert.readAllStandardError().toStdString();
-        return {};
-    }
-    return QImage::fromData(convert.readAllStandardOutput(), "PPM");
+    return ScreenCapture::capture({QStringLiteral("-id"), windowId(window)});
 }
 
 // Motif window-manager hints are flags, functions, decorations, input mode and status; the
@@ -65,31 +57,6 @@ bool asksForNoDecorations(const QString& xpropOutput)
     const uint flags = match.captured(1).toUInt(nullptr, 16);
     const uint decorations = match.captured(2).toUInt(nullptr, 16);
     return (flags & 2) != 0 && decorations == 0;
-}
-
-struct PixelCensus {
-    int text = 0;
-    int background = 0;
-    int highlight = 0;
-};
-
-// Text is near black, the panel near white, and the running indicator in the palette's
-// highlight colour, a clear blue.
-PixelCensus takeCensus(const QImage& image)
-{
-    PixelCensus census;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            if (qGray(pixel) < 80)
-                ++census.text;
-            else if (qGray(pixel) > 200)
-                ++census.background;
-            if (qBlue(pixel) - qRed(pixel) > 80)
-                ++census.highlight;
-        }
-    }
-    return census;
 }
 
 // A reparenting window manager on the test's X server, which maps windows in its own time
@@ -128,15 +95,6 @@ private:
     QProcess m_process;
     bool m_running = false;
 };
-
-void keepAsArtefact(const QImage& image, const QString& name)
-{
-    const QString folder = QStringLiteral(KESTROVA_ARTIFACT_DIR);
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QString path = folder + QLatin1Char('/') + name;
-    EXPECT_TRUE(image.save(path, "PNG")) << path.toStdString();
-    testing::Test::RecordProperty("screenshot", path.toStdString());
-}
 
 }
 

@@ -1,53 +1,23 @@
 #include "support/FileServer.h"
 
+#include "platform/FolderListing.h"
+#include "support/Eventually.h"
+
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
-#include <QThread>
 #include <QUrl>
 
-#include <dirent.h>
-
-#include <cerrno>
-#include <functional>
+#include <chrono>
 
 namespace FileServer {
 namespace {
 
 // How long GVfs may take to show or forget a mount before a helper gives up.
-constexpr int settleLimitMs = 10000;
-constexpr int settleStepMs = 50;
+constexpr std::chrono::milliseconds settleLimit {10000};
 
 QStringList lines(const char* variable)
 {
     return qEnvironmentVariable(variable).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > settleLimitMs)
-            return false;
-        QThread::msleep(settleStepMs);
-    }
-    return true;
-}
-
-// GVfs answers EIO in a share's folder for a moment after mounting it again; a folder
-// that can be listed has settled.
-bool isListable(const QString& folder)
-{
-    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
-    if (!directory)
-        return false;
-    errno = 0;
-    const bool listed = ::readdir(directory) != nullptr || errno == 0;
-    ::closedir(directory);
-    return listed;
 }
 
 bool runGio(const QStringList& arguments, const QByteArray& input = {})
@@ -57,8 +27,8 @@ bool runGio(const QStringList& arguments, const QByteArray& input = {})
     gio.start(QStringLiteral("gio"), arguments);
     gio.write(input);
     gio.closeWriteChannel();
-    return gio.waitForFinished(settleLimitMs * 3) && gio.exitStatus() == QProcess::NormalExit
-        && gio.exitCode() == 0;
+    return gio.waitForFinished(int(settleLimit.count() * 3))
+        && gio.exitStatus() == QProcess::NormalExit && gio.exitCode() == 0;
 }
 
 }
@@ -134,28 +104,45 @@ bool gioMount(const QString& share, bool withAccount)
         ? runGio({QStringLiteral("mount"), smbURL(share, user())},
             (QLatin1Char('\n') + password() + QLatin1Char('\n')).toUtf8())
         : runGio({QStringLiteral("mount"), QStringLiteral("-a"), smbURL(share)});
-    return mounted && waitFor([&] {
-        const std::optional<QString> folder = gvfsFolder(share);
-        return folder && isListable(*folder);
-    });
+    return mounted
+        && eventually(
+            [&] {
+                const std::optional<QString> folder = gvfsFolder(share);
+                return folder && FolderListing::canList(*folder);
+            },
+            settleLimit);
 }
 
 bool gioUnmount(const QString& share)
 {
     const std::optional<QString> folder = gvfsFolder(share);
     return folder && runGio({QStringLiteral("mount"), QStringLiteral("-u"), *folder})
-        && waitFor([&] { return !gvfsFolder(share); });
+        && eventually([&] { return !gvfsFolder(share); }, settleLimit);
 }
 
 void unmountEverything()
 {
     for (const char* scheme : {"smb", "nfs"})
         runGio({QStringLiteral("mount"), QStringLiteral("-s"), QString::fromLatin1(scheme)});
-    waitFor([] {
-        return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE"))
-            .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
-            .isEmpty();
-    });
+    eventually(
+        [] {
+            return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE"))
+                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+                .isEmpty();
+        },
+        settleLimit);
 }
 
+}
+
+void FileServerTest::SetUp()
+{
+    KESTROVA_REQUIRE_FILE_SERVER();
+    FileServer::unmountEverything();
+}
+
+void FileServerTest::TearDown()
+{
+    if (FileServer::isRunning())
+        FileServer::unmountEverything();
 }

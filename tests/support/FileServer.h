@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 
 // The SMB server, session bus and GVfs that tests/harness/with-file-server starts around
@@ -53,3 +55,11 @@ void unmountEverything();
             GTEST_SKIP() << "needs the file server: run through tests/harness/with-file-server "   \
                             "(as root)";                                                           \
     } while (false)
+
+// Tests against the file server: skipped without it, and every GVfs mount undone before
+// and after each, so that each test starts from none and leaves none behind.
+class FileServerTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};

@@ -75,13 +75,6 @@ TEST(KTMountInfo, SkipsLinesWithoutTheFormatAndKeepsOrder)
     EXPECT_EQ(entries[1].mountPoint(), QStringLiteral("/mnt/p"));
 }
 
-TEST(KTMountInfo, ReadsTruncatedEscapesAsText)
-{
-    EXPECT_EQ(KTMountInfo::unescapeField("a\\04"), QByteArray("a\\04"));
-    EXPECT_EQ(KTMountInfo::unescapeField("a\\9999"), QByteArray("a\\9999"));
-    EXPECT_EQ(KTMountInfo::unescapeField("\\011\\012\\134"), QByteArray("\t\n\\"));
-}
-
 TEST(KTMountInfo, KernelMountsComeBeforeGvfsShares)
 {
     const KTMountTable table = KTMountTable::fromMountInfo("27 1 254:0 / / rw - ext4 /dev/vda rw\n",

@@ -1,6 +1,7 @@
 #include "FakeMountParts.h"
 #include "TerminalUser.h"
 #include "platform/SystemLog.h"
+#include "support/Eventually.h"
 #include "support/FileServer.h"
 #include "volumes/KTCifsServerMount.h"
 #include "volumes/KTGvfsServerMount.h"
@@ -9,28 +10,13 @@
 #include "volumes/KTTerminalCredentialPrompt.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// GIO reports a mount made by another program a moment after that program ended.
-bool eventually(const std::function<bool()>& condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 5000)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 QString guestShare()
 {
@@ -45,13 +31,14 @@ QString passwordShare()
     return QStringLiteral("private");
 }
 
-class KTMounterFileServerTest : public testing::Test {
+class KTMounterFileServerTest : public FileServerTest {
 protected:
     void SetUp() override
     {
-        KESTROVA_REQUIRE_FILE_SERVER();
+        FileServerTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(FileServer::guestShares().contains(guestShare()));
-        FileServer::unmountEverything();
         m_previousSink = SystemLog::setSink([this](const QString& line) { m_log << line; });
         m_table = std::make_unique<KTSystemMountTable>();
     }
@@ -61,7 +48,7 @@ protected:
             return;
         m_table.reset();
         SystemLog::setSink(m_previousSink);
-        FileServer::unmountEverything();
+        FileServerTest::TearDown();
     }
 
     // A mounter over the real table, GVfs and the given prompt; the status window is the

@@ -2,6 +2,7 @@
 #include "status/RZStatusController.h"
 #include "status/RZStatusWindow.h"
 #include "support/FileServer.h"
+#include "support/ScreenCapture.h"
 #include "volumes/KTGvfsServerMount.h"
 #include "volumes/KTMounter.h"
 #include "volumes/KTPasswordDialog.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QProcess>
@@ -27,22 +27,6 @@
 
 namespace {
 
-// The whole screen as the X server shows it: xwd dumps the root window, xwdtopnm makes a
-// PPM of it.
-QImage captureScreen()
-{
-    QProcess dump;
-    QProcess convert;
-    dump.setStandardOutputProcess(&convert);
-    dump.start(QStringLiteral("xwd"), {QStringLiteral("-silent"), QStringLiteral("-root")});
-    convert.start(QStringLiteral("xwdtopnm"), {});
-    // The converter's output is read while waiting for it: a screen does not fit in a pipe.
-    if (!convert.waitForFinished(20000) || !dump.waitForFinished(20000) || dump.exitCode() != 0
-        || convert.exitCode() != 0)
-        return {};
-    return QImage::fromData(convert.readAllStandardOutput(), "PPM");
-}
-
 // Takes a screenshot on another thread while the real mount blocks this one, as it
 // blocks the application's main thread: no event is processed meanwhile.
 class ScreenshotDuringMount final : public KTServerMount {
@@ -54,7 +38,7 @@ public:
 
     KTServerMountResult mountServerVolume(const QString& url) override
     {
-        std::thread capture([this] { screenshot = captureScreen(); });
+        std::thread capture([this] { screenshot = ScreenCapture::captureScreen(); });
         KTServerMountResult result = m_mount.mountServerVolume(url);
         capture.join();
         return result;
@@ -66,30 +50,10 @@ private:
     KTServerMount& m_mount;
 };
 
-struct PixelCensus {
-    int text = 0;
-    int highlight = 0;
-};
+class KTMounterStatusWindow : public FileServerTest { };
 
-// Text is near black; the running indicator is in the palette's highlight colour, a clear
-// blue.
-PixelCensus takeCensus(const QImage& image)
+TEST_F(KTMounterStatusWindow, IsOnScreenWhileAShareIsMounted)
 {
-    PixelCensus census;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            census.text += qGray(pixel) < 80;
-            census.highlight += qBlue(pixel) - qRed(pixel) > 80;
-        }
-    }
-    return census;
-}
-
-TEST(KTMounterStatusWindow, IsOnScreenWhileAShareIsMounted)
-{
-    KESTROVA_REQUIRE_FILE_SERVER();
-    FileServer::unmountEverything();
     RZStatusController controller(std::make_unique<RZStatusWindow>());
     KTStatusControllerDisplay display(controller);
     KTSystemMountTable table;
@@ -104,15 +68,10 @@ TEST(KTMounterStatusWindow, IsOnScreenWhileAShareIsMounted)
     ASSERT_FALSE(mount.screenshot.isNull());
     const QImage window = mount.screenshot.copy(controller.statusWindow()->geometry());
 
-    const QString folder = QStringLiteral(KESTROVA_ARTIFACT_DIR);
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QString path = folder + QStringLiteral("/status-window-mounting-share.png");
-    EXPECT_TRUE(window.save(path, "PNG")) << path.toStdString();
-    testing::Test::RecordProperty("screenshot", path.toStdString());
-    const PixelCensus census = takeCensus(window);
+    ScreenCapture::keepAsArtefact(window, QStringLiteral("status-window-mounting-share.png"));
+    const ScreenCapture::PixelCensus census = ScreenCapture::takeCensus(window);
     EXPECT_GT(census.text, 100) << "no title drawn";
     EXPECT_GT(census.highlight, 50) << "no busy indicator drawn";
-    FileServer::unmountEverything();
 }
 
 // What the X server shows, asked on a connection of the test's own: the server's answer,
@@ -174,19 +133,8 @@ struct DialogSighting {
 
 // Mounts the password share through the real dialog, answered (with the account) or
 // cancelled once the X server shows it.
-class PasswordDialogDuringMount : public testing::Test {
+class PasswordDialogDuringMount : public FileServerTest {
 protected:
-    void SetUp() override
-    {
-        KESTROVA_REQUIRE_FILE_SERVER();
-        FileServer::unmountEverything();
-    }
-    void TearDown() override
-    {
-        if (FileServer::isRunning())
-            FileServer::unmountEverything();
-    }
-
     bool mount(bool answer)
     {
         RZStatusController controller(std::make_unique<RZStatusWindow>());

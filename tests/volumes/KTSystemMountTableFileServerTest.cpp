@@ -1,10 +1,9 @@
+#include "support/Eventually.h"
 #include "support/FileServer.h"
 #include "volumes/KTSystemMountTable.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -21,31 +20,8 @@ std::optional<KTMountEntry> volumeAt(KTSystemMountTable& table, const QString& m
     return std::nullopt;
 }
 
-bool eventually(const std::function<bool()>& condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 5000)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
-class KTSystemMountTableTest : public testing::Test {
+class KTSystemMountTableTest : public FileServerTest {
 protected:
-    void SetUp() override
-    {
-        KESTROVA_REQUIRE_FILE_SERVER();
-        FileServer::unmountEverything();
-    }
-    void TearDown() override
-    {
-        if (FileServer::isRunning())
-            FileServer::unmountEverything();
-    }
-
     KTSystemMountTable m_table;
 };
 

@@ -1,15 +1,14 @@
 // The workspace on a real X server with an EWMH window manager: run by ctest under
 // with-xvfb and with-desktop (tests/harness), with a private session bus.
-#include "PrivateDesktopSetup.h"
+#include "support/Eventually.h"
+#include "tools/PrivateDesktopSetup.h"
 #include "workspace/Workspace.h"
 #include "workspace/X11Session.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -20,15 +19,9 @@ namespace {
 
 const QString kViewer = QLatin1String(PrivateDesktop::kViewerId);
 
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000)
+bool waitFor(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
+    return eventually(condition, std::chrono::seconds(10));
 }
 
 std::optional<RunningApplication> instanceWithPid(Workspace& workspace, qint64 pid)

@@ -66,19 +66,7 @@ std::optional<QString> mountNfsExport(const QString& exportPath)
     return fuse.filePath(mounts.first());
 }
 
-class ProgramTargetOnNetworkVolume : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        KESTROVA_REQUIRE_FILE_SERVER();
-        FileServer::unmountEverything();
-    }
-    void TearDown() override
-    {
-        if (FileServer::isRunning())
-            FileServer::unmountEverything();
-    }
-};
+class ProgramTargetOnNetworkVolume : public FileServerTest { };
 
 // GVfs shows every file of an SMB share as rwx------, so only what a file is can tell.
 TEST_F(ProgramTargetOnNetworkVolume, TextOnAnSmbShareIsNoProgramWhileProgramsThereStillAre)

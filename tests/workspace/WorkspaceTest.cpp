@@ -1,6 +1,6 @@
 #include "workspace/Workspace.h"
 
-#include "PrivateDesktopSetup.h"
+#include "tools/PrivateDesktopSetup.h"
 #include "workspace/DesktopApplication.h"
 #include "workspace/ItemKind.h"
 

@@ -1,4 +1,4 @@
-#include "PrivateDesktopSetup.h"
+#include "tools/PrivateDesktopSetup.h"
 
 #include <gtest/gtest.h>
 

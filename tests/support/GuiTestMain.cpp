@@ -21,8 +21,8 @@ extern "C" const char* __asan_default_options()
 }
 #endif
 
-// The status window tests run against a real X server through Qt's xcb platform; CTest
-// starts each of them under tests/harness/with-xvfb.
+// Window tests run against a real X server through Qt's xcb platform; CTest starts each
+// of them under tests/harness/with-xvfb.
 int main(int argc, char* argv[])
 {
     testing::InitGoogleTest(&argc, argv);

@@ -1,11 +1,27 @@
-#include "ProgramRun.h"
+#include "support/ProgramRun.h"
 
 #include <QDeadlineTimer>
 
 namespace {
 
-constexpr int runTimeoutMilliseconds = 60000;
+// Reading every shortcut of the corpus under AddressSanitizer takes a while.
+constexpr int runTimeoutMilliseconds = 120000;
 
+}
+
+ProgramRun ProgramRun::of(QProcess& process)
+{
+    ProgramRun run;
+    if (process.error() == QProcess::FailedToStart) {
+        run.errors = process.errorString();
+        return run;
+    }
+    run.exitedNormally = process.exitStatus() == QProcess::NormalExit;
+    if (run.exitedNormally)
+        run.exitCode = process.exitCode();
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
 }
 
 ProgramRun runProgram(const QString& program, const QStringList& arguments,
@@ -20,12 +36,7 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments,
         process.kill();
         process.waitForFinished();
     }
-    ProgramRun run;
-    run.exitedNormally = process.exitStatus() == QProcess::NormalExit;
-    run.exitCode = process.exitCode();
-    run.output = QString::fromUtf8(process.readAllStandardOutput());
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return ProgramRun::of(process);
 }
 
 bool waitForLine(QProcess& process, const QString& line, int timeoutMilliseconds)

@@ -1,0 +1,22 @@
+#include "platform/FolderListing.h"
+
+#include <QFile>
+
+#include <dirent.h>
+
+#include <cerrno>
+
+namespace FolderListing {
+
+bool canList(const QString& folder)
+{
+    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
+    if (!directory)
+        return false;
+    errno = 0;
+    const bool listed = ::readdir(directory) != nullptr || errno == 0;
+    ::closedir(directory);
+    return listed;
+}
+
+}
