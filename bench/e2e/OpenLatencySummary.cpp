@@ -12,9 +12,7 @@ struct Row {
     const char* label;
 };
 
-constexpr std::array<Row, 5> rows {{
-    {"gdbusCall", "gdbus call Open"},
-    {"helpOnly", "kestrova CMD (exit)"},
+constexpr std::array<Row, 3> rows {{
     {"handedOver", "kestrova open, handed to the running instance"},
     {"cold", "kestrova open, no instance running (cold)"},
     {"gioOpen", "gio open smb://... (what a user runs instead)"},
