@@ -64,6 +64,21 @@ TEST_F(CommandLine, OpenLinkServiceErrorsArePrinted)
         QStringLiteral("Error: Pasteboard doesn't contain a proper selection\n"));
 }
 
+// Steps go to the system log; a script that keeps stderr (not a terminal) asks for
+// them there as well.
+TEST_F(CommandLine, VerboseCopiesTheStepsToStderr)
+{
+    const QStringList arguments = {QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\s\\a%.doc")};
+    QProcessEnvironment environment = terminalEnvironment(configHome());
+    const KestrovaRun quiet = runKestrova(arguments, environment, m_folder.path());
+    environment.insert(QStringLiteral("KESTROVA_VERBOSE"), QStringLiteral("1"));
+    const KestrovaRun verbose = runKestrova(arguments, environment, m_folder.path());
+    EXPECT_FALSE(quiet.errors.contains(QStringLiteral("kestrova: ")));
+    EXPECT_TRUE(verbose.errors.contains(QStringLiteral("kestrova: String: \\\\fs1\\s\\a%.doc\n")))
+        << verbose.errors.toStdString();
+    EXPECT_EQ(verbose.exitCode, quiet.exitCode);
+}
+
 TEST_F(CommandLine, HostileTextsRunNothing)
 {
     const QString marker = m_folder.filePath(QStringLiteral("ran"));
