@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 // The commands in a terminal without display and without session bus: each process
 // serves its own request and prints its alerts as "TITLE: MESSAGE".
 namespace {
@@ -33,6 +35,12 @@ struct UsageCase {
     const char* name;
     QStringList arguments;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const UsageCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 class CommandUsage : public testing::TestWithParam<UsageCase> { };
 
