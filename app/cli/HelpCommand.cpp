@@ -48,7 +48,10 @@ void printCommands(QTextStream& out)
                               "instance of the session (kestrova service, which D-Bus starts), or "
                               "serve it themselves when there is none. Where there is a display, "
                               "failures are shown as alerts; each is also printed on stderr as "
-                              "TITLE: MESSAGE. Exit status: 0 success, 1 usage error, 2 failure."),
+                              "TITLE: MESSAGE. Each step (read, mounted, opened with) goes to the "
+                              "system log, and to stderr as well when stderr is a terminal or "
+                              "KESTROVA_VERBOSE=1. Exit status: 0 success, 1 usage error, 2 "
+                              "failure."),
                "");
 }
 

@@ -25,6 +25,15 @@ void writeToSyslog(const QByteArray& utf8)
     syslog(LOG_INFO, "%s", utf8.constData());
 }
 
+// Steps are worth seeing in a terminal; in a file manager's log they are noise. Scripts
+// and demos that keep stderr ask for them with KESTROVA_VERBOSE=1.
+bool copiesToStderr()
+{
+    static const bool copies = isatty(STDERR_FILENO) == 1
+        || qEnvironmentVariable("KESTROVA_VERBOSE") == QLatin1String("1");
+    return copies;
+}
+
 }
 
 void write(const QString& line)
@@ -35,8 +44,7 @@ void write(const QString& line)
     }
     const QByteArray utf8 = line.toUtf8();
     writeToSyslog(utf8);
-    static const bool stderrIsTerminal = isatty(STDERR_FILENO) == 1;
-    if (stderrIsTerminal)
+    if (copiesToStderr())
         (void)std::fprintf(stderr, "kestrova: %s\n", utf8.constData());
 }
 

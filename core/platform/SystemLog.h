@@ -5,7 +5,8 @@
 #include <functional>
 
 // Kestrova's diagnostics: free-text lines in the system log (syslog(3), so the
-// journal), copied to stderr when stderr is a terminal. There are no levels.
+// journal), copied to stderr when stderr is a terminal or KESTROVA_VERBOSE is 1.
+// There are no levels.
 namespace SystemLog {
 
 void write(const QString& line);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 // The commands in a terminal without display and without session bus: each process
 // serves its own request and prints its alerts as "TITLE: MESSAGE".
 namespace {
@@ -33,6 +35,12 @@ struct UsageCase {
     const char* name;
     QStringList arguments;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const UsageCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 class CommandUsage : public testing::TestWithParam<UsageCase> { };
 
@@ -62,6 +70,21 @@ TEST_F(CommandLine, OpenLinkServiceErrorsArePrinted)
     EXPECT_EQ(noSelection.exitCode, 2);
     EXPECT_EQ(noSelection.errors,
         QStringLiteral("Error: Pasteboard doesn't contain a proper selection\n"));
+}
+
+// Steps go to the system log; a script that keeps stderr (not a terminal) asks for
+// them there as well.
+TEST_F(CommandLine, VerboseCopiesTheStepsToStderr)
+{
+    const QStringList arguments = {QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\s\\a%.doc")};
+    QProcessEnvironment environment = terminalEnvironment(configHome());
+    const KestrovaRun quiet = runKestrova(arguments, environment, m_folder.path());
+    environment.insert(QStringLiteral("KESTROVA_VERBOSE"), QStringLiteral("1"));
+    const KestrovaRun verbose = runKestrova(arguments, environment, m_folder.path());
+    EXPECT_FALSE(quiet.errors.contains(QStringLiteral("kestrova: ")));
+    EXPECT_TRUE(verbose.errors.contains(QStringLiteral("kestrova: String: \\\\fs1\\s\\a%.doc\n")))
+        << verbose.errors.toStdString();
+    EXPECT_EQ(verbose.exitCode, quiet.exitCode);
 }
 
 TEST_F(CommandLine, HostileTextsRunNothing)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 const QString plain = QStringLiteral("text/plain");
@@ -163,6 +165,12 @@ struct InverseMappingCase {
     QString networkPath;
     QString expected;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const InverseMappingCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 class InverseMapping : public testing::TestWithParam<InverseMappingCase> { };
 

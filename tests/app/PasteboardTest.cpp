@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/stat.h>
 
 namespace {
@@ -22,6 +24,12 @@ struct TextCase {
     QList<QPair<QString, QByteArray>> items;
     std::optional<QString> expected;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const TextCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 class PasteboardLinkText : public testing::TestWithParam<TextCase> {
 protected:

@@ -4,12 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 struct EscapeCase {
     const char* text;
     std::optional<QString> decoded;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const EscapeCase& testCase, std::ostream* out)
+{
+    *out << testCase.text;
+}
 
 class PercentDecoding : public testing::TestWithParam<EscapeCase> { };
 

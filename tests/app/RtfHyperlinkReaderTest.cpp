@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 struct RtfCase {
@@ -12,6 +14,12 @@ struct RtfCase {
     QString plainText;
     std::optional<QString> link;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const RtfCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 class RtfReading : public testing::TestWithParam<RtfCase> { };
 

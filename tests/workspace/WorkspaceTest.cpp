@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <gio/gdesktopappinfo.h>
 
 #include <algorithm>
@@ -34,6 +36,12 @@ struct TypeCase {
     const char* contentType;
     const char* handler; // empty: none
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const TypeCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 class DefaultApplication : public testing::TestWithParam<TypeCase> { };
 
