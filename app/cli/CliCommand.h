@@ -21,6 +21,9 @@ struct CliCommand {
     int (*run)(const QStringList& arguments) = nullptr;
     // Shows windows where there is a display, so runs under a QApplication there.
     bool wantsDisplay = false;
+    // Hands its request to the running instance first, and makes the application only
+    // when it ends up serving the request itself.
+    bool handsOver = false;
 };
 
 std::span<const CliCommand> cliCommands();

@@ -20,15 +20,15 @@ const CliCommand commandTable[] = {
     {"open", "FILE...",
         "Open the targets of Windows shortcut files, mounting their shares (what a double "
         "click on a .lnk runs)",
-        runOpenCommand, true},
+        runOpenCommand, true, true},
     {"open-link", "[TEXT]",
         "Open the Windows path or link TEXT names (\\\\server\\share\\file, X:\\file, "
         "file://...), or else the text selected in any application",
-        runOpenLinkCommand, true},
+        runOpenLinkCommand, true, true},
     {"copy-path", "[FILE...]",
         "Copy the Windows paths of the files, or else of the files on the clipboard, to the "
         "clipboard, one a line",
-        runCopyPathCommand, true},
+        runCopyPathCommand, true, true},
     {"winpath", "FILE...",
         "Print the Windows path of each file, one a line, as copy-path copies it",
         runWinpathCommand},

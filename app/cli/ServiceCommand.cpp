@@ -6,6 +6,7 @@
 #include "instance/InstanceRuntime.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QTextStream>
 
 int runServiceCommand(const QStringList& arguments)

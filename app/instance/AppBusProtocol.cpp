@@ -9,24 +9,6 @@
 
 namespace {
 
-QDBusMessage call(const QString& method)
-{
-    return QDBusMessage::createMethodCall(AppBusProtocol::serviceName, AppBusProtocol::objectPath,
-        AppBusProtocol::interfaceName, method);
-}
-
-QDBusMessage actionCall(const QString& action, const QVariantList& parameter)
-{
-    QDBusMessage message = call(QStringLiteral("ActivateAction"));
-    message << action << QVariant::fromValue(parameter) << QVariantMap();
-    return message;
-}
-
-QVariantList wrapped(const QVariant& value)
-{
-    return {QVariant::fromValue(QDBusVariant(value))};
-}
-
 // The value inside one element of an "av" parameter, however the bus library wrapped it.
 QVariant unwrapped(QVariant value)
 {
@@ -69,29 +51,6 @@ AppBusProtocol::ParsedRequest parseCopyPath(const QVariantList& parameter)
 }
 
 namespace AppBusProtocol {
-
-QDBusMessage methodCall(const AppRequest& request)
-{
-    switch (request.kind) {
-    case AppRequest::Kind::Open: {
-        QStringList uris;
-        for (const QString& file : request.files.value_or(QStringList()))
-            uris << LocalFileUri::fromPath(file);
-        QDBusMessage message = call(QStringLiteral("Open"));
-        message << uris << QVariantMap();
-        return message;
-    }
-    case AppRequest::Kind::OpenLink:
-        return actionCall(openLinkAction, request.text ? wrapped(*request.text) : QVariantList());
-    case AppRequest::Kind::CopyPath:
-        return actionCall(copyPathAction, request.files ? wrapped(*request.files) : QVariantList());
-    case AppRequest::Kind::Activate:
-        break;
-    }
-    QDBusMessage message = call(QStringLiteral("Activate"));
-    message << QVariantMap();
-    return message;
-}
 
 ParsedRequest fromOpen(const QStringList& uris)
 {

@@ -2,7 +2,6 @@
 
 #include "AppRequest.h"
 
-#include <QDBusMessage>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -27,9 +26,6 @@ inline const QString interfaceName = QStringLiteral("org.freedesktop.Application
 inline const QString openLinkAction = QStringLiteral("open-link");
 inline const QString copyPathAction = QStringLiteral("copy-path");
 inline const QString failureError = QStringLiteral("com.dovrane.Kestrova.Error.Failed");
-
-// The call that asks the instance for the request.
-QDBusMessage methodCall(const AppRequest& request);
 
 // The request of an Open call, or none (with the reason) when a URI names no file.
 struct ParsedRequest {

@@ -1,0 +1,54 @@
+#include "ProcessApplication.h"
+
+#include "DisplayProbe.h"
+#include "status/RZStatusController.h"
+
+#include <QApplication>
+
+#include <memory>
+
+namespace {
+
+// Qt reads options of its own from the arguments it is given (-platform,
+// -platformpluginpath, -style, -reverse, also spelt with "--") and takes them out, even
+// after "--". A path or a text on the command line is Kestrova's, never an instruction
+// to Qt: Qt gets the program name alone.
+int qtArgumentCount = 1;
+char* qtArguments[2] = {nullptr, nullptr};
+bool applicationWantsDisplay = false;
+std::unique_ptr<QCoreApplication>* applicationOwner = nullptr;
+
+std::unique_ptr<QCoreApplication> make()
+{
+    if (applicationWantsDisplay && DisplayProbe::displayPresent()) {
+        auto made = std::make_unique<QApplication>(qtArgumentCount, qtArguments);
+        // Alerts and the status window come and go; the last of them closing ends
+        // nothing: the instance decides when it is done.
+        QApplication::setQuitOnLastWindowClosed(false);
+        RZStatusController::createShared();
+        return made;
+    }
+    return std::make_unique<QCoreApplication>(qtArgumentCount, qtArguments);
+}
+
+}
+
+namespace ProcessApplication {
+
+void prepare(char* programName, bool wantsDisplay, std::unique_ptr<QCoreApplication>& owner)
+{
+    qtArguments[0] = programName;
+    applicationWantsDisplay = wantsDisplay;
+    applicationOwner = &owner;
+}
+
+QCoreApplication& ensure()
+{
+    if (QCoreApplication* existing = QCoreApplication::instance())
+        return *existing;
+    Q_ASSERT(applicationOwner);
+    *applicationOwner = make();
+    return **applicationOwner;
+}
+
+}
