@@ -12,10 +12,10 @@
 
 namespace {
 
-std::optional<HVTargetApplication> defaultApplicationForFile(const QString& path)
+std::optional<HVTargetApplication> defaultApplicationForContentType(const QString& contentType)
 {
     const std::optional<DesktopApplication> application =
-        Workspace::sharedWorkspace().applicationForFile(path);
+        DesktopApplication::defaultForContentType(contentType);
     if (!application)
         return std::nullopt;
     return HVTargetApplication {application->id(), application->name()};
@@ -63,7 +63,7 @@ HVOpeningServices systemServices()
     services.sleepOneSecond = [] {
         std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::seconds(1));
     };
-    services.applicationForFile = defaultApplicationForFile;
+    services.applicationForContentType = defaultApplicationForContentType;
     services.openFileWithApplication = openWithDesktopApplication;
     services.firstRunningApplication = firstRunningInstance;
     return services;

@@ -45,8 +45,10 @@ struct HVOpeningServices {
     // Blocks the calling thread until one second from now.
     std::function<void()> sleepOneSecond;
 
-    // The default application of the file's type; none when the desktop has none.
-    std::function<std::optional<HVTargetApplication>(const QString& path)> applicationForFile;
+    // The desktop's default application for a content type (as the program check found
+    // it for the file: the file is not read twice); none when the desktop has none.
+    std::function<std::optional<HVTargetApplication>(const QString& contentType)>
+        applicationForContentType;
     std::function<LaunchResult(const QString& path, const HVTargetApplication& application)>
         openFileWithApplication;
     // None when no instance of the application runs.

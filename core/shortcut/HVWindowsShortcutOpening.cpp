@@ -148,7 +148,8 @@ bool HVWindowsShortcut::openInForeground(const QString& path)
     const ProgramTargetVerdict verdict = ProgramTarget::examine(path);
     if (!mayOpenTarget(path, verdict))
         return false;
-    const std::optional<HVTargetApplication> application = services.applicationForFile(path);
+    const std::optional<HVTargetApplication> application =
+        services.applicationForContentType(verdict.contentType);
     // GIO has no default choice to fall back on where the desktop names no application.
     if (!application) {
         setErrorMessage(QStringLiteral("No application is set to open %1 (type %2).")

@@ -66,7 +66,7 @@ public:
             events << QStringLiteral("sleep");
             ++sleeps;
         };
-        services->applicationForFile = [this](const QString&) { return application; };
+        services->applicationForContentType = [this](const QString&) { return application; };
         services->openFileWithApplication = [this](const QString& path,
                                                 const HVTargetApplication& with) {
             events << QStringLiteral("open %1 with %2").arg(path, with.id);
