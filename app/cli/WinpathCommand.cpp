@@ -4,6 +4,7 @@
 #include "alerts/AppAlerts.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandArguments.h"
+#include "cli/CommandOperands.h"
 #include "link/KTLinkService.h"
 
 #include <QTextStream>
@@ -21,7 +22,7 @@ int runWinpathCommand(const QStringList& arguments)
     const AppEnvironment environment = AppEnvironment::systemEnvironment(alerts);
     const KTLinkService service(environment);
     QTextStream out(stdout);
-    for (const QString& path : CommandArguments::absolutePaths(*files))
+    for (const QString& path : CommandOperands::absolutePaths(*files))
         out << service.windowsPath(path) << '\n';
     out.flush();
     if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0) {

@@ -1,6 +1,6 @@
 #include "instance/LocalFileUri.h"
 
-#include "workspace/GObjectRef.h"
+#include "platform/GObjectRef.h"
 
 #include <QFile>
 #include <QUrl>

@@ -1,24 +1,17 @@
 #include "instance/RequestDelivery.h"
 
 #include "cli/CliCommand.h"
+#include "cli/CommandArguments.h"
+#include "cli/HandoverRequest.h"
 #include "ProcessApplication.h"
 #include "instance/BusHandover.h"
 #include "instance/InstanceRuntime.h"
 
 #include <QDBusConnection>
-#include <QTextStream>
 
 #include <chrono>
 
 namespace {
-
-int report(const AppRequestOutcome& outcome)
-{
-    QTextStream errors(stderr);
-    for (const QString& line : outcome.failures)
-        errors << line << '\n';
-    return outcome.succeeded() ? ExitSuccess : ExitFailure;
-}
 
 // Serves the request in this process, as the instance of the session when a bus is
 // given. None when another process took the name first.
@@ -29,7 +22,7 @@ std::optional<int> serveHere(const AppRequest& request, QDBusConnection* bus)
         return std::nullopt;
     int status = ExitFailure;
     runtime.instance().submit(
-        request, [&status](const AppRequestOutcome& outcome) { status = report(outcome); });
+        request, [&status](const AppRequestOutcome& outcome) { status = HandoverRequests::report(outcome); });
     runtime.run();
     return status;
 }
@@ -44,7 +37,7 @@ int deliver(const AppRequest& request)
     for (int round = 0; round < 2; ++round) {
         const BusHandover::Reply handover = BusHandover::handOver(request);
         if (handover.result == BusHandover::Result::Answered)
-            return report(handover.outcome);
+            return HandoverRequests::report(handover.outcome);
         ProcessApplication::ensure();
         if (handover.result == BusHandover::Result::NoBus)
             break;
@@ -56,6 +49,15 @@ int deliver(const AppRequest& request)
     }
     ProcessApplication::ensure();
     return *serveHere(request, nullptr);
+}
+
+int deliverCommand(const char* command, const QStringList& arguments)
+{
+    const std::optional<HandoverRequest> read =
+        HandoverRequests::read(QLatin1String(command), arguments);
+    if (!read || !read->request)
+        return CommandArguments::usageError(command, read ? read->usageProblem : QString());
+    return deliver(*read->request);
 }
 
 }

@@ -1,0 +1,33 @@
+#include "cli/CommandOperands.h"
+
+#include <QFileInfo>
+
+namespace CommandOperands {
+
+std::optional<QStringList> read(const QStringList& arguments, QString* problem)
+{
+    QStringList result;
+    bool optionsEnded = false;
+    for (const QString& argument : arguments) {
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            *problem = QStringLiteral("unknown option %1 (put -- before a name that starts with -)")
+                           .arg(argument);
+            return std::nullopt;
+        } else {
+            result << argument;
+        }
+    }
+    return result;
+}
+
+QStringList absolutePaths(const QStringList& paths)
+{
+    QStringList result;
+    for (const QString& path : paths)
+        result << QFileInfo(path).absoluteFilePath();
+    return result;
+}
+
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the commands that take files or a text share in reading their arguments. Needs
+// Qt Core alone: the light `kestrova` front reads requests with it too.
+namespace CommandOperands {
+
+// The operands: every argument, with "--" ending the options. None, with the reason in
+// problem, when an option is given (these commands have none), so that a file name
+// cannot be taken for an option by accident.
+std::optional<QStringList> read(const QStringList& arguments, QString* problem);
+
+// The paths made absolute against the working folder: the request may be served by
+// the running instance, whose working folder is another.
+QStringList absolutePaths(const QStringList& paths);
+
+}

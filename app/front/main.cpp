@@ -1,0 +1,73 @@
+// `kestrova`, as the desktop and the user run it. A double click runs it for every
+// shortcut opened, and nearly always a running instance serves the request: so this
+// program loads no more than Qt Core and GIO, hands open, open-link and copy-path
+// requests to the instance itself, and becomes the full program (kestrova-app, by
+// exec, with the same arguments) for everything else: the other commands, a command
+// line it does not understand, and a request that no instance takes.
+#include "cli/HandoverRequest.h"
+#include "instance/BusHandover.h"
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include <unistd.h>
+
+namespace {
+
+// Where the full program lies, relative to this program's folder: beside it in the
+// build tree, in the library-executables folder once installed.
+const char* const fullProgramPlaces[] = {"kestrova-app", KESTROVA_APP_FROM_BINDIR};
+
+std::optional<AppRequest> handoverRequest(int argc, char* argv[])
+{
+    if (argc < 2)
+        return std::nullopt;
+    QStringList arguments;
+    for (int index = 2; index < argc; ++index)
+        arguments << QString::fromLocal8Bit(argv[index]);
+    const std::optional<HandoverRequest> read =
+        HandoverRequests::read(QString::fromLocal8Bit(argv[1]), arguments);
+    return read ? read->request : std::nullopt;
+}
+
+QByteArray ownFolder()
+{
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return {};
+    const QByteArray self(path, length);
+    return self.left(self.lastIndexOf('/') + 1);
+}
+
+[[noreturn]] void becomeFullProgram(char* argv[])
+{
+    const QByteArray folder = ownFolder();
+    int lastError = ENOENT;
+    for (const char* place : fullProgramPlaces) {
+        const QByteArray program = folder + place;
+        ::execv(program.constData(), argv);
+        lastError = errno;
+    }
+    std::fprintf(stderr, "kestrova: cannot start %skestrova-app: %s\n", folder.constData(),
+        std::strerror(lastError));
+    std::_Exit(2);
+}
+
+}
+
+int main(int argc, char* argv[])
+{
+    if (const std::optional<AppRequest> request = handoverRequest(argc, argv)) {
+        const BusHandover::Reply reply = BusHandover::handOver(*request);
+        if (reply.result == BusHandover::Result::Answered)
+            return HandoverRequests::report(reply.outcome);
+    }
+    becomeFullProgram(argv);
+}
