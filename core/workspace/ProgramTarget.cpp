@@ -170,10 +170,16 @@ ProgramTargetVerdict judge(const QStringList& fileNames, const QString& contentT
 
 ProgramTargetVerdict examine(const QString& path)
 {
-    QStringList names {QFileInfo(path).fileName()};
-    const QString resolved = QFileInfo(path).canonicalFilePath();
-    if (!resolved.isEmpty() && QFileInfo(resolved).fileName() != names.first())
-        names << QFileInfo(resolved).fileName();
+    const QFileInfo file(path);
+    QStringList names {file.fileName()};
+    // Only a link, or a name of "." or "..", can make the real name another. Resolving
+    // every folder of a path costs a round trip to the server each on a network share.
+    if (file.isSymLink() || names.first() == QLatin1String(".")
+        || names.first() == QLatin1String("..")) {
+        const QString resolved = file.canonicalFilePath();
+        if (!resolved.isEmpty() && QFileInfo(resolved).fileName() != names.first())
+            names << QFileInfo(resolved).fileName();
+    }
 
     struct stat status { };
     const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;

@@ -130,6 +130,31 @@ INSTANTIATE_TEST_SUITE_P(Items, ProgramTargetRule,
         Case {"MissingDocument", "gone.doc", Item::Missing, {}, 0, false, ""}),
     [](const testing::TestParamInfo<Case>& item) { return std::string(item.param.label); });
 
+// A link is judged by the name of what it points to as well: a document's name on a
+// link to a program hides nothing. Links in the folders above change no name.
+TEST(ProgramTarget, LinkIsJudgedByItsTargetsName)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile program(folder.filePath(QStringLiteral("setup.exe")));
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.write(kText);
+    program.close();
+    const QString link = folder.filePath(QStringLiteral("minutes.doc"));
+    ASSERT_TRUE(QFile::link(program.fileName(), link));
+    const ProgramTargetVerdict linked = ProgramTarget::examine(link);
+    EXPECT_TRUE(linked.isProgram());
+    EXPECT_TRUE(linked.reasons.join(QLatin1Char(';')).contains(QLatin1String(".exe")));
+
+    const QString linkedFolder = folder.filePath(QStringLiteral("shortcut-folder"));
+    ASSERT_TRUE(QFile::link(folder.path(), linkedFolder));
+    QFile notes(folder.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write(kText);
+    notes.close();
+    EXPECT_FALSE(ProgramTarget::examine(linkedFolder + QStringLiteral("/notes.txt")).isProgram());
+}
+
 TEST(ProgramTarget, NamesEveryRuleThatMatched)
 {
     const ProgramTargetVerdict verdict = ProgramTarget::judge({QStringLiteral("setup.exe")},
