@@ -121,8 +121,9 @@ TEST_F(DesktopActivation, OpeningAShortcutFileStartsTheInstalledServiceOverTheBu
 
     const std::optional<qint64> instance = instanceProcess();
     ASSERT_TRUE(instance) << "no instance owns the bus name";
+    // The bus ran the installed kestrova, which became the installed full program.
     EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/exe").arg(*instance)).symLinkTarget(),
-        QDir(prefix()).absoluteFilePath(QStringLiteral("bin/kestrova")));
+        QDir(prefix()).absoluteFilePath(QStringLiteral("libexec/kestrova/kestrova-app")));
     // The started instance quits once it has been idle for its idle time.
     const QDeadlineTimer deadline(20000);
     while (instanceProcess() && !deadline.hasExpired())
