@@ -1,11 +1,11 @@
 // Installs the desktop integration into a temporary prefix with the build's own
 // install rules, looks at it the way a desktop would, and uninstalls it again.
+#include "support/ProgramRun.h"
 #include "tools/PrivateDesktop.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -13,6 +13,7 @@
 
 namespace {
 
+// What a program printed, output and errors together, as a terminal shows them.
 struct ProcessRun {
     int exitCode = -1;
     QString output;
@@ -21,13 +22,8 @@ struct ProcessRun {
 ProcessRun run(const QString& program, const QStringList& arguments,
     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return {-1, QString::fromLocal8Bit(process.readAll())};
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAll())};
+    const ProgramRun ran = runProgram(program, arguments, environment);
+    return {ran.exitCode, ran.output + ran.errors};
 }
 
 // The start of a Windows shell link: HeaderSize 0x4C, the LinkCLSID, then zeros.
