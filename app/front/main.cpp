@@ -1,10 +1,13 @@
 // `kestrova`, as the desktop and the user run it. A double click runs it for every
 // shortcut opened, and nearly always a running instance serves the request: so this
-// program loads no more than Qt Core and GIO, hands open, open-link and copy-path
-// requests to the instance itself, and becomes the full program (kestrova-app, by
-// exec, with the same arguments) for everything else: the other commands, a command
-// line it does not understand, and a request that no instance takes.
+// program loads no more than Qt Core and GIO (loading Qt's GUI libraries alone takes
+// longer than the whole handover), hands open, open-link and copy-path requests to the
+// instance itself, and runs `info`, which needs the reader alone. It becomes the full
+// program (kestrova-app, by exec, with the same arguments) for everything else: the
+// other commands, a command line it does not understand, and a request that no
+// instance takes.
 #include "cli/HandoverRequest.h"
+#include "cli/InfoCommand.h"
 #include "instance/BusHandover.h"
 
 #include <QFile>
@@ -64,6 +67,12 @@ QByteArray ownFolder()
 
 int main(int argc, char* argv[])
 {
+    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) {
+        QStringList arguments;
+        for (int index = 2; index < argc; ++index)
+            arguments << QString::fromLocal8Bit(argv[index]);
+        return runInfoCommand(arguments);
+    }
     if (const std::optional<AppRequest> request = handoverRequest(argc, argv)) {
         const BusHandover::Reply reply = BusHandover::handOver(*request);
         if (reply.result == BusHandover::Result::Answered)
