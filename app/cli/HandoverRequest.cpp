@@ -23,15 +23,15 @@ HandoverRequest openLinkRequest(const QStringList& texts)
 {
     if (texts.size() > 1)
         return problem(QStringLiteral("give the text as one argument, in quotation marks"));
-    return {AppRequest::openLink(texts.isEmpty() ? std::nullopt : std::optional(texts.first())),
-        {}};
+    return {
+        AppRequest::openLink(texts.isEmpty() ? std::nullopt : std::optional(texts.first())), {}};
 }
 
 HandoverRequest copyPathRequest(const QStringList& files)
 {
-    return {AppRequest::copyPath(files.isEmpty()
-                ? std::nullopt
-                : std::optional(CommandOperands::absolutePaths(files))),
+    return {
+        AppRequest::copyPath(
+            files.isEmpty() ? std::nullopt : std::optional(CommandOperands::absolutePaths(files))),
         {}};
 }
 

@@ -14,12 +14,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
-
-#include <unistd.h>
 
 namespace {
 

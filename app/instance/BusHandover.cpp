@@ -46,8 +46,8 @@ GVariant* actionParameter(GVariant* value)
 
 GVariant* actionCall(const QString& action, GVariant* value)
 {
-    return g_variant_new("(s@av@a{sv})", utf8(action).constData(), actionParameter(value),
-        noPlatformData());
+    return g_variant_new(
+        "(s@av@a{sv})", utf8(action).constData(), actionParameter(value), noPlatformData());
 }
 
 struct MethodCall {
@@ -110,8 +110,8 @@ namespace BusHandover {
 Reply handOver(const AppRequest& request)
 {
     GError* error = nullptr;
-    const auto bus = GObjectRef<GDBusConnection>::adopt(
-        g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error));
+    const auto bus =
+        GObjectRef<GDBusConnection>::adopt(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error));
     if (!bus) {
         GErrorPtr owned(error);
         return {Result::NoBus, {}};

@@ -1,9 +1,9 @@
 #include "instance/RequestDelivery.h"
 
+#include "ProcessApplication.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandArguments.h"
 #include "cli/HandoverRequest.h"
-#include "ProcessApplication.h"
 #include "instance/BusHandover.h"
 #include "instance/InstanceRuntime.h"
 
@@ -21,8 +21,9 @@ std::optional<int> serveHere(const AppRequest& request, QDBusConnection* bus)
     if (bus && !runtime.instance().registerOnBus(*bus))
         return std::nullopt;
     int status = ExitFailure;
-    runtime.instance().submit(
-        request, [&status](const AppRequestOutcome& outcome) { status = HandoverRequests::report(outcome); });
+    runtime.instance().submit(request, [&status](const AppRequestOutcome& outcome) {
+        status = HandoverRequests::report(outcome);
+    });
     runtime.run();
     return status;
 }

@@ -4,13 +4,13 @@
 #include <QFile>
 #include <QThread>
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <vector>
 
 extern char** environ;

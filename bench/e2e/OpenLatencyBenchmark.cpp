@@ -85,7 +85,8 @@ QString Setup::prepare()
 
     ShellLinkContents contents;
     contents.netName = QStringLiteral("\\\\127.0.0.1\\%1").arg(benchShare).toLatin1();
-    contents.commonPathSuffix = QString(sampleFile).replace(QLatin1Char('/'), QLatin1Char('\\')).toLatin1();
+    contents.commonPathSuffix =
+        QString(sampleFile).replace(QLatin1Char('/'), QLatin1Char('\\')).toLatin1();
     shortcut = folder.filePath(QStringLiteral("report.lnk"));
     QFile link(shortcut);
     if (!link.open(QIODevice::WriteOnly) || link.write(ShellLinkWriter::write(contents)) <= 0)
@@ -209,7 +210,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     if (!warmUp()) {
-        std::fprintf(stderr, "e2e_open_bench: the viewer did not get %s\n", qPrintable(setup().mountedFile));
+        std::fprintf(
+            stderr, "e2e_open_bench: the viewer did not get %s\n", qPrintable(setup().mountedFile));
         return 2;
     }
     // Defaults first: arguments given later override them.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <benchmark/benchmark.h>
-
 #include <QString>
+
+#include <benchmark/benchmark.h>
 
 #include <map>
 #include <string>

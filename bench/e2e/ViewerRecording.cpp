@@ -44,8 +44,7 @@ void ViewerRecording::clear()
 void ViewerRecording::drainEvents()
 {
     std::array<char, 4096> buffer {};
-    while (::read(m_inotify, buffer.data(), buffer.size()) > 0) {
-    }
+    while (::read(m_inotify, buffer.data(), buffer.size()) > 0) { }
 }
 
 qint64 ViewerRecording::size() const

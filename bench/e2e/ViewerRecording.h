@@ -3,10 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <optional>
-
-#include <sys/types.h>
 
 // The recording file of the recording viewer, watched with inotify: the moment the
 // viewer appends its record is the moment the application has the file it was asked to

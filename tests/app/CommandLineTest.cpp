@@ -76,7 +76,8 @@ TEST_F(CommandLine, OpenLinkServiceErrorsArePrinted)
 // them there as well.
 TEST_F(CommandLine, VerboseCopiesTheStepsToStderr)
 {
-    const QStringList arguments = {QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\s\\a%.doc")};
+    const QStringList arguments = {
+        QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\s\\a%.doc")};
     QProcessEnvironment environment = terminalEnvironment(configHome());
     const KestrovaRun quiet = runKestrova(arguments, environment, m_folder.path());
     environment.insert(QStringLiteral("KESTROVA_VERBOSE"), QStringLiteral("1"));

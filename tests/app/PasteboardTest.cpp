@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <sys/stat.h>
+
+#include <ostream>
 
 namespace {
 

@@ -31,7 +31,8 @@ TEST_F(Alerts, FileThatIsNoShortcut)
 TEST_F(Alerts, ShortcutToAShareThatCannotBeMounted)
 {
     QProcess& open = start({QStringLiteral("open"),
-        writeShortcut(QStringLiteral("nosuch.lnk"), QStringLiteral("nosuch"), QStringLiteral("a.txt"))});
+        writeShortcut(
+            QStringLiteral("nosuch.lnk"), QStringLiteral("nosuch"), QStringLiteral("a.txt"))});
     ASSERT_TRUE(DesktopUser::connectAsGuest());
     expectAlert(open, followShortcut, mountFailed);
     EXPECT_TRUE(viewerRecords().isEmpty());
@@ -40,15 +41,17 @@ TEST_F(Alerts, ShortcutToAShareThatCannotBeMounted)
 TEST_F(Alerts, ShortcutToAMissingTarget)
 {
     mountShare();
-    expectAlert(start({QStringLiteral("open"), missingTargetShortcut()}), followShortcut, targetMissing);
+    expectAlert(
+        start({QStringLiteral("open"), missingTargetShortcut()}), followShortcut, targetMissing);
 }
 
 TEST_F(Alerts, ShortcutToATypeWithoutApplication)
 {
     mountShare();
     putOnShare(QStringLiteral("data.bin"), QByteArray("\x00\x01\x02\xff\xfe", 5));
-    expectAlert(start({QStringLiteral("open"),
-                    writeShortcut(QStringLiteral("data.lnk"), share(), QStringLiteral("data.bin"))}),
+    expectAlert(
+        start({QStringLiteral("open"),
+            writeShortcut(QStringLiteral("data.lnk"), share(), QStringLiteral("data.bin"))}),
         followShortcut,
         QStringLiteral(
             "No application is set to open \u201cdata.bin\u201d (type application/octet-stream)."));
@@ -77,7 +80,8 @@ TEST_F(Alerts, LinkToAMissingTarget)
 
 TEST_F(Alerts, LinkToAShareThatCannotBeMounted)
 {
-    QProcess& open = start({QStringLiteral("open-link"), QStringLiteral("\\\\127.0.0.1\\nosuch\\a.txt")});
+    QProcess& open =
+        start({QStringLiteral("open-link"), QStringLiteral("\\\\127.0.0.1\\nosuch\\a.txt")});
     ASSERT_TRUE(DesktopUser::connectAsGuest());
     expectAlert(open, followLink, mountFailed);
 }
@@ -101,8 +105,8 @@ TEST_F(Alerts, UnusableSelectionsAreReportedWithoutAlert)
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.data.toStdString());
-        const DesktopUser::SelectionOwner owner(QLatin1String(entry.selection),
-            QLatin1String(entry.type), entry.data);
+        const DesktopUser::SelectionOwner owner(
+            QLatin1String(entry.selection), QLatin1String(entry.type), entry.data);
         ASSERT_TRUE(owner.isServing());
         const CommandResult result = run({QLatin1String(entry.command)});
         EXPECT_EQ(result.exitCode, 2);

@@ -47,14 +47,16 @@ protected:
     {
         QProcess cmake;
         cmake.setProcessChannelMode(QProcess::MergedChannels);
-        cmake.start(QStringLiteral("cmake"), {QStringLiteral("--install"),
-            QStringLiteral(KESTROVA_BUILD_DIR), QStringLiteral("--prefix"), prefix()});
+        cmake.start(QStringLiteral("cmake"),
+            {QStringLiteral("--install"), QStringLiteral(KESTROVA_BUILD_DIR),
+                QStringLiteral("--prefix"), prefix()});
         ASSERT_TRUE(cmake.waitForFinished(120000));
         ASSERT_EQ(cmake.exitCode(), 0) << cmake.readAll().toStdString();
         // The session bus reads the services of the session's data folders; this bus
         // has a folder of its own, where the installed file is linked.
-        ASSERT_TRUE(QFile::link(
-            prefix() + QStringLiteral("/share/dbus-1/services/") + serviceFileName, busServiceLink()));
+        ASSERT_TRUE(
+            QFile::link(prefix() + QStringLiteral("/share/dbus-1/services/") + serviceFileName,
+                busServiceLink()));
         m_desktop.prependDataDir(prefix() + QStringLiteral("/share"));
     }
 
@@ -80,7 +82,8 @@ protected:
                 QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("XDG_DATA_HOME"),
                 QStringLiteral("XDG_DATA_DIRS"), QStringLiteral("XDG_CONFIG_HOME"),
                 QStringLiteral("XDG_CONFIG_DIRS"), QStringLiteral("QT_QPA_PLATFORM"),
-                QStringLiteral("KESTROVA_RECORDING_FILE"), QStringLiteral("KESTROVA_IDLE_SECONDS")});
+                QStringLiteral("KESTROVA_RECORDING_FILE"),
+                QStringLiteral("KESTROVA_IDLE_SECONDS")});
         ASSERT_TRUE(update.waitForFinished());
         ASSERT_EQ(update.exitCode(), 0) << update.readAll().toStdString();
     }

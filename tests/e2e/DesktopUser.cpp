@@ -30,10 +30,9 @@ QByteArray xdotool(const QStringList& arguments)
 
 std::optional<quint32> visibleWindowTitled(const QString& title)
 {
-    const QString pattern =
-        QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$');
-    const QByteArray found = xdotool(
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern});
+    const QString pattern = QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$');
+    const QByteArray found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+        QStringLiteral("--name"), pattern});
     bool valid = false;
     const quint32 window = found.split('\n').first().toUInt(&valid);
     return valid ? std::optional(window) : std::nullopt;
@@ -94,7 +93,8 @@ void press(const QString& key)
 
 bool connectAsGuest()
 {
-    const std::optional<quint32> question = waitForWindow(QStringLiteral("Authentication Required"));
+    const std::optional<quint32> question =
+        waitForWindow(QStringLiteral("Authentication Required"));
     if (!question || !becomesActive(*question))
         return false;
     // The dialog's own keys: Alt+G picks "Connect as guest", Return presses "Connect".
@@ -114,7 +114,8 @@ QString readSelection(const QString& selection, const QString& type)
             type}));
 }
 
-SelectionOwner::SelectionOwner(const QString& selection, const QString& type, const QByteArray& data)
+SelectionOwner::SelectionOwner(
+    const QString& selection, const QString& type, const QByteArray& data)
 {
     m_xclip.start(QStringLiteral("xclip"),
         {QStringLiteral("-quiet"), QStringLiteral("-selection"), selection, QStringLiteral("-t"),

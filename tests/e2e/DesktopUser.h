@@ -33,7 +33,8 @@ bool connectAsGuest();
 
 // Reads a selection (primary, clipboard) as the target type, as a pasting application
 // would.
-QString readSelection(const QString& selection, const QString& type = QStringLiteral("UTF8_STRING"));
+QString readSelection(
+    const QString& selection, const QString& type = QStringLiteral("UTF8_STRING"));
 
 // Another application holding a selection with data of one type, until it is destroyed
 // or another program takes the selection.

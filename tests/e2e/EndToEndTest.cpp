@@ -13,9 +13,9 @@
 #include <QJsonArray>
 #include <QThread>
 
-#include <csignal>
-
 #include <unistd.h>
+
+#include <csignal>
 
 namespace {
 
@@ -35,7 +35,8 @@ bool fitsLatin1(const QString& text)
 bool windowManagerRuns()
 {
     QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    xprop.start(QStringLiteral("xprop"),
+        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
     return xprop.waitForFinished() && xprop.readAllStandardOutput().contains("window id");
 }
 
@@ -54,8 +55,8 @@ std::optional<QString> missingHarness()
 void emptyFolder(const QString& path)
 {
     QDir folder(path);
-    for (const QFileInfo& entry :
-        folder.entryInfoList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System)) {
+    for (const QFileInfo& entry : folder.entryInfoList(
+             QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System)) {
         if (entry.isDir() && !entry.isSymLink())
             QDir(entry.filePath()).removeRecursively();
         else
@@ -283,5 +284,6 @@ void EndToEndTest::expectAlert(QProcess& command, const QString& title, const QS
     const QString line = title + QStringLiteral(": ") + message;
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.errors.contains(line + QLatin1Char('\n')))
-        << "expected \"" << line.toStdString() << "\" in:\n" << result.errors.toStdString();
+        << "expected \"" << line.toStdString() << "\" in:\n"
+        << result.errors.toStdString();
 }

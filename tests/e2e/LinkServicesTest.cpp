@@ -65,7 +65,8 @@ TEST_F(LinkServices, CopyPathPutsMappedWindowsPathsOnTheClipboard)
 {
     putOnShare(QStringLiteral("dir/a.doc"), "a");
     putOnShare(QStringLiteral("dir/b.doc"), "b");
-    configure({QStringLiteral("map"), QStringLiteral("X:"), QStringLiteral("\\\\127.0.0.1\\share")});
+    configure(
+        {QStringLiteral("map"), QStringLiteral("X:"), QStringLiteral("\\\\127.0.0.1\\share")});
     configure({QStringLiteral("set"), QStringLiteral("mappingEnabled"), QStringLiteral("true")});
     configure({QStringLiteral("set"), QStringLiteral("useBackslash"), QStringLiteral("true")});
     configure({QStringLiteral("set"), QStringLiteral("useQuotationMarks"), QStringLiteral("true")});

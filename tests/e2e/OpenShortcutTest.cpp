@@ -36,7 +36,8 @@ TEST_F(OpenShortcut, MountsTheShareAndOpensTheTargetInFront)
     ASSERT_TRUE(DesktopUser::connectAsGuest()) << "the share's password question did not show";
     const std::optional<QJsonObject> record = waitForViewer();
     ASSERT_TRUE(record) << "the viewer was not started";
-    EXPECT_EQ(argumentsOf(*record), QStringList {mountedPath(QStringLiteral("Reports/Q3 summary.txt"))});
+    EXPECT_EQ(
+        argumentsOf(*record), QStringList {mountedPath(QStringLiteral("Reports/Q3 summary.txt"))});
     EXPECT_TRUE(comesToFront(record->value(QStringLiteral("pid")).toInteger()))
         << "the viewer's window is not in front";
 

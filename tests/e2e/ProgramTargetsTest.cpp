@@ -36,7 +36,8 @@ TEST_F(ProgramTargets, ReturnAtTheQuestionCancelsAndNothingRuns)
     };
     const QByteArray touch = touchMarker().toUtf8();
     const QList<Target> targets = {
-        {QStringLiteral("setup.exe"), QByteArray("MZ\x90\x00\x03\x00\x00\x00", 8) + QByteArray(56, '\0')},
+        {QStringLiteral("setup.exe"),
+            QByteArray("MZ\x90\x00\x03\x00\x00\x00", 8) + QByteArray(56, '\0')},
         {QStringLiteral("install.sh"), "#!/bin/sh\n" + touch + '\n'},
         {QStringLiteral("tool.desktop"),
             "[Desktop Entry]\nType=Application\nName=Tool\nExec=" + touch + '\n'},

@@ -12,12 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <gio/gdesktopappinfo.h>
 
 #include <algorithm>
 #include <cctype>
+#include <ostream>
 
 namespace {
 
