@@ -58,7 +58,7 @@ QByteArray ownFolder()
         ::execv(program.constData(), argv);
         lastError = errno;
     }
-    std::fprintf(stderr, "kestrova: cannot start %skestrova-app: %s\n", folder.constData(),
+    (void)std::fprintf(stderr, "kestrova: cannot start %skestrova-app: %s\n", folder.constData(),
         std::strerror(lastError));
     std::_Exit(2);
 }

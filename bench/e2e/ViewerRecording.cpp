@@ -79,7 +79,7 @@ std::optional<ViewerRecording::Record> ViewerRecording::firstRecord() const
         return std::nullopt;
     Record record;
     record.pid = pid_t(object.value(QStringLiteral("pid")).toInteger());
-    for (const QJsonValue& argument : object.value(QStringLiteral("arguments")).toArray())
+    for (const auto& argument : object.value(QStringLiteral("arguments")).toArray())
         record.arguments << argument.toString();
     return record;
 }

@@ -263,7 +263,7 @@ std::optional<QJsonObject> EndToEndTest::waitForViewer(qsizetype count)
 QStringList EndToEndTest::argumentsOf(const QJsonObject& record)
 {
     QStringList arguments;
-    for (const QJsonValue& argument : record.value(QStringLiteral("arguments")).toArray())
+    for (const auto& argument : record.value(QStringLiteral("arguments")).toArray())
         arguments << argument.toString();
     return arguments;
 }
