@@ -7,7 +7,9 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTest>
 #include <QThread>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -66,7 +68,7 @@ public:
     WindowManager()
     {
         m_process.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        m_running = m_process.waitForStarted() && managesScreen();
+        m_running = m_process.waitForStarted() && managesScreen() && mapsWindows();
     }
     ~WindowManager()
     {
@@ -90,6 +92,19 @@ private:
             QThread::msleep(25);
         }
         return false;
+    }
+
+    // openbox claims the screen before it handles its first map request; on a fresh
+    // machine it may still be building its font cache for a second or more. A window it
+    // has mapped once shows that it is ready.
+    static bool mapsWindows()
+    {
+        QWidget probe;
+        probe.resize(40, 40);
+        probe.show();
+        const bool mapped = QTest::qWaitForWindowExposed(&probe, 20000);
+        probe.close();
+        return mapped;
     }
 
     QProcess m_process;
