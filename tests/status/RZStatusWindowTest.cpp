@@ -94,17 +94,20 @@ private:
         return false;
     }
 
-    // openbox claims the screen before it handles its first map request; on a fresh
-    // machine it may still be building its font cache for a second or more. A window it
-    // has mapped once shows that it is ready.
+    // openbox claims the screen before it is ready to manage windows, and a window whose
+    // map request comes in that moment is never mapped (on a fresh machine, building its
+    // font cache, the moment lasts a second or more). A window it has mapped shows that
+    // it is ready; each try is a new window with a new map request.
     static bool mapsWindows()
     {
-        QWidget probe;
-        probe.resize(40, 40);
-        probe.show();
-        const bool mapped = QTest::qWaitForWindowExposed(&probe, 20000);
-        probe.close();
-        return mapped;
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            QWidget probe;
+            probe.resize(40, 40);
+            probe.show();
+            if (QTest::qWaitForWindowExposed(&probe, 2000))
+                return true;
+        }
+        return false;
     }
 
     QProcess m_process;
