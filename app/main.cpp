@@ -1,5 +1,6 @@
 #include "ProcessApplication.h"
 #include "cli/CliCommand.h"
+#include "cli/CommandOperands.h"
 #include "cli/HelpCommand.h"
 
 #include <QCoreApplication>
@@ -8,18 +9,6 @@
 #include <QTextStream>
 
 #include <memory>
-
-namespace {
-
-QStringList commandLine(int argc, char* argv[])
-{
-    QStringList arguments;
-    for (int index = 1; index < argc; ++index)
-        arguments << QString::fromLocal8Bit(argv[index]);
-    return arguments;
-}
-
-}
 
 int main(int argc, char* argv[])
 {
@@ -39,7 +28,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("kestrova"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("dovrane.com"));
 
-    QStringList arguments = commandLine(argc, argv);
+    QStringList arguments = CommandOperands::commandLine(argc, argv);
     if (arguments.isEmpty()) {
         printUsage();
         return ExitUsage;

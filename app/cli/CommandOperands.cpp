@@ -4,6 +4,14 @@
 
 namespace CommandOperands {
 
+QStringList commandLine(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments << QString::fromLocal8Bit(argv[index]);
+    return arguments;
+}
+
 std::optional<QStringList> read(const QStringList& arguments, QString* problem)
 {
     QStringList result;

@@ -9,6 +9,9 @@
 // Qt Core alone: the light `kestrova` front reads requests with it too.
 namespace CommandOperands {
 
+// The arguments of the process after its name, decoded as the system encodes them.
+QStringList commandLine(int argc, char* argv[]);
+
 // The operands: every argument, with "--" ending the options. None, with the reason in
 // problem, when an option is given (these commands have none), so that a file name
 // cannot be taken for an option by accident.

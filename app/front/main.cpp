@@ -6,6 +6,7 @@
 // program (kestrova-app, by exec, with the same arguments) for everything else: the
 // other commands, a command line it does not understand, and a request that no
 // instance takes.
+#include "cli/CommandOperands.h"
 #include "cli/HandoverRequest.h"
 #include "cli/InfoCommand.h"
 #include "instance/BusHandover.h"
@@ -27,15 +28,9 @@ namespace {
 // build tree, in the library-executables folder once installed.
 const char* const fullProgramPlaces[] = {"kestrova-app", KESTROVA_APP_FROM_BINDIR};
 
-std::optional<AppRequest> handoverRequest(int argc, char* argv[])
+std::optional<AppRequest> handoverRequest(const QString& command, const QStringList& arguments)
 {
-    if (argc < 2)
-        return std::nullopt;
-    QStringList arguments;
-    for (int index = 2; index < argc; ++index)
-        arguments << QString::fromLocal8Bit(argv[index]);
-    const std::optional<HandoverRequest> read =
-        HandoverRequests::read(QString::fromLocal8Bit(argv[1]), arguments);
+    const std::optional<HandoverRequest> read = HandoverRequests::read(command, arguments);
     return read ? read->request : std::nullopt;
 }
 
@@ -67,13 +62,11 @@ QByteArray ownFolder()
 
 int main(int argc, char* argv[])
 {
-    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) {
-        QStringList arguments;
-        for (int index = 2; index < argc; ++index)
-            arguments << QString::fromLocal8Bit(argv[index]);
+    QStringList arguments = CommandOperands::commandLine(argc, argv);
+    const QString command = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    if (command == QLatin1String("info"))
         return runInfoCommand(arguments);
-    }
-    if (const std::optional<AppRequest> request = handoverRequest(argc, argv)) {
+    if (const std::optional<AppRequest> request = handoverRequest(command, arguments)) {
         const BusHandover::Reply reply = BusHandover::handOver(*request);
         if (reply.result == BusHandover::Result::Answered)
             return HandoverRequests::report(reply.outcome);

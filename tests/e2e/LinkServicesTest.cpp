@@ -17,6 +17,17 @@ protected:
             mountShare();
     }
 
+    // Runs open-link, which reads the selection, and checks that the viewer got the
+    // file of the share at relativePath on the mount.
+    void expectOpenLinkOpens(const QString& relativePath)
+    {
+        const CommandResult result = run({QStringLiteral("open-link")});
+        EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        const std::optional<QJsonObject> record = waitForViewer();
+        ASSERT_TRUE(record);
+        EXPECT_EQ(argumentsOf(*record), QStringList {mountedPath(relativePath)});
+    }
+
     static bool clipboardHolds(const QString& text)
     {
         const QDeadlineTimer deadline(20000);
@@ -38,11 +49,7 @@ TEST_F(LinkServices, OpenLinkOpensTheWindowsPathSelectedInAnotherApplication)
         QStringLiteral("UTF8_STRING"), uncPath(QStringLiteral("docs/minutes.txt")).toUtf8());
     ASSERT_TRUE(selection.isServing());
 
-    const CommandResult result = run({QStringLiteral("open-link")});
-    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
-    const std::optional<QJsonObject> record = waitForViewer();
-    ASSERT_TRUE(record);
-    EXPECT_EQ(argumentsOf(*record), QStringList {mountedPath(QStringLiteral("docs/minutes.txt"))});
+    expectOpenLinkOpens(QStringLiteral("docs/minutes.txt"));
 }
 
 TEST_F(LinkServices, OpenLinkFollowsTheHyperlinkOfSelectedRichText)
@@ -54,11 +61,7 @@ TEST_F(LinkServices, OpenLinkFollowsTheHyperlinkOfSelectedRichText)
         "<p>Read <a href=\"file://127.0.0.1/share/docs/b%20c.txt\">these</a> minutes</p>");
     ASSERT_TRUE(selection.isServing());
 
-    const CommandResult result = run({QStringLiteral("open-link")});
-    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
-    const std::optional<QJsonObject> record = waitForViewer();
-    ASSERT_TRUE(record);
-    EXPECT_EQ(argumentsOf(*record), QStringList {mountedPath(QStringLiteral("docs/b c.txt"))});
+    expectOpenLinkOpens(QStringLiteral("docs/b c.txt"));
 }
 
 TEST_F(LinkServices, CopyPathPutsMappedWindowsPathsOnTheClipboard)
