@@ -13,16 +13,19 @@ std::optional<QString> stringEntry(const QJsonObject& element, const QString& ke
     return entry.toString();
 }
 
-KTDriveMapping mappingFromElement(const QJsonObject& element)
-{
-    KTDriveMapping mapping;
-    mapping.setMapFrom(stringEntry(element, driveLetterKey));
-    // Only a stored share replaces the placeholder; a missing one leaves "Map To".
-    if (std::optional<QString> mapTo = stringEntry(element, driveNameKey))
-        mapping.setMapTo(std::move(mapTo));
-    return mapping;
 }
 
+std::optional<KTDriveMapping> mappingFromStored(const QJsonValue& element)
+{
+    if (!element.isObject())
+        return std::nullopt;
+    const QJsonObject entries = element.toObject();
+    KTDriveMapping mapping;
+    mapping.setMapFrom(stringEntry(entries, driveLetterKey));
+    // Only a stored share replaces the placeholder; a missing one leaves "Map To".
+    if (std::optional<QString> mapTo = stringEntry(entries, driveNameKey))
+        mapping.setMapTo(std::move(mapTo));
+    return mapping;
 }
 
 std::optional<KTDriveMappingList> listFromStored(const QJsonValue& stored)
@@ -32,10 +35,8 @@ std::optional<KTDriveMappingList> listFromStored(const QJsonValue& stored)
     KTDriveMappingList list;
     const QJsonArray elements = stored.toArray();
     for (const auto& element : elements) {
-        // An element that is not an object holds no mapping at all: it is skipped.
-        if (!element.isObject())
-            continue;
-        list.append(mappingFromElement(element.toObject()));
+        if (std::optional<KTDriveMapping> mapping = mappingFromStored(element))
+            list.append(std::move(*mapping));
     }
     return list;
 }

@@ -14,6 +14,10 @@ namespace DriveMappingStorage {
 inline const QString driveLetterKey = QStringLiteral("driveLetter");
 inline const QString driveNameKey = QStringLiteral("driveName");
 
+// The mapping one element of a stored list holds; none for an element that is no
+// object, which holds no mapping at all.
+std::optional<KTDriveMapping> mappingFromStored(const QJsonValue& element);
+
 // The list a stored value holds, or none when the value is not an array. An element
 // without a usable "driveLetter" reads with no mapFrom; one without a usable
 // "driveName" keeps the placeholder "Map To".

@@ -154,3 +154,14 @@ void KTPreferences::setDriveMapping(const std::optional<KTDriveMappingList>& dri
         return;
     m_domain.setValue(KTDRIVEMAP, DriveMappingStorage::storedFromList(*driveMapping));
 }
+
+DriveMappingChanges KTPreferences::driveMappingChanges() const
+{
+    return DriveMappingChanges(m_domain.value(KTDRIVEMAP));
+}
+
+void KTPreferences::changeDriveMapping(const DriveMappingChanges& changes)
+{
+    m_domain.modifyValue(KTDRIVEMAP,
+        [changes](const std::optional<QJsonValue>& stored) { return changes.appliedTo(stored); });
+}

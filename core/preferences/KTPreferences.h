@@ -1,5 +1,6 @@
 #pragma once
 
+#include "preferences/DriveMappingChanges.h"
 #include "preferences/KTDriveMapping.h"
 #include "preferences/KTPreferenceKeys.h"
 #include "preferences/PreferencesDomain.h"
@@ -68,6 +69,12 @@ public:
     // None leaves the stored list as it is. Mappings without mapTo or mapFrom are
     // dropped; the others are stored in their order.
     void setDriveMapping(const std::optional<KTDriveMappingList>& driveMapping);
+    // The stored list, for a person to edit; see DriveMappingChanges.
+    DriveMappingChanges driveMappingChanges() const;
+    // Stores what was changed in such a list: the next synchronisation applies the
+    // changes, under the lock, to the list the domain holds at that moment. Replaces
+    // any pending change of the list.
+    void changeDriveMapping(const DriveMappingChanges& changes);
 
     const PreferencesDomain& domain() const { return m_domain; }
 

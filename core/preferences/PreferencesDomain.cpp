@@ -58,25 +58,35 @@ PreferencesDomain::Found PreferencesDomain::findInSystemLayer(const QString& key
     return {Source::System, *system};
 }
 
-PreferencesDomain::Found PreferencesDomain::find(const QString& key) const
+PreferencesDomain::Found PreferencesDomain::findStored(const QString& key) const
 {
-    // A pending removal uncovers the system layer, as the removal will once written.
-    if (const auto pending = m_pending.constFind(key); pending != m_pending.constEnd()) {
-        if (!pending->has_value())
-            return findInSystemLayer(key);
-        return {Source::User, **pending};
-    }
     if (const auto user = m_userValues.constFind(key); user != m_userValues.constEnd())
         return {Source::User, *user};
     return findInSystemLayer(key);
 }
 
-std::optional<QJsonValue> PreferencesDomain::value(const QString& key) const
+std::optional<QJsonValue> PreferencesDomain::valueOf(const Found& found)
 {
-    Found found = find(key);
     if (found.source == Source::None)
         return std::nullopt;
     return found.value;
+}
+
+PreferencesDomain::Found PreferencesDomain::find(const QString& key) const
+{
+    const auto pending = m_pending.constFind(key);
+    if (pending == m_pending.constEnd())
+        return findStored(key);
+    const std::optional<QJsonValue> changed = (*pending)(valueOf(findStored(key)));
+    // A pending removal uncovers the system layer, as the removal will once written.
+    if (!changed)
+        return findInSystemLayer(key);
+    return {Source::User, *changed};
+}
+
+std::optional<QJsonValue> PreferencesDomain::value(const QString& key) const
+{
+    return valueOf(find(key));
 }
 
 PreferencesDomain::Source PreferencesDomain::source(const QString& key) const
@@ -86,7 +96,12 @@ PreferencesDomain::Source PreferencesDomain::source(const QString& key) const
 
 void PreferencesDomain::setValue(const QString& key, const std::optional<QJsonValue>& value)
 {
-    m_pending.insert(key, value);
+    m_pending.insert(key, [value](const std::optional<QJsonValue>&) { return value; });
+}
+
+void PreferencesDomain::modifyValue(const QString& key, Modification modification)
+{
+    m_pending.insert(key, std::move(modification));
 }
 
 SynchronizeResult PreferencesDomain::synchronize()
@@ -152,8 +167,12 @@ SynchronizeResult PreferencesDomain::moveCorruptFileAside()
 QJsonObject PreferencesDomain::withPendingChanges(QJsonObject values) const
 {
     for (auto change = m_pending.constBegin(); change != m_pending.constEnd(); ++change) {
-        if (change->has_value())
-            values.insert(change.key(), **change);
+        const auto onDisk = values.constFind(change.key());
+        const std::optional<QJsonValue> stored = onDisk != values.constEnd()
+            ? std::optional<QJsonValue>(*onDisk)
+            : valueOf(findInSystemLayer(change.key()));
+        if (const std::optional<QJsonValue> changed = (*change)(stored))
+            values.insert(change.key(), *changed);
         else
             values.remove(change.key());
     }

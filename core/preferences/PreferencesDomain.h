@@ -7,6 +7,7 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // What a synchronisation achieved: none on success, otherwise why this process's
@@ -46,8 +47,19 @@ public:
     std::optional<QJsonValue> value(const QString& key) const;
     Source source(const QString& key) const;
 
+    // How a pending change turns what the domain stores under a key (none: no value)
+    // into what it is to store (none: remove the key).
+    using Modification =
+        std::function<std::optional<QJsonValue>(const std::optional<QJsonValue>& stored)>;
+
     // A pending change: a value, or none to remove the key.
     void setValue(const QString& key, const std::optional<QJsonValue>& value);
+    // A pending change that depends on what is stored: each synchronisation applies it,
+    // under the lock, to the value on disk at that moment (the system layer's where the
+    // user's file has none), so that what another process wrote meanwhile is its input
+    // and not lost. It replaces any pending change of the key; until it is written,
+    // value() gives it applied to the value of the last synchronisation.
+    void modifyValue(const QString& key, Modification modification);
     bool hasPendingChanges() const { return !m_pending.isEmpty(); }
 
     // Writes the pending changes, if any, and re-reads what other processes wrote.
@@ -59,7 +71,9 @@ private:
         QJsonValue value;
     };
     Found find(const QString& key) const;
+    Found findStored(const QString& key) const;
     Found findInSystemLayer(const QString& key) const;
+    static std::optional<QJsonValue> valueOf(const Found& found);
     SynchronizeResult writePendingChanges();
     SynchronizeResult moveCorruptFileAside();
     QJsonObject withPendingChanges(QJsonObject values) const;
@@ -70,7 +84,7 @@ private:
     PreferencesPaths m_paths;
     QJsonObject m_userValues;
     QJsonObject m_systemValues;
-    QHash<QString, std::optional<QJsonValue>> m_pending;
+    QHash<QString, Modification> m_pending;
     // The problem last logged for each file, so a bad file is reported once, not at
     // every synchronisation.
     QHash<QString, QString> m_reportedProblems;
