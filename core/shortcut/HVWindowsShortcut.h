@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Result.h"
 #include "preferences/KTDriveMapping.h"
 #include "shortcut/HVLinkFlags.h"
 #include "shortcut/HVStringEncoding.h"
@@ -7,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -37,6 +39,12 @@ struct HVReadingProvenance {
     static QString fieldName(Field field);
 };
 
+// What a person wants inserted for a shortcut file dragged onto a text field: the
+// destination the shortcut points to, or the location of the file itself.
+enum class HVShortcutInsertion { Destination, FileLocation };
+// Asks the person which, for the shortcut file at the path.
+using HVDraggedShortcutQuestion = std::function<HVShortcutInsertion(const QString& path)>;
+
 // One Windows shortcut and its target: read from a shell-link (.lnk) file, or made from
 // a mount string (a Windows, UNC or "file:" path). The target is kept as read
 // (fullFilename) and split afresh into share and file name on every request, applying
@@ -57,6 +65,17 @@ public:
     // A shortcut to a Windows, UNC or "file:" path given as text. Never refuses a text.
     static std::unique_ptr<HVWindowsShortcut> initWithMountString(
         const QString& text, std::optional<KTDriveMappingList> driveMapping = std::nullopt);
+
+    // The text to insert for a file dropped on a text field or chosen for a drive
+    // mapping. For a file that opens with Kestrova (its type's default application is
+    // Kestrova's desktop entry) the question decides: the destination is the target as
+    // //server/share/path, or its local path where it has no share, with no drive
+    // mapping applied. Otherwise the file as its server names it (//host/share/...)
+    // when it lies on a mounted network volume, else the path unchanged. Fails, saying
+    // why, when the destination was asked for and the file is no readable shortcut or
+    // names no target; nothing in the file is run.
+    static Result<QString> translateFilepath(
+        const QString& path, const HVDraggedShortcutQuestion& question);
 
     const HVLinkFlags& linkFlags() const { return m_linkFlags; }
 

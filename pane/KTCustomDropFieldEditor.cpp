@@ -1,0 +1,78 @@
+#include "KTCustomDropFieldEditor.h"
+
+#include "KTDropAlerts.h"
+#include "platform/GLibPtr.h"
+#include "platform/GObjectRef.h"
+
+#include <QDropEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+
+#include <gio/gio.h>
+
+namespace {
+
+std::optional<QString> localPath(const QUrl& url)
+{
+    if (url.isLocalFile())
+        return url.toLocalFile();
+    const QByteArray uri = url.toEncoded();
+    const auto file = GObjectRef<GFile>::adopt(g_file_new_for_uri(uri.constData()));
+    const GCharPtr path(g_file_get_path(file.get()));
+    if (!path)
+        return std::nullopt;
+    return QFile::decodeName(path.get());
+}
+
+}
+
+KTCustomDropFieldEditor& KTCustomDropFieldEditor::defaultKTCustomDropFieldEditor()
+{
+    // Never destroyed: fields may still ask for it while the program ends.
+    static auto* customFieldEditor = new KTCustomDropFieldEditor;
+    return *customFieldEditor;
+}
+
+QStringList KTCustomDropFieldEditor::acceptableFilenames(const QMimeData* data)
+{
+    QStringList filenames;
+    if (!data || !data->hasUrls())
+        return filenames;
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl& url : urls) {
+        if (std::optional<QString> path = localPath(url))
+            filenames.append(*path);
+    }
+    return filenames;
+}
+
+void KTCustomDropFieldEditor::draggingEntered(QDragEnterEvent* event)
+{
+    if (acceptableFilenames(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void KTCustomDropFieldEditor::draggingUpdated(QDragMoveEvent* event)
+{
+    // What the drag carries does not change while it moves; QLineEdit's own handler
+    // would refuse it for carrying no text.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void KTCustomDropFieldEditor::performDragOperation(QLineEdit& field, QDropEvent* event)
+{
+    const QStringList filenames = acceptableFilenames(event->mimeData());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    for (const QString& filename : filenames) {
+        if (std::optional<QString> text = KTDropAlerts::translatedPath(&field, filename))
+            field.insert(*text);
+    }
+}
