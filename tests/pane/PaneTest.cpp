@@ -1,0 +1,189 @@
+#include "PaneTest.h"
+
+#include "tools/PrivateDesktop.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+// Lays out, once for the whole program, a desktop where shortcuts open with Kestrova:
+// its desktop entry (found when `kestrova` is on PATH, as its TryExec asks) and its MIME
+// type, beside the private desktop of tests/tools.
+class PaneDesktop : public testing::Environment {
+public:
+    const PrivateDesktop& desktop() const { return m_desktop; }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_desktop.isValid());
+        const QDir data(m_data.path());
+        ASSERT_TRUE(data.mkpath(QStringLiteral("applications")));
+        ASSERT_TRUE(data.mkpath(QStringLiteral("mime/packages")));
+        const QString source = QStringLiteral(KESTROVA_SOURCE_DIR "/data/");
+        ASSERT_TRUE(QFile::copy(source + QStringLiteral("com.dovrane.Kestrova.desktop"),
+            data.filePath(QStringLiteral("applications/com.dovrane.Kestrova.desktop"))));
+        ASSERT_TRUE(QFile::copy(source + QStringLiteral("mime/com.dovrane.Kestrova.xml"),
+            data.filePath(QStringLiteral("mime/packages/com.dovrane.Kestrova.xml"))));
+        writeFile(data.filePath(QStringLiteral("applications/mimeapps.list")),
+            QByteArray("[Default Applications]\ntext/html=") + PrivateDesktop::kViewerId + '\n');
+        ASSERT_EQ(QProcess::execute(QStringLiteral("update-mime-database"),
+                      {data.filePath(QStringLiteral("mime"))}),
+            0);
+        ASSERT_EQ(QProcess::execute(QStringLiteral("update-desktop-database"),
+                      {data.filePath(QStringLiteral("applications"))}),
+            0);
+        m_desktop.prependDataDir(m_data.path());
+        m_desktop.apply();
+        qputenv("PATH", QByteArray(KESTROVA_PROGRAM_DIR ":") + qgetenv("PATH"));
+    }
+
+private:
+    QTemporaryDir m_data;
+    PrivateDesktop m_desktop;
+};
+
+auto* const desktop = static_cast<PaneDesktop*>(testing::AddGlobalTestEnvironment(new PaneDesktop));
+
+}
+
+const PrivateDesktop& paneDesktop()
+{
+    return desktop->desktop();
+}
+
+void PaneTest::SetUp()
+{
+    ASSERT_TRUE(m_bus.isRunning()) << m_bus.failure().toStdString();
+    ASSERT_TRUE(m_folder.isValid());
+}
+
+void PaneTest::TearDown()
+{
+    m_window.reset();
+    m_pane.reset();
+}
+
+QString PaneTest::settingsFile() const
+{
+    return m_folder.filePath(QStringLiteral("config/kestrova/com.dovrane.Kestrova.json"));
+}
+
+void PaneTest::openWindow()
+{
+    m_domain.emplace(PreferencesPaths {settingsFile(), {}});
+    m_notifier = std::make_unique<PreferencesNotifier>(
+        m_bus.connect(), QStringLiteral("com.dovrane.Kestrova"));
+    m_preferences.emplace(*m_domain, m_notifier.get());
+    m_pane = std::make_unique<KestrovaPrefsPref>(*m_preferences);
+    m_window = std::make_unique<KTPrefsWindow>(*m_pane);
+    m_window->present();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void PaneTest::writeSettings(const QByteArray& json) const
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsFile()).path()));
+    writeFile(settingsFile(), json);
+}
+
+QByteArray PaneTest::storedBytes() const
+{
+    QFile file(settingsFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QJsonObject PaneTest::storedSettings() const
+{
+    return QJsonDocument::fromJson(storedBytes()).object();
+}
+
+DialogAnswer::DialogAnswer(QString button)
+    : m_button(std::move(button))
+{
+    connect(&m_timer, &QTimer::timeout, this, &DialogAnswer::look);
+    m_timer.start(20);
+}
+
+void DialogAnswer::look()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible())
+        return;
+    for (QAbstractButton* button : box->buttons()) {
+        if (::title(button) == m_button) {
+            m_timer.stop();
+            title = box->windowTitle();
+            text = box->text();
+            answered = true;
+            button->click();
+            return;
+        }
+    }
+}
+
+bool DialogAnswer::wait(int milliseconds)
+{
+    return QTest::qWaitFor([this] { return answered; }, milliseconds);
+}
+
+namespace {
+
+bool drop(QWidget* target, const QMimeData& data)
+{
+    const QPoint position = target->rect().center();
+    QDragEnterEvent enter(position, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDragMoveEvent move(position, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    if (!move.isAccepted())
+        return false;
+    QDropEvent dropped(position, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    return dropped.isAccepted();
+}
+
+}
+
+bool dropUrls(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    return drop(target, data);
+}
+
+bool dropText(QWidget* target, const QString& text)
+{
+    QMimeData data;
+    data.setText(text);
+    return drop(target, data);
+}
+
+QList<QUrl> fileUrls(const QStringList& paths)
+{
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    return urls;
+}
+
+QString title(const QAbstractButton* button)
+{
+    return QString(button->text()).remove(QLatin1Char('&'));
+}
+
+QString writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size())
+        << path.toStdString();
+    return path;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "KestrovaPrefsPref.h"
+#include "kestrova-settings/KTPrefsWindow.h"
+#include "preferences/PreferencesNotifier.h"
+#include "support/PrivateSessionBus.h"
+#include "support/QtPrinters.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+// The settings pane in its real window, over a private preferences folder and a
+// private session bus. The desktop of every test (set up once, see PaneTest.cpp) has
+// Kestrova's desktop entry as the application of shortcut files and the recording
+// viewer as that of web pages.
+class PaneTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The pane and its window over what the folder holds now, shown and active.
+    void openWindow();
+    void writeSettings(const QByteArray& json) const;
+    QByteArray storedBytes() const;
+    QJsonObject storedSettings() const;
+    QString settingsFile() const;
+    QString folder() const { return m_folder.path(); }
+
+    PrivateSessionBus m_bus;
+    QTemporaryDir m_folder;
+    std::optional<PreferencesDomain> m_domain;
+    std::unique_ptr<PreferencesNotifier> m_notifier;
+    std::optional<KTPreferences> m_preferences;
+    std::unique_ptr<KestrovaPrefsPref> m_pane;
+    std::unique_ptr<KTPrefsWindow> m_window;
+};
+
+class PrivateDesktop;
+// The desktop of every test of the program.
+const PrivateDesktop& paneDesktop();
+
+// Clicks the button of this title in the next message box, once it is up.
+class DialogAnswer : public QObject {
+public:
+    explicit DialogAnswer(QString button);
+    // Waits (turning the event loop) until it has answered.
+    bool wait(int milliseconds = 20000);
+    QString title;
+    QString text;
+    bool answered = false;
+
+private:
+    void look();
+    QString m_button;
+    QTimer m_timer;
+};
+
+// What a file manager's drag of these files sends the widget: enter, move, drop. True
+// when the widget took the drop.
+bool dropUrls(QWidget* target, const QList<QUrl>& urls);
+bool dropText(QWidget* target, const QString& text);
+QList<QUrl> fileUrls(const QStringList& paths);
+
+// A button's title as shown, without its mnemonic marker.
+QString title(const class QAbstractButton* button);
+
+// A file of the test's own, created with the given bytes.
+QString writeFile(const QString& path, const QByteArray& contents);
