@@ -14,6 +14,8 @@ KTPasswordSheet::KTPasswordSheet(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Change SMB Password"));
     setWindowModality(Qt::WindowModal);
+    // Room for a server's full name and for the busy line below the fields.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
     auto* layout = new QVBoxLayout(this);
     auto* introduction = new QLabel(QStringLiteral(
         "Changes your password on a Windows file server (SMB), the account Kestrova uses "

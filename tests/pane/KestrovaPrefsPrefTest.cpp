@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnectionInterface>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLineEdit>
@@ -134,6 +135,33 @@ TEST_F(Pane, ChangesReachTheStoreAtOnceAndOtherProgramsOnlyWhenTheWindowCloses)
         EXPECT_EQ(stored.value(QLatin1String(key)), QJsonValue(true)) << key;
     EXPECT_EQ(stored.value(QStringLiteral("mountMethod")), QJsonValue(QStringLiteral("afp")));
     EXPECT_EQ(stored.value(QStringLiteral("driveMapping")), QJsonValue(QJsonArray()));
+}
+
+TEST_F(Pane, RunningInstanceSeesAChangeOnlyOnceTheWindowIsClosed)
+{
+    writeSettings("{}");
+    QProcessEnvironment environment = m_bus.environment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
+    QProcess instance;
+    instance.setProcessEnvironment(environment);
+    instance.start(QStringLiteral(KESTROVA_BINARY), {QStringLiteral("service")});
+    QDBusConnection bus = m_bus.connect();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return bus.interface()->isServiceRegistered(QStringLiteral("com.dovrane.Kestrova")).value();
+    }, 20000));
+    const auto copiedPath = [&] {
+        runProgram(QStringLiteral(KESTROVA_BINARY), {QStringLiteral("copy-path"), QStringLiteral("/srv/a.doc")}, environment);
+        return runProgram(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}).output;
+    };
+
+    openWindow();
+    m_pane->outlets().enableUseQuotationMarkButton->setFocus();
+    QTest::keyClick(m_pane->outlets().enableUseQuotationMarkButton, Qt::Key_Space);
+    EXPECT_EQ(copiedPath(), QStringLiteral("/srv/a.doc"));
+    m_window->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return copiedPath() == QStringLiteral("\"/srv/a.doc\""); }, 10000));
+    instance.terminate();
+    instance.waitForFinished();
 }
 
 TEST_F(Pane, OddSettingsAreShownAsWellAsTheyCanBeAndKeptWhereNotChanged)

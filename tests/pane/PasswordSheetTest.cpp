@@ -1,1 +1,161 @@
-// placeholder
+#include "PaneTest.h"
+
+#include "KTDragTextField.h"
+#include "KTPasswordSheet.h"
+#include "support/LogCapture.h"
+#include "support/ScreenCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// A stand-in for smbpasswd that keeps its arguments and its input, takes its time and
+// fails with a text of its own.
+const char* const standIn = R"(#!/bin/sh
+printf '%s\n' "$@" > "$(dirname "$0")/arguments"
+cat > "$(dirname "$0")/input"
+sleep 1
+printf 'refused: 100%% sure, %%1 %%s\n' >&2
+exit 3
+)";
+
+class PasswordSheet : public PaneTest {
+protected:
+    void SetUp() override
+    {
+        PaneTest::SetUp();
+        openWindow();
+        m_program = writeFile(QDir(folder()).filePath(QStringLiteral("smbpasswd")), standIn);
+        QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_pane->setPasswordProgram(m_program);
+        m_pane->openPasswordSheet();
+        m_sheet = m_pane->passwordWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_sheet));
+    }
+
+    QList<QLineEdit*> fields() const
+    {
+        return {m_sheet->usernameField(), m_sheet->domainServerField(), m_sheet->oldPasswordField(),
+            m_sheet->passwordField(), m_sheet->passwordVerifyField()};
+    }
+
+    void fill(const QStringList& texts)
+    {
+        for (qsizetype index = 0; index < texts.size(); ++index) {
+            fields()[index]->clear();
+            // A line break cannot be typed into a field, only pasted.
+            if (texts[index].contains(QLatin1Char('\n')))
+                fields()[index]->setText(texts[index]);
+            else
+                QTest::keyClicks(fields()[index], texts[index]);
+        }
+    }
+
+    QByteArray kept(const char* name) const
+    {
+        QFile file(QDir(folder()).filePath(QLatin1String(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QString m_program;
+    KTPasswordSheet* m_sheet = nullptr;
+};
+
+const QStringList complete {QStringLiteral("bob"), QStringLiteral("srv"), QStringLiteral("old"),
+    QStringLiteral("Secret-2"), QStringLiteral("Secret-2")};
+
+}
+
+TEST_F(PasswordSheet, ConfirmNeedsEveryFieldAndTheSameNewPasswordTwice)
+{
+    fill(complete);
+    EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
+    for (QLineEdit* field : fields()) {
+        const QString text = field->text();
+        field->clear();
+        EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled()) << field->text().toStdString();
+        QTest::keyClicks(field, text);
+        EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
+    }
+    fill({complete[0], complete[1], complete[2], QStringLiteral("Secret-2"), QStringLiteral("secret-2")});
+    EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled());
+}
+
+TEST_F(PasswordSheet, ChangeRunsTheProgramWhileTheWindowPaintsAndShowsItsTextAsItStands)
+{
+    fill(complete);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+    DialogAnswer alert(QStringLiteral("OK"));
+    QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
+    EXPECT_TRUE(m_sheet->isBusy());
+    EXPECT_TRUE(m_sheet->busyIndicator()->isVisible());
+    EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled());
+    QTest::qWait(300);
+    ScreenCapture::keepAsArtefact(
+        ScreenCapture::capture({QStringLiteral("-id"), QString::number(m_sheet->winId())}),
+        QStringLiteral("password-sheet-busy.png"));
+    ASSERT_TRUE(alert.wait());
+    EXPECT_GT(ticks, 20) << "the event loop stood still while the program ran";
+
+    EXPECT_EQ(alert.title, QStringLiteral("Password Change failed"));
+    EXPECT_EQ(alert.text, QStringLiteral("refused: 100% sure, %1 %s\n"));
+    EXPECT_EQ(kept("arguments"), QByteArray("-r\nsrv\n-U\nbob\n-s\n"));
+    EXPECT_EQ(kept("input"), QByteArray("old\nSecret-2\nSecret-2\n"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_sheet->isVisible(); }));
+    EXPECT_EQ(m_sheet->oldPasswordField()->text(), QStringLiteral("old"));
+}
+
+TEST_F(PasswordSheet, CancelKeepsWhatWasTypedForTheNextOpening)
+{
+    fill(complete);
+    QTest::mouseClick(m_sheet->cancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(m_sheet->isVisible());
+    m_pane->openPasswordSheet();
+    EXPECT_EQ(m_sheet->passwordField()->text(), QStringLiteral("Secret-2"));
+    EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
+    EXPECT_TRUE(kept("arguments").isEmpty());
+}
+
+struct RefusedChange {
+    const char* name;
+    const char* program; // none: the stand-in
+    const char* newPassword;
+    const char* message;
+};
+
+class RefusedPasswordChange : public PasswordSheet,
+                              public testing::WithParamInterface<RefusedChange> {};
+
+TEST_P(RefusedPasswordChange, ShowsWhyAndClosesTheSheet)
+{
+    LogCapture log;
+    if (GetParam().program)
+        m_pane->setPasswordProgram(QString::fromUtf8(GetParam().program));
+    const QString password = QString::fromUtf8(GetParam().newPassword);
+    fill({complete[0], complete[1], complete[2], password, password});
+    DialogAnswer alert(QStringLiteral("OK"));
+    QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
+    ASSERT_TRUE(alert.wait());
+    EXPECT_EQ(alert.title, QStringLiteral("Password Change failed"));
+    EXPECT_TRUE(alert.text.startsWith(QString::fromUtf8(GetParam().message))) << alert.text.toStdString();
+    EXPECT_TRUE(kept("arguments").isEmpty()) << "the program ran";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_sheet->isVisible(); }));
+    if (GetParam().program) {
+        EXPECT_TRUE(
+            log.lines().join(QLatin1Char('\n')).contains(QStringLiteral("Caught Exception: ")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PasswordSheet, RefusedPasswordChange,
+    testing::Values(
+        RefusedChange {"LineBreakInPassword", nullptr, "two\nlines", "Invalid Characters in Password"},
+        RefusedChange {"MissingProgram", "/nonexistent/smbpasswd", "Secret-2",
+            "/nonexistent/smbpasswd could not be started: "}),
+    [](const testing::TestParamInfo<RefusedChange>& row) { return std::string(row.param.name); });

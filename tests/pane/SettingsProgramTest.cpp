@@ -1,1 +1,103 @@
-// placeholder
+#include "PaneTest.h"
+
+#include "support/ProgramRun.h"
+
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <functional>
+
+// kestrova-settings as the desktop runs it: one window per session, and the table
+// stored however the program is asked to end.
+namespace {
+
+const QString busName = QStringLiteral("com.dovrane.Kestrova.Settings");
+
+class SettingsProgram : public PaneTest {
+protected:
+    void TearDown() override
+    {
+        if (m_program.state() != QProcess::NotRunning) {
+            m_program.kill();
+            m_program.waitForFinished();
+        }
+        PaneTest::TearDown();
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = m_bus.environment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
+        return environment;
+    }
+
+    void start()
+    {
+        m_program.setProcessEnvironment(environment());
+        m_program.start(QStringLiteral(KESTROVA_SETTINGS_BINARY), {});
+        ASSERT_TRUE(m_program.waitForStarted());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }, 20000));
+    }
+
+    static QString activeWindowName()
+    {
+        QProcess xdotool;
+        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
+        xdotool.waitForFinished();
+        return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
+    }
+
+    QDBusConnection m_connection = m_bus.connect();
+    QProcess m_program;
+};
+
+}
+
+TEST_F(SettingsProgram, SecondStartRaisesTheFirstWindowAndEnds)
+{
+    start();
+    ASSERT_TRUE(m_connection.interface()->isServiceRegistered(busName).value());
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("Another application"));
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Another application"); }));
+
+    const ProgramRun second = runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, environment());
+    EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }));
+    EXPECT_EQ(m_program.state(), QProcess::Running);
+}
+
+struct Ending {
+    const char* name;
+    std::function<void(QProcess&)> ask;
+};
+
+class EndingSettingsProgram : public SettingsProgram, public testing::WithParamInterface<Ending> {};
+
+TEST_P(EndingSettingsProgram, StoresTheTableAndTellsTheOtherPrograms)
+{
+    start();
+    PreferencesNotifier listener(m_bus.connect(), QStringLiteral("com.dovrane.Kestrova"));
+    QSignalSpy notified(&listener, &PreferencesNotifier::changed);
+    GetParam().ask(m_program);
+    ASSERT_TRUE(m_program.waitForFinished(20000));
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_program.exitCode(), 0);
+    // With no list stored, leaving the window stores an empty one.
+    EXPECT_EQ(storedSettings().value(QStringLiteral("driveMapping")), QJsonValue(QJsonArray()));
+    EXPECT_TRUE(notified.size() > 0 || notified.wait(5000));
+}
+
+INSTANTIATE_TEST_SUITE_P(SettingsProgram, EndingSettingsProgram,
+    testing::Values(Ending {"TerminationSignal", [](QProcess& program) { ::kill(pid_t(program.processId()), SIGTERM); }},
+        Ending {"Hangup", [](QProcess& program) { ::kill(pid_t(program.processId()), SIGHUP); }},
+        Ending {"WindowManagerClose",
+            [](QProcess&) {
+                QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
+            }}),
+    [](const testing::TestParamInfo<Ending>& row) { return std::string(row.param.name); });
