@@ -1,15 +1,21 @@
 // Installs the desktop integration into a temporary prefix with the build's own
 // install rules, looks at it the way a desktop would, and uninstalls it again.
+#include "support/PrivateSessionBus.h"
 #include "support/ProgramRun.h"
 #include "tools/PrivateDesktop.h"
 
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -93,17 +99,54 @@ protected:
     PrivateDesktop m_desktop;
 };
 
-TEST_F(DesktopInstallation, DesktopEntryPassesValidation)
+TEST_F(DesktopInstallation, DesktopEntriesPassValidation)
 {
     const QString validator =
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty())
         GTEST_SKIP() << "desktop-file-validate is missing (desktop-file-utils)";
-    const ProcessRun validation =
-        run(validator, {share(QStringLiteral("applications/com.dovrane.Kestrova.desktop"))});
-    EXPECT_EQ(validation.exitCode, 0) << validation.output.toStdString();
-    EXPECT_FALSE(validation.output.contains(QLatin1String("error")))
-        << validation.output.toStdString();
+    for (const char* entry : {"com.dovrane.Kestrova.desktop", "com.dovrane.Kestrova.Settings.desktop"}) {
+        const ProcessRun validation =
+            run(validator, {share(QStringLiteral("applications/") + QLatin1String(entry))});
+        EXPECT_EQ(validation.exitCode, 0) << validation.output.toStdString();
+        EXPECT_FALSE(validation.output.contains(QLatin1String("error")))
+            << validation.output.toStdString();
+    }
+}
+
+// The settings window as the desktop starts it, from its installed entry (with the
+// program and its help page installed beside it), on a display of its own kind.
+TEST_F(DesktopInstallation, SettingsEntryStartsTheInstalledWindow)
+{
+    const ProcessRun program = run(QStringLiteral(KESTROVA_CMAKE),
+        {QStringLiteral("--install"), QStringLiteral(KESTROVA_BINARY_DIR), QStringLiteral("--prefix"),
+            m_prefix.path(), QStringLiteral("--component"), QStringLiteral("Unspecified")});
+    ASSERT_EQ(program.exitCode, 0) << program.output.toStdString();
+    EXPECT_TRUE(QFileInfo(share(QStringLiteral("kestrova/ReadMe.html"))).isFile());
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.isRunning()) << bus.failure().toStdString();
+    QProcessEnvironment session = bus.environment(environment());
+    session.insert(QStringLiteral("PATH"),
+        m_prefix.filePath(QStringLiteral("bin")) + QLatin1Char(':') + session.value(QStringLiteral("PATH")));
+    session.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+    const ProcessRun launch = run(QStringLiteral("gio"),
+        {QStringLiteral("launch"), share(QStringLiteral("applications/com.dovrane.Kestrova.Settings.desktop"))},
+        session);
+    ASSERT_EQ(launch.exitCode, 0) << launch.output.toStdString();
+    QDBusConnection connection = bus.connect();
+    const QString name = QStringLiteral("com.dovrane.Kestrova.Settings");
+    const QDeadlineTimer deadline(20000);
+    while (!connection.interface()->isServiceRegistered(name).value() && !deadline.hasExpired())
+        QThread::msleep(50);
+    const uint pid = connection.interface()->servicePid(name).value();
+    ASSERT_NE(pid, 0U) << "the window did not start";
+    EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget(),
+        m_prefix.filePath(QStringLiteral("bin/kestrova-settings")));
+    ::kill(pid_t(pid), SIGTERM);
+    while (connection.interface()->isServiceRegistered(name).value() && !deadline.hasExpired())
+        QThread::msleep(50);
+    EXPECT_FALSE(connection.interface()->isServiceRegistered(name).value());
 }
 
 TEST_F(DesktopInstallation, ShortcutsResolveToKestrovaByNameAndByMagic)
