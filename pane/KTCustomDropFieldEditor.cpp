@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
+#include <QTimer>
 #include <QUrl>
 
 #include <gio/gio.h>
@@ -71,8 +73,15 @@ void KTCustomDropFieldEditor::performDragOperation(QLineEdit& field, QDropEvent*
     const QStringList filenames = acceptableFilenames(event->mimeData());
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    for (const QString& filename : filenames) {
-        if (std::optional<QString> text = KTDropAlerts::translatedPath(&field, filename))
-            field.insert(*text);
-    }
+    // Once the drop has ended: a shortcut's question must not keep the application the
+    // files came from waiting for the end of its drag.
+    QTimer::singleShot(0, &field, [field = QPointer<QLineEdit>(&field), filenames] {
+        for (const QString& filename : filenames) {
+            std::optional<QString> text = KTDropAlerts::translatedPath(field, filename);
+            if (!field)
+                return;
+            if (text)
+                field->insert(*text);
+        }
+    });
 }

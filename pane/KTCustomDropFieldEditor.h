@@ -11,8 +11,9 @@ class QMimeData;
 // The one editor of the settings window's text fields while they are being edited, for
 // what is dropped on them: only files, each inserted at the cursor, as typed text, in
 // the form translateFilepath gives it (a dropped shortcut asks its question first),
-// one after the other with nothing between them. Dragged text is refused. A file for
-// which no text results adds nothing, and the next one goes on.
+// one after the other with nothing between them, right after the drop has ended.
+// Dragged text is refused. A file for which no text results adds nothing, and the next
+// one goes on.
 class KTCustomDropFieldEditor {
 public:
     // The one instance of the process, made on first use.

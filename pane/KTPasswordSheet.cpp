@@ -29,7 +29,7 @@ KTPasswordSheet::KTPasswordSheet(QWidget* parent)
     form->addRow(QStringLiteral("&Server:"), m_domainServerField);
     m_usernameField = new QLineEdit;
     form->addRow(QStringLiteral("&User name:"), m_usernameField);
-    m_oldPasswordField = addPasswordField(QStringLiteral("&Current password:"), form);
+    m_oldPasswordField = addPasswordField(QStringLiteral("Current pass&word:"), form);
     m_passwordField = addPasswordField(QStringLiteral("&New password:"), form);
     m_passwordVerifyField = addPasswordField(QStringLiteral("C&onfirm new password:"), form);
     layout->addLayout(form);

@@ -99,7 +99,7 @@ QGroupBox* detailSection(KTPrefsOutlets& outlets)
         QStringLiteral("nfs"), QStringLiteral("cifs")});
     layout->addRow(QStringLiteral("&Mount shares with:"), outlets.mountMethodPopUp);
     outlets.createAliasButton =
-        new QCheckBox(QStringLiteral("Con&vert opened shortcuts into alias files"));
+        new QCheckBox(QStringLiteral("Convert opened shortcuts into a&lias files"));
     outlets.dfsInstalledButton = new QCheckBox(
         QStringLiteral("The &network uses DFS referrals (wait for targets to appear)"));
     layout->addRow(outlets.createAliasButton);

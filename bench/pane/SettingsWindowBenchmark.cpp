@@ -32,11 +32,13 @@ QByteArray settingsWithMappings()
 {
     QJsonArray list;
     for (int index = 0; index < kMappings; ++index) {
-        list.append(QJsonObject {{QStringLiteral("driveLetter"), QStringLiteral("%1:").arg(QChar(u'A' + index % 26))},
-            {QStringLiteral("driveName"), QStringLiteral("\\\\fs%1\\projects\\team %1").arg(index)}});
+        list.append(QJsonObject {
+            {QStringLiteral("driveLetter"), QStringLiteral("%1:").arg(QChar(u'A' + index % 26))},
+            {QStringLiteral("driveName"),
+                QStringLiteral("\\\\fs%1\\projects\\team %1").arg(index)}});
     }
-    return QJsonDocument(QJsonObject {{QStringLiteral("driveMapping"), list},
-                             {QStringLiteral("showDetails"), true}})
+    return QJsonDocument(
+        QJsonObject {{QStringLiteral("driveMapping"), list}, {QStringLiteral("showDetails"), true}})
         .toJson();
 }
 
@@ -67,8 +69,10 @@ Setup& setup()
 std::optional<double> startOnce()
 {
     QProcessEnvironment environment = setup().bus.environment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), setup().folder.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestrova.settings.startup.info=true"));
+    environment.insert(
+        QStringLiteral("XDG_CONFIG_HOME"), setup().folder.filePath(QStringLiteral("config")));
+    environment.insert(
+        QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestrova.settings.startup.info=true"));
     QProcess program;
     program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::MergedChannels);
@@ -77,10 +81,12 @@ std::optional<double> startOnce()
     std::optional<double> seconds;
     const QDeadlineTimer deadline(20000);
     QByteArray output;
-    while (!seconds && !deadline.hasExpired() && program.waitForReadyRead(int(deadline.remainingTime()))) {
+    while (!seconds && !deadline.hasExpired()
+        && program.waitForReadyRead(int(deadline.remainingTime()))) {
         output += program.readAll();
         if (output.contains("first paint"))
-            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     program.terminate();
     program.waitForFinished();
@@ -110,7 +116,8 @@ void storeTable(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         DriveMappingChanges list = pane.driveMapArray();
-        list.replace(round % kMappings, KTDriveMapping(QStringLiteral("Z:"), QStringLiteral("\\\\new\\%1").arg(round)));
+        list.replace(round % kMappings,
+            KTDriveMapping(QStringLiteral("Z:"), QStringLiteral("\\\\new\\%1").arg(round)));
         pane.setDriveMapArray(list);
         ++round;
         state.ResumeTiming();
@@ -126,7 +133,8 @@ void storeTable(benchmark::State& state)
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    if (qEnvironmentVariableIsEmpty("DISPLAY") || !setup().bus.isRunning() || !setup().writeSettings()) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") || !setup().bus.isRunning()
+        || !setup().writeSettings()) {
         std::fprintf(stderr, "settings_window_bench: run it under the harnesses: bench/pane/run\n");
         return 2;
     }
@@ -135,8 +143,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "settings_window_bench: kestrova-settings did not paint its window\n");
         return 2;
     }
-    benchmark::RegisterBenchmark("firstPaint", firstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
-    benchmark::RegisterBenchmark("storeTable", storeTable)->Unit(benchmark::kMillisecond)->Iterations(50);
+    benchmark::RegisterBenchmark("firstPaint", firstPaint)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(20);
+    benchmark::RegisterBenchmark("storeTable", storeTable)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(50);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

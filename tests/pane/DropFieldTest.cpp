@@ -1,8 +1,7 @@
-#include "PaneTest.h"
-
 #include "KTCustomDropFieldEditor.h"
 #include "KTDragTextField.h"
 #include "KTPasswordSheet.h"
+#include "PaneTest.h"
 #include "support/ShellLinkWriter.h"
 
 #include <QDir>
@@ -73,7 +72,9 @@ TEST_F(DropField, FieldBeingEditedInsertsEveryFileAtTheCursor)
     serverField()->setText(QStringLiteral("[]"));
     serverField()->setCursorPosition(1);
     ASSERT_TRUE(dropUrls(serverField(), fileUrls(oddNames())));
-    EXPECT_EQ(serverField()->text(), QLatin1Char('[') + oddNames().join(QString()) + QLatin1Char(']'));
+    const QString expected = QLatin1Char('[') + oddNames().join(QString()) + QLatin1Char(']');
+    EXPECT_TRUE(QTest::qWaitFor([&] { return serverField()->text() == expected; }))
+        << serverField()->text().toStdString();
 }
 
 TEST_F(DropField, DraggedTextIsRefusedWhetherEditedOrNot)
@@ -90,8 +91,10 @@ TEST_F(DropField, EditorOfPlainTextFieldsIsTheSharedDropEditor)
 {
     KTCustomDropFieldEditor* shared = &KTCustomDropFieldEditor::defaultKTCustomDropFieldEditor();
     EXPECT_EQ(m_pane->windowWillReturnFieldEditor(serverField()), shared);
-    EXPECT_EQ(m_pane->windowWillReturnFieldEditor(m_pane->passwordWindow()->usernameField()), shared);
-    EXPECT_EQ(m_pane->windowWillReturnFieldEditor(m_pane->passwordWindow()->passwordField()), nullptr);
+    EXPECT_EQ(
+        m_pane->windowWillReturnFieldEditor(m_pane->passwordWindow()->usernameField()), shared);
+    EXPECT_EQ(
+        m_pane->windowWillReturnFieldEditor(m_pane->passwordWindow()->passwordField()), nullptr);
     EXPECT_EQ(m_pane->windowWillReturnFieldEditor(m_pane->outlets().mappingTable), nullptr);
 }
 
@@ -101,7 +104,13 @@ struct ShortcutDrop {
     const char* expected; // FILE: the shortcut file's own path
 };
 
-class DroppedShortcut : public DropField, public testing::WithParamInterface<ShortcutDrop> {};
+// Names the case in test listings.
+void PrintTo(const ShortcutDrop& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class DroppedShortcut : public DropField, public testing::WithParamInterface<ShortcutDrop> { };
 
 TEST_P(DroppedShortcut, AsksWhetherToInsertItsDestination)
 {
@@ -111,12 +120,13 @@ TEST_P(DroppedShortcut, AsksWhetherToInsertItsDestination)
     ASSERT_TRUE(cell);
     DialogAnswer answer(QString::fromUtf8(GetParam().answer));
     ASSERT_TRUE(dropUrls(cell, fileUrls({file})));
-    ASSERT_TRUE(answer.answered);
+    ASSERT_TRUE(answer.wait());
     EXPECT_EQ(answer.title, QStringLiteral("Dragged Windows Shortcut"));
     EXPECT_EQ(answer.text,
         QStringLiteral("You have dragged a Windows Shortcut into the field. Do you want to insert "
                        "the file location itself or the Destination of the Shortcut?"));
     const QString expected = QString::fromUtf8(GetParam().expected);
+    (void)QTest::qWaitFor([&] { return !cell->text().isEmpty(); });
     EXPECT_EQ(cell->text(), expected == QLatin1String("FILE") ? file : expected);
 }
 
@@ -136,8 +146,10 @@ TEST_F(DropField, UnreadableShortcutSaysSoAndInsertsNothing)
     DialogAnswer question(QStringLiteral("Insert Shortcut Destination"));
     DialogAnswer failure(QStringLiteral("OK"));
     ASSERT_TRUE(dropUrls(serverField(), fileUrls({file})));
+    ASSERT_TRUE(failure.wait());
     EXPECT_TRUE(question.answered);
-    ASSERT_TRUE(failure.answered);
-    EXPECT_EQ(failure.text, QStringLiteral("\u201cbroken.lnk\u201d is not a Windows shortcut that can be read."));
+    QTest::qWait(100);
+    EXPECT_EQ(failure.text,
+        QStringLiteral("\u201cbroken.lnk\u201d is not a Windows shortcut that can be read."));
     EXPECT_EQ(serverField()->text(), QStringLiteral("kept"));
 }

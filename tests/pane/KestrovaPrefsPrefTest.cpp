@@ -1,6 +1,5 @@
-#include "PaneTest.h"
-
 #include "KTShortcutOpenPanel.h"
+#include "PaneTest.h"
 #include "support/ProgramRun.h"
 #include "support/ScreenCapture.h"
 #include "tools/PrivateDesktop.h"
@@ -42,7 +41,8 @@ QStringList texts(const DriveMappingChanges& rows)
 {
     QStringList texts;
     for (const KTDriveMapping& mapping : rows.list())
-        texts << mapping.mapFrom().value_or(QString()) + QLatin1Char('>') + mapping.mapTo().value_or(QString());
+        texts << mapping.mapFrom().value_or(QString()) + QLatin1Char('>')
+                + mapping.mapTo().value_or(QString());
     return texts;
 }
 
@@ -82,7 +82,8 @@ TEST_F(Pane, EmptyDomainShowsDefaultsWithDetailsHidden)
 
 TEST_F(Pane, ShowingDetailsGrowsTheWindowDownwardAndHidingThemShrinksItBack)
 {
-    writeSettings(QJsonDocument(QJsonObject {{QStringLiteral("driveMapping"), mappings(3)}}).toJson());
+    writeSettings(
+        QJsonDocument(QJsonObject {{QStringLiteral("driveMapping"), mappings(3)}}).toJson());
     openWindow();
     const KTPrefsOutlets& o = m_pane->outlets();
     QTest::qWait(300);
@@ -141,17 +142,25 @@ TEST_F(Pane, RunningInstanceSeesAChangeOnlyOnceTheWindowIsClosed)
 {
     writeSettings("{}");
     QProcessEnvironment environment = m_bus.environment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
+    environment.insert(
+        QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
     QProcess instance;
     instance.setProcessEnvironment(environment);
     instance.start(QStringLiteral(KESTROVA_BINARY), {QStringLiteral("service")});
     QDBusConnection bus = m_bus.connect();
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return bus.interface()->isServiceRegistered(QStringLiteral("com.dovrane.Kestrova")).value();
-    }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return bus.interface()
+                ->isServiceRegistered(QStringLiteral("com.dovrane.Kestrova"))
+                .value();
+        },
+        20000));
     const auto copiedPath = [&] {
-        runProgram(QStringLiteral(KESTROVA_BINARY), {QStringLiteral("copy-path"), QStringLiteral("/srv/a.doc")}, environment);
-        return runProgram(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}).output;
+        runProgram(QStringLiteral(KESTROVA_BINARY),
+            {QStringLiteral("copy-path"), QStringLiteral("/srv/a.doc")}, environment);
+        return runProgram(QStringLiteral("xclip"),
+            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")})
+            .output;
     };
 
     openWindow();
@@ -159,7 +168,8 @@ TEST_F(Pane, RunningInstanceSeesAChangeOnlyOnceTheWindowIsClosed)
     QTest::keyClick(m_pane->outlets().enableUseQuotationMarkButton, Qt::Key_Space);
     EXPECT_EQ(copiedPath(), QStringLiteral("/srv/a.doc"));
     m_window->close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return copiedPath() == QStringLiteral("\"/srv/a.doc\""); }, 10000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return copiedPath() == QStringLiteral("\"/srv/a.doc\""); }, 10000));
     instance.terminate();
     instance.waitForFinished();
 }
@@ -168,11 +178,13 @@ TEST_F(Pane, OddSettingsAreShownAsWellAsTheyCanBeAndKeptWhereNotChanged)
 {
     QJsonArray list = mappings(3000);
     list.insert(1, QStringLiteral("no mapping"));
-    list.insert(2, QJsonObject {{QStringLiteral("driveLetter"), 5},
-                       {QStringLiteral("driveName"), QStringLiteral("\u0001line\nbreak")}});
-    list.insert(3, QJsonObject {{QStringLiteral("driveLetter"), QStringLiteral("Y:")},
-                       {QStringLiteral("driveName"), QString(5000, QLatin1Char('s'))},
-                       {QStringLiteral("note"), QJsonArray {1, 2}}});
+    list.insert(2,
+        QJsonObject {{QStringLiteral("driveLetter"), 5},
+            {QStringLiteral("driveName"), QStringLiteral("\u0001line\nbreak")}});
+    list.insert(3,
+        QJsonObject {{QStringLiteral("driveLetter"), QStringLiteral("Y:")},
+            {QStringLiteral("driveName"), QString(5000, QLatin1Char('s'))},
+            {QStringLiteral("note"), QJsonArray {1, 2}}});
     const QJsonObject odd {{QStringLiteral("driveMapping"), list},
         {QStringLiteral("mountMethod"), QStringLiteral("webdav")},
         {QStringLiteral("createAlias"), QStringLiteral("true")},
@@ -197,7 +209,8 @@ TEST_F(Pane, OddSettingsAreShownAsWellAsTheyCanBeAndKeptWhereNotChanged)
     edited.insert(QStringLiteral("driveLetter"), QStringLiteral("Z:"));
     expected.replace(3, edited);
     EXPECT_TRUE(storedSettings().value(QStringLiteral("driveMapping")) == expected);
-    EXPECT_EQ(storedSettings().value(QStringLiteral("mountMethod")), odd.value(QStringLiteral("mountMethod")));
+    EXPECT_EQ(storedSettings().value(QStringLiteral("mountMethod")),
+        odd.value(QStringLiteral("mountMethod")));
 }
 
 TEST_F(Pane, EditedTableIsWhatTheSettingsCommandLists)
@@ -216,20 +229,24 @@ TEST_F(Pane, EditedTableIsWhatTheSettingsCommandLists)
     m_window->close();
 
     QProcessEnvironment environment = m_bus.environment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
-    const ProgramRun listing = runProgram(QStringLiteral(KESTROVA_BINARY), {QStringLiteral("settings")}, environment);
+    environment.insert(
+        QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
+    const ProgramRun listing =
+        runProgram(QStringLiteral(KESTROVA_BINARY), {QStringLiteral("settings")}, environment);
     EXPECT_TRUE(listing.output.contains(QStringLiteral("driveMapping       X: -> \\\\fs1\\data\n")))
         << listing.output.toStdString() << listing.errors.toStdString();
 }
 
 TEST_F(Pane, BrowseButtonOfTheShareChangesOnlyTheSelectedRowsShare)
 {
-    writeSettings(QJsonDocument(QJsonObject {{QStringLiteral("driveMapping"), mappings(3)}}).toJson());
+    writeSettings(
+        QJsonDocument(QJsonObject {{QStringLiteral("driveMapping"), mappings(3)}}).toJson());
     openWindow();
     const KTPrefsOutlets& o = m_pane->outlets();
     o.mappingTable->selectRow(1);
     QTest::mouseClick(o.browseMapToButton, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_pane->openPanel() && m_pane->openPanel()->isVisible(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_pane->openPanel() && m_pane->openPanel()->isVisible(); }));
     KTShortcutOpenPanel* panel = m_pane->openPanel();
     EXPECT_EQ(panel->windowTitle(), QStringLiteral("Select Directory"));
     EXPECT_EQ(panel->labelText(QFileDialog::Accept), QStringLiteral("Choose"));
@@ -259,4 +276,21 @@ TEST_F(Pane, HelpOpensTheReadMeWithTheDesktopsBrowser)
     const QJsonObject record = paneDesktop().records().constLast();
     EXPECT_TRUE(record.value(QStringLiteral("arguments")).toArray().contains(readMe));
     ::kill(pid_t(record.value(QStringLiteral("pid")).toInteger()), SIGTERM);
+}
+
+TEST_F(Pane, ClosingWhenTheSettingsCannotBeSavedSaysWhyAndMayKeepTheWindow)
+{
+    // A file where the settings folder should be: nothing can be written.
+    writeFile(m_folder.filePath(QStringLiteral("config")), "not a folder");
+    openWindow();
+    QTest::mouseClick(m_pane->outlets().addMappingButton, Qt::LeftButton);
+    DialogAnswer keep(QStringLiteral("Keep Window Open"));
+    m_window->close();
+    EXPECT_EQ(keep.title, QStringLiteral("Settings Not Saved"));
+    EXPECT_TRUE(m_window->isVisible());
+
+    DialogAnswer discard(QStringLiteral("Close Without Saving"));
+    m_window->close();
+    EXPECT_TRUE(discard.answered);
+    EXPECT_FALSE(m_window->isVisible());
 }

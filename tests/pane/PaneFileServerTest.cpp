@@ -1,7 +1,6 @@
-#include "PaneTest.h"
-
 #include "KTDragTextField.h"
 #include "KTPasswordSheet.h"
+#include "PaneTest.h"
 #include "support/FileServer.h"
 #include "support/ProgramRun.h"
 #include "support/ShellLinkWriter.h"
@@ -86,15 +85,18 @@ protected:
         FileServer::unmountEverything();
         // Each test starts from the harness's password.
         QProcess reset;
-        reset.start(QStringLiteral("smbpasswd"), {QStringLiteral("-c"), qEnvironmentVariable("KESTROVA_SMB_CONF"),
-                                                     QStringLiteral("-s"), QStringLiteral("-a"), changeUser()});
-        reset.write((changePassword() + QLatin1Char('\n') + changePassword() + QLatin1Char('\n')).toUtf8());
+        reset.start(QStringLiteral("smbpasswd"),
+            {QStringLiteral("-c"), qEnvironmentVariable("KESTROVA_SMB_CONF"), QStringLiteral("-s"),
+                QStringLiteral("-a"), changeUser()});
+        reset.write(
+            (changePassword() + QLatin1Char('\n') + changePassword() + QLatin1Char('\n')).toUtf8());
         reset.closeWriteChannel();
         EXPECT_TRUE(reset.waitForFinished() && reset.exitCode() == 0);
     }
 
     // Fills the sheet, confirms, and gives the alert that answers.
-    DialogAnswer* change(const QString& server, const QString& user, const QString& old, const QString& password)
+    DialogAnswer* change(
+        const QString& server, const QString& user, const QString& old, const QString& password)
     {
         const QList<QLineEdit*> fields {m_sheet->domainServerField(), m_sheet->usernameField(),
             m_sheet->oldPasswordField(), m_sheet->passwordField(), m_sheet->passwordVerifyField()};
@@ -118,10 +120,12 @@ const QString newPassword = QStringLiteral("Kestrova-New-2");
 TEST_F(PaneFileServer, ChangedPasswordLogsInAndTheOldOneNoLonger)
 {
     const CommandLineWatch watch({changePassword(), newPassword});
-    const DialogAnswer* alert = change(QStringLiteral("127.0.0.1"), changeUser(), changePassword(), newPassword);
+    const DialogAnswer* alert =
+        change(QStringLiteral("127.0.0.1"), changeUser(), changePassword(), newPassword);
     EXPECT_EQ(alert->title, QStringLiteral("Password Changed"));
     EXPECT_EQ(alert->text,
-        QStringLiteral("Succesfully changed password for user %1 on server 127.0.0.1").arg(changeUser()));
+        QStringLiteral("Succesfully changed password for user %1 on server 127.0.0.1")
+            .arg(changeUser()));
     EXPECT_FALSE(watch.sawSecret);
     EXPECT_TRUE(logsIn(newPassword));
     EXPECT_FALSE(logsIn(changePassword()));
@@ -135,7 +139,14 @@ struct Refusal {
     const char* message;
 };
 
-class RefusedChangeOnServer : public PaneFileServer, public testing::WithParamInterface<Refusal> {};
+// Names the case in test listings.
+void PrintTo(const Refusal& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class RefusedChangeOnServer : public PaneFileServer,
+                              public testing::WithParamInterface<Refusal> { };
 
 TEST_P(RefusedChangeOnServer, ShowsTheProgramsText)
 {
@@ -144,31 +155,37 @@ TEST_P(RefusedChangeOnServer, ShowsTheProgramsText)
         refusal.user ? QString::fromUtf8(refusal.user) : changeUser(),
         refusal.rightPassword ? changePassword() : QStringLiteral("wrong-1"), newPassword);
     EXPECT_EQ(alert->title, QStringLiteral("Password Change failed"));
-    EXPECT_TRUE(alert->text.contains(QString::fromUtf8(refusal.message))) << alert->text.toStdString();
+    EXPECT_TRUE(alert->text.contains(QString::fromUtf8(refusal.message)))
+        << alert->text.toStdString();
     EXPECT_TRUE(logsIn(changePassword()));
 }
 
 INSTANTIATE_TEST_SUITE_P(PaneFileServer, RefusedChangeOnServer,
     testing::Values(Refusal {"WrongOldPassword", "127.0.0.1", nullptr, false,
                         "Could not connect to machine 127.0.0.1: NT_STATUS_LOGON_FAILURE"},
-        Refusal {"UnknownUser", "127.0.0.1", "nobody-here", false, "Could not connect to machine 127.0.0.1: NT_STATUS_"},
+        Refusal {"UnknownUser", "127.0.0.1", "nobody-here", false,
+            "Could not connect to machine 127.0.0.1: NT_STATUS_"},
         Refusal {"NoServer", "127.0.0.9", nullptr, true,
-            "Unable to connect to SMB server on machine 127.0.0.9. Error was : NT_STATUS_CONNECTION_REFUSED."}),
+            "Unable to connect to SMB server on machine 127.0.0.9. Error was : "
+            "NT_STATUS_CONNECTION_REFUSED."}),
     [](const testing::TestParamInfo<Refusal>& row) { return std::string(row.param.name); });
 
 TEST_F(PaneFileServer, ServerThatNeverAnswersEndsInTheProgramsOwnFailure)
 {
     // Takes connections on the SMB port and says nothing.
     QTcpServer silent;
-    ASSERT_TRUE(silent.listen(QHostAddress(QStringLiteral("127.0.0.2")), 445)) << silent.errorString().toStdString();
+    ASSERT_TRUE(silent.listen(QHostAddress(QStringLiteral("127.0.0.2")), 445))
+        << silent.errorString().toStdString();
     int ticks = 0;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
     ticker.start(100);
     const CommandLineWatch watch({changePassword(), newPassword});
-    const DialogAnswer* alert = change(QStringLiteral("127.0.0.2"), changeUser(), changePassword(), newPassword);
+    const DialogAnswer* alert =
+        change(QStringLiteral("127.0.0.2"), changeUser(), changePassword(), newPassword);
     EXPECT_EQ(alert->title, QStringLiteral("Password Change failed"));
-    EXPECT_TRUE(alert->text.contains(QStringLiteral("NT_STATUS_IO_TIMEOUT"))) << alert->text.toStdString();
+    EXPECT_TRUE(alert->text.contains(QStringLiteral("NT_STATUS_IO_TIMEOUT")))
+        << alert->text.toStdString();
     EXPECT_GT(ticks, 50) << "the window stood still while the program waited";
     EXPECT_TRUE(watch.sawProgram);
     EXPECT_FALSE(watch.sawSecret);
@@ -194,6 +211,7 @@ TEST_F(PaneFileServer, FilesOnAShareDropAsTheServerNamesThem)
         field->clear();
         const DialogAnswer question(answer);
         EXPECT_TRUE(dropUrls(field, fileUrls({mounted + QStringLiteral("/docs/") + name})));
+        (void)QTest::qWaitFor([&] { return !field->text().isEmpty(); });
         return field->text();
     };
     EXPECT_EQ(dropped(QStringLiteral("plan.txt"), {}), remote + QStringLiteral("plan.txt"));

@@ -1,7 +1,6 @@
-#include "PaneTest.h"
-
 #include "KTDragTextField.h"
 #include "KTPasswordSheet.h"
+#include "PaneTest.h"
 #include "support/LogCapture.h"
 #include "support/ScreenCapture.h"
 
@@ -81,7 +80,8 @@ TEST_F(PasswordSheet, ConfirmNeedsEveryFieldAndTheSameNewPasswordTwice)
         QTest::keyClicks(field, text);
         EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
     }
-    fill({complete[0], complete[1], complete[2], QStringLiteral("Secret-2"), QStringLiteral("secret-2")});
+    fill({complete[0], complete[1], complete[2], QStringLiteral("Secret-2"),
+        QStringLiteral("secret-2")});
     EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled());
 }
 
@@ -130,8 +130,14 @@ struct RefusedChange {
     const char* message;
 };
 
+// Names the case in test listings.
+void PrintTo(const RefusedChange& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class RefusedPasswordChange : public PasswordSheet,
-                              public testing::WithParamInterface<RefusedChange> {};
+                              public testing::WithParamInterface<RefusedChange> { };
 
 TEST_P(RefusedPasswordChange, ShowsWhyAndClosesTheSheet)
 {
@@ -144,7 +150,8 @@ TEST_P(RefusedPasswordChange, ShowsWhyAndClosesTheSheet)
     QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
     ASSERT_TRUE(alert.wait());
     EXPECT_EQ(alert.title, QStringLiteral("Password Change failed"));
-    EXPECT_TRUE(alert.text.startsWith(QString::fromUtf8(GetParam().message))) << alert.text.toStdString();
+    EXPECT_TRUE(alert.text.startsWith(QString::fromUtf8(GetParam().message)))
+        << alert.text.toStdString();
     EXPECT_TRUE(kept("arguments").isEmpty()) << "the program ran";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !m_sheet->isVisible(); }));
     if (GetParam().program) {
@@ -154,8 +161,8 @@ TEST_P(RefusedPasswordChange, ShowsWhyAndClosesTheSheet)
 }
 
 INSTANTIATE_TEST_SUITE_P(PasswordSheet, RefusedPasswordChange,
-    testing::Values(
-        RefusedChange {"LineBreakInPassword", nullptr, "two\nlines", "Invalid Characters in Password"},
+    testing::Values(RefusedChange {"LineBreakInPassword", nullptr, "two\nlines",
+                        "Invalid Characters in Password"},
         RefusedChange {"MissingProgram", "/nonexistent/smbpasswd", "Secret-2",
             "/nonexistent/smbpasswd could not be started: "}),
     [](const testing::TestParamInfo<RefusedChange>& row) { return std::string(row.param.name); });

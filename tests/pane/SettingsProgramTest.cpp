@@ -1,5 +1,4 @@
 #include "PaneTest.h"
-
 #include "support/ProgramRun.h"
 
 #include <QDBusConnectionInterface>
@@ -30,7 +29,8 @@ protected:
     QProcessEnvironment environment() const
     {
         QProcessEnvironment environment = m_bus.environment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
+        environment.insert(
+            QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
         return environment;
     }
 
@@ -39,13 +39,15 @@ protected:
         m_program.setProcessEnvironment(environment());
         m_program.start(QStringLiteral(KESTROVA_SETTINGS_BINARY), {});
         ASSERT_TRUE(m_program.waitForStarted());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }, 20000));
     }
 
     static QString activeWindowName()
     {
         QProcess xdotool;
-        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
+        xdotool.start(QStringLiteral("xdotool"),
+            {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
         xdotool.waitForFinished();
         return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
     }
@@ -64,11 +66,14 @@ TEST_F(SettingsProgram, SecondStartRaisesTheFirstWindowAndEnds)
     other.setWindowTitle(QStringLiteral("Another application"));
     other.show();
     other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Another application"); }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return activeWindowName() == QStringLiteral("Another application"); }));
 
-    const ProgramRun second = runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, environment());
+    const ProgramRun second =
+        runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, environment());
     EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
-    EXPECT_TRUE(QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }));
     EXPECT_EQ(m_program.state(), QProcess::Running);
 }
 
@@ -77,7 +82,14 @@ struct Ending {
     std::function<void(QProcess&)> ask;
 };
 
-class EndingSettingsProgram : public SettingsProgram, public testing::WithParamInterface<Ending> {};
+// Names the case in test listings.
+void PrintTo(const Ending& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class EndingSettingsProgram : public SettingsProgram,
+                              public testing::WithParamInterface<Ending> { };
 
 TEST_P(EndingSettingsProgram, StoresTheTableAndTellsTheOtherPrograms)
 {
@@ -94,10 +106,12 @@ TEST_P(EndingSettingsProgram, StoresTheTableAndTellsTheOtherPrograms)
 }
 
 INSTANTIATE_TEST_SUITE_P(SettingsProgram, EndingSettingsProgram,
-    testing::Values(Ending {"TerminationSignal", [](QProcess& program) { ::kill(pid_t(program.processId()), SIGTERM); }},
+    testing::Values(Ending {"TerminationSignal",
+                        [](QProcess& program) { ::kill(pid_t(program.processId()), SIGTERM); }},
         Ending {"Hangup", [](QProcess& program) { ::kill(pid_t(program.processId()), SIGHUP); }},
         Ending {"WindowManagerClose",
             [](QProcess&) {
-                QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
+                QProcess::execute(
+                    QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
             }}),
     [](const testing::TestParamInfo<Ending>& row) { return std::string(row.param.name); });

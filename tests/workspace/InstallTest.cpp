@@ -9,9 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -105,7 +106,8 @@ TEST_F(DesktopInstallation, DesktopEntriesPassValidation)
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty())
         GTEST_SKIP() << "desktop-file-validate is missing (desktop-file-utils)";
-    for (const char* entry : {"com.dovrane.Kestrova.desktop", "com.dovrane.Kestrova.Settings.desktop"}) {
+    for (const char* entry :
+        {"com.dovrane.Kestrova.desktop", "com.dovrane.Kestrova.Settings.desktop"}) {
         const ProcessRun validation =
             run(validator, {share(QStringLiteral("applications/") + QLatin1String(entry))});
         EXPECT_EQ(validation.exitCode, 0) << validation.output.toStdString();
@@ -119,21 +121,29 @@ TEST_F(DesktopInstallation, DesktopEntriesPassValidation)
 TEST_F(DesktopInstallation, SettingsEntryStartsTheInstalledWindow)
 {
     const ProcessRun program = run(QStringLiteral(KESTROVA_CMAKE),
-        {QStringLiteral("--install"), QStringLiteral(KESTROVA_BINARY_DIR), QStringLiteral("--prefix"),
-            m_prefix.path(), QStringLiteral("--component"), QStringLiteral("Unspecified")});
+        {QStringLiteral("--install"), QStringLiteral(KESTROVA_BINARY_DIR),
+            QStringLiteral("--prefix"), m_prefix.path(), QStringLiteral("--component"),
+            QStringLiteral("Unspecified")});
     ASSERT_EQ(program.exitCode, 0) << program.output.toStdString();
     EXPECT_TRUE(QFileInfo(share(QStringLiteral("kestrova/ReadMe.html"))).isFile());
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.isRunning()) << bus.failure().toStdString();
     QProcessEnvironment session = bus.environment(environment());
     session.insert(QStringLiteral("PATH"),
-        m_prefix.filePath(QStringLiteral("bin")) + QLatin1Char(':') + session.value(QStringLiteral("PATH")));
+        m_prefix.filePath(QStringLiteral("bin")) + QLatin1Char(':')
+            + session.value(QStringLiteral("PATH")));
     session.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
-    const ProcessRun launch = run(QStringLiteral("gio"),
-        {QStringLiteral("launch"), share(QStringLiteral("applications/com.dovrane.Kestrova.Settings.desktop"))},
-        session);
-    ASSERT_EQ(launch.exitCode, 0) << launch.output.toStdString();
+    // The window keeps gio's output channels: they must outlive gio, as a session's do.
+    QProcess launch;
+    launch.setProcessEnvironment(session);
+    launch.setStandardOutputFile(QProcess::nullDevice());
+    launch.setStandardErrorFile(QProcess::nullDevice());
+    launch.start(QStringLiteral("gio"),
+        {QStringLiteral("launch"),
+            share(QStringLiteral("applications/com.dovrane.Kestrova.Settings.desktop"))});
+    ASSERT_TRUE(launch.waitForFinished());
+    ASSERT_EQ(launch.exitCode(), 0);
     QDBusConnection connection = bus.connect();
     const QString name = QStringLiteral("com.dovrane.Kestrova.Settings");
     const QDeadlineTimer deadline(20000);
