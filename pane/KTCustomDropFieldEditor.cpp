@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPointer>
-#include <QTimer>
 #include <QUrl>
 
 #include <gio/gio.h>
@@ -28,6 +26,13 @@ std::optional<QString> localPath(const QUrl& url)
     return QFile::decodeName(path.get());
 }
 
+}
+
+KTCustomDropFieldEditor::KTCustomDropFieldEditor()
+{
+    m_insertion.setSingleShot(true);
+    m_insertion.setInterval(0);
+    QObject::connect(&m_insertion, &QTimer::timeout, [this] { insertPendingDrops(); });
 }
 
 KTCustomDropFieldEditor& KTCustomDropFieldEditor::defaultKTCustomDropFieldEditor()
@@ -70,18 +75,24 @@ void KTCustomDropFieldEditor::draggingUpdated(QDragMoveEvent* event)
 
 void KTCustomDropFieldEditor::performDragOperation(QLineEdit& field, QDropEvent* event)
 {
-    const QStringList filenames = acceptableFilenames(event->mimeData());
+    m_pendingDrops.append({QPointer<QLineEdit>(&field), acceptableFilenames(event->mimeData())});
     event->setDropAction(Qt::CopyAction);
     event->accept();
     // Once the drop has ended: a shortcut's question must not keep the application the
     // files came from waiting for the end of its drag.
-    QTimer::singleShot(0, &field, [field = QPointer<QLineEdit>(&field), filenames] {
-        for (const QString& filename : filenames) {
-            std::optional<QString> text = KTDropAlerts::translatedPath(field, filename);
-            if (!field)
-                return;
+    m_insertion.start();
+}
+
+void KTCustomDropFieldEditor::insertPendingDrops()
+{
+    while (!m_pendingDrops.isEmpty()) {
+        const PendingDrop drop = m_pendingDrops.takeFirst();
+        for (const QString& filename : drop.filenames) {
+            const std::optional<QString> text = KTDropAlerts::translatedPath(drop.field, filename);
+            if (!drop.field)
+                break;
             if (text)
-                field->insert(*text);
+                drop.field->insert(*text);
         }
-    });
+    }
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QLineEdit>
+#include <QList>
+#include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class QLineEdit;
 class QMimeData;
 
 // The one editor of the settings window's text fields while they are being edited, for
@@ -31,5 +34,14 @@ public:
     void performDragOperation(QLineEdit& field, QDropEvent* event);
 
 private:
-    KTCustomDropFieldEditor() = default;
+    struct PendingDrop {
+        QPointer<QLineEdit> field;
+        QStringList filenames;
+    };
+
+    KTCustomDropFieldEditor();
+    void insertPendingDrops();
+
+    QList<PendingDrop> m_pendingDrops;
+    QTimer m_insertion;
 };

@@ -11,6 +11,10 @@ KTSmbPasswordChange::KTSmbPasswordChange(QString program, QObject* parent)
     m_watchdog.setSingleShot(true);
     m_watchdog.setInterval(kWatchdogTime);
     connect(&m_watchdog, &QTimer::timeout, this, &KTSmbPasswordChange::watchdogExpired);
+    m_startFailureReport.setSingleShot(true);
+    m_startFailureReport.setInterval(0);
+    connect(&m_startFailureReport, &QTimer::timeout, this,
+        [this] { finish(Failure {m_startFailure}); });
 }
 
 KTSmbPasswordChange::~KTSmbPasswordChange()
@@ -95,7 +99,8 @@ void KTSmbPasswordChange::processFailedToStart()
     SystemLog::write(QStringLiteral("Caught Exception: %1").arg(reason));
     // Reported from the event loop: QProcess reports this inside start(), before the
     // caller has heard that the change began.
-    QTimer::singleShot(0, this, [this, reason] { finish(Failure {reason}); });
+    m_startFailure = reason;
+    m_startFailureReport.start();
 }
 
 void KTSmbPasswordChange::watchdogExpired()
@@ -110,7 +115,7 @@ void KTSmbPasswordChange::watchdogExpired()
                         .arg(kWatchdogTime.count())});
 }
 
-void KTSmbPasswordChange::finish(Result<void> outcome)
+void KTSmbPasswordChange::finish(const Result<void>& outcome)
 {
     m_watchdog.stop();
     // The process object may be the sender of the signal being handled.

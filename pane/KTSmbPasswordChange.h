@@ -57,9 +57,11 @@ private:
     void processFinished(int exitCode, QProcess::ExitStatus exitStatus);
     void processFailedToStart();
     void watchdogExpired();
-    void finish(Result<void> outcome);
+    void finish(const Result<void>& outcome);
 
     QString m_program;
     std::unique_ptr<QProcess> m_process;
     QTimer m_watchdog;
+    QString m_startFailure;
+    QTimer m_startFailureReport;
 };

@@ -137,7 +137,7 @@ std::optional<QJsonValue> DriveMappingChanges::appliedTo(
         } else if (row >= 0 || base < 0 || !m_base.at(base).isObject()) {
             result.append(stored.at(index));
         }
-        for (const QJsonValue& inserted : insertedAfter.value(index))
+        for (const auto& inserted : insertedAfter.value(index))
             result.append(inserted);
     }
     return result;

@@ -99,9 +99,9 @@ void PreferencesDomain::setValue(const QString& key, const std::optional<QJsonVa
     m_pending.insert(key, [value](const std::optional<QJsonValue>&) { return value; });
 }
 
-void PreferencesDomain::modifyValue(const QString& key, Modification modification)
+void PreferencesDomain::modifyValue(const QString& key, const Modification& modification)
 {
-    m_pending.insert(key, std::move(modification));
+    m_pending.insert(key, modification);
 }
 
 SynchronizeResult PreferencesDomain::synchronize()

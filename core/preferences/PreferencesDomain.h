@@ -59,7 +59,7 @@ public:
     // user's file has none), so that what another process wrote meanwhile is its input
     // and not lost. It replaces any pending change of the key; until it is written,
     // value() gives it applied to the value of the last synchronisation.
-    void modifyValue(const QString& key, Modification modification);
+    void modifyValue(const QString& key, const Modification& modification);
     bool hasPendingChanges() const { return !m_pending.isEmpty(); }
 
     // Writes the pending changes, if any, and re-reads what other processes wrote.

@@ -38,6 +38,10 @@ KTPrefsWindow::KTPrefsWindow(KestrovaPrefsPref& pane)
     resize(size);
     m_pane.mainViewDidLoad();
     m_pane.outlets().mappingTable->viewport()->installEventFilter(this);
+    m_firstPaintReport.setSingleShot(true);
+    m_firstPaintReport.setInterval(0);
+    connect(&m_firstPaintReport, &QTimer::timeout, this,
+        [] { qCInfo(settingsStartup) << "first paint"; });
 }
 
 void KTPrefsWindow::present()
@@ -109,7 +113,7 @@ bool KTPrefsWindow::eventFilter(QObject* watched, QEvent* event)
     if (!m_painted && event->type() == QEvent::Paint) {
         m_painted = true;
         // After the painting that is under way has reached the screen.
-        QTimer::singleShot(0, this, [] { qCInfo(settingsStartup) << "first paint"; });
+        m_firstPaintReport.start();
     }
     return QWidget::eventFilter(watched, event);
 }

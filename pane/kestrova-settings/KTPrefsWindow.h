@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 class KestrovaPrefsPref;
@@ -36,4 +37,5 @@ private:
     KestrovaPrefsPref& m_pane;
     bool m_selected = false;
     bool m_painted = false;
+    QTimer m_firstPaintReport;
 };

@@ -52,7 +52,7 @@ KTTerminationSignals::~KTTerminationSignals()
     if (!m_notifier)
         return;
     for (int number : kSignals)
-        ::signal(number, SIG_DFL);
+        (void)::signal(number, SIG_DFL);
     m_notifier.reset();
     ::close(readEnd);
     ::close(writeEnd);

@@ -129,7 +129,7 @@ TEST_F(Pane, ChangesReachTheStoreAtOnceAndOtherProgramsOnlyWhenTheWindowCloses)
     EXPECT_TRUE(storedBytes().isEmpty());
 
     m_window->close();
-    EXPECT_TRUE(notified.wait(5000) || notified.size() > 0);
+    EXPECT_TRUE(notified.wait(5000) || !notified.isEmpty());
     const QJsonObject stored = storedSettings();
     for (const char* key :
         {"createAlias", "useBackslash", "mappingEnabled", "useQuotationMarks", "dfsInstalled"})

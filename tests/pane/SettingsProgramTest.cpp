@@ -102,7 +102,7 @@ TEST_P(EndingSettingsProgram, StoresTheTableAndTellsTheOtherPrograms)
     EXPECT_EQ(m_program.exitCode(), 0);
     // With no list stored, leaving the window stores an empty one.
     EXPECT_EQ(storedSettings().value(QStringLiteral("driveMapping")), QJsonValue(QJsonArray()));
-    EXPECT_TRUE(notified.size() > 0 || notified.wait(5000));
+    EXPECT_TRUE(!notified.isEmpty() || notified.wait(5000));
 }
 
 INSTANTIATE_TEST_SUITE_P(SettingsProgram, EndingSettingsProgram,
