@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <exception>
+#include <ostream>
 #include <stdexcept>
 
 namespace {
@@ -57,6 +58,11 @@ const FatalCase fatalCases[] = {
     {"TerminateWithoutException", terminateForTheLog, SIGABRT, "std::terminate",
         "called without an active exception", "terminateForTheLog"},
 };
+
+void PrintTo(const FatalCase& fatal, std::ostream* out)
+{
+    *out << fatal.name;
+}
 
 // noexcept, so that an exception thrown in it is uncaught for certain.
 [[noreturn]] void endWithTheLogInstalled(const QString& path, const FatalCase& fatal) noexcept
