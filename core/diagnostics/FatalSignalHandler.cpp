@@ -36,6 +36,13 @@ constexpr std::size_t kSignalCount = sizeof fatalSignals / sizeof fatalSignals[0
 constexpr std::size_t kSignalStackSize = std::size_t {256} * 1024;
 constexpr std::size_t kReportCapacity = std::size_t {256} * 1024;
 constexpr std::size_t kReasonCapacity = 128;
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer's vfork clears the shadow of the stack from the stack pointer to the
+// top of the thread's stack, which from another stack is memory it does not have.
+constexpr bool kUsesSignalStack = false;
+#else
+constexpr bool kUsesSignalStack = true;
+#endif
 // A report takes at most the command's time limit; a little more is left for the rest.
 constexpr int kWaitSteps = (SymbolisingCommand::kTimeoutSeconds + 2) * 100;
 const timespec kWaitStep {0, 10L * 1000 * 1000};
@@ -133,11 +140,11 @@ bool installSignalStack()
 bool installActions()
 {
     StackTrace::prepare();
-    if (!installSignalStack())
+    if (kUsesSignalStack && !installSignalStack())
         return false;
     struct sigaction action { };
     action.sa_sigaction = onFatalSignal;
-    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    action.sa_flags = SA_SIGINFO | (kUsesSignalStack ? SA_ONSTACK : 0);
     // A second fault inside the handler ends the process at once.
     sigemptyset(&action.sa_mask);
     for (const FatalSignal& signal : fatalSignals)

@@ -127,9 +127,13 @@ TEST_F(ExceptionLog, CommandThatCannotStartIsNamedInTheReport)
     std::vector<int> filler;
     for (int descriptor = dup(STDIN_FILENO); descriptor >= 0; descriptor = dup(STDIN_FILENO))
         filler.push_back(descriptor);
-    ASSERT_FALSE(filler.empty());
-    close(filler.back());
-    filler.pop_back();
+    // Two left: one for the log file, one short of a pipe. (The sanitizers borrow a pipe
+    // for a moment to check memory, and give it back.)
+    ASSERT_GE(filler.size(), 2U);
+    for (int left = 0; left < 2; ++left) {
+        close(filler.back());
+        filler.pop_back();
+    }
     EXPECT_THROW(throwRuntimeErrorForTheLog("no pipes"), std::runtime_error);
     for (int descriptor : filler)
         close(descriptor);
