@@ -60,12 +60,23 @@ QString swapColonAndSlash(QString name)
     return name;
 }
 
-QString hfsPath(const MountedVolume& volume, const QString& below)
+// As Mac OS X writes the path tag: the folder's HFS-style path with a trailing colon,
+// a NUL, then the item's name ("Volume:folder:\0file").
+QByteArray hfsPathTag(const MountedVolume& volume, const QString& below)
 {
     QStringList components {swapColonAndSlash(volume.name)};
     for (const QString& name : below.split(QLatin1Char('/'), Qt::SkipEmptyParts))
         components.append(swapColonAndSlash(name));
-    return components.join(QLatin1Char(':'));
+    const QString name = components.size() > 1 ? components.takeLast() : QString();
+    return MacRoman::encodeLossy(components.join(QLatin1Char(':')) + QLatin1Char(':')) + '\0'
+        + MacRoman::encodeLossy(name);
+}
+
+// The HFS-style path of a path tag, classic ("Volume:folder:file") or Mac OS X's.
+QString hfsPathOfTag(const QByteArray& tag)
+{
+    QByteArray path = tag;
+    return MacRoman::decode(path.replace('\0', QByteArray()));
 }
 
 QByteArray uint32Bytes(quint32 value)
@@ -91,7 +102,7 @@ void addTags(AliasRecord& record, const MountedVolume& volume, const QString& pa
     const QString parentName = QFileInfo(QFileInfo(path).absolutePath()).fileName();
     record.setTag(AliasRecord::ParentFolderName, MacRoman::encodeLossy(parentName));
     record.setTag(AliasRecord::DirectoryIds, uint32Bytes(parent.inode));
-    record.setTag(AliasRecord::AbsolutePath, MacRoman::encodeLossy(hfsPath(volume, below)));
+    record.setTag(AliasRecord::AbsolutePath, hfsPathTag(volume, below));
     if (item.createdExactly)
         record.setTag(AliasRecord::HighResolutionCreationDate, uint64Bytes(item.createdExactly));
     record.setUnicodeTag(AliasRecord::UnicodeFileName, name);
@@ -139,7 +150,7 @@ std::optional<QString> pathBelowVolume(const AliasRecord& record)
     const std::optional<QByteArray> hfs = record.tagData(AliasRecord::AbsolutePath);
     if (!hfs)
         return std::nullopt;
-    QStringList components = MacRoman::decode(*hfs).split(QLatin1Char(':'));
+    QStringList components = hfsPathOfTag(*hfs).split(QLatin1Char(':'));
     components.removeFirst();
     for (QString& name : components)
         name = swapColonAndSlash(name);
@@ -251,7 +262,7 @@ std::optional<QString> storedPath(const AliasRecord& record)
     if (posix)
         return QFile::decodeName(*posix);
     if (const std::optional<QByteArray> hfs = record.tagData(AliasRecord::AbsolutePath))
-        return MacRoman::decode(*hfs);
+        return hfsPathOfTag(*hfs);
     return std::nullopt;
 }
 

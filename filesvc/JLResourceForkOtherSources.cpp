@@ -11,12 +11,44 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QStandardPaths>
 
 #include <gio/gio.h>
 
 namespace {
 
 constexpr int kEdges[] = {128, 256, 512};
+
+// Without a desktop's platform theme Qt knows no icon theme and no folder to look in.
+// Then the desktop's own setting (GNOME's icon-theme, where its schema is installed) or
+// the first freedesktop theme found is taken, from the XDG data folders.
+void ensureIconTheme()
+{
+    if (!QIcon::themeName().isEmpty())
+        return;
+    QStringList folders = QIcon::themeSearchPaths();
+    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders.append(data + QStringLiteral("/icons"));
+    QIcon::setThemeSearchPaths(folders);
+    QStringList themes;
+    GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
+    if (GSettingsSchema* schema = schemas ? g_settings_schema_source_lookup(schemas, "org.gnome.desktop.interface", true) : nullptr) {
+        g_settings_schema_unref(schema);
+        const auto settings = GObjectRef<GSettings>::adopt(g_settings_new("org.gnome.desktop.interface"));
+        gchar* theme = g_settings_get_string(settings.get(), "icon-theme");
+        themes.append(QString::fromUtf8(theme));
+        g_free(theme);
+    }
+    themes.append({QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("hicolor")});
+    for (const QString& theme : std::as_const(themes)) {
+        for (const QString& folder : std::as_const(folders)) {
+            if (!theme.isEmpty() && QFile::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
+                QIcon::setThemeName(theme);
+                return;
+            }
+        }
+    }
+}
 
 std::optional<QByteArray> pngOf(const QIcon& icon, int edge)
 {
@@ -61,6 +93,7 @@ std::optional<QByteArray> iconFamilyForIconNames(const QStringList& names)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return std::nullopt;
+    ensureIconTheme();
     for (const QString& name : names) {
         const QIcon icon = QIcon::fromTheme(name);
         if (icon.isNull())

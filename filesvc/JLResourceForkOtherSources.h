@@ -13,7 +13,9 @@
 // elements of 128, 256 and 512 pixels.
 //
 // Rendering needs a QGuiApplication in the process (the "offscreen" platform serves
-// where there is no display); without one there is no icon.
+// where there is no display); without one there is no icon. Where Qt has no icon theme
+// (no desktop's platform theme), the desktop's setting or the first installed
+// freedesktop theme is set for the process.
 namespace JLResourceForkOtherSources {
 
 std::optional<QByteArray> iconFamilyDataForURL(const QUrl& url);

@@ -59,7 +59,7 @@ TEST_F(AliasFiles, RecordsHoldTheLinuxFactsOfTheTarget)
     EXPECT_EQ(record->parentId, inodeOf(m_root.path()));
     EXPECT_EQ(record->fileType, 0x57384244u);
     EXPECT_EQ(record->fileCreator, 0x4D535744u);
-    EXPECT_TRUE(record->tagData(AliasRecord::AbsolutePath)->endsWith(":Report/2024.doc"));
+    EXPECT_TRUE(record->tagData(AliasRecord::AbsolutePath)->endsWith(QByteArray(":\0Report/2024.doc", 17)));
     EXPECT_EQ(alias->lastKnownName(), QStringLiteral("Report:2024.doc"));
     EXPECT_EQ(alias->lastKnownPath(), target);
     EXPECT_EQ(alias->path(), target);
