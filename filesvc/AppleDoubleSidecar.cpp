@@ -77,7 +77,11 @@ int writeAll(int fd, const QByteArray& bytes)
             return errno;
         done += count;
     }
-    return ::fsync(fd) == 0 ? 0 : errno;
+    // Some file systems (GVfs's FUSE folder among them) cannot sync; there the rename
+    // still replaces the sidecar whole.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
+        return errno;
+    return 0;
 }
 
 // The mode of the sidecar it replaces, or that of the file it belongs to, less the
@@ -104,9 +108,10 @@ Result<void> replaceAtomically(const QString& target, const QString& filePath, c
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.isOpen())
         return sidecarFailure(target, QStringLiteral("cannot create a temporary file: ") + systemError(errno));
-    int error = ::fchmod(fd.get(), sidecarMode(target, filePath)) == 0 ? 0 : errno;
-    if (!error)
-        error = writeAll(fd.get(), bytes);
+    // The mode is a courtesy to the other users of a share; where the file system keeps
+    // no modes of its own (GVfs's FUSE folder), the sidecar is written all the same.
+    (void)::fchmod(fd.get(), sidecarMode(target, filePath));
+    int error = writeAll(fd.get(), bytes);
     if (!error)
         error = fd.close();
     if (!error && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
