@@ -39,9 +39,9 @@ std::optional<QByteArray> resourceName(const std::optional<QString>& name)
     return pascal->sliced(1, quint8(pascal->at(0)));
 }
 
-// Creates the file, empty, with an empty fork in a new sidecar; an existing file is
-// left as it is.
-Result<void> createWithEmptyFork(const QString& path)
+// Creates the file, empty; an existing file is left as it is. True when it was created:
+// its fork is then empty and reaches the sidecar when the fork is closed.
+Result<bool> createFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!JLCarbonUtilities::getFSRef(info.absolutePath()))
@@ -52,17 +52,11 @@ Result<void> createWithEmptyFork(const QString& path)
         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
         if (errno == EEXIST)
-            return {};
+            return false;
         return openFailure(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
     ::close(fd);
-    AppleDoubleFile sidecar;
-    sidecar.resourceFork = *ResourceForkFormat::serialize(ResourceFork());
-    if (Result<void> written = AppleDoubleSidecar::write(path, sidecar); !written) {
-        ::unlink(QFile::encodeName(path).constData());
-        return written.failure();
-    }
-    return {};
+    return true;
 }
 
 Result<ResourceFork> readFork(const QString& path, bool forWriting)
@@ -108,8 +102,14 @@ Result<std::unique_ptr<JLResourceFork>> JLResourceFork::open(qint8 permission, c
         return openFailure(path, QStringLiteral("permission %1 is not known").arg(permission));
     const bool forWriting = (permission & 6) != 0;
     if (forWriting) {
-        if (Result<void> created = createWithEmptyFork(path); !created)
+        Result<bool> created = createFile(path);
+        if (!created)
             return created.failure();
+        if (*created) {
+            std::unique_ptr<JLResourceFork> fork(new JLResourceFork(path, permission, ResourceFork()));
+            fork->m_changed = true;
+            return fork;
+        }
     }
     Result<ResourceFork> fork = readFork(path, forWriting);
     if (!fork)

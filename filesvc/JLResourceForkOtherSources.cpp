@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr int kEdges[] = {128, 256, 512};
+constexpr qsizetype kRenderedFamiliesKept = 32;
 
 // Without a desktop's platform theme Qt knows no icon theme and no folder to look in.
 // Then the desktop's own setting (GNOME's icon-theme, where its schema is installed) or
@@ -71,6 +73,24 @@ std::optional<QByteArray> pngOf(const QIcon& icon, int edge)
     return png;
 }
 
+std::optional<QByteArray> renderFirstIcon(const QStringList& names)
+{
+    for (const QString& name : names) {
+        const QIcon icon = QIcon::fromTheme(name);
+        if (icon.isNull())
+            continue;
+        QList<IconFamily::Element> elements;
+        for (const int edge : kEdges) {
+            const std::optional<QByteArray> png = pngOf(icon, edge);
+            if (!png)
+                return std::nullopt;
+            elements.append(IconFamily::Element {IconFamily::pngElementType(edge), *png});
+        }
+        return IconFamily::serialize(elements);
+    }
+    return std::nullopt;
+}
+
 }
 
 namespace JLResourceForkOtherSources {
@@ -94,20 +114,19 @@ std::optional<QByteArray> iconFamilyForIconNames(const QStringList& names)
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return std::nullopt;
     ensureIconTheme();
-    for (const QString& name : names) {
-        const QIcon icon = QIcon::fromTheme(name);
-        if (icon.isNull())
-            continue;
-        QList<IconFamily::Element> elements;
-        for (const int edge : kEdges) {
-            const std::optional<QByteArray> png = pngOf(icon, edge);
-            if (!png)
-                return std::nullopt;
-            elements.append(IconFamily::Element {IconFamily::pngElementType(edge), *png});
-        }
-        return IconFamily::serialize(elements);
+    // Rendering takes milliseconds; a conversion of many files of a few types renders
+    // each type's icon once.
+    static QHash<QString, QByteArray> rendered;
+    const QString key = QIcon::themeName() + QLatin1Char('\n') + names.join(QLatin1Char('\n'));
+    if (const auto found = rendered.constFind(key); found != rendered.constEnd())
+        return *found;
+    std::optional<QByteArray> family = renderFirstIcon(names);
+    if (family) {
+        if (rendered.size() >= kRenderedFamiliesKept)
+            rendered.clear();
+        rendered.insert(key, *family);
     }
-    return std::nullopt;
+    return family;
 }
 
 std::optional<QByteArray> iconFamilyDataForURL(const QUrl& url)
