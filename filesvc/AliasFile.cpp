@@ -14,7 +14,8 @@ quint32 aliasOSTypeFor(const std::optional<QUrl>& target)
     // On an SMB share every file comes out executable: there the execute bit makes no
     // document an application (a desktop entry still is one).
     const bool application = kinds->testFlag(ItemKind::Application)
-        && (target->toLocalFile().endsWith(QLatin1String(".desktop")) || kinds->testFlag(ItemKind::Package)
+        && (target->toLocalFile().endsWith(QLatin1String(".desktop"))
+            || kinds->testFlag(ItemKind::Package)
             || ExecuteBit::meansSomethingAt(target->toLocalFile()));
     if (application)
         return kinds->testFlag(ItemKind::Package) ? kApplicationPackageAlias : kApplicationAlias;

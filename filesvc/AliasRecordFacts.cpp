@@ -18,8 +18,8 @@ namespace {
 
 // Seconds from 1904-01-01, the Mac epoch, to 1970-01-01.
 constexpr qint64 kMacEpochOffset = 2082844800;
-const QStringList kMountMethods {QStringLiteral("smb"), QStringLiteral("afp"),
-    QStringLiteral("nfs"), QStringLiteral("cifs")};
+const QStringList kMountMethods {
+    QStringLiteral("smb"), QStringLiteral("afp"), QStringLiteral("nfs"), QStringLiteral("cifs")};
 
 struct ItemFacts {
     quint32 inode = 0;
@@ -34,7 +34,9 @@ struct ItemFacts {
 std::optional<ItemFacts> factsOf(const QString& path)
 {
     struct statx status { };
-    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &status) != 0)
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_BASIC_STATS | STATX_BTIME,
+            &status)
+        != 0)
         return std::nullopt;
     ItemFacts facts;
     facts.inode = quint32(status.stx_ino);
@@ -43,7 +45,8 @@ std::optional<ItemFacts> factsOf(const QString& path)
         const qint64 seconds = status.stx_btime.tv_sec + kMacEpochOffset;
         if (seconds > 0 && seconds <= 0xFFFFFFFFLL) {
             facts.created = quint32(seconds);
-            facts.createdExactly = (quint64(seconds) << 16) | (quint64(status.stx_btime.tv_nsec) * 65536 / 1000000000);
+            facts.createdExactly =
+                (quint64(seconds) << 16) | (quint64(status.stx_btime.tv_nsec) * 65536 / 1000000000);
         }
     }
     return facts;
@@ -94,10 +97,11 @@ QByteArray uint64Bytes(quint64 value)
     return std::move(writer).bytes();
 }
 
-void addTags(AliasRecord& record, const MountedVolume& volume, const QString& path, const ItemFacts& item,
-    const ItemFacts& parent)
+void addTags(AliasRecord& record, const MountedVolume& volume, const QString& path,
+    const ItemFacts& item, const ItemFacts& parent)
 {
-    const QString below = path.sliced(volume.mountPoint == QLatin1String("/") ? 0 : volume.mountPoint.size());
+    const QString below =
+        path.sliced(volume.mountPoint == QLatin1String("/") ? 0 : volume.mountPoint.size());
     const QString name = path == volume.mountPoint ? volume.name : QFileInfo(path).fileName();
     const QString parentName = QFileInfo(QFileInfo(path).absolutePath()).fileName();
     record.setTag(AliasRecord::ParentFolderName, MacRoman::encodeLossy(parentName));
@@ -107,10 +111,12 @@ void addTags(AliasRecord& record, const MountedVolume& volume, const QString& pa
         record.setTag(AliasRecord::HighResolutionCreationDate, uint64Bytes(item.createdExactly));
     record.setUnicodeTag(AliasRecord::UnicodeFileName, name);
     record.setUnicodeTag(AliasRecord::UnicodeVolumeName, volume.name);
-    record.setTag(AliasRecord::PosixPath, QFile::encodeName(below.isEmpty() ? QStringLiteral("/") : below));
+    record.setTag(
+        AliasRecord::PosixPath, QFile::encodeName(below.isEmpty() ? QStringLiteral("/") : below));
     record.setTag(AliasRecord::PosixMountPoint, QFile::encodeName(volume.mountPoint));
     if (volume.share)
-        record.setTag(AliasRecord::MountURL, (volume.mountMethod + QLatin1Char(':') + *volume.share).toUtf8());
+        record.setTag(AliasRecord::MountURL,
+            (volume.mountMethod + QLatin1Char(':') + *volume.share).toUtf8());
 }
 
 QString joined(const QString& mountPoint, const QString& below)
@@ -123,13 +129,17 @@ QString joined(const QString& mountPoint, const QString& below)
 Result<QString> volumeMountPoint(const AliasRecord& record, quint64 mountFlags)
 {
     const QList<MountedVolume> volumes = MountedVolumes::current();
-    if (const std::optional<AliasRecordFacts::ShareLocation> share = AliasRecordFacts::shareOf(record)) {
-        if (const std::optional<MountedVolume> mounted = MountedVolumes::showingShare(volumes, share->share))
+    if (const std::optional<AliasRecordFacts::ShareLocation> share =
+            AliasRecordFacts::shareOf(record)) {
+        if (const std::optional<MountedVolume> mounted =
+                MountedVolumes::showingShare(volumes, share->share))
             return mounted->mountPoint;
         const auto& mountShare = JLAliasMounting::shared().mountShare;
-        const bool allowUserInteraction = (mountFlags & AliasRecordFacts::kResolveWithoutUserInteraction) == 0;
-        if (const std::optional<QString> mountPoint =
-                mountShare ? mountShare(share->share, share->mountMethod, allowUserInteraction) : std::nullopt)
+        const bool allowUserInteraction =
+            (mountFlags & AliasRecordFacts::kResolveWithoutUserInteraction) == 0;
+        if (const std::optional<QString> mountPoint = mountShare
+                ? mountShare(share->share, share->mountMethod, allowUserInteraction)
+                : std::nullopt)
             return *mountPoint;
         return Failure {share->share + QStringLiteral(" is not mounted and could not be mounted")};
     }
@@ -161,7 +171,8 @@ std::optional<QString> pathBelowVolume(const AliasRecord& record)
 // where both are known, the birth time agree too.
 bool isSameItem(const AliasRecord& record, const ItemFacts& candidate)
 {
-    if (candidate.inode != record.fileId || candidate.folder != (record.kind == AliasRecord::Folder))
+    if (candidate.inode != record.fileId
+        || candidate.folder != (record.kind == AliasRecord::Folder))
         return false;
     const std::optional<QByteArray> exact = record.tagData(AliasRecord::HighResolutionCreationDate);
     if (exact && exact->size() == 8 && candidate.createdExactly)
@@ -172,7 +183,8 @@ bool isSameItem(const AliasRecord& record, const ItemFacts& candidate)
 std::optional<QString> findByFileNumber(const QString& folder, const AliasRecord& record)
 {
     const QDir directory(folder);
-    for (const QString& entry : directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString& entry : directory.entryList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         const QString candidate = directory.filePath(entry);
         const std::optional<ItemFacts> facts = factsOf(candidate);
         if (facts && isSameItem(record, *facts))
@@ -195,12 +207,14 @@ Result<AliasRecord> recordForPath(const QString& path, const QList<MountedVolume
         return Failure {path + QStringLiteral(": no such file or folder")};
     AliasRecord record;
     record.kind = item->folder ? AliasRecord::Folder : AliasRecord::File;
-    record.volumeName = MacRoman::encodeLossy(volume->name).first(
-        qMin(MacRoman::encodeLossy(volume->name).size(), AliasRecordFormat::kVolumeNameMax));
+    record.volumeName = MacRoman::encodeLossy(volume->name)
+                            .first(qMin(MacRoman::encodeLossy(volume->name).size(),
+                                AliasRecordFormat::kVolumeNameMax));
     record.volumeCreated = factsOf(volume->mountPoint).value_or(ItemFacts()).created;
     record.volumeType = volume->share ? 1 : 0;
     record.parentId = parent->inode;
-    const QByteArray name = MacRoman::encodeLossy(absolute == volume->mountPoint ? volume->name : QFileInfo(absolute).fileName());
+    const QByteArray name = MacRoman::encodeLossy(
+        absolute == volume->mountPoint ? volume->name : QFileInfo(absolute).fileName());
     record.fileName = name.first(qMin(name.size(), AliasRecordFormat::kFileNameMax));
     record.fileId = item->inode;
     record.fileCreated = item->created;
@@ -226,7 +240,8 @@ Result<Resolution> resolve(const AliasRecord& record, quint64 mountFlags)
         return QFileInfo::exists(byPath) ? std::optional<QString>(byPath) : std::nullopt;
     };
     const auto findById = [&]() -> std::optional<QString> {
-        return record.fileId ? findByFileNumber(QFileInfo(byPath).absolutePath(), record) : std::nullopt;
+        return record.fileId ? findByFileNumber(QFileInfo(byPath).absolutePath(), record)
+                             : std::nullopt;
     };
     const bool idFirst = (mountFlags & kTryFileIdFirst) != 0;
     std::optional<QString> found = idFirst ? findById() : findByPath();
@@ -268,12 +283,14 @@ std::optional<QString> storedPath(const AliasRecord& record)
 
 QString storedName(const AliasRecord& record)
 {
-    return record.unicodeTag(AliasRecord::UnicodeFileName).value_or(MacRoman::decode(record.fileName));
+    return record.unicodeTag(AliasRecord::UnicodeFileName)
+        .value_or(MacRoman::decode(record.fileName));
 }
 
 QString storedVolumeName(const AliasRecord& record)
 {
-    return record.unicodeTag(AliasRecord::UnicodeVolumeName).value_or(MacRoman::decode(record.volumeName));
+    return record.unicodeTag(AliasRecord::UnicodeVolumeName)
+        .value_or(MacRoman::decode(record.volumeName));
 }
 
 }

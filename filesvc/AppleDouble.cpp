@@ -107,8 +107,8 @@ QByteArray emptyAttributeArea()
     area.writeUInt32(kHeaderSize + 2 * kEntrySize + AppleDouble::kMacFinderInfoEntryLength);
     area.writeUInt32(areaStart + kAttributesPadding + kAttributesHeaderSize);
     area.writeZeros(4 + 12 + 2 + 2);
-    area.writeZeros(AppleDouble::kMacFinderInfoEntryLength - AppleDoubleFile::kFinderInfoSize
-        - area.size());
+    area.writeZeros(
+        AppleDouble::kMacFinderInfoEntryLength - AppleDoubleFile::kFinderInfoSize - area.size());
     return std::move(area).bytes();
 }
 

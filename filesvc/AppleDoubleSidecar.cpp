@@ -41,8 +41,8 @@ Result<QString> resolvedSidecar(const QString& sidecar)
 
 Result<QByteArray> readRegularFile(const QString& path)
 {
-    FileDescriptor fd(::open(QFile::encodeName(path).constData(),
-        O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    FileDescriptor fd(::open(
+        QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (!fd.isOpen())
         return sidecarFailure(path, systemError(errno));
     struct stat status { };
@@ -102,12 +102,14 @@ void syncFolder(const QString& folder)
         ::fsync(fd.get());
 }
 
-Result<void> replaceAtomically(const QString& target, const QString& filePath, const QByteArray& bytes)
+Result<void> replaceAtomically(
+    const QString& target, const QString& filePath, const QByteArray& bytes)
 {
     QByteArray temporary = QFile::encodeName(target + QStringLiteral(".kestrova-XXXXXX"));
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.isOpen())
-        return sidecarFailure(target, QStringLiteral("cannot create a temporary file: ") + systemError(errno));
+        return sidecarFailure(
+            target, QStringLiteral("cannot create a temporary file: ") + systemError(errno));
     // The mode is a courtesy to the other users of a share; where the file system keeps
     // no modes of its own (GVfs's FUSE folder), the sidecar is written all the same.
     (void)::fchmod(fd.get(), sidecarMode(target, filePath));

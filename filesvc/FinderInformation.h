@@ -39,5 +39,6 @@ struct FinderInformation {
     // Changes the information of the existing item at path in its sidecar, creating the
     // sidecar (with an empty fork) when it has none. The change sees what the sidecar
     // holds at the moment of the change.
-    static Result<void> update(const QString& path, const std::function<void(FinderInformation&)>& change);
+    static Result<void> update(
+        const QString& path, const std::function<void(FinderInformation&)>& change);
 };

@@ -26,7 +26,8 @@ JLAlias::JLAlias(QByteArray record)
 {
 }
 
-std::unique_ptr<JLAlias> JLAlias::initWithPath(const QString& path, const std::optional<QString>& fromPath)
+std::unique_ptr<JLAlias> JLAlias::initWithPath(
+    const QString& path, const std::optional<QString>& fromPath)
 {
     if (path.isEmpty() || !FSRef::fromPath(path))
         return nullptr;
@@ -85,7 +86,8 @@ Result<FSRef> JLAlias::resolve()
         return Failure {found->path + QStringLiteral(": the alias's target is gone")};
     if (found->moved) {
         // The record follows its target, keeping the share it was made on.
-        Result<AliasRecord> renewed = AliasRecordFacts::recordForPath(ref->path(), MountedVolumes::current());
+        Result<AliasRecord> renewed =
+            AliasRecordFacts::recordForPath(ref->path(), MountedVolumes::current());
         if (renewed) {
             if (const std::optional<QByteArray> share = record->tagData(AliasRecord::MountURL))
                 renewed->setTag(AliasRecord::MountURL, *share);
@@ -123,7 +125,8 @@ std::optional<QString> JLAlias::displayName()
     const std::optional<QString> target = path();
     if (!target)
         return std::nullopt;
-    const std::optional<MountedVolume> volume = MountedVolumes::holding(MountedVolumes::current(), *target);
+    const std::optional<MountedVolume> volume =
+        MountedVolumes::holding(MountedVolumes::current(), *target);
     if (volume && volume->mountPoint == *target)
         return volume->name;
     return QFileInfo(*target).fileName();
@@ -138,7 +141,8 @@ std::optional<QString> JLAlias::lastKnownName() const
 std::optional<QString> JLAlias::lastKnownVolumeName() const
 {
     const Result<AliasRecord> record = AliasRecordFormat::parse(m_aliasHandle);
-    return record ? std::optional<QString>(AliasRecordFacts::storedVolumeName(*record)) : std::nullopt;
+    return record ? std::optional<QString>(AliasRecordFacts::storedVolumeName(*record))
+                  : std::nullopt;
 }
 
 std::optional<QString> JLAlias::lastKnownPath() const
@@ -217,10 +221,12 @@ JLAlias JLAlias::resolveIfIsAliasFile(bool* resolved)
 
 void JLAlias::setAllowUserInteraction(bool allow)
 {
-    m_mountFlags = allow ? m_mountFlags & ~kMountFlagNoUserInteraction : m_mountFlags | kMountFlagNoUserInteraction;
+    m_mountFlags = allow ? m_mountFlags & ~kMountFlagNoUserInteraction
+                         : m_mountFlags | kMountFlagNoUserInteraction;
 }
 
 void JLAlias::setTryFileIDFirst(bool tryFirst)
 {
-    m_mountFlags = tryFirst ? m_mountFlags | kMountFlagTryFileIDFirst : m_mountFlags & ~kMountFlagTryFileIDFirst;
+    m_mountFlags = tryFirst ? m_mountFlags | kMountFlagTryFileIDFirst
+                            : m_mountFlags & ~kMountFlagTryFileIDFirst;
 }

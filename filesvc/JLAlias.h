@@ -28,7 +28,10 @@ public:
     // record is made for both; Kestrova's records are absolute either way.
     static std::unique_ptr<JLAlias> initWithPath(
         const QString& path, const std::optional<QString>& fromPath = std::nullopt);
-    static std::unique_ptr<JLAlias> aliasWithPath(const QString& path) { return initWithPath(path); }
+    static std::unique_ptr<JLAlias> aliasWithPath(const QString& path)
+    {
+        return initWithPath(path);
+    }
     // Null for a URL that is no file URL or names nothing.
     static std::unique_ptr<JLAlias> initWithURL(
         const QUrl& url, const std::optional<QUrl>& fromURL = std::nullopt);

@@ -25,7 +25,8 @@ TargetInformation targetOf(JLAlias& alias)
     TargetInformation target;
     target.url = alias.URL();
     if (target.url
-        && !JLCarbonUtilities::finderInfoFlags(*target.url, &target.flags, &target.type, &target.creator))
+        && !JLCarbonUtilities::finderInfoFlags(
+            *target.url, &target.flags, &target.type, &target.creator))
         target = TargetInformation {target.url};
     return target;
 }
@@ -62,11 +63,13 @@ std::unique_ptr<JLAlias> JLAlias::initWithContentsOfURL(const QUrl& url)
 // disk when it is closed, last.
 Result<void> JLAlias::writeAliasFile(const QString& path, bool includeCustomIcon)
 {
-    Result<std::unique_ptr<JLResourceFork>> opened = JLResourceFork::open(JLResourceFork::kWritePermission, path);
+    Result<std::unique_ptr<JLResourceFork>> opened =
+        JLResourceFork::open(JLResourceFork::kWritePermission, path);
     if (!opened)
         return opened.failure();
     JLResourceFork& fork = **opened;
-    if (!fork.addData(m_aliasHandle, kAliasResourceType, aliasRecordId, QString::fromLatin1(kAliasResourceName))) {
+    if (!fork.addData(m_aliasHandle, kAliasResourceType, aliasRecordId,
+            QString::fromLatin1(kAliasResourceName))) {
         (void)fork.closeFile();
         return Failure {path + QStringLiteral(": the alias record cannot be added")};
     }
@@ -76,14 +79,16 @@ Result<void> JLAlias::writeAliasFile(const QString& path, bool includeCustomIcon
     const quint32 creator = kindCode != 0 ? finderCreatorCode : target.creator;
     bool withIcon = false;
     if (includeCustomIcon && target.url && wantsIcon(type, target.flags)) {
-        const std::optional<QByteArray> icon = JLResourceForkOtherSources::iconFamilyDataForURL(*target.url);
+        const std::optional<QByteArray> icon =
+            JLResourceForkOtherSources::iconFamilyDataForURL(*target.url);
         withIcon = icon && fork.addData(*icon, kIconFamilyResourceType, kCustomIconId, QString());
     }
     if (!withIcon)
         (void)fork.removeType(kIconFamilyResourceType, kCustomIconId);
-    const quint16 flags = FinderInformation::IsAlias | (withIcon ? FinderInformation::HasCustomIcon : 0);
-    (void)JLCarbonUtilities::setFinderInfoFlags(path, flags,
-        FinderInformation::IsAlias | FinderInformation::HasCustomIcon, type, creator);
+    const quint16 flags =
+        FinderInformation::IsAlias | (withIcon ? FinderInformation::HasCustomIcon : 0);
+    (void)JLCarbonUtilities::setFinderInfoFlags(
+        path, flags, FinderInformation::IsAlias | FinderInformation::HasCustomIcon, type, creator);
     return fork.closeFile();
 }
 

@@ -75,8 +75,8 @@ std::optional<QString> pathFromFileSystemPathHFSStyle(const QString& hfsPath)
         return std::nullopt;
     if (components.last().isEmpty())
         components.removeLast();
-    const std::optional<MountedVolume> volume = MountedVolumes::named(
-        MountedVolumes::current(), swapColonAndSlash(components.takeFirst()));
+    const std::optional<MountedVolume> volume =
+        MountedVolumes::named(MountedVolumes::current(), swapColonAndSlash(components.takeFirst()));
     if (!volume)
         return std::nullopt;
     QString path = volume->mountPoint;
@@ -140,10 +140,12 @@ QPointF finderLocation(const QString& path)
     return QPointF(info->horizontal, info->vertical);
 }
 
-bool setFinderInfoFlags(const QString& path, quint16 flags, quint16 mask, quint32 type, quint32 creator)
+bool setFinderInfoFlags(
+    const QString& path, quint16 flags, quint16 mask, quint32 type, quint32 creator)
 {
     return FinderInformation::update(path, [&](FinderInformation& info) {
-        info.flags = quint16(((info.flags & ~mask) | (flags & mask)) & ~FinderInformation::HasBeenInited);
+        info.flags =
+            quint16(((info.flags & ~mask) | (flags & mask)) & ~FinderInformation::HasBeenInited);
         info.type = type;
         info.creator = creator;
     }).ok();
@@ -222,7 +224,8 @@ namespace {
 bool hasFlag(const QString& path, quint16 flag)
 {
     quint16 flags = 0;
-    return JLCarbonUtilities::finderInfoFlags(path, &flags, nullptr, nullptr) && (flags & flag) != 0;
+    return JLCarbonUtilities::finderInfoFlags(path, &flags, nullptr, nullptr)
+        && (flags & flag) != 0;
 }
 
 bool setFlag(const QString& path, quint16 flag, bool value)
@@ -237,12 +240,30 @@ bool setFlag(const QString& path, quint16 flag, bool value)
 
 namespace JLCarbonUtilitiesFinderInfoFlags {
 
-bool hasCustomIconFinderInfoFlag(const QString& path) { return hasFlag(path, FinderInformation::HasCustomIcon); }
-bool isStationeryFinderInfoFlag(const QString& path) { return hasFlag(path, FinderInformation::IsStationery); }
-bool hasNameLockedFinderInfoFlag(const QString& path) { return hasFlag(path, FinderInformation::NameLocked); }
-bool hasBundleFinderInfoFlag(const QString& path) { return hasFlag(path, FinderInformation::HasBundle); }
-bool isInvisibleFinderInfoFlag(const QString& path) { return hasFlag(path, FinderInformation::IsInvisible); }
-bool isAliasFinderInfoFlag(const QString& path) { return hasFlag(path, FinderInformation::IsAlias); }
+bool hasCustomIconFinderInfoFlag(const QString& path)
+{
+    return hasFlag(path, FinderInformation::HasCustomIcon);
+}
+bool isStationeryFinderInfoFlag(const QString& path)
+{
+    return hasFlag(path, FinderInformation::IsStationery);
+}
+bool hasNameLockedFinderInfoFlag(const QString& path)
+{
+    return hasFlag(path, FinderInformation::NameLocked);
+}
+bool hasBundleFinderInfoFlag(const QString& path)
+{
+    return hasFlag(path, FinderInformation::HasBundle);
+}
+bool isInvisibleFinderInfoFlag(const QString& path)
+{
+    return hasFlag(path, FinderInformation::IsInvisible);
+}
+bool isAliasFinderInfoFlag(const QString& path)
+{
+    return hasFlag(path, FinderInformation::IsAlias);
+}
 
 bool setHasCustomIconFinderInfoFlag(const QString& path, bool value)
 {

@@ -52,7 +52,8 @@ bool finderInfoFlags(const QString& path, quint16* flags, quint32* type, quint32
 QPointF finderLocation(const QString& path);
 // New flags = (old flags & ~mask | flags & mask) without the has-been-inited bit, so
 // that file browsers look at the item afresh; type and creator are always written.
-bool setFinderInfoFlags(const QString& path, quint16 flags, quint16 mask, quint32 type, quint32 creator);
+bool setFinderInfoFlags(
+    const QString& path, quint16 flags, quint16 mask, quint32 type, quint32 creator);
 // Each coordinate truncated toward zero to 16 bits.
 bool setFinderLocation(const QString& path, QPointF location);
 
@@ -67,7 +68,8 @@ std::optional<QString> fileSystemPathHFSStyle(const QUrl& url);
 std::optional<QUrl> resolveAliasFile(const QUrl& url);
 bool finderInfoFlags(const QUrl& url, quint16* flags, quint32* type, quint32* creator);
 QPointF finderLocation(const QUrl& url);
-bool setFinderInfoFlags(const QUrl& url, quint16 flags, quint16 mask, quint32 type, quint32 creator);
+bool setFinderInfoFlags(
+    const QUrl& url, quint16 flags, quint16 mask, quint32 type, quint32 creator);
 bool setFinderLocation(const QUrl& url, QPointF location);
 
 }

@@ -70,7 +70,8 @@ Result<ResourceFork> readFork(const QString& path, bool forWriting)
     if (!*sidecar || (*sidecar)->resourceFork.isEmpty())
         return openFailure(path, QStringLiteral("has no resource fork"));
     if (forWriting && !(*sidecar)->rewritable)
-        return openFailure(path, QStringLiteral("its sidecar holds more than a fork and Finder information"));
+        return openFailure(
+            path, QStringLiteral("its sidecar holds more than a fork and Finder information"));
     Result<ResourceFork> fork = ResourceForkFormat::parse((*sidecar)->resourceFork);
     if (!fork)
         return openFailure(path, fork.reason());
@@ -106,7 +107,8 @@ Result<std::unique_ptr<JLResourceFork>> JLResourceFork::open(qint8 permission, c
         if (!created)
             return created.failure();
         if (*created) {
-            std::unique_ptr<JLResourceFork> fork(new JLResourceFork(path, permission, ResourceFork()));
+            std::unique_ptr<JLResourceFork> fork(
+                new JLResourceFork(path, permission, ResourceFork()));
             fork->m_changed = true;
             return fork;
         }
@@ -117,7 +119,8 @@ Result<std::unique_ptr<JLResourceFork>> JLResourceFork::open(qint8 permission, c
     return std::unique_ptr<JLResourceFork>(new JLResourceFork(path, permission, std::move(*fork)));
 }
 
-std::unique_ptr<JLResourceFork> JLResourceFork::initForPermission(qint8 permission, const QString& path)
+std::unique_ptr<JLResourceFork> JLResourceFork::initForPermission(
+    qint8 permission, const QString& path)
 {
     Result<std::unique_ptr<JLResourceFork>> fork = open(permission, path);
     return fork ? std::move(*fork) : nullptr;
@@ -167,7 +170,8 @@ bool JLResourceFork::addData(
     return true;
 }
 
-bool JLResourceFork::addData(const QByteArray& data, quint32 type, const std::optional<QString>& name)
+bool JLResourceFork::addData(
+    const QByteArray& data, quint32 type, const std::optional<QString>& name)
 {
     if (!name)
         SystemLog::write(QStringLiteral("Adding a resource without specifying the name of id."));
@@ -274,7 +278,8 @@ bool JLResourceFork::writeEntireResourceFork(const QByteArray& data)
 
 std::unique_ptr<ResourceTypeEnumerator> JLResourceFork::resourceTypeEnumerator() const
 {
-    return std::make_unique<ResourceTypeEnumerator>(m_fileReference > 0 ? m_fork.types() : QList<quint32>());
+    return std::make_unique<ResourceTypeEnumerator>(
+        m_fileReference > 0 ? m_fork.types() : QList<quint32>());
 }
 
 QList<quint32> JLResourceFork::everyResourceType() const
@@ -341,12 +346,14 @@ bool writeToResourceForkURL(const QByteArray& data, const QUrl& url, quint32 typ
     return fork->closeFile().ok() && added;
 }
 
-std::optional<QByteArray> dataWithResourceForkContentsOfFile(const QString& path, quint32 type, qint16 id)
+std::optional<QByteArray> dataWithResourceForkContentsOfFile(
+    const QString& path, quint32 type, qint16 id)
 {
     return dataWithResourceForkContentsOfURL(QUrl::fromLocalFile(path), type, id);
 }
 
-std::optional<QByteArray> dataWithResourceForkContentsOfURL(const QUrl& url, quint32 type, qint16 id)
+std::optional<QByteArray> dataWithResourceForkContentsOfURL(
+    const QUrl& url, quint32 type, qint16 id)
 {
     const std::unique_ptr<JLResourceFork> fork = JLResourceFork::initForReadingAtURL(url);
     if (!fork)

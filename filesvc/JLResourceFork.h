@@ -49,7 +49,8 @@ public:
 
     // Replaces any resource of the same type and id. A null or empty name, or one
     // without a Pascal-string form, leaves the resource unnamed.
-    bool addData(const QByteArray& data, quint32 type, qint16 id, const std::optional<QString>& name);
+    bool addData(
+        const QByteArray& data, quint32 type, qint16 id, const std::optional<QString>& name);
     // The same under the lowest positive id not yet used for the type.
     bool addData(const QByteArray& data, quint32 type, const std::optional<QString>& name);
     std::optional<QByteArray> dataForType(quint32 type, qint16 id) const;
@@ -119,8 +120,10 @@ bool writeToResourceForkFile(const QByteArray& data, const QString& path, quint3
     const std::optional<QString>& name);
 bool writeToResourceForkURL(const QByteArray& data, const QUrl& url, quint32 type, qint16 id,
     const std::optional<QString>& name);
-std::optional<QByteArray> dataWithResourceForkContentsOfFile(const QString& path, quint32 type, qint16 id);
-std::optional<QByteArray> dataWithResourceForkContentsOfURL(const QUrl& url, quint32 type, qint16 id);
+std::optional<QByteArray> dataWithResourceForkContentsOfFile(
+    const QString& path, quint32 type, qint16 id);
+std::optional<QByteArray> dataWithResourceForkContentsOfURL(
+    const QUrl& url, quint32 type, qint16 id);
 std::optional<QByteArray> dataWithResourceForkContentsOfFile(
     const QString& path, quint32 type, const std::optional<QString>& name);
 std::optional<QByteArray> dataWithResourceForkContentsOfURL(

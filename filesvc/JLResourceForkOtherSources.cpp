@@ -29,14 +29,18 @@ void ensureIconTheme()
     if (!QIcon::themeName().isEmpty())
         return;
     QStringList folders = QIcon::themeSearchPaths();
-    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    for (const QString& data :
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         folders.append(data + QStringLiteral("/icons"));
     QIcon::setThemeSearchPaths(folders);
     QStringList themes;
     GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
-    if (GSettingsSchema* schema = schemas ? g_settings_schema_source_lookup(schemas, "org.gnome.desktop.interface", true) : nullptr) {
+    if (GSettingsSchema* schema = schemas
+            ? g_settings_schema_source_lookup(schemas, "org.gnome.desktop.interface", true)
+            : nullptr) {
         g_settings_schema_unref(schema);
-        const auto settings = GObjectRef<GSettings>::adopt(g_settings_new("org.gnome.desktop.interface"));
+        const auto settings =
+            GObjectRef<GSettings>::adopt(g_settings_new("org.gnome.desktop.interface"));
         gchar* theme = g_settings_get_string(settings.get(), "icon-theme");
         themes.append(QString::fromUtf8(theme));
         g_free(theme);
@@ -44,7 +48,9 @@ void ensureIconTheme()
     themes.append({QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("hicolor")});
     for (const QString& theme : std::as_const(themes)) {
         for (const QString& folder : std::as_const(folders)) {
-            if (!theme.isEmpty() && QFile::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
+            if (!theme.isEmpty()
+                && QFile::exists(
+                    folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
                 QIcon::setThemeName(theme);
                 return;
             }
@@ -97,14 +103,16 @@ namespace JLResourceForkOtherSources {
 
 QStringList iconNamesForPath(const QString& path)
 {
-    const auto file = GObjectRef<GFile>::adopt(g_file_new_for_path(QFile::encodeName(path).constData()));
+    const auto file =
+        GObjectRef<GFile>::adopt(g_file_new_for_path(QFile::encodeName(path).constData()));
     const auto info = GObjectRef<GFileInfo>::adopt(g_file_query_info(
         file.get(), G_FILE_ATTRIBUTE_STANDARD_ICON, G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
     GIcon* icon = info ? g_file_info_get_icon(info.get()) : nullptr;
     QStringList names;
     if (!icon || !G_IS_THEMED_ICON(icon))
         return names;
-    for (const gchar* const* name = g_themed_icon_get_names(G_THEMED_ICON(icon)); name && *name; ++name)
+    for (const gchar* const* name = g_themed_icon_get_names(G_THEMED_ICON(icon)); name && *name;
+         ++name)
         names.append(QString::fromUtf8(*name));
     return names;
 }

@@ -30,7 +30,8 @@ std::optional<MountedVolume> gvfsShareVolume(const QString& folder)
     for (const QString& pair : entry.sliced(colon + 1).split(QLatin1Char(','))) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
         if (equals > 0)
-            keys.insert(pair.first(equals), QUrl::fromPercentEncoding(pair.sliced(equals + 1).toUtf8()));
+            keys.insert(
+                pair.first(equals), QUrl::fromPercentEncoding(pair.sliced(equals + 1).toUtf8()));
     }
     QString server, share, method;
     if (scheme == QLatin1String("smb-share")) {
@@ -48,7 +49,8 @@ std::optional<MountedVolume> gvfsShareVolume(const QString& folder)
     }
     if (server.isEmpty() || share.isEmpty())
         return MountedVolume {folder, entry, std::nullopt, QString()};
-    return MountedVolume {folder, lastComponent(share), QStringLiteral("//%1/%2").arg(server, share), method};
+    return MountedVolume {
+        folder, lastComponent(share), QStringLiteral("//%1/%2").arg(server, share), method};
 }
 
 MountedVolume kernelVolume(const MountInfo::Line& line, const QString& hostName)
@@ -57,7 +59,8 @@ MountedVolume kernelVolume(const MountInfo::Line& line, const QString& hostName)
     const QString source = QFile::decodeName(line.source);
     const QByteArray& type = line.fileSystemType;
     MountedVolume volume {mountPoint,
-        mountPoint == QLatin1String("/") ? hostName : lastComponent(mountPoint), std::nullopt, QString()};
+        mountPoint == QLatin1String("/") ? hostName : lastComponent(mountPoint), std::nullopt,
+        QString()};
     if ((type == "cifs" || type == "smb3") && source.startsWith(QLatin1String("//"))) {
         volume.share = source;
         volume.mountMethod = QStringLiteral("cifs");

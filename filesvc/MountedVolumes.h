@@ -35,6 +35,7 @@ std::optional<MountedVolume> holding(const QList<MountedVolume>& volumes, const 
 // The last volume of that name, so that a mount over another one wins.
 std::optional<MountedVolume> named(const QList<MountedVolume>& volumes, const QString& name);
 // The last volume that shows the share (//server/share, letter case ignored).
-std::optional<MountedVolume> showingShare(const QList<MountedVolume>& volumes, const QString& share);
+std::optional<MountedVolume> showingShare(
+    const QList<MountedVolume>& volumes, const QString& share);
 
 }

@@ -3,6 +3,8 @@
 #include "filesvc/BigEndianReader.h"
 #include "filesvc/BigEndianWriter.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <numeric>
 
@@ -33,6 +35,10 @@ struct ForkLayout {
     quint64 nameListStart = 0;
     quint64 referencesLeft = 0;
     quint64 dataLeft = 0;
+    // Each type once in the type list, each id once in a type: otherwise which resource
+    // a type and id name, and which one an add replaces, would be a guess.
+    QSet<quint32> types;
+    QSet<quint64> typesAndIds;
 };
 
 Result<ForkLayout> readLayout(const BigEndianReader& fork)
@@ -51,7 +57,7 @@ Result<ForkLayout> readLayout(const BigEndianReader& fork)
         return malformed(QStringLiteral("the map is too short"));
     ForkLayout layout {*data, *map, *map->uint16At(kMapTypeListOffset),
         *map->uint16At(kMapNameListOffset), quint64(map->size()) / kReferenceSize,
-        quint64(data->size())};
+        quint64(data->size()), {}, {}};
     if (layout.typeListStart + 2 > quint64(map->size())
         || layout.nameListStart > quint64(map->size()))
         return malformed(QStringLiteral("the type or name list lies outside the map"));
@@ -115,15 +121,23 @@ Result<void> readType(ForkLayout& layout, quint64 entryAt, ResourceFork& fork)
     const std::optional<quint16> listOffset = layout.map.uint16At(entryAt + 6);
     if (!listOffset)
         return malformed(QStringLiteral("a type entry lies outside the map"));
+    if (layout.types.contains(*type))
+        return malformed(QStringLiteral("a type is listed twice"));
+    layout.types.insert(*type);
     const quint64 count = quint64(*lastIndex) + 1;
     if (count > layout.referencesLeft)
         return malformed(QStringLiteral("more resources than the map can hold"));
     layout.referencesLeft -= count;
     const quint64 listStart = layout.typeListStart + *listOffset;
     for (quint64 index = 0; index < count; ++index) {
-        Result<Resource> resource = readReference(layout, *type, listStart + index * kReferenceSize);
+        Result<Resource> resource =
+            readReference(layout, *type, listStart + index * kReferenceSize);
         if (!resource)
             return resource.failure();
+        const quint64 key = (quint64(*type) << 16) | quint16(resource->id);
+        if (layout.typesAndIds.contains(key))
+            return malformed(QStringLiteral("two resources have the same type and id"));
+        layout.typesAndIds.insert(key);
         fork.resources.append(std::move(*resource));
     }
     return {};
@@ -134,7 +148,6 @@ bool isCopyOfHeader(const BigEndianReader& fork, const ForkLayout& layout)
     const QByteArrayView copy = *layout.map.bytesAt(0, kHeaderSize);
     return copy == fork.bytes().first(kHeaderSize) && copy != QByteArray(kHeaderSize, '\0');
 }
-
 
 bool fitsOffset(qsizetype offset)
 {
@@ -271,7 +284,6 @@ Result<ResourceFork> parse(QByteArrayView bytes)
     }
     return fork;
 }
-
 
 Result<QByteArray> serialize(const ResourceFork& fork)
 {

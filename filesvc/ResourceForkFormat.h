@@ -25,8 +25,8 @@ struct Resource {
 
     friend bool operator==(const Resource& a, const Resource& b)
     {
-        return a.type == b.type && a.id == b.id && a.name == b.name
-            && a.attributes == b.attributes && a.data == b.data;
+        return a.type == b.type && a.id == b.id && a.name == b.name && a.attributes == b.attributes
+            && a.data == b.data;
     }
 };
 

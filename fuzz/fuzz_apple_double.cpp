@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!file || !file->rewritable)
         return 0;
     const Result<AppleDoubleFile> again = AppleDouble::parse(AppleDouble::serialize(*file));
-    if (!again || again->finderInfo != file->finderInfo || again->resourceFork != file->resourceFork)
+    if (!again || again->finderInfo != file->finderInfo
+        || again->resourceFork != file->resourceFork)
         std::abort();
     return 0;
 }

@@ -7,8 +7,8 @@
 // Reads the input as a resource fork; a fork read must be written and read back equal.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const Result<ResourceFork> fork =
-        ResourceForkFormat::parse(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const Result<ResourceFork> fork = ResourceForkFormat::parse(
+        QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!fork)
         return 0;
     (void)fork->types();
@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!written)
         return 0;
     const Result<ResourceFork> again = ResourceForkFormat::parse(*written);
-    if (!again || again->resources != fork->resources || again->mapAttributes != fork->mapAttributes)
+    if (!again || again->resources != fork->resources
+        || again->mapAttributes != fork->mapAttributes)
         std::abort();
     return 0;
 }

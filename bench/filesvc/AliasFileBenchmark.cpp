@@ -41,9 +41,15 @@ void writeAndReadAliasFiles(benchmark::State& state)
         }
         state.ResumeTiming();
     }
-    state.counters["files/s"] = benchmark::Counter(double(state.iterations()) * kAliasFiles, benchmark::Counter::kIsRate);
+    state.counters["files/s"] =
+        benchmark::Counter(double(state.iterations()) * kAliasFiles, benchmark::Counter::kIsRate);
 }
-BENCHMARK(writeAndReadAliasFiles)->ArgName("icon")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(writeAndReadAliasFiles)
+    ->ArgName("icon")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void readCorpusForks(benchmark::State& state)
 {
@@ -55,7 +61,8 @@ void readCorpusForks(benchmark::State& state)
         QFile::copy(corpus.filePath(name), root.filePath(name + QStringLiteral(".fork")));
         QFile(root.filePath(name)).open(QIODevice::WriteOnly);
         // Each fork goes into a sidecar through the resource-fork writer itself.
-        auto fork = JLResourceFork::initForWritingAtPath(root.filePath(name + QStringLiteral(".copy")));
+        auto fork =
+            JLResourceFork::initForWritingAtPath(root.filePath(name + QStringLiteral(".copy")));
         QFile source(corpus.filePath(name));
         source.open(QIODevice::ReadOnly);
         if (!fork || !fork->writeEntireResourceFork(source.readAll()) || !fork->closeFile())
@@ -75,7 +82,8 @@ void readCorpusForks(benchmark::State& state)
             (void)fork->closeFile();
         }
     }
-    state.counters["files/s"] = benchmark::Counter(double(state.iterations()) * double(files.size()), benchmark::Counter::kIsRate);
+    state.counters["files/s"] = benchmark::Counter(
+        double(state.iterations()) * double(files.size()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(readCorpusForks)->UseRealTime();
 

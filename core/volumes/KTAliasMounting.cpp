@@ -23,13 +23,16 @@ KTMounter& mounterWithoutQuestions()
     static KTSystemMountTable* const mountTable = new KTSystemMountTable;
     static GuestOnlyPrompt* const prompt = new GuestOnlyPrompt;
     static KTPlatformServerMount* const serverMount = new KTPlatformServerMount(*prompt);
-    static KTMounter* const mounter = new KTMounter(*mountTable, *serverMount, [] { return static_cast<KTStatusDisplay*>(nullptr); });
+    static KTMounter* const mounter = new KTMounter(
+        *mountTable, *serverMount, [] { return static_cast<KTStatusDisplay*>(nullptr); });
     return *mounter;
 }
 
-std::optional<QString> mountShare(const QString& share, const QString& mountMethod, bool allowUserInteraction)
+std::optional<QString> mountShare(
+    const QString& share, const QString& mountMethod, bool allowUserInteraction)
 {
-    KTMounter& mounter = allowUserInteraction ? KTMounter::defaultKTMounter() : mounterWithoutQuestions();
+    KTMounter& mounter =
+        allowUserInteraction ? KTMounter::defaultKTMounter() : mounterWithoutQuestions();
     if (const std::optional<QString> mountPoint = mounter.networkVolumeForShare(share))
         return mountPoint;
     if (!mounter.mountNetworkVolume(share, mountMethod))

@@ -27,7 +27,8 @@ protected:
     ProgramRun smbclient(const QString& command) const
     {
         return runProgram(QStringLiteral("smbclient"),
-            {QStringLiteral("//127.0.0.1/") + m_share, QStringLiteral("-N"), QStringLiteral("-c"), command});
+            {QStringLiteral("//127.0.0.1/") + m_share, QStringLiteral("-N"), QStringLiteral("-c"),
+                command});
     }
     QByteArray stream(const QString& name) const
     {
@@ -64,12 +65,14 @@ TEST_F(AliasFileServer, AMacSeesTheAliasOfAConvertedShortcut)
         QStringLiteral("\\\\127.0.0.1\\%1\\Documents\\Report.doc").arg(m_share));
     const QString aliasPath = *mounted + QStringLiteral("/Report.doc");
     if (!shortcut->saveAsAlias(aliasPath)) {
-        const auto alias = JLAlias::aliasWithPath(*mounted + QStringLiteral("/Documents/Report.doc"));
+        const auto alias =
+            JLAlias::aliasWithPath(*mounted + QStringLiteral("/Documents/Report.doc"));
         FAIL() << shortcut->errorMessage().value_or(QString()).toStdString() << ": "
                << (alias ? alias->writeAliasFile(aliasPath).reason().toStdString() : "no alias");
     }
 
-    const AppleDoubleFile written = *AppleDouble::parse(readAll(folder + QStringLiteral("/._Report.doc")));
+    const AppleDoubleFile written =
+        *AppleDouble::parse(readAll(folder + QStringLiteral("/._Report.doc")));
     EXPECT_EQ(stream(QStringLiteral("Report.doc:AFP_Resource")), written.resourceFork);
     const QByteArray afpInfo = stream(QStringLiteral("Report.doc:AFP_AfpInfo"));
     ASSERT_EQ(afpInfo.size(), 60);
@@ -78,7 +81,8 @@ TEST_F(AliasFileServer, AMacSeesTheAliasOfAConvertedShortcut)
     const ProgramRun info = smbclient(QStringLiteral("allinfo \"Report.doc\""));
     ASSERT_EQ(info.exitCode, 0) << info.errors.toStdString();
     EXPECT_TRUE(info.output.contains(QStringLiteral(":AFP_AfpInfo:"))) << info.output.toStdString();
-    EXPECT_TRUE(info.output.contains(QStringLiteral(":AFP_Resource:"))) << info.output.toStdString();
+    EXPECT_TRUE(info.output.contains(QStringLiteral(":AFP_Resource:")))
+        << info.output.toStdString();
 
     // Whatever layout Samba left the sidecar in, the alias still reads and resolves.
     const std::unique_ptr<JLAlias> alias = JLAlias::initWithContentsOfFile(aliasPath);

@@ -28,11 +28,12 @@ QStringList summary(const ResourceFork& fork)
 {
     QStringList lines;
     for (const Resource& resource : fork.resources) {
-        lines.append(QStringLiteral("%1 %2 %3 %4")
-                         .arg(fourCC(resource.type))
-                         .arg(resource.id)
-                         .arg(resource.name ? QString::fromLatin1(*resource.name) : QStringLiteral("-"))
-                         .arg(resource.data.size()));
+        lines.append(
+            QStringLiteral("%1 %2 %3 %4")
+                .arg(fourCC(resource.type))
+                .arg(resource.id)
+                .arg(resource.name ? QString::fromLatin1(*resource.name) : QStringLiteral("-"))
+                .arg(resource.data.size()));
     }
     return lines;
 }
@@ -67,14 +68,17 @@ TEST_P(CorpusForks, ReadExactlyAndWriteBackByteForByte)
 }
 
 INSTANTIATE_TEST_SUITE_P(ResourceForkFormat, CorpusForks,
-    testing::Values(CorpusFork {"resource_forks/ClassicBox_AppAlias.rsrcfork.dat", {QStringLiteral("alis 0 app alias 202")}},
-        CorpusFork {"resource_forks/nuxeo-drive_nuxeo_folder_mac.rsrc", {QStringLiteral("icns -16455 - 188173")}},
+    testing::Values(CorpusFork {"resource_forks/ClassicBox_AppAlias.rsrcfork.dat",
+                        {QStringLiteral("alis 0 app alias 202")}},
+        CorpusFork {"resource_forks/nuxeo-drive_nuxeo_folder_mac.rsrc",
+            {QStringLiteral("icns -16455 - 188173")}},
         CorpusFork {"resource_forks/python-rsrcfork_testfile.rsrc",
-            {QStringLiteral("STR  128 - 39"), QStringLiteral("STR  129 The Name 40"), QStringLiteral("STR  130 - 45"),
+            {QStringLiteral("STR  128 - 39"), QStringLiteral("STR  129 The Name 40"),
+                QStringLiteral("STR  130 - 45"),
                 QStringLiteral("STR  131 The Name with Attributes 42")}},
         CorpusFork {"resource_forks/python-rsrcfork_unicode.textClipping.rsrc",
-            {QStringLiteral("utxt 256 - 74"), QStringLiteral("utf8 256 - 45"), QStringLiteral("TEXT 256 - 37"),
-                QStringLiteral("drag 128 - 64")}},
+            {QStringLiteral("utxt 256 - 74"), QStringLiteral("utf8 256 - 45"),
+                QStringLiteral("TEXT 256 - 37"), QStringLiteral("drag 128 - 64")}},
         CorpusFork {"resource_forks/python-rsrcfork_empty.rsrc", {}}));
 
 // A fork of one resource 'TEST' 1 named "n" with four bytes of data, to break.
@@ -99,13 +103,15 @@ TEST_P(BrokenForks, AreRefusedWithTheirReason)
     GetParam().breakIt(bytes);
     const Result<ResourceFork> fork = ResourceForkFormat::parse(bytes);
     ASSERT_FALSE(fork);
-    EXPECT_EQ(fork.reason(), QStringLiteral("Invalid resource fork: ") + QString::fromUtf8(GetParam().reason));
+    EXPECT_EQ(fork.reason(),
+        QStringLiteral("Invalid resource fork: ") + QString::fromUtf8(GetParam().reason));
 }
 
 // The small fork: data at 256 (8 bytes), map at 264: type list at map+28, one type
 // entry, one reference at map+38, names at map+50.
 INSTANTIATE_TEST_SUITE_P(ResourceForkFormat, BrokenForks,
-    testing::Values(BrokenFork {"cut", [](QByteArray& b) { b.truncate(10); }, "the header is cut short"},
+    testing::Values(
+        BrokenFork {"cut", [](QByteArray& b) { b.truncate(10); }, "the header is cut short"},
         BrokenFork {"map past end", [](QByteArray& b) { put32(b, 12, 0xFFFFFFF0); },
             "the data or the map lies outside the fork"},
         BrokenFork {"data overflow", [](QByteArray& b) { put32(b, 0, 0xFFFFFFFF); },
@@ -141,6 +147,31 @@ TEST(ResourceForkFormat, RefusesSharedDataThatWouldMultiplyItsSize)
     EXPECT_FALSE(ResourceForkFormat::parse(bytes.first(256 + 104) + bytes.sliced(256 + 208)));
 }
 
+// Found by fuzz_resource_fork: a type list naming one type twice, which a rewrite
+// grouped into one entry, so the fork read back differently.
+TEST(ResourceForkFormat, RefusesATypeListedTwice)
+{
+    QFile file(
+        QStringLiteral(KESTROVA_FILESVC_TEST_DATA "/fuzz-resource-fork-type-listed-twice.rsrc"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const Result<ResourceFork> fork = ResourceForkFormat::parse(file.readAll());
+    ASSERT_FALSE(fork);
+    EXPECT_EQ(fork.reason(), QStringLiteral("Invalid resource fork: a type is listed twice"));
+}
+
+TEST(ResourceForkFormat, RefusesTwoResourcesOfOneTypeAndId)
+{
+    ResourceFork fork;
+    fork.put(Resource {0x54455354, 1, std::nullopt, 0, "a", 0});
+    fork.put(Resource {0x54455354, 2, std::nullopt, 0, "b", 0});
+    QByteArray bytes = *ResourceForkFormat::serialize(fork);
+    put16(bytes, 256 + 10 + 38 + 12, 1);
+    const Result<ResourceFork> parsed = ResourceForkFormat::parse(bytes);
+    ASSERT_FALSE(parsed);
+    EXPECT_EQ(parsed.reason(),
+        QStringLiteral("Invalid resource fork: two resources have the same type and id"));
+}
+
 TEST(ResourceForkFormat, PutReplacesTheSameTypeAndIdAndGroupsByType)
 {
     ResourceFork fork;
@@ -150,9 +181,14 @@ TEST(ResourceForkFormat, PutReplacesTheSameTypeAndIdAndGroupsByType)
     fork.put(Resource {1, 1, std::nullopt, 0, "d", 0});
     QStringList order;
     for (const Resource& resource : fork.resources)
-        order.append(QStringLiteral("%1/%2=%3").arg(resource.type).arg(resource.id).arg(QString::fromLatin1(resource.data)));
-    EXPECT_EQ(order, (QStringList {QStringLiteral("1/1=d"), QStringLiteral("1/2=c"), QStringLiteral("2/1=b")}));
-    const Result<ResourceFork> again = ResourceForkFormat::parse(*ResourceForkFormat::serialize(fork));
+        order.append(QStringLiteral("%1/%2=%3")
+                         .arg(resource.type)
+                         .arg(resource.id)
+                         .arg(QString::fromLatin1(resource.data)));
+    EXPECT_EQ(order,
+        (QStringList {QStringLiteral("1/1=d"), QStringLiteral("1/2=c"), QStringLiteral("2/1=b")}));
+    const Result<ResourceFork> again =
+        ResourceForkFormat::parse(*ResourceForkFormat::serialize(fork));
     ASSERT_TRUE(again);
     EXPECT_EQ(again->resources, fork.resources);
 }
@@ -180,7 +216,8 @@ TEST_P(CorpusSidecars, AreReadAndRewrittenUnchanged)
 INSTANTIATE_TEST_SUITE_P(AppleDouble, CorpusSidecars,
     testing::Values(CorpusSidecar {"appledouble/libarchive_zip_mac_metadata_._file3", 0, 237 - 32},
         CorpusSidecar {"appledouble/libarchive_appledouble_zip_._test_file", 14, 70 - 32},
-        CorpusSidecar {"appledouble/libarchive_appledouble_zip_._apple_double_dir_test", 0, 120 - 32}));
+        CorpusSidecar {
+            "appledouble/libarchive_appledouble_zip_._apple_double_dir_test", 0, 120 - 32}));
 
 TEST(AppleDouble, WritesANewSidecarInTheFormMacOSWrites)
 {
@@ -191,8 +228,18 @@ TEST(AppleDouble, WritesANewSidecarInTheFormMacOSWrites)
     ASSERT_EQ(bytes.size(), 4096);
     EXPECT_EQ(bytes.sliced(8, 16), QByteArray("Mac OS X        "));
     EXPECT_EQ(bytes.sliced(24, 26).toHex(),
-        QByteArray("0002" "00000009" "00000032" "00000eb0" "00000002" "00000ee2" "0000011e"));
-    EXPECT_EQ(bytes.sliced(84, 16).toHex(), QByteArray("41545452" "00000000" "00000ee2" "00000078"));
+        QByteArray("0002"
+                   "00000009"
+                   "00000032"
+                   "00000eb0"
+                   "00000002"
+                   "00000ee2"
+                   "0000011e"));
+    EXPECT_EQ(bytes.sliced(84, 16).toHex(),
+        QByteArray("41545452"
+                   "00000000"
+                   "00000ee2"
+                   "00000078"));
     const Result<AppleDoubleFile> again = AppleDouble::parse(bytes);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->finderInfo, file.finderInfo);
@@ -229,16 +276,21 @@ TEST_P(BrokenSidecars, AreRefusedWithTheirReason)
     GetParam().breakIt(bytes);
     const Result<AppleDoubleFile> parsed = AppleDouble::parse(bytes);
     ASSERT_FALSE(parsed);
-    EXPECT_EQ(parsed.reason(), QStringLiteral("Invalid AppleDouble file: ") + QString::fromUtf8(GetParam().reason));
+    EXPECT_EQ(parsed.reason(),
+        QStringLiteral("Invalid AppleDouble file: ") + QString::fromUtf8(GetParam().reason));
 }
 
 // The compact sidecar: entries at 26 (Finder info 9 at 50, 32 bytes) and 38 (fork 2 at 82).
 INSTANTIATE_TEST_SUITE_P(AppleDouble, BrokenSidecars,
-    testing::Values(BrokenSidecar {"AppleSingle", [](QByteArray& b) { b[3] = 0; }, "no AppleDouble signature"},
+    testing::Values(
+        BrokenSidecar {"AppleSingle", [](QByteArray& b) { b[3] = 0; }, "no AppleDouble signature"},
         BrokenSidecar {"version 1", [](QByteArray& b) { b[5] = 1; }, "not version 2"},
-        BrokenSidecar {"cut header", [](QByteArray& b) { b.truncate(20); }, "the header is cut short"},
-        BrokenSidecar {"many entries", [](QByteArray& b) { put16(b, 24, 100); }, "the entry table is cut short"},
-        BrokenSidecar {"fork outside", [](QByteArray& b) { put32(b, 42, 0xFFFFFFFE); }, "entry 2 lies outside the file"},
+        BrokenSidecar {
+            "cut header", [](QByteArray& b) { b.truncate(20); }, "the header is cut short"},
+        BrokenSidecar {"many entries", [](QByteArray& b) { put16(b, 24, 100); },
+            "the entry table is cut short"},
+        BrokenSidecar {"fork outside", [](QByteArray& b) { put32(b, 42, 0xFFFFFFFE); },
+            "entry 2 lies outside the file"},
         BrokenSidecar {"twice", [](QByteArray& b) { put32(b, 38, 9); }, "entry 9 is given twice"},
         BrokenSidecar {"short Finder info", [](QByteArray& b) { put32(b, 34, 16); },
             "the Finder information is shorter than 32 bytes"},
@@ -282,10 +334,14 @@ TEST_P(CorpusRecords, ReadTheirFixedPartAndTags)
 }
 
 INSTANTIATE_TEST_SUITE_P(AliasRecordFormat, CorpusRecords,
-    testing::Values(CorpusRecord {"alias_records/ClassicBox_AppAlias.alis", 2, "app", "Boot", 542, 543, 3},
-        CorpusRecord {"alias_records/tcl_LibraryFolder.alis", 2, "(Support Libraries)", "/", 2, 7767300, 2},
-        CorpusRecord {"alias_records/node-alias_TestBkg.alis", 2, "TestBkg.tiff", "Test Title", 19, 20, 6},
-        CorpusRecord {"alias_records/dtformats_loginitems_v3.alis", 3, "", "", 0x26EAE, 0x26EB1, 5}));
+    testing::Values(
+        CorpusRecord {"alias_records/ClassicBox_AppAlias.alis", 2, "app", "Boot", 542, 543, 3},
+        CorpusRecord {
+            "alias_records/tcl_LibraryFolder.alis", 2, "(Support Libraries)", "/", 2, 7767300, 2},
+        CorpusRecord {
+            "alias_records/node-alias_TestBkg.alis", 2, "TestBkg.tiff", "Test Title", 19, 20, 6},
+        CorpusRecord {
+            "alias_records/dtformats_loginitems_v3.alis", 3, "", "", 0x26EAE, 0x26EB1, 5}));
 
 TEST(AliasRecordFormat, WritesVersion2WithTypeAndCreatorWhereMacsReadThem)
 {
@@ -299,7 +355,10 @@ TEST(AliasRecordFormat, WritesVersion2WithTypeAndCreatorWhereMacsReadThem)
     EXPECT_EQ(bytes->sliced(122, 8), QByteArray("APPLAQt7"));
     EXPECT_EQ(qFromBigEndian<quint16>(bytes->constData() + 4), bytes->size());
     // The odd tag is padded to an even length, then the end tag.
-    EXPECT_EQ(bytes->sliced(150).toHex(), QByteArray("00120004" "2f6f6464" "ffff0000"));
+    EXPECT_EQ(bytes->sliced(150).toHex(),
+        QByteArray("00120004"
+                   "2f6f6464"
+                   "ffff0000"));
     record.setTag(AliasRecord::PosixMountPoint, QByteArray(70000, 'x'));
     EXPECT_FALSE(AliasRecordFormat::serialize(record));
 }

@@ -26,12 +26,16 @@ using namespace AliasFileCodes;
 QStringList elementsOf(const QByteArray& family)
 {
     QStringList elements;
-    if (family.size() < 8 || !family.startsWith("icns") || qFromBigEndian<quint32>(family.constData() + 4) != quint32(family.size()))
+    if (family.size() < 8 || !family.startsWith("icns")
+        || qFromBigEndian<quint32>(family.constData() + 4) != quint32(family.size()))
         return {QStringLiteral("no icon family")};
     for (qsizetype at = 8; at + 8 <= family.size();) {
         const quint32 length = qFromBigEndian<quint32>(family.constData() + at + 4);
         const QImage image = QImage::fromData(family.sliced(at + 8, length - 8), "PNG");
-        elements.append(QStringLiteral("%1 %2x%3").arg(QString::fromLatin1(family.sliced(at, 4))).arg(image.width()).arg(image.height()));
+        elements.append(QStringLiteral("%1 %2x%3")
+                            .arg(QString::fromLatin1(family.sliced(at, 4)))
+                            .arg(image.width())
+                            .arg(image.height()));
         at += length;
     }
     return elements;
@@ -65,12 +69,18 @@ protected:
 TEST_F(IconFamilies, HoldTheThemeIconOfTheContentTypeInThreeSizes)
 {
     const QString target = make(QStringLiteral("notes.txt"));
-    EXPECT_TRUE(JLResourceForkOtherSources::iconNamesForPath(target).contains(QStringLiteral("text-plain")));
-    const std::optional<QByteArray> family = JLResourceForkOtherSources::iconFamilyDataForFile(target);
+    EXPECT_TRUE(JLResourceForkOtherSources::iconNamesForPath(target).contains(
+        QStringLiteral("text-plain")));
+    const std::optional<QByteArray> family =
+        JLResourceForkOtherSources::iconFamilyDataForFile(target);
     ASSERT_TRUE(family) << "no icon theme icon for text/plain";
-    EXPECT_EQ(elementsOf(*family), (QStringList {QStringLiteral("ic07 128x128"), QStringLiteral("ic08 256x256"), QStringLiteral("ic09 512x512")}));
-    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyDataForFile(m_root.filePath(QStringLiteral("missing"))));
-    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyForIconNames({QStringLiteral("no-such-icon-anywhere")}));
+    EXPECT_EQ(elementsOf(*family),
+        (QStringList {QStringLiteral("ic07 128x128"), QStringLiteral("ic08 256x256"),
+            QStringLiteral("ic09 512x512")}));
+    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyDataForFile(
+        m_root.filePath(QStringLiteral("missing"))));
+    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyForIconNames(
+        {QStringLiteral("no-such-icon-anywhere")}));
 }
 
 TEST_F(IconFamilies, GoIntoAliasesOfUntypedFilesUnlessLeftOut)
@@ -92,25 +102,33 @@ TEST_F(IconFamilies, GoIntoAliasesOfUntypedFilesUnlessLeftOut)
         const auto fork = JLResourceFork::initForReadingAtPath(aliasPath);
         ASSERT_TRUE(fork);
         EXPECT_EQ(fork->dataForType(kIconFamilyResourceType, kCustomIconId).has_value(), row.icon);
-        EXPECT_EQ(fork->nameOfResourceType(kIconFamilyResourceType, kCustomIconId).value_or(QString()), QString());
+        EXPECT_EQ(
+            fork->nameOfResourceType(kIconFamilyResourceType, kCustomIconId).value_or(QString()),
+            QString());
         (void)fork->closeFile();
     }
 }
 
 TEST_F(IconFamilies, PillowReadsTheSizesWritten)
 {
-    const std::optional<QByteArray> family = JLResourceForkOtherSources::iconFamilyDataForFile(make(QStringLiteral("a.txt")));
+    const std::optional<QByteArray> family =
+        JLResourceForkOtherSources::iconFamilyDataForFile(make(QStringLiteral("a.txt")));
     ASSERT_TRUE(family);
     QFile file(m_root.filePath(QStringLiteral("a.icns")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(*family);
     file.close();
     // Debian's own interpreter, which python3-pil belongs to, whatever else is on PATH.
-    const QString python = QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
-    const QString sizes = run(python, {QStringLiteral("-c"),
-        QStringLiteral("import sys\ntry:\n    from PIL import Image\nexcept ImportError:\n    print('no Pillow'); sys.exit(0)\n"
-                       "im = Image.open(sys.argv[1]); print(sorted(s[0] for s in im.info['sizes']))"),
-        file.fileName()});
+    const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
+        ? QStringLiteral("/usr/bin/python3")
+        : QStringLiteral("python3");
+    const QString sizes = run(python,
+        {QStringLiteral("-c"),
+            QStringLiteral(
+                "import sys\ntry:\n    from PIL import Image\nexcept ImportError:\n    print('no "
+                "Pillow'); sys.exit(0)\n"
+                "im = Image.open(sys.argv[1]); print(sorted(s[0] for s in im.info['sizes']))"),
+            file.fileName()});
     if (sizes == QLatin1String("no Pillow"))
         GTEST_SKIP() << "Pillow (python3-pil) is not installed";
     EXPECT_EQ(sizes, QStringLiteral("[128, 256, 512]"));
@@ -124,15 +142,20 @@ QString macosAliasFolder()
     if (QFile::exists(folder + QStringLiteral("/node_modules/macos-alias/lib/decode.js")))
         return folder;
     QDir().mkpath(folder);
-    const QString installed = run(QStringLiteral("npm"), {QStringLiteral("install"), QStringLiteral("--force"),
-        QStringLiteral("--ignore-scripts"), QStringLiteral("--no-audit"), QStringLiteral("--no-fund"),
-        QStringLiteral("--prefix"), folder, QStringLiteral("macos-alias@0.2.12")}, folder);
-    return QFile::exists(folder + QStringLiteral("/node_modules/macos-alias/lib/decode.js")) ? folder : QString();
+    const QString installed = run(QStringLiteral("npm"),
+        {QStringLiteral("install"), QStringLiteral("--force"), QStringLiteral("--ignore-scripts"),
+            QStringLiteral("--no-audit"), QStringLiteral("--no-fund"), QStringLiteral("--prefix"),
+            folder, QStringLiteral("macos-alias@0.2.12")},
+        folder);
+    return QFile::exists(folder + QStringLiteral("/node_modules/macos-alias/lib/decode.js"))
+        ? folder
+        : QString();
 }
 
 TEST_F(IconFamilies, MacosAliasDecodesOurRecords)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("node")).isEmpty() || QStandardPaths::findExecutable(QStringLiteral("npm")).isEmpty())
+    if (QStandardPaths::findExecutable(QStringLiteral("node")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("npm")).isEmpty())
         GTEST_SKIP() << "node and npm are not installed";
     const QString folder = macosAliasFolder();
     ASSERT_FALSE(folder.isEmpty()) << "npm could not install macos-alias@0.2.12";
@@ -150,7 +173,8 @@ TEST_F(IconFamilies, MacosAliasDecodesOurRecords)
         "console.log(JSON.stringify({volume: info.volume.name, target: info.target.filename,"
         " parent: info.parent.id, id: info.target.id, path: info.target.path,"
         " abspath: info.target.abspath, mount: info.volume.abspath}));");
-    const QString output = run(QStringLiteral("node"), {QStringLiteral("-e"), script, folder, record.fileName()});
+    const QString output =
+        run(QStringLiteral("node"), {QStringLiteral("-e"), script, folder, record.fileName()});
     const QJsonObject decoded = QJsonDocument::fromJson(output.toUtf8()).object();
     ASSERT_FALSE(decoded.isEmpty()) << output.toStdString();
     struct stat status { };
@@ -158,10 +182,17 @@ TEST_F(IconFamilies, MacosAliasDecodesOurRecords)
     EXPECT_EQ(decoded.value(QStringLiteral("target")).toString(), QStringLiteral("Report.doc"));
     EXPECT_EQ(decoded.value(QStringLiteral("id")).toInteger(), qint64(quint32(status.st_ino)));
     EXPECT_EQ(decoded.value(QStringLiteral("volume")).toString(), *alias->lastKnownVolumeName());
-    EXPECT_TRUE(decoded.value(QStringLiteral("path")).toString().endsWith(QStringLiteral(":Project Files:")));
+    EXPECT_TRUE(decoded.value(QStringLiteral("path"))
+                    .toString()
+                    .endsWith(QStringLiteral(":Project Files:")));
     const QString mountPoint = decoded.value(QStringLiteral("mount")).toString();
-    EXPECT_EQ(QDir::cleanPath(mountPoint + QLatin1Char('/') + decoded.value(QStringLiteral("abspath")).toString()), target);
-    ASSERT_EQ(::stat(QFile::encodeName(m_root.filePath(QStringLiteral("Project Files"))).constData(), &status), 0);
+    EXPECT_EQ(QDir::cleanPath(mountPoint + QLatin1Char('/')
+                  + decoded.value(QStringLiteral("abspath")).toString()),
+        target);
+    ASSERT_EQ(
+        ::stat(QFile::encodeName(m_root.filePath(QStringLiteral("Project Files"))).constData(),
+            &status),
+        0);
     EXPECT_EQ(decoded.value(QStringLiteral("parent")).toInteger(), qint64(quint32(status.st_ino)));
 }
 

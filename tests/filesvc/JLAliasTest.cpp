@@ -1,6 +1,7 @@
+#include "filesvc/JLAlias.h"
+
 #include "filesvc/AliasFile.h"
 #include "filesvc/AliasRecordFormat.h"
-#include "filesvc/JLAlias.h"
 #include "filesvc/JLAliasMounting.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "filesvc/JLResourceFork.h"
@@ -59,7 +60,8 @@ TEST_F(AliasFiles, RecordsHoldTheLinuxFactsOfTheTarget)
     EXPECT_EQ(record->parentId, inodeOf(m_root.path()));
     EXPECT_EQ(record->fileType, 0x57384244u);
     EXPECT_EQ(record->fileCreator, 0x4D535744u);
-    EXPECT_TRUE(record->tagData(AliasRecord::AbsolutePath)->endsWith(QByteArray(":\0Report/2024.doc", 17)));
+    EXPECT_TRUE(
+        record->tagData(AliasRecord::AbsolutePath)->endsWith(QByteArray(":\0Report/2024.doc", 17)));
     EXPECT_EQ(alias->lastKnownName(), QStringLiteral("Report:2024.doc"));
     EXPECT_EQ(alias->lastKnownPath(), target);
     EXPECT_EQ(alias->path(), target);
@@ -75,7 +77,8 @@ TEST_F(AliasFiles, FindsATargetRenamedInItsFolderByItsFileNumber)
     ASSERT_TRUE(QFile::rename(target, renamed));
     EXPECT_EQ(alias->path(), renamed);
     EXPECT_TRUE(alias->changed());
-    EXPECT_EQ(alias->lastKnownName(), QStringLiteral("after.txt")) << "the record follows the target";
+    EXPECT_EQ(alias->lastKnownName(), QStringLiteral("after.txt"))
+        << "the record follows the target";
 
     // A new file under the old name wins while the path comes first, not with file ids first.
     make(QStringLiteral("before.txt"));
@@ -135,11 +138,13 @@ TEST_F(AliasFiles, ARecordOfAnUnmountedShareMountsItAgain)
     record->setTag(AliasRecord::PosixPath, "/plans/a.doc");
     record->setTag(AliasRecord::PosixMountPoint, "/nonexistent/old-mount");
     record->setTag(AliasRecord::MountURL, "smb://fs1/Projects");
-    const std::unique_ptr<JLAlias> alias = JLAlias::initWithData(*AliasRecordFormat::serialize(*record));
+    const std::unique_ptr<JLAlias> alias =
+        JLAlias::initWithData(*AliasRecordFormat::serialize(*record));
     EXPECT_EQ(alias->lastKnownShareURL(), QStringLiteral("smb://fs1/Projects"));
 
     QStringList calls;
-    JLAliasMounting::shared().mountShare = [&](const QString& what, const QString& method, bool interactive) {
+    JLAliasMounting::shared().mountShare = [&](const QString& what, const QString& method,
+                                               bool interactive) {
         calls.append(QStringLiteral("%1 %2 %3").arg(what, method).arg(interactive));
         return std::optional<QString>(share);
     };
@@ -147,7 +152,9 @@ TEST_F(AliasFiles, ARecordOfAnUnmountedShareMountsItAgain)
     alias->setAllowUserInteraction(true);
     (void)alias->path();
     JLAliasMounting::shared().mountShare = {};
-    EXPECT_EQ(calls, (QStringList {QStringLiteral("//fs1/Projects smb 0"), QStringLiteral("//fs1/Projects smb 1")}));
+    EXPECT_EQ(calls,
+        (QStringList {
+            QStringLiteral("//fs1/Projects smb 0"), QStringLiteral("//fs1/Projects smb 1")}));
     EXPECT_FALSE(alias->path()) << "without a way to mount, the share stays away";
 }
 
@@ -163,7 +170,8 @@ class MacRecords : public testing::TestWithParam<MacRecord> { };
 TEST_P(MacRecords, TellWhatTheyKeepWithoutResolving)
 {
     KESTROVA_REQUIRE_CORPUS();
-    QFile file(Corpus::path(QStringLiteral("filesvc/alias_records/") + QString::fromUtf8(GetParam().file)));
+    QFile file(Corpus::path(
+        QStringLiteral("filesvc/alias_records/") + QString::fromUtf8(GetParam().file)));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::unique_ptr<JLAlias> alias = JLAlias::initWithData(file.readAll());
     ASSERT_TRUE(alias);
@@ -176,7 +184,8 @@ TEST_P(MacRecords, TellWhatTheyKeepWithoutResolving)
 INSTANTIATE_TEST_SUITE_P(JLAlias, MacRecords,
     testing::Values(MacRecord {"ClassicBox_AppAlias.alis", "app", "Boot", "Boot:AutQuit7:A:B:app"},
         MacRecord {"tcl_LibraryFolder.alis", "(Support Libraries)", "/", "/:(Support Libraries)"},
-        MacRecord {"node-alias_TestBkg.alis", "TestBkg.tiff", "Test Title", "/Volumes/Test Title/.background/TestBkg.tiff"},
+        MacRecord {"node-alias_TestBkg.alis", "TestBkg.tiff", "Test Title",
+            "/Volumes/Test Title/.background/TestBkg.tiff"},
         MacRecord {"dtformats_loginitems_v3.alis", "iTunesHelper.app", "Macintosh HD",
             "/Applications/iTunes.app/Contents/MacOS/iTunesHelper.app"}));
 
@@ -198,8 +207,10 @@ TEST_P(TargetKinds, GiveTheAliasItsTypeCode)
 }
 
 INSTANTIATE_TEST_SUITE_P(AliasFile, TargetKinds,
-    testing::Values(KindCase {"plain.txt", false, false, 0}, KindCase {"tool", false, true, kApplicationAlias},
-        KindCase {"Folder", true, false, kFolderAlias}, KindCase {"Thing.bundle", true, false, kPackageAlias}));
+    testing::Values(KindCase {"plain.txt", false, false, 0},
+        KindCase {"tool", false, true, kApplicationAlias},
+        KindCase {"Folder", true, false, kFolderAlias},
+        KindCase {"Thing.bundle", true, false, kPackageAlias}));
 
 TEST(AliasFile, KindsWithoutATargetAreFolderAliasesAndTheRootIsADisk)
 {
@@ -211,7 +222,8 @@ TEST(AliasFile, KindsWithoutATargetAreFolderAliasesAndTheRootIsADisk)
 TEST_F(AliasFiles, AliasFilesHoldTheRecordAndTheFinderInformation)
 {
     const QString typed = make(QStringLiteral("typed.doc"));
-    ASSERT_TRUE(JLCarbonUtilities::setFinderInfoFlags(typed, 0x0800, 0xFFFF, 0x57384244, 0x4D535744));
+    ASSERT_TRUE(
+        JLCarbonUtilities::setFinderInfoFlags(typed, 0x0800, 0xFFFF, 0x57384244, 0x4D535744));
     const QString aliasPath = m_root.filePath(QStringLiteral("typed alias"));
     const std::unique_ptr<JLAlias> alias = JLAlias::aliasWithPath(typed);
     ASSERT_TRUE(alias && alias->writeToFile(aliasPath));
@@ -219,7 +231,8 @@ TEST_F(AliasFiles, AliasFilesHoldTheRecordAndTheFinderInformation)
     const auto fork = JLResourceFork::initForReadingAtPath(aliasPath);
     ASSERT_TRUE(fork);
     EXPECT_EQ(fork->everyResourceType(), QList<quint32> {kAliasResourceType});
-    EXPECT_EQ(fork->nameOfResourceType(kAliasResourceType, 0), QStringLiteral("created by JLAlias"));
+    EXPECT_EQ(
+        fork->nameOfResourceType(kAliasResourceType, 0), QStringLiteral("created by JLAlias"));
     (void)fork->closeFile();
     quint16 flags = 0;
     quint32 type = 0, creator = 0;
@@ -238,10 +251,12 @@ TEST_F(AliasFiles, AnExistingForkKeepsItsOtherResources)
 {
     const QString folder = make(QStringLiteral("Folder"), true);
     const QString aliasPath = m_root.filePath(QStringLiteral("Folder alias"));
-    ASSERT_TRUE(JLResourceForkData::writeToResourceForkFile("keep", aliasPath, 0x54455854, 1, std::nullopt));
+    ASSERT_TRUE(JLResourceForkData::writeToResourceForkFile(
+        "keep", aliasPath, 0x54455854, 1, std::nullopt));
     const std::unique_ptr<JLAlias> alias = JLAlias::aliasWithPath(folder);
     ASSERT_TRUE(alias && alias->writeToFile(aliasPath));
-    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(aliasPath, 0x54455854, 1), QByteArray("keep"));
+    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(aliasPath, 0x54455854, 1),
+        QByteArray("keep"));
     quint32 type = 0, creator = 0;
     ASSERT_TRUE(JLCarbonUtilities::finderInfoFlags(aliasPath, nullptr, &type, &creator));
     EXPECT_EQ(type, kFolderAlias);

@@ -1,4 +1,5 @@
 #include "filesvc/JLCarbonUtilities.h"
+
 #include "filesvc/MacRoman.h"
 #include "filesvc/MountedVolumes.h"
 
@@ -25,7 +26,8 @@ TEST_P(PascalStrings, FitOnlyIn255MacRomanBytes)
     if (!pascal)
         return;
     EXPECT_EQ(pascal->size(), 256);
-    EXPECT_EQ(pascal->first(GetParam().bytes.size() + 1), char(GetParam().bytes.size()) + GetParam().bytes);
+    EXPECT_EQ(pascal->first(GetParam().bytes.size() + 1),
+        char(GetParam().bytes.size()) + GetParam().bytes);
     EXPECT_EQ(JLCarbonUtilities::stringWithPascalString(*pascal), GetParam().text);
 }
 
@@ -41,8 +43,11 @@ TEST(JLCarbonUtilities, PascalStringBuffersAndBrokenLengths)
     char small[4] = {};
     EXPECT_FALSE(JLCarbonUtilities::getPascalString(QStringLiteral("abcd"), small));
     EXPECT_TRUE(JLCarbonUtilities::getPascalString(QStringLiteral("abc"), small));
-    EXPECT_EQ(QByteArray(small, 4), QByteArray("\x03" "abc"));
-    EXPECT_FALSE(JLCarbonUtilities::stringWithPascalString(QByteArray("\x05" "abc")));
+    EXPECT_EQ(QByteArray(small, 4),
+        QByteArray("\x03"
+                   "abc"));
+    EXPECT_FALSE(JLCarbonUtilities::stringWithPascalString(QByteArray("\x05"
+                                                                      "abc")));
     EXPECT_FALSE(JLCarbonUtilities::stringWithPascalString(QByteArray()));
     EXPECT_EQ(MacRoman::encodeLossy(QStringLiteral("a日b")), QByteArray("a?b"));
 }
@@ -71,15 +76,19 @@ TEST_F(FinderInfoFiles, FlagsUnderTheMaskChangeAndHasBeenInitedIsCleared)
     EXPECT_TRUE(JLCarbonUtilities::finderInfoFlags(m_file, &value, &type, nullptr));
     EXPECT_EQ(value, 0) << "no sidecar: all zero";
     EXPECT_EQ(type, 0u);
-    ASSERT_TRUE(JLCarbonUtilities::setFinderInfoFlags(m_file, 0x4D03, 0xFFFF, 0x54455854, 0x74747874));
-    ASSERT_TRUE(JLCarbonUtilities::setFinderInfoFlags(m_file, 0x8000, 0x8400, 0x66647270, 0x4D414353));
+    ASSERT_TRUE(
+        JLCarbonUtilities::setFinderInfoFlags(m_file, 0x4D03, 0xFFFF, 0x54455854, 0x74747874));
+    ASSERT_TRUE(
+        JLCarbonUtilities::setFinderInfoFlags(m_file, 0x8000, 0x8400, 0x66647270, 0x4D414353));
     EXPECT_EQ(flags(), 0xC803);
     quint32 creator = 0;
     ASSERT_TRUE(JLCarbonUtilities::finderInfoFlags(m_file, nullptr, &type, &creator));
     EXPECT_EQ(type, 0x66647270u);
     EXPECT_EQ(creator, 0x4D414353u);
-    EXPECT_FALSE(JLCarbonUtilities::finderInfoFlags(m_root.filePath(QStringLiteral("missing")), &value, nullptr, nullptr));
-    EXPECT_FALSE(JLCarbonUtilities::setFinderInfoFlags(m_root.filePath(QStringLiteral("missing")), 0, 0, 0, 0));
+    EXPECT_FALSE(JLCarbonUtilities::finderInfoFlags(
+        m_root.filePath(QStringLiteral("missing")), &value, nullptr, nullptr));
+    EXPECT_FALSE(JLCarbonUtilities::setFinderInfoFlags(
+        m_root.filePath(QStringLiteral("missing")), 0, 0, 0, 0));
 }
 
 TEST_F(FinderInfoFiles, LocationIsTruncatedTowardZero)
@@ -87,7 +96,8 @@ TEST_F(FinderInfoFiles, LocationIsTruncatedTowardZero)
     ASSERT_TRUE(JLCarbonUtilities::setFinderLocation(m_file, QPointF(10.9, -3.7)));
     EXPECT_EQ(JLCarbonUtilities::finderLocation(m_file), QPointF(10, -3));
     EXPECT_EQ(JLCarbonUtilities::finderLocation(QUrl::fromLocalFile(m_file)), QPointF(10, -3));
-    EXPECT_EQ(JLCarbonUtilities::finderLocation(m_root.filePath(QStringLiteral("missing"))), QPointF());
+    EXPECT_EQ(
+        JLCarbonUtilities::finderLocation(m_root.filePath(QStringLiteral("missing"))), QPointF());
 }
 
 TEST_F(FinderInfoFiles, EachFlagSetterTouchesOnlyItsFlagAndKeepsTypeAndCreator)
@@ -132,7 +142,8 @@ TEST_F(FinderInfoFiles, HFSStylePathsNameTheVolumeFirst)
         QUrl::fromLocalFile(m_file + QLatin1Char('/')));
     EXPECT_FALSE(JLCarbonUtilities::fileSystemPathHFSStyle(QStringLiteral("relative/path")));
     EXPECT_FALSE(JLCarbonUtilities::pathFromFileSystemPathHFSStyle(QStringLiteral(":relative")));
-    EXPECT_FALSE(JLCarbonUtilities::pathFromFileSystemPathHFSStyle(QStringLiteral("No Such Volume:file")));
+    EXPECT_FALSE(
+        JLCarbonUtilities::pathFromFileSystemPathHFSStyle(QStringLiteral("No Such Volume:file")));
 }
 
 TEST_F(FinderInfoFiles, ResolvingWhatIsNoAliasGivesItBack)
@@ -141,7 +152,8 @@ TEST_F(FinderInfoFiles, ResolvingWhatIsNoAliasGivesItBack)
     const QString missing = m_root.filePath(QStringLiteral("missing"));
     EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(missing), missing);
     EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(QUrl::fromLocalFile(missing)), std::nullopt);
-    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(QUrl::fromLocalFile(m_file)), QUrl::fromLocalFile(m_file));
+    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(QUrl::fromLocalFile(m_file)),
+        QUrl::fromLocalFile(m_file));
     EXPECT_EQ(JLCarbonUtilities::URLByDeletingLastPathComponent(QUrl::fromLocalFile(m_file)),
         QUrl::fromLocalFile(m_root.path() + QLatin1Char('/')));
 }
@@ -158,15 +170,19 @@ class Volumes : public testing::TestWithParam<VolumeCase> { };
 
 TEST_P(Volumes, AreNamedAsAMacNamesThem)
 {
-    const QByteArray mountInfo = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
-                                 "30 22 0:40 / /mnt/projects rw - cifs //fs1/Projects rw\n"
-                                 "31 22 0:41 / /mnt/home\\040dir rw - nfs4 nas:/export/home rw\n"
-                                 "40 22 0:50 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n";
-    const QStringList gvfs {QStringLiteral("/run/user/1000/gvfs/smb-share:server=127.0.0.1,share=my%20files"),
+    const QByteArray mountInfo =
+        "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        "30 22 0:40 / /mnt/projects rw - cifs //fs1/Projects rw\n"
+        "31 22 0:41 / /mnt/home\\040dir rw - nfs4 nas:/export/home rw\n"
+        "40 22 0:50 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n";
+    const QStringList gvfs {
+        QStringLiteral("/run/user/1000/gvfs/smb-share:server=127.0.0.1,share=my%20files"),
         QStringLiteral("/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work"),
         QStringLiteral("/run/user/1000/gvfs/sftp:host=box")};
-    const QList<MountedVolume> volumes = MountedVolumes::fromMountInfo(mountInfo, gvfs, QStringLiteral("host"));
-    const std::optional<MountedVolume> volume = MountedVolumes::holding(volumes, QString::fromUtf8(GetParam().path));
+    const QList<MountedVolume> volumes =
+        MountedVolumes::fromMountInfo(mountInfo, gvfs, QStringLiteral("host"));
+    const std::optional<MountedVolume> volume =
+        MountedVolumes::holding(volumes, QString::fromUtf8(GetParam().path));
     ASSERT_TRUE(volume);
     EXPECT_EQ(volume->mountPoint, QString::fromUtf8(GetParam().mountPoint));
     EXPECT_EQ(volume->name, QString::fromUtf8(GetParam().name));
@@ -183,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(MountedVolumes, Volumes,
             "/run/user/1000/gvfs/smb-share:server=127.0.0.1,share=my%20files", "my files",
             "//127.0.0.1/my files", "smb"},
         VolumeCase {"/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work",
-            "/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work", "Work", "//mac/Work", "afp"},
+            "/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work", "Work", "//mac/Work",
+            "afp"},
         VolumeCase {"/run/user/1000/gvfs/sftp:host=box/f", "/run/user/1000/gvfs/sftp:host=box",
             "sftp:host=box", "", ""}));
 

@@ -1,7 +1,8 @@
+#include "filesvc/JLResourceFork.h"
+
 #include "filesvc/AppleDouble.h"
 #include "filesvc/AppleDoubleSidecar.h"
 #include "filesvc/JLCarbonUtilities.h"
-#include "filesvc/JLResourceFork.h"
 #include "platform/SystemLog.h"
 #include "support/Corpus.h"
 
@@ -87,7 +88,8 @@ TEST_F(ResourceForkFiles, FindsByNameAndByIdZeroForNoName)
     EXPECT_EQ(fork->getId(kText, QStringLiteral("none")), std::nullopt);
     EXPECT_EQ(fork->nameOfResourceType(kText, 9), std::nullopt);
     ASSERT_TRUE(fork->setAttributeFlags(0xFF, kText, 5));
-    EXPECT_EQ(fork->getAttributeFlags(kText, 5), quint16(0xDD)) << "changed and purgeable stay clear";
+    EXPECT_EQ(fork->getAttributeFlags(kText, 5), quint16(0xDD))
+        << "changed and purgeable stay clear";
     EXPECT_FALSE(fork->setAttributeFlags(0x08, kText, 9));
     ASSERT_TRUE(fork->removeType(kText, 5));
     EXPECT_EQ(fork->dataForType(kText, qint16(5)), std::nullopt);
@@ -138,11 +140,14 @@ TEST_F(ResourceForkFiles, NeverOverwritesASidecarThatIsNotOurs)
     }
     // A fork that is no resource map still keeps its bytes when the Finder information
     // changes; a sidecar with entries of its own or no AppleDouble form is left alone.
-    EXPECT_TRUE(JLCarbonUtilities::setFinderInfoFlags(path(QStringLiteral("broken")), 0x8000, 0x8000, 1, 2));
-    EXPECT_TRUE(AppleDouble::parse(sidecarBytes(QStringLiteral("broken")))->resourceFork == "not a resource map");
+    EXPECT_TRUE(JLCarbonUtilities::setFinderInfoFlags(
+        path(QStringLiteral("broken")), 0x8000, 0x8000, 1, 2));
+    EXPECT_TRUE(AppleDouble::parse(sidecarBytes(QStringLiteral("broken")))->resourceFork
+        == "not a resource map");
     for (const char* name : {"foreign", "garbage"}) {
         const QByteArray before = sidecarBytes(QString::fromUtf8(name));
-        EXPECT_FALSE(JLCarbonUtilities::setFinderInfoFlags(path(QString::fromUtf8(name)), 0x8000, 0x8000, 1, 2));
+        EXPECT_FALSE(JLCarbonUtilities::setFinderInfoFlags(
+            path(QString::fromUtf8(name)), 0x8000, 0x8000, 1, 2));
         EXPECT_EQ(sidecarBytes(QString::fromUtf8(name)), before) << name;
     }
 }
@@ -176,12 +181,15 @@ TEST_F(ResourceForkFiles, ClosingKeepsFinderInformationWrittenMeanwhile)
     auto fork = openForWriting(QStringLiteral("both"));
     ASSERT_TRUE(fork);
     ASSERT_TRUE(fork->addData("x", kText, 1, std::nullopt));
-    ASSERT_TRUE(JLCarbonUtilities::setFinderInfoFlags(path(QStringLiteral("both")), 0x8000, 0x8000, 7, 9));
+    ASSERT_TRUE(
+        JLCarbonUtilities::setFinderInfoFlags(path(QStringLiteral("both")), 0x8000, 0x8000, 7, 9));
     ASSERT_TRUE(fork->closeFile());
     quint32 type = 0;
-    ASSERT_TRUE(JLCarbonUtilities::finderInfoFlags(path(QStringLiteral("both")), nullptr, &type, nullptr));
+    ASSERT_TRUE(
+        JLCarbonUtilities::finderInfoFlags(path(QStringLiteral("both")), nullptr, &type, nullptr));
     EXPECT_EQ(type, 7u);
-    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(path(QStringLiteral("both")), kText, 1),
+    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(
+                  path(QStringLiteral("both")), kText, 1),
         QByteArray("x"));
 }
 
@@ -199,8 +207,11 @@ TEST_F(ResourceForkFiles, ForgottenCloseIsLoggedAndStillWrites)
         ASSERT_TRUE(closed && closed->closeFile());
     }
     SystemLog::setSink({});
-    EXPECT_EQ(lines, QStringList {QStringLiteral("JLAlias ERROR: you neglected to call closeFile: before disposing this JLResourceFork")});
-    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(path(QStringLiteral("forgotten")), kText, 3),
+    EXPECT_EQ(lines,
+        QStringList {QStringLiteral("JLAlias ERROR: you neglected to call closeFile: before "
+                                    "disposing this JLResourceFork")});
+    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(
+                  path(QStringLiteral("forgotten")), kText, 3),
         QByteArray("kept"));
 }
 
@@ -232,8 +243,10 @@ TEST_F(ResourceForkFiles, CorpusForksReadBackEqualAfterAWrite)
         ASSERT_TRUE(copy);
         for (const quint32 type : original->everyResourceType()) {
             for (qint32 id = -32768; id <= 32767; ++id) {
-                if (const std::optional<QByteArray> data = original->dataForType(type, qint16(id))) {
-                    ASSERT_TRUE(copy->addData(*data, type, qint16(id), original->nameOfResourceType(type, qint16(id))));
+                if (const std::optional<QByteArray> data =
+                        original->dataForType(type, qint16(id))) {
+                    ASSERT_TRUE(copy->addData(
+                        *data, type, qint16(id), original->nameOfResourceType(type, qint16(id))));
                 }
             }
         }
@@ -243,7 +256,8 @@ TEST_F(ResourceForkFiles, CorpusForksReadBackEqualAfterAWrite)
         EXPECT_EQ(reread->everyResourceType(), original->everyResourceType()) << name.toStdString();
         for (const quint32 type : original->everyResourceType()) {
             for (qint32 id = -32768; id <= 32767; ++id)
-                ASSERT_EQ(reread->dataForType(type, qint16(id)), original->dataForType(type, qint16(id)));
+                ASSERT_EQ(
+                    reread->dataForType(type, qint16(id)), original->dataForType(type, qint16(id)));
         }
         (void)original->closeFile();
         (void)reread->closeFile();

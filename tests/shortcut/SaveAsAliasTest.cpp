@@ -50,9 +50,11 @@ TEST_P(SaveAsAlias, WritesAnAliasOfTheComposedTargetOrSaysWhy)
     const bool saved = shortcut->saveAsAlias(aliasPath);
     EXPECT_EQ(saved, QByteArray(row.error).isEmpty()) << row.what;
     EXPECT_EQ(shortcut->errorMessage().value_or(QString()), QString::fromUtf8(row.error));
-    EXPECT_TRUE(system.events.filter(QStringLiteral("exists")).isEmpty()) << "no wait for the target";
+    EXPECT_TRUE(system.events.filter(QStringLiteral("exists")).isEmpty())
+        << "no wait for the target";
     if (!saved) {
-        EXPECT_FALSE(QFile::exists(aliasPath) && JLCarbonUtilities::resolveAliasFile(aliasPath) != aliasPath);
+        EXPECT_FALSE(QFile::exists(aliasPath)
+            && JLCarbonUtilities::resolveAliasFile(aliasPath) != aliasPath);
         return;
     }
     EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(aliasPath), target.fileName());
@@ -60,7 +62,8 @@ TEST_P(SaveAsAlias, WritesAnAliasOfTheComposedTargetOrSaysWhy)
 }
 
 INSTANTIATE_TEST_SUITE_P(HVWindowsShortcut, SaveAsAlias,
-    testing::Values(AliasCase {"mounted share", "\\\\srv\\data\\plans\\a.doc", true, false, "a.doc", ""},
+    testing::Values(
+        AliasCase {"mounted share", "\\\\srv\\data\\plans\\a.doc", true, false, "a.doc", ""},
         AliasCase {"share mounted now", "\\\\srv\\data\\plans\\a.doc", false, true, "a.doc", ""},
         AliasCase {"local target", "LOCAL/share/plans/a.doc", false, false, "Report.doc", ""},
         AliasCase {"mount fails", "\\\\srv\\data\\plans\\a.doc", false, false, "a.doc",
