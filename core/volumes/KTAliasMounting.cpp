@@ -33,7 +33,7 @@ std::optional<QString> mountShare(
 {
     KTMounter& mounter =
         allowUserInteraction ? KTMounter::defaultKTMounter() : mounterWithoutQuestions();
-    if (const std::optional<QString> mountPoint = mounter.networkVolumeForShare(share))
+    if (std::optional<QString> mountPoint = mounter.networkVolumeForShare(share))
         return mountPoint;
     if (!mounter.mountNetworkVolume(share, mountMethod))
         return std::nullopt;

@@ -138,11 +138,11 @@ TEST_F(IconFamilies, PillowReadsTheSizesWritten)
 // installed once into the build folder.
 QString macosAliasFolder()
 {
-    const QString folder = QStringLiteral(KESTROVA_NODE_FOLDER);
+    QString folder = QStringLiteral(KESTROVA_NODE_FOLDER);
     if (QFile::exists(folder + QStringLiteral("/node_modules/macos-alias/lib/decode.js")))
         return folder;
     QDir().mkpath(folder);
-    const QString installed = run(QStringLiteral("npm"),
+    (void)run(QStringLiteral("npm"),
         {QStringLiteral("install"), QStringLiteral("--force"), QStringLiteral("--ignore-scripts"),
             QStringLiteral("--no-audit"), QStringLiteral("--no-fund"), QStringLiteral("--prefix"),
             folder, QStringLiteral("macos-alias@0.2.12")},

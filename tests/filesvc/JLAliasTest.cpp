@@ -30,7 +30,7 @@ class AliasFiles : public testing::Test {
 protected:
     QString make(const QString& name, bool folder = false) const
     {
-        const QString path = m_root.filePath(name);
+        QString path = m_root.filePath(name);
         if (folder) {
             EXPECT_TRUE(QDir().mkpath(path));
         } else {
