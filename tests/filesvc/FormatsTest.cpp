@@ -297,17 +297,6 @@ INSTANTIATE_TEST_SUITE_P(AppleDouble, BrokenSidecars,
         BrokenSidecar {"overlap", [](QByteArray& b) { put32(b, 42, 60); },
             "the Finder information and the fork overlap"}));
 
-TEST(AppleDouble, ReadsButWillNotRewriteOtherEntries)
-{
-    AppleDoubleFile file;
-    file.filler = "Netatalk        ";
-    QByteArray bytes = AppleDouble::serialize(file);
-    put32(bytes, 38, 3); // the fork entry becomes a real-name entry
-    const Result<AppleDoubleFile> parsed = AppleDouble::parse(bytes);
-    ASSERT_TRUE(parsed);
-    EXPECT_FALSE(parsed->rewritable);
-}
-
 struct CorpusRecord {
     const char* file;
     quint16 version;

@@ -110,12 +110,9 @@ TEST_F(AliasFiles, DataAndCoderKeepTheBytes)
 {
     EXPECT_FALSE(JLAlias::initWithData(QByteArray()));
     const std::unique_ptr<JLAlias> alias = JLAlias::aliasWithPath(make(QStringLiteral("coded")));
-    ASSERT_TRUE(alias);
     QByteArray stream;
-    {
-        QDataStream out(&stream, QIODevice::WriteOnly);
-        alias->encodeWithCoder(out);
-    }
+    QDataStream out(&stream, QIODevice::WriteOnly);
+    alias->encodeWithCoder(out);
     QDataStream in(stream);
     const std::unique_ptr<JLAlias> decoded = JLAlias::initWithCoder(in);
     ASSERT_TRUE(decoded);
@@ -123,9 +120,7 @@ TEST_F(AliasFiles, DataAndCoderKeepTheBytes)
     EXPECT_TRUE(decoded->isEqualToAlias(alias.get()));
     EXPECT_FALSE(decoded->isEqualToAlias(nullptr));
     const std::unique_ptr<JLAlias> garbage = JLAlias::initWithData("not a record");
-    ASSERT_TRUE(garbage);
-    EXPECT_FALSE(garbage->path());
-    EXPECT_FALSE(garbage->lastKnownName());
+    EXPECT_FALSE(garbage->path() || garbage->lastKnownName());
 }
 
 TEST_F(AliasFiles, ARecordOfAnUnmountedShareMountsItAgain)

@@ -96,18 +96,6 @@ TEST_F(ResourceForkFiles, FindsByNameAndByIdZeroForNoName)
     ASSERT_TRUE(fork->closeFile());
 }
 
-TEST_F(ResourceForkFiles, TheLongestNameIs1024Units)
-{
-    QTemporaryDir deep;
-    const QString longName(1025, QLatin1Char('x'));
-    EXPECT_FALSE(JLResourceFork::initForWritingAtPath(deep.filePath(longName)));
-    const Result<std::unique_ptr<JLResourceFork>> fork =
-        JLResourceFork::open(JLResourceFork::kWritePermission, deep.filePath(longName.first(1024)));
-    // Linux names stop at 255 bytes: the kernel refuses what the length rule allows.
-    ASSERT_FALSE(fork);
-    EXPECT_TRUE(fork.reason().contains(QStringLiteral("too long"))) << fork.reason().toStdString();
-}
-
 TEST_F(ResourceForkFiles, OpeningFailsWhereThereIsNoForkToOpen)
 {
     writeFile(QStringLiteral("plain"), "no sidecar");
