@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CommandOperands.h"
 #include "cli/HelpCommand.h"
+#include "diagnostics/ExceptionLog.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -12,6 +13,8 @@
 
 int main(int argc, char* argv[])
 {
+    // First, so that the running instance and every command it serves are covered.
+    ExceptionLog::install();
     // Qt's registry of custom types is destroyed at exit in the reverse order of
     // creation. Made after the D-Bus connection thread, it goes first, and a message
     // that thread handles while the process ends prints "Trying to construct an instance

@@ -16,11 +16,16 @@ struct Failure {
 //     Result<QByteArray> bytes = readFile(path);
 //     if (!bytes)
 //         return Failure{path + QStringLiteral(": ") + bytes.reason()};
-template <typename T>
-class [[nodiscard]] Result {
+template<typename T> class [[nodiscard]] Result {
 public:
-    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
-    Result(Failure failure) : m_state(std::in_place_index<1>, std::move(failure)) {}
+    Result(T value)
+        : m_state(std::in_place_index<0>, std::move(value))
+    {
+    }
+    Result(Failure failure)
+        : m_state(std::in_place_index<1>, std::move(failure))
+    {
+    }
 
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -43,16 +48,19 @@ private:
 };
 
 // An operation that gives nothing but can fail.
-template <>
-class [[nodiscard]] Result<void> {
+template<> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
-    Result(Failure failure) : m_failed(true), m_reason(std::move(failure.reason)) {}
+    Result(Failure failure)
+        : m_failed(true)
+        , m_reason(std::move(failure.reason))
+    {
+    }
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
     const QString& reason() const { return m_reason; }
-    Failure failure() const { return Failure{m_reason}; }
+    Failure failure() const { return Failure {m_reason}; }
 
 private:
     bool m_failed = false;

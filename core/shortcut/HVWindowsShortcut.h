@@ -128,6 +128,12 @@ public:
     // errorMessage() as it was. Blocks the calling (main) thread throughout.
     [[nodiscard]] bool openFile();
 
+    // Writes an alias file of the target at aliasPath (see JLAlias::writeAliasFile): the
+    // local path is composed as openFile() does, mounting the share when it is not
+    // mounted, but without waiting for DFS referrals. False, with errorMessage() set to
+    // "Mount of network drive failed" or "Failed to create alias", when nothing was written.
+    [[nodiscard]] bool saveAsAlias(const QString& aliasPath);
+
     // The services opening uses; null, the default, stands for HVOpeningServices::shared().
     void setOpeningServices(std::shared_ptr<const HVOpeningServices> services)
     {

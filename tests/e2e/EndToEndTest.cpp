@@ -92,6 +92,10 @@ void EndToEndTest::TearDown()
     for (const std::unique_ptr<QProcess>& process : m_processes)
         stop(*process);
     stopViewers();
+    // Nothing a user does here throws: every kestrova of the test logged no exception.
+    QFile exceptionLog(m_desktop.root() + QStringLiteral("/state/kestrova/exceptions.log"));
+    if (exceptionLog.open(QIODevice::ReadOnly))
+        ADD_FAILURE() << "exceptions were logged:\n" << exceptionLog.readAll().toStdString();
 }
 
 void EndToEndTest::stopViewers()

@@ -60,6 +60,7 @@ QList<QPair<QString, QString>> PrivateDesktop::variables() const
         {QStringLiteral("XDG_DATA_DIRS"), dataDirs.join(QLatin1Char(':'))},
         {QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config"))},
         {QStringLiteral("XDG_CONFIG_DIRS"), root.filePath(QStringLiteral("config-dirs"))},
+        {QStringLiteral("XDG_STATE_HOME"), root.filePath(QStringLiteral("state"))},
         {QStringLiteral("KESTROVA_RECORDING_FILE"), recordingFile()},
     };
 }

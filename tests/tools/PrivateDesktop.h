@@ -6,7 +6,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A desktop of the test's own: XDG data and config folders under a temporary folder,
+// A desktop of the test's own: XDG data, config and state folders under a temporary folder,
 // the system's MIME database, no applications but the test's, and the recording viewer
 // (tests/tools/RecordingViewer.cpp) as default application of the sample types in a
 // private mimeapps.list. A second application, the decoy viewer ("env ... /bin/false",

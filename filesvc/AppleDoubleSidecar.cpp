@@ -1,0 +1,178 @@
+#include "filesvc/AppleDoubleSidecar.h"
+
+#include "platform/FileDescriptor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+Failure sidecarFailure(const QString& sidecar, const QString& why)
+{
+    return Failure {sidecar + QStringLiteral(": ") + why};
+}
+
+// A link is followed only when it stays in the sidecar's own folder: a stranger's share
+// must not make Kestrova read, or replace, a file elsewhere.
+Result<QString> resolvedSidecar(const QString& sidecar)
+{
+    const QFileInfo info(sidecar);
+    if (!info.isSymLink())
+        return sidecar;
+    const QString target = info.canonicalFilePath();
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (target.isEmpty() || QFileInfo(target).absolutePath() != folder)
+        return sidecarFailure(sidecar, QStringLiteral("is a link out of its folder"));
+    return target;
+}
+
+Result<QByteArray> readRegularFile(const QString& path)
+{
+    FileDescriptor fd(::open(
+        QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd.isOpen())
+        return sidecarFailure(path, systemError(errno));
+    struct stat status { };
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return sidecarFailure(path, QStringLiteral("is not a regular file"));
+    if (status.st_size > AppleDouble::kMaxFileSize)
+        return sidecarFailure(path, QStringLiteral("is larger than 17 MiB"));
+    QByteArray bytes(qsizetype(status.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::read(fd.get(), bytes.data() + done, size_t(bytes.size() - done));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return sidecarFailure(path, systemError(errno));
+        if (count == 0)
+            break;
+        done += count;
+    }
+    bytes.truncate(done);
+    return bytes;
+}
+
+int writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return errno;
+        done += count;
+    }
+    // Some file systems (GVfs's FUSE folder among them) cannot sync; there the rename
+    // still replaces the sidecar whole.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
+        return errno;
+    return 0;
+}
+
+// The mode of the sidecar it replaces, or that of the file it belongs to, less the
+// execute bits: Samba and other users of the share must be able to read it.
+mode_t sidecarMode(const QString& sidecar, const QString& filePath)
+{
+    struct stat status { };
+    if (::stat(QFile::encodeName(sidecar).constData(), &status) == 0
+        || ::stat(QFile::encodeName(filePath).constData(), &status) == 0)
+        return status.st_mode & 0666;
+    return 0644;
+}
+
+void syncFolder(const QString& folder)
+{
+    FileDescriptor fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC));
+    if (fd.isOpen())
+        ::fsync(fd.get());
+}
+
+Result<void> replaceAtomically(
+    const QString& target, const QString& filePath, const QByteArray& bytes)
+{
+    QByteArray temporary = QFile::encodeName(target + QStringLiteral(".kestrova-XXXXXX"));
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.isOpen())
+        return sidecarFailure(
+            target, QStringLiteral("cannot create a temporary file: ") + systemError(errno));
+    // The mode is a courtesy to the other users of a share; where the file system keeps
+    // no modes of its own (GVfs's FUSE folder), the sidecar is written all the same.
+    (void)::fchmod(fd.get(), sidecarMode(target, filePath));
+    int error = writeAll(fd.get(), bytes);
+    if (!error)
+        error = fd.close();
+    if (!error && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
+        error = errno;
+    if (error) {
+        ::unlink(temporary.constData());
+        return sidecarFailure(target, QStringLiteral("cannot be written: ") + systemError(error));
+    }
+    syncFolder(QFileInfo(target).absolutePath());
+    return {};
+}
+
+}
+
+namespace AppleDoubleSidecar {
+
+std::optional<QString> pathFor(const QString& filePath)
+{
+    const QString clean = QDir::cleanPath(filePath);
+    const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
+    const QString name = clean.sliced(slash + 1);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return std::nullopt;
+    return clean.first(slash + 1) + QStringLiteral("._") + name;
+}
+
+Result<std::optional<AppleDoubleFile>> read(const QString& filePath)
+{
+    const std::optional<QString> sidecar = pathFor(filePath);
+    if (!sidecar)
+        return Failure {filePath + QStringLiteral(": has no folder to hold a sidecar")};
+    struct stat status { };
+    if (::lstat(QFile::encodeName(*sidecar).constData(), &status) != 0) {
+        if (errno == ENOENT)
+            return std::optional<AppleDoubleFile>();
+        return sidecarFailure(*sidecar, systemError(errno));
+    }
+    Result<QString> resolved = resolvedSidecar(*sidecar);
+    if (!resolved)
+        return resolved.failure();
+    Result<QByteArray> bytes = readRegularFile(*resolved);
+    if (!bytes)
+        return bytes.failure();
+    Result<AppleDoubleFile> contents = AppleDouble::parse(*bytes);
+    if (!contents)
+        return sidecarFailure(*sidecar, contents.reason());
+    return std::optional<AppleDoubleFile>(std::move(*contents));
+}
+
+Result<void> write(const QString& filePath, const AppleDoubleFile& contents)
+{
+    Result<std::optional<AppleDoubleFile>> existing = read(filePath);
+    if (!existing)
+        return existing.failure();
+    const QString sidecar = *pathFor(filePath);
+    if (*existing && !(*existing)->rewritable)
+        return sidecarFailure(sidecar,
+            QStringLiteral("holds entries other than the Finder information and the fork"));
+    return replaceAtomically(sidecar, filePath, AppleDouble::serialize(contents));
+}
+
+}

@@ -1,0 +1,232 @@
+#include "filesvc/JLAlias.h"
+
+#include "filesvc/AliasRecordFacts.h"
+#include "filesvc/JLCarbonUtilities.h"
+#include "filesvc/MountedVolumes.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Alias files can point at alias files; a chain longer than this is a loop.
+constexpr int kMaxAliasChain = 16;
+
+Result<QByteArray> recordDataForPath(const QString& path)
+{
+    Result<AliasRecord> record = AliasRecordFacts::recordForPath(path, MountedVolumes::current());
+    if (!record)
+        return record.failure();
+    return AliasRecordFormat::serialize(*record);
+}
+
+}
+
+JLAlias::JLAlias(QByteArray record)
+    : m_aliasHandle(std::move(record))
+{
+}
+
+std::unique_ptr<JLAlias> JLAlias::initWithPath(
+    const QString& path, const std::optional<QString>& fromPath)
+{
+    if (path.isEmpty() || !FSRef::fromPath(path))
+        return nullptr;
+    if (fromPath && FSRef::fromPath(*fromPath))
+        return initWithURL(QUrl::fromLocalFile(path), QUrl::fromLocalFile(*fromPath));
+    return initWithURL(QUrl::fromLocalFile(path));
+}
+
+std::unique_ptr<JLAlias> JLAlias::initWithURL(const QUrl& url, const std::optional<QUrl>&)
+{
+    const std::optional<FSRef> ref = JLCarbonUtilities::getFSRef(url);
+    if (!ref)
+        return nullptr;
+    return initWithFSRef(*ref);
+}
+
+std::unique_ptr<JLAlias> JLAlias::initWithFSRef(const FSRef& ref)
+{
+    const Result<QByteArray> record = recordDataForPath(ref.path());
+    if (!record)
+        return nullptr;
+    return initWithData(*record);
+}
+
+std::unique_ptr<JLAlias> JLAlias::initWithData(QByteArrayView data)
+{
+    if (data.isEmpty())
+        return nullptr;
+    return std::unique_ptr<JLAlias>(new JLAlias(data.toByteArray()));
+}
+
+std::unique_ptr<JLAlias> JLAlias::initWithCoder(QDataStream& coder)
+{
+    QByteArray data;
+    coder >> data;
+    if (coder.status() != QDataStream::Ok)
+        return nullptr;
+    return initWithData(data);
+}
+
+void JLAlias::encodeWithCoder(QDataStream& coder) const
+{
+    coder << m_aliasHandle;
+}
+
+Result<FSRef> JLAlias::resolve()
+{
+    Result<AliasRecord> record = AliasRecordFormat::parse(m_aliasHandle);
+    if (!record)
+        return record.failure();
+    Result<AliasRecordFacts::Resolution> found = AliasRecordFacts::resolve(*record, m_mountFlags);
+    if (!found)
+        return found.failure();
+    const std::optional<FSRef> ref = FSRef::fromPath(found->path);
+    if (!ref)
+        return Failure {found->path + QStringLiteral(": the alias's target is gone")};
+    if (found->moved) {
+        // The record follows its target, keeping the share it was made on.
+        Result<AliasRecord> renewed =
+            AliasRecordFacts::recordForPath(ref->path(), MountedVolumes::current());
+        if (renewed) {
+            if (const std::optional<QByteArray> share = record->tagData(AliasRecord::MountURL))
+                renewed->setTag(AliasRecord::MountURL, *share);
+            if (Result<QByteArray> bytes = AliasRecordFormat::serialize(*renewed)) {
+                m_aliasHandle = std::move(*bytes);
+                m_changed = true;
+            }
+        }
+    } else {
+        m_changed = false;
+    }
+    return *ref;
+}
+
+std::optional<FSRef> JLAlias::getFSRef()
+{
+    Result<FSRef> ref = resolve();
+    return ref ? std::optional<FSRef>(*ref) : std::nullopt;
+}
+
+std::optional<QUrl> JLAlias::URL()
+{
+    const std::optional<FSRef> ref = getFSRef();
+    return ref ? JLCarbonUtilities::URLWithFSRef(*ref) : std::nullopt;
+}
+
+std::optional<QString> JLAlias::path()
+{
+    const std::optional<FSRef> ref = getFSRef();
+    return ref ? JLCarbonUtilities::stringWithFSRef(*ref) : std::nullopt;
+}
+
+std::optional<QString> JLAlias::displayName()
+{
+    const std::optional<QString> target = path();
+    if (!target)
+        return std::nullopt;
+    const std::optional<MountedVolume> volume =
+        MountedVolumes::holding(MountedVolumes::current(), *target);
+    if (volume && volume->mountPoint == *target)
+        return volume->name;
+    return QFileInfo(*target).fileName();
+}
+
+std::optional<QString> JLAlias::lastKnownName() const
+{
+    const Result<AliasRecord> record = AliasRecordFormat::parse(m_aliasHandle);
+    return record ? std::optional<QString>(AliasRecordFacts::storedName(*record)) : std::nullopt;
+}
+
+std::optional<QString> JLAlias::lastKnownVolumeName() const
+{
+    const Result<AliasRecord> record = AliasRecordFormat::parse(m_aliasHandle);
+    return record ? std::optional<QString>(AliasRecordFacts::storedVolumeName(*record))
+                  : std::nullopt;
+}
+
+std::optional<QString> JLAlias::lastKnownPath() const
+{
+    const Result<AliasRecord> record = AliasRecordFormat::parse(m_aliasHandle);
+    return record ? AliasRecordFacts::storedPath(*record) : std::nullopt;
+}
+
+std::optional<QString> JLAlias::lastKnownShareURL() const
+{
+    const Result<AliasRecord> record = AliasRecordFormat::parse(m_aliasHandle);
+    const std::optional<AliasRecordFacts::ShareLocation> share =
+        record ? AliasRecordFacts::shareOf(*record) : std::nullopt;
+    if (!share)
+        return std::nullopt;
+    return share->mountMethod + QLatin1Char(':') + share->share;
+}
+
+bool JLAlias::setURL(const QUrl& url, const std::optional<QUrl>&)
+{
+    const std::optional<FSRef> ref = JLCarbonUtilities::getFSRef(url);
+    if (!ref)
+        return false;
+    Result<QByteArray> record = recordDataForPath(ref->path());
+    if (!record)
+        return false;
+    m_changed = *record != m_aliasHandle;
+    m_aliasHandle = std::move(*record);
+    return true;
+}
+
+bool JLAlias::setPath(const QString& path, const std::optional<QString>& fromPath)
+{
+    if (!FSRef::fromPath(path))
+        return false;
+    if (fromPath && FSRef::fromPath(*fromPath))
+        return setURL(QUrl::fromLocalFile(path), QUrl::fromLocalFile(*fromPath));
+    return setURL(QUrl::fromLocalFile(path));
+}
+
+bool JLAlias::isEqualToAlias(JLAlias* other)
+{
+    if (!other)
+        return false;
+    const std::optional<FSRef> mine = getFSRef();
+    const std::optional<FSRef> theirs = other->getFSRef();
+    return mine && theirs && mine->device() == theirs->device() && mine->inode() == theirs->inode();
+}
+
+JLAlias JLAlias::resolveIfIsAliasFile(bool* resolved)
+{
+    const auto answer = [&](bool value, JLAlias alias) {
+        if (resolved)
+            *resolved = value;
+        return alias;
+    };
+    const std::optional<QString> target = path();
+    if (!target)
+        return answer(false, *this);
+    QString current = *target;
+    for (int hop = 0; hop < kMaxAliasChain; ++hop) {
+        if (!JLCarbonUtilitiesFinderInfoFlags::isAliasFinderInfoFlag(current)) {
+            if (hop == 0)
+                return answer(true, *this);
+            std::unique_ptr<JLAlias> final = initWithPath(current);
+            return final ? answer(true, *final) : answer(false, *this);
+        }
+        std::unique_ptr<JLAlias> next = initWithContentsOfFile(current);
+        std::optional<QString> nextPath = next ? next->path() : std::nullopt;
+        if (!nextPath)
+            return answer(false, *this);
+        current = *nextPath;
+    }
+    return answer(false, *this);
+}
+
+void JLAlias::setAllowUserInteraction(bool allow)
+{
+    m_mountFlags = allow ? m_mountFlags & ~kMountFlagNoUserInteraction
+                         : m_mountFlags | kMountFlagNoUserInteraction;
+}
+
+void JLAlias::setTryFileIDFirst(bool tryFirst)
+{
+    m_mountFlags = tryFirst ? m_mountFlags | kMountFlagTryFileIDFirst
+                            : m_mountFlags & ~kMountFlagTryFileIDFirst;
+}

@@ -1,0 +1,7 @@
+#include "filesvc/JLAliasMounting.h"
+
+JLAliasMounting& JLAliasMounting::shared()
+{
+    static JLAliasMounting mounting;
+    return mounting;
+}
