@@ -4,6 +4,7 @@
 #include "KTSettingsInstance.h"
 #include "KTTerminationSignals.h"
 #include "KestrovaPrefsPref.h"
+#include "diagnostics/ExceptionLog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,13 +30,12 @@ std::optional<QString> helpDocumentPath()
 
 int main(int argc, char* argv[])
 {
+    ExceptionLog::install();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrova-settings"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kestrova Settings"));
     QApplication::setDesktopFileName(QStringLiteral("com.dovrane.Kestrova.Settings"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.dovrane.Kestrova")));
-
-    // The exception logger is installed here, before anything that can throw runs.
 
     KTSettingsInstance instance(QDBusConnection::sessionBus());
     if (instance.claim() == KTSettingsInstance::Role::Later)

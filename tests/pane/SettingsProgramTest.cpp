@@ -2,6 +2,7 @@
 #include "support/ProgramRun.h"
 
 #include <QDBusConnectionInterface>
+#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -31,6 +32,8 @@ protected:
         QProcessEnvironment environment = m_bus.environment();
         environment.insert(
             QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
+        environment.insert(
+            QStringLiteral("XDG_STATE_HOME"), m_folder.filePath(QStringLiteral("state")));
         return environment;
     }
 
@@ -103,6 +106,7 @@ TEST_P(EndingSettingsProgram, StoresTheTableAndTellsTheOtherPrograms)
     // With no list stored, leaving the window stores an empty one.
     EXPECT_EQ(storedSettings().value(QStringLiteral("driveMapping")), QJsonValue(QJsonArray()));
     EXPECT_TRUE(!notified.isEmpty() || notified.wait(5000));
+    EXPECT_FALSE(QFile::exists(m_folder.filePath(QStringLiteral("state/kestrova/exceptions.log"))));
 }
 
 INSTANTIATE_TEST_SUITE_P(SettingsProgram, EndingSettingsProgram,
