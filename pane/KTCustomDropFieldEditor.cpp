@@ -87,11 +87,13 @@ void KTCustomDropFieldEditor::insertPendingDrops()
 {
     while (!m_pendingDrops.isEmpty()) {
         const PendingDrop drop = m_pendingDrops.takeFirst();
+        // A field that went while a question was up (its cell closed) takes nothing more,
+        // and its remaining files ask nothing.
         for (const QString& filename : drop.filenames) {
-            const std::optional<QString> text = KTDropAlerts::translatedPath(drop.field, filename);
             if (!drop.field)
                 break;
-            if (text)
+            const std::optional<QString> text = KTDropAlerts::translatedPath(drop.field, filename);
+            if (text && drop.field)
                 drop.field->insert(*text);
         }
     }
