@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QPushButton>
+#include <QTableView>
 #include <QTcpServer>
 #include <QTest>
 
@@ -14,22 +15,15 @@
 // (tests/harness/with-file-server): the real smbpasswd, real shares mounted by GVfs.
 namespace {
 
-QString changeUser()
-{
-    return qEnvironmentVariable("KESTROVA_SMB_CHANGE_USER");
-}
-
-QString changePassword()
-{
-    return qEnvironmentVariable("KESTROVA_SMB_CHANGE_PASSWORD");
-}
+const QString changeUser = qEnvironmentVariable("KESTROVA_SMB_CHANGE_USER");
+const QString changePassword = qEnvironmentVariable("KESTROVA_SMB_CHANGE_PASSWORD");
 
 // Whether the account logs in with this password, as smbclient sees it.
 bool logsIn(const QString& password)
 {
     return runProgram(QStringLiteral("smbclient"),
                {QStringLiteral("-L"), QStringLiteral("//127.0.0.1"), QStringLiteral("-U"),
-                   changeUser() + QLatin1Char('%') + password})
+                   changeUser + QLatin1Char('%') + password})
                .exitCode
         == 0;
 }
@@ -87,109 +81,87 @@ protected:
         QProcess reset;
         reset.start(QStringLiteral("smbpasswd"),
             {QStringLiteral("-c"), qEnvironmentVariable("KESTROVA_SMB_CONF"), QStringLiteral("-s"),
-                QStringLiteral("-a"), changeUser()});
+                QStringLiteral("-a"), changeUser});
         reset.write(
-            (changePassword() + QLatin1Char('\n') + changePassword() + QLatin1Char('\n')).toUtf8());
+            (changePassword + QLatin1Char('\n') + changePassword + QLatin1Char('\n')).toUtf8());
         reset.closeWriteChannel();
         EXPECT_TRUE(reset.waitForFinished() && reset.exitCode() == 0);
     }
 
-    // Fills the sheet, confirms, and gives the alert that answers.
-    DialogAnswer* change(
-        const QString& server, const QString& user, const QString& old, const QString& password)
-    {
-        const QList<QLineEdit*> fields {m_sheet->domainServerField(), m_sheet->usernameField(),
-            m_sheet->oldPasswordField(), m_sheet->passwordField(), m_sheet->passwordVerifyField()};
-        const QStringList texts {server, user, old, password, password};
-        for (qsizetype index = 0; index < fields.size(); ++index)
-            fields[index]->setText(texts[index]);
-        m_alert = std::make_unique<DialogAnswer>(QStringLiteral("OK"));
-        QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
-        EXPECT_TRUE(m_alert->wait(60000));
-        return m_alert.get();
-    }
-
     KTPasswordSheet* m_sheet = nullptr;
-    std::unique_ptr<DialogAnswer> m_alert;
 };
 
 const QString newPassword = QStringLiteral("Kestrova-New-2");
 
-}
-
-TEST_F(PaneFileServer, ChangedPasswordLogsInAndTheOldOneNoLonger)
-{
-    const CommandLineWatch watch({changePassword(), newPassword});
-    const DialogAnswer* alert =
-        change(QStringLiteral("127.0.0.1"), changeUser(), changePassword(), newPassword);
-    EXPECT_EQ(alert->title, QStringLiteral("Password Changed"));
-    EXPECT_EQ(alert->text,
-        QStringLiteral("Succesfully changed password for user %1 on server 127.0.0.1")
-            .arg(changeUser()));
-    EXPECT_FALSE(watch.sawSecret);
-    EXPECT_TRUE(logsIn(newPassword));
-    EXPECT_FALSE(logsIn(changePassword()));
-}
-
-struct Refusal {
+struct PasswordChange {
     const char* name;
     const char* server;
     const char* user; // none: the account of its own
     bool rightPassword;
-    const char* message;
+    const char* title;
+    const char* message; // what the alert says, USER standing for the account
+    int ticks; // at least this many tenths of a second in which the window kept working
 };
 
 // Names the case in test listings.
-void PrintTo(const Refusal& row, std::ostream* out)
+void PrintTo(const PasswordChange& row, std::ostream* out)
 {
     *out << row.name;
 }
 
-class RefusedChangeOnServer : public PaneFileServer,
-                              public testing::WithParamInterface<Refusal> { };
+class PasswordChangeOnServer : public PaneFileServer,
+                               public testing::WithParamInterface<PasswordChange> { };
 
-TEST_P(RefusedChangeOnServer, ShowsTheProgramsText)
-{
-    const Refusal& refusal = GetParam();
-    const DialogAnswer* alert = change(QString::fromUtf8(refusal.server),
-        refusal.user ? QString::fromUtf8(refusal.user) : changeUser(),
-        refusal.rightPassword ? changePassword() : QStringLiteral("wrong-1"), newPassword);
-    EXPECT_EQ(alert->title, QStringLiteral("Password Change failed"));
-    EXPECT_TRUE(alert->text.contains(QString::fromUtf8(refusal.message)))
-        << alert->text.toStdString();
-    EXPECT_TRUE(logsIn(changePassword()));
 }
 
-INSTANTIATE_TEST_SUITE_P(PaneFileServer, RefusedChangeOnServer,
-    testing::Values(Refusal {"WrongOldPassword", "127.0.0.1", nullptr, false,
-                        "Could not connect to machine 127.0.0.1: NT_STATUS_LOGON_FAILURE"},
-        Refusal {"UnknownUser", "127.0.0.1", "nobody-here", false,
-            "Could not connect to machine 127.0.0.1: NT_STATUS_"},
-        Refusal {"NoServer", "127.0.0.9", nullptr, true,
-            "Unable to connect to SMB server on machine 127.0.0.9. Error was : "
-            "NT_STATUS_CONNECTION_REFUSED."}),
-    [](const testing::TestParamInfo<Refusal>& row) { return std::string(row.param.name); });
-
-TEST_F(PaneFileServer, ServerThatNeverAnswersEndsInTheProgramsOwnFailure)
+TEST_P(PasswordChangeOnServer, ShowsTheOutcomeAsTheProgramTellsIt)
 {
+    const PasswordChange& row = GetParam();
     // Takes connections on the SMB port and says nothing.
     QTcpServer silent;
-    ASSERT_TRUE(silent.listen(QHostAddress(QStringLiteral("127.0.0.2")), 445))
-        << silent.errorString().toStdString();
+    ASSERT_TRUE(silent.listen(QHostAddress(QStringLiteral("127.0.0.2")), 445));
+    const QList<QLineEdit*> fields {m_sheet->domainServerField(), m_sheet->usernameField(),
+        m_sheet->oldPasswordField(), m_sheet->passwordField(), m_sheet->passwordVerifyField()};
+    const QStringList texts {QString::fromUtf8(row.server),
+        row.user ? QString::fromUtf8(row.user) : changeUser,
+        row.rightPassword ? changePassword : QStringLiteral("wrong-1"), newPassword, newPassword};
+    for (qsizetype index = 0; index < fields.size(); ++index)
+        fields[index]->setText(texts[index]);
     int ticks = 0;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
     ticker.start(100);
-    const CommandLineWatch watch({changePassword(), newPassword});
-    const DialogAnswer* alert =
-        change(QStringLiteral("127.0.0.2"), changeUser(), changePassword(), newPassword);
-    EXPECT_EQ(alert->title, QStringLiteral("Password Change failed"));
-    EXPECT_TRUE(alert->text.contains(QStringLiteral("NT_STATUS_IO_TIMEOUT")))
-        << alert->text.toStdString();
-    EXPECT_GT(ticks, 50) << "the window stood still while the program waited";
-    EXPECT_TRUE(watch.sawProgram);
+    const CommandLineWatch watch({changePassword, newPassword});
+    DialogAnswer alert(QStringLiteral("OK"));
+    QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
+    ASSERT_TRUE(alert.wait(60000));
+
+    EXPECT_EQ(alert.title, QString::fromUtf8(row.title));
+    EXPECT_TRUE(alert.text.contains(
+        QString::fromUtf8(row.message).replace(QStringLiteral("USER"), changeUser)))
+        << alert.text.toStdString();
     EXPECT_FALSE(watch.sawSecret);
+    EXPECT_GE(ticks, row.ticks) << "the window stood still while the program ran";
+    EXPECT_TRUE(watch.sawProgram || row.ticks == 0);
+    const bool changed = alert.title == QStringLiteral("Password Changed");
+    EXPECT_EQ(logsIn(newPassword), changed);
+    EXPECT_EQ(logsIn(changePassword), !changed);
 }
+
+INSTANTIATE_TEST_SUITE_P(PaneFileServer, PasswordChangeOnServer,
+    testing::Values(PasswordChange {"Changed", "127.0.0.1", nullptr, true, "Password Changed",
+                        "Succesfully changed password for user USER on server 127.0.0.1", 0},
+        PasswordChange {"WrongOldPassword", "127.0.0.1", nullptr, false, "Password Change failed",
+            "Could not connect to machine 127.0.0.1: NT_STATUS_LOGON_FAILURE", 0},
+        PasswordChange {"UnknownUser", "127.0.0.1", "nobody-here", false, "Password Change failed",
+            "Could not connect to machine 127.0.0.1: NT_STATUS_", 0},
+        PasswordChange {"NoServer", "127.0.0.9", nullptr, true, "Password Change failed",
+            "Unable to connect to SMB server on machine 127.0.0.9. Error was : "
+            "NT_STATUS_CONNECTION_REFUSED.",
+            0},
+        PasswordChange {"ServerThatNeverAnswers", "127.0.0.2", nullptr, true,
+            "Password Change failed", "NT_STATUS_IO_TIMEOUT", 50}),
+    [](const testing::TestParamInfo<PasswordChange>& row) { return std::string(row.param.name); });
 
 TEST_F(PaneFileServer, FilesOnAShareDropAsTheServerNamesThem)
 {
@@ -205,18 +177,28 @@ TEST_F(PaneFileServer, FilesOnAShareDropAsTheServerNamesThem)
     const QString mounted = FileServer::gvfsFolder(share).value_or(QString());
     const QString remote = FileServer::shareText(share) + QStringLiteral("/docs/");
 
-    KTDragTextField* field = m_sheet->domainServerField();
-    field->setFocus();
-    const auto dropped = [&](const QString& name, const QString& answer) {
+    // The password sheet's server field, and the table's cell being edited.
+    const auto dropped = [&](QLineEdit* field, const QString& name, const QString& answer) {
         field->clear();
         const DialogAnswer question(answer);
-        EXPECT_TRUE(dropUrls(field, fileUrls({mounted + QStringLiteral("/docs/") + name})));
+        EXPECT_TRUE(dropFiles(field, {mounted + QStringLiteral("/docs/") + name}));
         (void)QTest::qWaitFor([&] { return !field->text().isEmpty(); });
         return field->text();
     };
-    EXPECT_EQ(dropped(QStringLiteral("plan.txt"), {}), remote + QStringLiteral("plan.txt"));
-    EXPECT_EQ(dropped(QStringLiteral("plan.lnk"), QStringLiteral("Insert Shortcut Destination")),
+    KTDragTextField* server = m_sheet->domainServerField();
+    server->setFocus();
+    EXPECT_EQ(dropped(server, QStringLiteral("plan.txt"), {}), remote + QStringLiteral("plan.txt"));
+    EXPECT_EQ(
+        dropped(server, QStringLiteral("plan.lnk"), QStringLiteral("Insert Shortcut Destination")),
         remote + QStringLiteral("plan.txt"));
-    EXPECT_EQ(dropped(QStringLiteral("plan.lnk"), QStringLiteral("Insert File Location")),
+
+    m_sheet->done(0);
+    ASSERT_TRUE(m_pane->insertObject(KTDriveMapping(QStringLiteral("X:"), QString()), 0));
+    QTableView* table = m_pane->outlets().mappingTable;
+    table->setCurrentIndex(table->model()->index(0, 1));
+    table->edit(table->currentIndex());
+    auto* cell = qobject_cast<KTDragTextField*>(table->viewport()->focusWidget());
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(dropped(cell, QStringLiteral("plan.lnk"), QStringLiteral("Insert File Location")),
         remote + QStringLiteral("plan.lnk"));
 }

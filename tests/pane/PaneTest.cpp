@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -73,6 +74,16 @@ void PaneTest::TearDown()
 QString PaneTest::settingsFile() const
 {
     return m_folder.filePath(QStringLiteral("config/kestrova/com.dovrane.Kestrova.json"));
+}
+
+QProcessEnvironment PaneTest::programEnvironment() const
+{
+    QProcessEnvironment environment = m_bus.environment();
+    environment.insert(
+        QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
+    environment.insert(
+        QStringLiteral("XDG_STATE_HOME"), m_folder.filePath(QStringLiteral("state")));
+    return environment;
 }
 
 void PaneTest::openWindow()
@@ -153,9 +164,12 @@ bool drop(QWidget* target, const QMimeData& data)
 
 }
 
-bool dropUrls(QWidget* target, const QList<QUrl>& urls)
+bool dropFiles(QWidget* target, const QStringList& paths)
 {
     QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
     data.setUrls(urls);
     return drop(target, data);
 }
@@ -165,14 +179,6 @@ bool dropText(QWidget* target, const QString& text)
     QMimeData data;
     data.setText(text);
     return drop(target, data);
-}
-
-QList<QUrl> fileUrls(const QStringList& paths)
-{
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls.append(QUrl::fromLocalFile(path));
-    return urls;
 }
 
 QString title(const QAbstractButton* button)

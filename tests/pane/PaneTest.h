@@ -8,9 +8,9 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,9 @@ protected:
     QByteArray storedBytes() const;
     QJsonObject storedSettings() const;
     QString settingsFile() const;
-    QString folder() const { return m_folder.path(); }
+    // For programs the test starts: the private bus, and the folders of settings and
+    // state of the test.
+    QProcessEnvironment programEnvironment() const;
 
     PrivateSessionBus m_bus;
     QTemporaryDir m_folder;
@@ -63,11 +65,10 @@ private:
     QTimer m_timer;
 };
 
-// What a file manager's drag of these files sends the widget: enter, move, drop. True
-// when the widget took the drop.
-bool dropUrls(QWidget* target, const QList<QUrl>& urls);
+// What a file manager's drag of these files (or a drag of text) sends the widget: enter,
+// move, drop. True when the widget took the drop.
+bool dropFiles(QWidget* target, const QStringList& paths);
 bool dropText(QWidget* target, const QString& text);
-QList<QUrl> fileUrls(const QStringList& paths);
 
 // A button's title as shown, without its mnemonic marker.
 QString title(const class QAbstractButton* button);

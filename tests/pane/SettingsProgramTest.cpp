@@ -27,19 +27,9 @@ protected:
         PaneTest::TearDown();
     }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment environment = m_bus.environment();
-        environment.insert(
-            QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
-        environment.insert(
-            QStringLiteral("XDG_STATE_HOME"), m_folder.filePath(QStringLiteral("state")));
-        return environment;
-    }
-
     void start()
     {
-        m_program.setProcessEnvironment(environment());
+        m_program.setProcessEnvironment(programEnvironment());
         m_program.start(QStringLiteral(KESTROVA_SETTINGS_BINARY), {});
         ASSERT_TRUE(m_program.waitForStarted());
         ASSERT_TRUE(QTest::qWaitFor(
@@ -73,7 +63,7 @@ TEST_F(SettingsProgram, SecondStartRaisesTheFirstWindowAndEnds)
         [] { return activeWindowName() == QStringLiteral("Another application"); }));
 
     const ProgramRun second =
-        runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, environment());
+        runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, programEnvironment());
     EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
     EXPECT_TRUE(
         QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }));
