@@ -1,9 +1,8 @@
 # kestrova_add_file_server_test(NAME SOURCES... [LIBRARIES ...] [WITH_XVFB]
 #                               [HARNESS_OPTIONS --mac-share NAME ...])
-# A GoogleTest program run by CTest as one test inside tests/harness/with-file-server,
-# which gives it a real SMB server, session bus and GVfs; WITH_XVFB runs that on an X
-# server of its own (tests/harness/with-xvfb). Where the harness cannot start them
-# (without root) it exits with 77, which CTest reports as skipped. Run directly, without
+# A GoogleTest program that CTest runs as one test inside with-file-server (a real SMB
+# server, session bus and GVfs), with WITH_XVFB on an X server of its own (with-xvfb).
+# Without root the harness exits with 77, which CTest reports as skipped; run without
 # the harness, the program's tests skip themselves.
 set(KESTROVA_FILE_SERVER_HARNESS ${CMAKE_CURRENT_LIST_DIR}/with-file-server)
 set(KESTROVA_XVFB_HARNESS ${CMAKE_CURRENT_LIST_DIR}/with-xvfb)
@@ -14,7 +13,7 @@ function(kestrova_add_file_server_test name)
     target_link_libraries(${name} PRIVATE kestrova_test_support ${ARG_LIBRARIES} kestrova_warnings)
     set(harness ${KESTROVA_FILE_SERVER_HARNESS})
     if(ARG_WITH_XVFB)
-        set(harness ${KESTROVA_XVFB_HARNESS} ${KESTROVA_FILE_SERVER_HARNESS})
+        set(harness ${KESTROVA_XVFB_HARNESS} ${harness})
     endif()
     add_test(NAME ${name} COMMAND ${harness} ${ARG_HARNESS_OPTIONS} $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 LABELS "file-server")

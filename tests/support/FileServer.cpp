@@ -7,8 +7,6 @@
 #include <QProcess>
 #include <QUrl>
 
-#include <chrono>
-
 namespace FileServer {
 namespace {
 
@@ -20,11 +18,22 @@ QStringList lines(const char* variable)
     return qEnvironmentVariable(variable).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QString encoded(const QString& share)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(share));
+}
+
+QStringList fuseEntries()
+{
+    return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE"))
+        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+}
+
 bool runGio(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess gio;
     gio.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    gio.start(QStringLiteral("gio"), arguments);
+    gio.start(QStringLiteral("gio"), QStringList {QStringLiteral("mount")} + arguments);
     gio.write(input);
     gio.closeWriteChannel();
     return gio.waitForFinished(int(settleLimit.count() * 3))
@@ -43,21 +52,6 @@ QString address()
     return qEnvironmentVariable("KESTROVA_FILE_SERVER");
 }
 
-QStringList guestShares()
-{
-    return lines("KESTROVA_GUEST_SHARES");
-}
-
-QStringList passwordShares()
-{
-    return lines("KESTROVA_PASSWORD_SHARES");
-}
-
-QStringList nfsExports()
-{
-    return lines("KESTROVA_NFS_EXPORTS");
-}
-
 QString user()
 {
     return qEnvironmentVariable("KESTROVA_SMB_USER");
@@ -68,6 +62,16 @@ QString password()
     return qEnvironmentVariable("KESTROVA_SMB_PASSWORD");
 }
 
+QStringList guestShares()
+{
+    return lines("KESTROVA_GUEST_SHARES");
+}
+
+QStringList nfsExports()
+{
+    return lines("KESTROVA_NFS_EXPORTS");
+}
+
 QString shareFolder(const QString& share)
 {
     return qEnvironmentVariable("KESTROVA_SHARES_ROOT") + QLatin1Char('/') + share;
@@ -75,25 +79,22 @@ QString shareFolder(const QString& share)
 
 QString shareText(const QString& share)
 {
-    return QStringLiteral("//") + address() + QLatin1Char('/') + share;
+    return QStringLiteral("//%1/%2").arg(address(), share);
 }
 
 QString smbURL(const QString& share, const QString& user)
 {
-    const QString userPart = user.isEmpty() ? QString() : user + QLatin1Char('@');
-    return QStringLiteral("smb://") + userPart + address() + QLatin1Char('/')
-        + QString::fromLatin1(QUrl::toPercentEncoding(share));
+    return QStringLiteral("smb://%1%2/%3")
+        .arg(user.isEmpty() ? QString() : user + QLatin1Char('@'), address(), encoded(share));
 }
 
 std::optional<QString> gvfsFolder(const QString& share)
 {
-    const QDir fuse(qEnvironmentVariable("KESTROVA_GVFS_FUSE"));
     const QString name = QStringLiteral("smb-share:server=%1,share=%2")
-                             .arg(address().toLower(),
-                                 QString::fromLatin1(QUrl::toPercentEncoding(share.toLower())));
-    for (const QString& entry : fuse.entryList(QDir::NoDotAndDotDot | QDir::AllEntries)) {
+                             .arg(address().toLower(), encoded(share.toLower()));
+    for (const QString& entry : fuseEntries()) {
         if (entry == name || entry.startsWith(name + QLatin1Char(',')))
-            return fuse.filePath(entry);
+            return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE")).filePath(entry);
     }
     return std::nullopt;
 }
@@ -101,9 +102,8 @@ std::optional<QString> gvfsFolder(const QString& share)
 bool gioMount(const QString& share, bool withAccount)
 {
     const bool mounted = withAccount
-        ? runGio({QStringLiteral("mount"), smbURL(share, user())},
-            (QLatin1Char('\n') + password() + QLatin1Char('\n')).toUtf8())
-        : runGio({QStringLiteral("mount"), QStringLiteral("-a"), smbURL(share)});
+        ? runGio({smbURL(share, user())}, (u'\n' + password() + u'\n').toUtf8())
+        : runGio({QStringLiteral("-a"), smbURL(share)});
     return mounted
         && eventually(
             [&] {
@@ -116,21 +116,15 @@ bool gioMount(const QString& share, bool withAccount)
 bool gioUnmount(const QString& share)
 {
     const std::optional<QString> folder = gvfsFolder(share);
-    return folder && runGio({QStringLiteral("mount"), QStringLiteral("-u"), *folder})
+    return folder && runGio({QStringLiteral("-u"), *folder})
         && eventually([&] { return !gvfsFolder(share); }, settleLimit);
 }
 
 void unmountEverything()
 {
     for (const char* scheme : {"smb", "nfs"})
-        runGio({QStringLiteral("mount"), QStringLiteral("-s"), QString::fromLatin1(scheme)});
-    eventually(
-        [] {
-            return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE"))
-                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
-                .isEmpty();
-        },
-        settleLimit);
+        runGio({QStringLiteral("-s"), QString::fromLatin1(scheme)});
+    eventually([] { return fuseEntries().isEmpty(); }, settleLimit);
 }
 
 }

@@ -8,42 +8,36 @@
 #include <optional>
 
 // The SMB server, session bus and GVfs that tests/harness/with-file-server starts around
-// a test program. Tests that need them call KESTROVA_REQUIRE_FILE_SERVER and are skipped
-// with a message when the program runs without the harness.
+// a test program, as it describes them in the environment. Tests that need them call
+// KESTROVA_REQUIRE_FILE_SERVER and are skipped with a message without the harness.
 namespace FileServer {
 
 bool isRunning();
-
 // The server's address, as shortcuts name it: 127.0.0.1.
 QString address();
+QString user();
+QString password();
 QStringList guestShares();
-QStringList passwordShares();
 // The paths of the NFS exports, served as nfs://127.0.0.1/PATH; none where the machine
 // has no NFS server.
 QStringList nfsExports();
-QString user();
-QString password();
 
 // The server's folder of a share, where a test puts the files the share serves.
 QString shareFolder(const QString& share);
-
 // //127.0.0.1/share and smb://[user@]127.0.0.1/share (the share name percent-encoded).
 QString shareText(const QString& share);
 QString smbURL(const QString& share, const QString& user = {});
 
 // GVfs's FUSE folder of a mounted share, as GVfs names it (server and share in lower
-// case, ",user=NAME" after them when the URL named a user), or none while the share is
-// not mounted.
+// case, ",user=NAME" after them when the URL named a user); none while it is not mounted.
 std::optional<QString> gvfsFolder(const QString& share);
 
 // Mounts a share with `gio mount`, as a user or a file manager would: anonymously, or
-// with the harness's account named in the URL (smb://kestrova@127.0.0.1/share) and its
-// password typed at gio's prompt. Returns once the share can be listed.
+// with the harness's account named in the URL and its password typed at gio's prompt.
+// Returns once the share can be listed.
 bool gioMount(const QString& share, bool withAccount = false);
-
 // Unmounts a share with `gio mount -u` and returns once GVfs lists it no more.
 bool gioUnmount(const QString& share);
-
 // Unmounts every GVfs mount (SMB and NFS), so that each test starts from none.
 void unmountEverything();
 
@@ -56,8 +50,8 @@ void unmountEverything();
                             "(as root)";                                                           \
     } while (false)
 
-// Tests against the file server: skipped without it, and every GVfs mount undone before
-// and after each, so that each test starts from none and leaves none behind.
+// Tests against the file server: skipped without it, every GVfs mount undone before and
+// after each.
 class FileServerTest : public testing::Test {
 protected:
     void SetUp() override;

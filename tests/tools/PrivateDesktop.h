@@ -18,8 +18,6 @@ class PrivateDesktop {
 public:
     static constexpr const char* kViewerId = "kestrova-recording-viewer.desktop";
     static constexpr const char* kDecoyId = "kestrova-decoy-viewer.desktop";
-    // The WM_CLASS instance name of the viewer's windows.
-    static constexpr const char* kViewerWindowClass = "recording-viewer";
     // Types the viewer is the default application of.
     static QStringList sampleTypes();
 

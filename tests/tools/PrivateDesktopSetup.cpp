@@ -2,25 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
-std::unique_ptr<PrivateDesktop>& instance()
-{
-    static std::unique_ptr<PrivateDesktop> desktop;
-    return desktop;
-}
+PrivateDesktop* desktop = nullptr;
 
 class PrivateDesktopEnvironment : public testing::Environment {
 public:
     void SetUp() override
     {
-        instance() = std::make_unique<PrivateDesktop>();
-        ASSERT_TRUE(instance()->isValid()) << "could not lay out the private desktop";
-        instance()->apply();
+        desktop = new PrivateDesktop;
+        ASSERT_TRUE(desktop->isValid()) << "could not lay out the private desktop";
+        desktop->apply();
     }
-    void TearDown() override { instance().reset(); }
+    void TearDown() override { delete desktop; }
 };
 
 const testing::Environment* const registered =
@@ -30,5 +24,5 @@ const testing::Environment* const registered =
 
 const PrivateDesktop& privateDesktop()
 {
-    return *instance();
+    return *desktop;
 }

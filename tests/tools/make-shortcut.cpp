@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 
 // Writes a sample Windows shortcut, for demonstrations and manual tests:
@@ -28,7 +29,7 @@ bool fitsLatin1(const QString& text)
 
 struct Options {
     std::optional<QString> net;
-    QString suffix;
+    std::optional<QString> suffix;
     std::optional<QString> local;
     std::optional<QString> environment;
     bool preferEnvironment = false;
@@ -38,25 +39,19 @@ struct Options {
 std::optional<Options> parse(QStringList arguments)
 {
     Options options;
+    const std::pair<const char*, std::optional<QString> Options::*> valued[] = {
+        {"--net", &Options::net}, {"--suffix", &Options::suffix}, {"--local", &Options::local},
+        {"--env", &Options::environment}};
     while (arguments.size() > 1) {
         const QString option = arguments.takeFirst();
-        if (option == QLatin1String("--prefer-env")) {
-            options.preferEnvironment = true;
+        options.preferEnvironment |= option == QLatin1String("--prefer-env");
+        if (option == QLatin1String("--prefer-env"))
             continue;
-        }
-        if (arguments.size() < 2)
+        const auto* known = std::find_if(std::begin(valued), std::end(valued),
+            [&](const auto& entry) { return option == QLatin1String(entry.first); });
+        if (known == std::end(valued) || arguments.size() < 2)
             return std::nullopt;
-        const QString value = arguments.takeFirst();
-        if (option == QLatin1String("--net"))
-            options.net = value;
-        else if (option == QLatin1String("--suffix"))
-            options.suffix = value;
-        else if (option == QLatin1String("--local"))
-            options.local = value;
-        else if (option == QLatin1String("--env"))
-            options.environment = value;
-        else
-            return std::nullopt;
+        options.*(known->second) = arguments.takeFirst();
     }
     if (arguments.size() != 1 || options.net.has_value() == options.local.has_value())
         return std::nullopt;
@@ -76,9 +71,9 @@ std::optional<ShellLinkContents> contentsFor(const Options& options)
             contents.netName = options.net->toLatin1();
         else
             contents.netNameUnicode = *options.net;
-        contents.commonPathSuffix =
-            fitsLatin1(options.suffix) ? options.suffix.toLatin1() : QByteArray("?");
-        contents.commonPathSuffixUnicode = options.suffix;
+        const QString suffix = options.suffix.value_or(QString());
+        contents.commonPathSuffix = fitsLatin1(suffix) ? suffix.toLatin1() : QByteArray("?");
+        contents.commonPathSuffixUnicode = suffix;
     }
     if (options.environment)
         contents.extraDataBlocks << ShellLinkWriter::environmentBlock(

@@ -1,5 +1,7 @@
 #include "workspace/ApplicationWindows.h"
 
+#include "support/Eventually.h"
+
 #include <QHash>
 
 #include <gtest/gtest.h>
@@ -30,23 +32,24 @@ const QStringList kViewerClasses {QStringLiteral("recording-viewer")};
 
 TEST(ApplicationWindows, MatchesEitherClassNameIgnoringCase)
 {
-    EXPECT_TRUE(
-        ApplicationWindows::classMatches(window(1, {}, "Recording-Viewer", "X"), kViewerClasses));
-    EXPECT_TRUE(
-        ApplicationWindows::classMatches(window(1, {}, "x", "RECORDING-VIEWER"), kViewerClasses));
-    EXPECT_FALSE(
-        ApplicationWindows::classMatches(window(1, {}, "recording", "viewer"), kViewerClasses));
-    EXPECT_FALSE(ApplicationWindows::classMatches(window(1, {}, "", ""), {QString()}));
+    const auto matches = [](const char* instance, const char* className, const QStringList& names) {
+        return ApplicationWindows::classMatches(window(1, {}, instance, className), names);
+    };
+    EXPECT_TRUE(matches("Recording-Viewer", "X", kViewerClasses));
+    EXPECT_TRUE(matches("x", "RECORDING-VIEWER", kViewerClasses));
+    EXPECT_FALSE(matches("recording", "viewer", kViewerClasses));
+    EXPECT_FALSE(matches("", "", {QString()}));
 }
 
-TEST(ApplicationWindows, LaunchedProcessWithoutWindowIsStillLaunching)
+TEST(ApplicationWindows, LaunchedProcessesWithoutWindowsAreStillLaunchingMostRecentFirst)
 {
     const QList<ApplicationInstance> instances = ApplicationWindows::instancesOf(
-        {window(7, 400, "other", "Other")}, kViewerClasses, {100}, tree());
-    ASSERT_EQ(instances.size(), 1);
-    EXPECT_EQ(instances[0].pid, 100);
-    EXPECT_TRUE(instances[0].launchedHere);
-    EXPECT_TRUE(instances[0].windows.isEmpty());
+        {window(7, 400, "other", "Other")}, kViewerClasses, {500, 100}, tree());
+    ASSERT_EQ(instances.size(), 2);
+    EXPECT_EQ(instances[0].pid, 500);
+    EXPECT_EQ(instances[1].pid, 100);
+    EXPECT_TRUE(instances[1].launchedHere);
+    EXPECT_TRUE(instances[1].windows.isEmpty());
 }
 
 TEST(ApplicationWindows, LaunchedProcessOwnsWindowsOfItsDescendants)
@@ -77,15 +80,6 @@ TEST(ApplicationWindows, OtherInstancesAreGroupedByProcessInWindowOrder)
     EXPECT_EQ(instances[2].windows, QList<quint32>({2}));
 }
 
-TEST(ApplicationWindows, MostRecentLaunchComesFirst)
-{
-    const QList<ApplicationInstance> instances =
-        ApplicationWindows::instancesOf({}, kViewerClasses, {500, 400}, tree());
-    ASSERT_EQ(instances.size(), 2);
-    EXPECT_EQ(instances[0].pid, 500);
-    EXPECT_EQ(instances[1].pid, 400);
-}
-
 TEST(ProcessTable, AncestryWalkEndsOnLoopsAndUnknownProcesses)
 {
     const ProcessTable::ParentLookup loop = [](qint64 pid) -> std::optional<qint64> {
@@ -113,13 +107,7 @@ TEST(ProcessTable, UnreapedChildCountsAsGone)
     if (child == 0)
         _exit(0);
     // Until it is reaped, the exited child stays in /proc as a zombie.
-    bool gone = false;
-    for (int attempt = 0; attempt < 500 && !gone; ++attempt) {
-        gone = !ProcessTable::isAlive(child);
-        if (!gone)
-            usleep(10000);
-    }
-    EXPECT_TRUE(gone);
+    EXPECT_TRUE(eventually([&] { return !ProcessTable::isAlive(child); }));
     EXPECT_TRUE(ProcessTable::parentOf(child).has_value()) << "the zombie should still be listed";
     waitpid(child, nullptr, 0);
 }

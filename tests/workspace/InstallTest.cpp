@@ -1,18 +1,18 @@
-// Installs the desktop integration into a temporary prefix with the build's own
-// install rules, looks at it the way a desktop would, and uninstalls it again.
+// Installs the desktop integration into a temporary prefix with the build's own install
+// rules, looks at it the way a desktop would, and uninstalls it again.
+#include "support/Eventually.h"
 #include "support/PrivateSessionBus.h"
 #include "support/ProgramRun.h"
+#include "support/QtPrinters.h"
+#include "support/ShellLinkWriter.h"
 #include "tools/PrivateDesktop.h"
 
 #include <QDBusConnectionInterface>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -20,47 +20,33 @@
 
 namespace {
 
-// What a program printed, output and errors together, as a terminal shows them.
-struct ProcessRun {
-    int exitCode = -1;
-    QString output;
-};
+const QString kManifest = QStringLiteral(KESTROVA_BINARY_DIR "/install_manifest_desktop.txt");
 
-ProcessRun run(const QString& program, const QStringList& arguments,
-    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+// Output and errors together, as a terminal shows them, for failure messages.
+std::string said(const ProgramRun& run)
 {
-    const ProgramRun ran = runProgram(program, arguments, environment);
-    return {ran.exitCode, ran.output + ran.errors};
-}
-
-// The start of a Windows shell link: HeaderSize 0x4C, the LinkCLSID, then zeros.
-QByteArray shellLink()
-{
-    return QByteArray("L\0\0\0\x01\x14\x02\0\0\0\0\0\xc0\0\0\0\0\0\0F", 20) + QByteArray(56, '\0');
-}
-
-QStringList manifest()
-{
-    QFile file(QStringLiteral(KESTROVA_BINARY_DIR "/install_manifest_desktop.txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return (run.output + run.errors).toStdString();
 }
 
 class DesktopInstallation : public testing::Test {
 protected:
     void SetUp() override
     {
-        // Installing writes the manifest and the service file into the build folder,
-        // so test processes that ctest runs side by side take turns.
+        // Installing writes the manifest and the service file into the build folder, so
+        // test processes that ctest runs side by side take turns.
         ASSERT_TRUE(m_lock.tryLock(300000)) << "another installation test holds the lock";
         ASSERT_TRUE(m_prefix.isValid());
-        const ProcessRun install = run(QStringLiteral(KESTROVA_CMAKE),
+        ASSERT_NO_FATAL_FAILURE(install(QStringLiteral("desktop")));
+        m_desktop.prependDataDir(share({}));
+    }
+
+    void install(const QString& component)
+    {
+        const ProgramRun run = runProgram(QStringLiteral(KESTROVA_CMAKE),
             {QStringLiteral("--install"), QStringLiteral(KESTROVA_BINARY_DIR),
                 QStringLiteral("--prefix"), m_prefix.path(), QStringLiteral("--component"),
-                QStringLiteral("desktop")});
-        ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
-        m_desktop.prependDataDir(m_prefix.filePath(QStringLiteral("share")));
+                component});
+        ASSERT_EQ(run.exitCode, 0) << said(run);
     }
 
     // The private desktop, where `kestrova` is on PATH as it is for a real installation:
@@ -73,21 +59,17 @@ protected:
         return environment;
     }
 
-    // content type, default application, and program verdict, as a new process sees them
-    QStringList probe(const QString& path)
+    // content type, default application and program verdict of a shortcut named name,
+    // as a new process sees them
+    QStringList probeShortcut(const QString& name) const
     {
-        const ProcessRun probe =
-            run(QStringLiteral(KESTROVA_WORKSPACE_PROBE), {path}, environment());
-        return probe.output.trimmed().split(QLatin1Char('\t'));
-    }
-
-    QString sample(const QString& name, const QByteArray& contents)
-    {
-        QString path = m_desktop.root() + QLatin1Char('/') + name;
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(contents);
-        return path;
+        QFile file(QDir(m_desktop.root()).filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(ShellLinkWriter::write({})) <= 0)
+            return {};
+        file.close();
+        const ProgramRun probe =
+            runProgram(QStringLiteral(KESTROVA_WORKSPACE_PROBE), {file.fileName()}, environment());
+        return probe.output.trimmed().split(QLatin1Char('\t')).mid(1, 2);
     }
 
     QString share(const QString& relativePath) const
@@ -100,19 +82,39 @@ protected:
     PrivateDesktop m_desktop;
 };
 
-TEST_F(DesktopInstallation, DesktopEntriesPassValidation)
+TEST_F(DesktopInstallation, InstalledEntriesAndActionsRunTheInstalledProgram)
 {
+    QFile service(share(QStringLiteral("dbus-1/services/com.dovrane.Kestrova.service")));
+    ASSERT_TRUE(service.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(service.readAll());
+    EXPECT_TRUE(text.contains(u"Name=com.dovrane.Kestrova\n"));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("Exec=%1/bin/kestrova service\n").arg(m_prefix.path())))
+        << text.toStdString();
+
+    for (const char* action : {"nemo/actions/kestrova-open-windows-link.nemo_action",
+             "kio/servicemenus/kestrova-open-windows-link.desktop",
+             "kestrova/file-managers/thunar/uca.xml"}) {
+        QFile file(share(QLatin1String(action)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << action;
+        EXPECT_TRUE(file.readAll().contains("kestrova open %F")) << action;
+    }
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
     const QString validator =
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (validator.isEmpty())
-        GTEST_SKIP() << "desktop-file-validate is missing (desktop-file-utils)";
+    ASSERT_FALSE(python.isEmpty() || validator.isEmpty()) << "scripts/bootstrap installs them";
+    const ProgramRun parse = runProgram(python,
+        {QStringLiteral("-c"),
+            QStringLiteral("import ast,sys; ast.parse(open(sys.argv[1]).read())"),
+            share(QStringLiteral("nautilus-python/extensions/kestrova-nautilus.py"))});
+    EXPECT_EQ(parse.exitCode, 0) << said(parse);
     for (const char* entry :
         {"com.dovrane.Kestrova.desktop", "com.dovrane.Kestrova.Settings.desktop"}) {
-        const ProcessRun validation =
-            run(validator, {share(QStringLiteral("applications/") + QLatin1String(entry))});
-        EXPECT_EQ(validation.exitCode, 0) << validation.output.toStdString();
-        EXPECT_FALSE(validation.output.contains(QLatin1String("error")))
-            << validation.output.toStdString();
+        const ProgramRun validation =
+            runProgram(validator, {share(QStringLiteral("applications/") + QLatin1String(entry))});
+        EXPECT_EQ(validation.exitCode, 0) << said(validation);
+        EXPECT_FALSE((validation.output + validation.errors).contains(u"error"))
+            << said(validation);
     }
 }
 
@@ -120,18 +122,13 @@ TEST_F(DesktopInstallation, DesktopEntriesPassValidation)
 // program and its help page installed beside it), on a display of its own kind.
 TEST_F(DesktopInstallation, SettingsEntryStartsTheInstalledWindow)
 {
-    const ProcessRun program = run(QStringLiteral(KESTROVA_CMAKE),
-        {QStringLiteral("--install"), QStringLiteral(KESTROVA_BINARY_DIR),
-            QStringLiteral("--prefix"), m_prefix.path(), QStringLiteral("--component"),
-            QStringLiteral("Unspecified")});
-    ASSERT_EQ(program.exitCode, 0) << program.output.toStdString();
+    ASSERT_NO_FATAL_FAILURE(install(QStringLiteral("Unspecified")));
     EXPECT_TRUE(QFileInfo(share(QStringLiteral("kestrova/ReadMe.html"))).isFile());
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.isRunning()) << bus.failure().toStdString();
     QProcessEnvironment session = bus.environment(environment());
     session.insert(QStringLiteral("PATH"),
-        m_prefix.filePath(QStringLiteral("bin")) + QLatin1Char(':')
-            + session.value(QStringLiteral("PATH")));
+        m_prefix.filePath(QStringLiteral("bin:")) + session.value(QStringLiteral("PATH")));
     session.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
     // The window keeps gio's output channels: they must outlive gio, as a session's do.
@@ -145,85 +142,44 @@ TEST_F(DesktopInstallation, SettingsEntryStartsTheInstalledWindow)
     ASSERT_TRUE(launch.waitForFinished());
     ASSERT_EQ(launch.exitCode(), 0);
     QDBusConnection connection = bus.connect();
+    QDBusConnectionInterface* names = connection.interface();
     const QString name = QStringLiteral("com.dovrane.Kestrova.Settings");
-    const QDeadlineTimer deadline(20000);
-    while (!connection.interface()->isServiceRegistered(name).value() && !deadline.hasExpired())
-        QThread::msleep(50);
-    const uint pid = connection.interface()->servicePid(name).value();
-    ASSERT_NE(pid, 0U) << "the window did not start";
+    const auto registered = [&] { return names->isServiceRegistered(name).value(); };
+    ASSERT_TRUE(eventually(registered, std::chrono::seconds(20))) << "the window did not start";
+    const uint pid = names->servicePid(name).value();
     EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget(),
         m_prefix.filePath(QStringLiteral("bin/kestrova-settings")));
     ::kill(pid_t(pid), SIGTERM);
-    while (connection.interface()->isServiceRegistered(name).value() && !deadline.hasExpired())
-        QThread::msleep(50);
-    EXPECT_FALSE(connection.interface()->isServiceRegistered(name).value());
+    EXPECT_TRUE(eventually([&] { return !registered(); }, std::chrono::seconds(20)));
 }
 
-TEST_F(DesktopInstallation, ShortcutsResolveToKestrovaByNameAndByMagic)
+// Shortcuts are Kestrova's by name and by their first bytes while it is installed, and
+// neither once every installed file is gone again and the databases are refreshed.
+TEST_F(DesktopInstallation, ShortcutTypeComesAndGoesWithTheInstallation)
 {
-    const QStringList byName = probe(sample(QStringLiteral("Report.doc.lnk"), shellLink()));
-    ASSERT_EQ(byName.size(), 4) << byName.join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(byName[1], QLatin1String("application/x-ms-shortcut"));
-    EXPECT_EQ(byName[2], QLatin1String("com.dovrane.Kestrova.desktop"));
+    const QStringList kestrova {QStringLiteral("application/x-ms-shortcut"),
+        QStringLiteral("com.dovrane.Kestrova.desktop")};
+    EXPECT_EQ(probeShortcut(QStringLiteral("Report.doc.lnk")), kestrova);
+    EXPECT_EQ(probeShortcut(QStringLiteral("Report shortcut")), kestrova);
 
-    const QStringList byMagic = probe(sample(QStringLiteral("Report shortcut"), shellLink()));
-    ASSERT_EQ(byMagic.size(), 4);
-    EXPECT_EQ(byMagic[1], QLatin1String("application/x-ms-shortcut"));
-    EXPECT_EQ(byMagic[2], QLatin1String("com.dovrane.Kestrova.desktop"));
-}
-
-TEST_F(DesktopInstallation, ServiceStartsInstalledProgram)
-{
-    QFile service(share(QStringLiteral("dbus-1/services/com.dovrane.Kestrova.service")));
-    ASSERT_TRUE(service.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(service.readAll());
-    EXPECT_TRUE(text.contains(QLatin1String("Name=com.dovrane.Kestrova\n")));
-    EXPECT_TRUE(
-        text.contains(QStringLiteral("Exec=%1/bin/kestrova service\n").arg(m_prefix.path())))
-        << text.toStdString();
-}
-
-TEST_F(DesktopInstallation, FileManagerActionsRunKestrovaOnTheFiles)
-{
-    const QStringList actions {
-        QStringLiteral("nemo/actions/kestrova-open-windows-link.nemo_action"),
-        QStringLiteral("kio/servicemenus/kestrova-open-windows-link.desktop"),
-        QStringLiteral("kestrova/file-managers/thunar/uca.xml")};
-    for (const QString& action : actions) {
-        QFile file(share(action));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << action.toStdString();
-        EXPECT_TRUE(file.readAll().contains("kestrova open %F")) << action.toStdString();
-    }
-    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    if (!python.isEmpty()) {
-        const ProcessRun compile = run(python,
-            {QStringLiteral("-c"),
-                QStringLiteral("import ast,sys; ast.parse(open(sys.argv[1]).read())"),
-                share(QStringLiteral("nautilus-python/extensions/kestrova-nautilus.py"))});
-        EXPECT_EQ(compile.exitCode, 0) << compile.output.toStdString();
-    }
-}
-
-TEST_F(DesktopInstallation, UninstallRemovesEveryFileAndTheShortcutType)
-{
-    const QStringList installed = manifest();
+    QFile manifest(kManifest);
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QStringList installed =
+        QString::fromUtf8(manifest.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(installed.size(), 10);
     for (const QString& file : installed)
         ASSERT_TRUE(file.startsWith(m_prefix.path())) << file.toStdString();
-
-    const ProcessRun uninstall = run(QStringLiteral(KESTROVA_CMAKE),
-        {QStringLiteral("-DMANIFEST=" KESTROVA_BINARY_DIR "/install_manifest_desktop.txt"),
-            QStringLiteral("-P"),
+    const ProgramRun uninstall = runProgram(QStringLiteral(KESTROVA_CMAKE),
+        {QStringLiteral("-DMANIFEST=") + kManifest, QStringLiteral("-P"),
             QStringLiteral(KESTROVA_SOURCE_DIR "/cmake/KestrovaUninstall.cmake")});
-    ASSERT_EQ(uninstall.exitCode, 0) << uninstall.output.toStdString();
+    ASSERT_EQ(uninstall.exitCode, 0) << said(uninstall);
     for (const QString& file : installed)
         EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
 
-    // The refreshed databases no longer know the type or its handler.
-    const QStringList after = probe(sample(QStringLiteral("Report.doc.lnk"), shellLink()));
-    ASSERT_EQ(after.size(), 4);
-    EXPECT_NE(after[1], QLatin1String("application/x-ms-shortcut"));
-    EXPECT_NE(after[2], QLatin1String("com.dovrane.Kestrova.desktop"));
+    const QStringList after = probeShortcut(QStringLiteral("Report.doc.lnk"));
+    ASSERT_EQ(after.size(), 2);
+    EXPECT_NE(after[0], kestrova[0]);
+    EXPECT_NE(after[1], kestrova[1]);
 }
 
 }
