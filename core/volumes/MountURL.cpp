@@ -13,7 +13,7 @@ namespace {
 // Windows refuses these in share names; "/" and "\" separate the components anyway.
 const QString shareNameSyntax = QStringLiteral("\"/\\[]:|<>+=;,?*");
 // A server is a NetBIOS or DNS name or an IP address: none holds these, and in a URL
-// or a mount spec they would start a user name, a port, a password or another option.
+// or a GMountSpec they would start a user name, a port, a password or another option.
 const QString serverNameSyntax = shareNameSyntax + QStringLiteral(" @%#'");
 // Further components (folders below the share, the path of an NFS export) may hold
 // more, but not what mount.cifs reads as the end of its device or of an option.

@@ -9,7 +9,7 @@
 // named "My Files" or "Données" makes a valid URL.
 //
 // The server and share names reach mount programs (mount.cifs takes them inside its
-// option list, GVfs inside its mount spec), so a name holding a character that no SMB
+// option list, GVfs inside its GMountSpec), so a name holding a character that no SMB
 // server or share name can hold is refused here, before any program is started, with
 // the reason.
 namespace MountURL {

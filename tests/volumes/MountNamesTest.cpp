@@ -122,7 +122,7 @@ TEST(MountTable, LongestMountPointAboveThePathWinsAndOfOnePointTheLastMounted)
 }
 
 // Names from a shortcut reach mount.cifs inside its option list and GVfs inside its
-// mount spec: what could add an option or another server never starts a program.
+// GMountSpec: what could add an option or another server never starts a program.
 TEST(MountURL, EncodesTheShareAndRefusesNamesThatHoldSyntax)
 {
     const struct {
