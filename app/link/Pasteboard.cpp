@@ -64,6 +64,18 @@ Pasteboard::LinkText plainText(const QMimeData& pasteboard, const QString& type)
     return {true, text};
 }
 
+// The URIs of a text/uri-list; lines starting with "#" are comments (RFC 2483).
+QList<QUrl> listedURLs(const QByteArray& list)
+{
+    QList<QUrl> urls;
+    for (const QByteArray& line : list.split('\n')) {
+        const QByteArray uri = line.trimmed();
+        if (!uri.isEmpty() && !uri.startsWith('#'))
+            urls << QUrl::fromEncoded(uri);
+    }
+    return urls;
+}
+
 }
 
 namespace Pasteboard {
@@ -83,7 +95,7 @@ std::optional<QStringList> fileNames(const QMimeData& pasteboard)
 {
     if (!pasteboard.hasFormat(uriListType))
         return std::nullopt;
-    const QList<QUrl> urls = pasteboard.urls();
+    const QList<QUrl> urls = listedURLs(pasteboard.data(uriListType));
     QStringList paths;
     for (const QUrl& url : urls) {
         if (url.isLocalFile())

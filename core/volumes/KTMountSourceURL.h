@@ -5,8 +5,9 @@
 
 #include <optional>
 
-// A decoded mount source (//user@server/share/dir) read as a URL. Text that is not valid
-// URL syntax, such as a name holding a space, gives no URL at all.
+// A decoded mount source (//user@server/share/dir) read as a URL. A network source is
+// taken as decoded text, so that a share named "My Files" has a host and a path; any
+// other source that is not valid URL syntax gives no URL at all.
 class KTMountSourceURL {
 public:
     static std::optional<KTMountSourceURL> parse(const QString& mountSource);
@@ -25,6 +26,8 @@ public:
 
 private:
     KTMountSourceURL() = default;
+    static std::optional<KTMountSourceURL> parseShare(QStringView source);
+    void setPath(const QString& path);
 
     std::optional<QString> m_host;
     QStringList m_pathComponents;

@@ -6,11 +6,11 @@
 #include "volumes/KTMountEntry.h"
 #include "volumes/KTMountTableSource.h"
 #include "volumes/KTServerMount.h"
+#include "volumes/MountURL.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
-#include <QUrl>
 
 namespace {
 
@@ -46,15 +46,6 @@ QString absoluteCleanPath(const QString& path)
     if (QDir::isAbsolutePath(path))
         return QDir::cleanPath(path);
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
-}
-
-// The mount URL must be valid URL syntax: a share holding a space, for example, makes
-// none. A share text has no query or fragment; a "?" or "#" in it would mount another
-// share than the one named.
-bool isMountableURL(const QString& urlText)
-{
-    const QUrl url(urlText, QUrl::StrictMode);
-    return url.isValid() && !url.hasQuery() && !url.hasFragment();
 }
 
 const KTMountSourceURL* networkURL(const KTMountEntry* volume)
@@ -169,14 +160,16 @@ std::optional<KTMountEntry> KTMounter::statfs(const QString& path)
 
 bool KTMounter::mountNetworkVolume(const QString& share, const QString& mountMethod)
 {
-    const QString urlText = mountMethod + QLatin1Char(':') + share;
-    if (!isMountableURL(urlText))
+    const Result<QString> url = MountURL::forShare(share, mountMethod);
+    if (!url) {
+        SystemLog::write(QStringLiteral("Mounter: ") + url.reason());
         return false;
+    }
     if (KTStatusDisplay* status = statusDisplay()) {
-        status->setTitle(QStringLiteral("Mounting drive ") + urlText);
+        status->setTitle(QStringLiteral("Mounting drive ") + *url);
         status->showWithProgressEnabled(true);
     }
-    const KTServerMountResult result = m_serverMount.mountServerVolume(urlText);
+    const KTServerMountResult result = m_serverMount.mountServerVolume(*url);
     if (KTStatusDisplay* status = statusDisplay())
         status->hideNow();
     if (!result.mounted)

@@ -129,7 +129,8 @@ TEST(PasteboardFileNames, OnlyOtherSchemesOrNoListIsNoFileNames)
     EXPECT_EQ(Pasteboard::fileNames(*pasteboard({{plain, "/srv/a.doc"}})), std::nullopt);
 }
 
-TEST(PasteboardFileNames, EmptyListIsEmpty)
+TEST(PasteboardFileNames, EmptyOrCommentOnlyListIsEmpty)
 {
     EXPECT_EQ(Pasteboard::fileNames(*pasteboard({{uriList, ""}})), QStringList());
+    EXPECT_EQ(Pasteboard::fileNames(*pasteboard({{uriList, "# one\r\n#two\r\n"}})), QStringList());
 }

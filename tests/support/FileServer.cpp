@@ -92,8 +92,12 @@ std::optional<QString> gvfsFolder(const QString& share)
 {
     const QString name = QStringLiteral("smb-share:server=%1,share=%2")
                              .arg(address().toLower(), encoded(share.toLower()));
+    // GVfs escapes a space in the folder's name but keeps letters beyond ASCII as they
+    // are: names are compared decoded.
+    const QString decodedName = QUrl::fromPercentEncoding(name.toUtf8());
     for (const QString& entry : fuseEntries()) {
-        if (entry == name || entry.startsWith(name + QLatin1Char(',')))
+        const QString decoded = QUrl::fromPercentEncoding(entry.toUtf8());
+        if (decoded == decodedName || decoded.startsWith(decodedName + QLatin1Char(',')))
             return QDir(qEnvironmentVariable("KESTROVA_GVFS_FUSE")).filePath(entry);
     }
     return std::nullopt;

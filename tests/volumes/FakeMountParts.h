@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QStringPrinter.h"
+#include "support/QtPrinters.h"
 #include "volumes/KTCredentialPrompt.h"
 #include "volumes/KTMountTableSource.h"
 #include "volumes/KTServerMount.h"
@@ -13,10 +13,7 @@
 // A mount table a test sets up and changes at will.
 class FakeMountTable final : public KTMountTableSource {
 public:
-    void setVolumes(QList<KTMountEntry> volumes)
-    {
-        m_table = std::make_shared<const KTMountTable>(std::move(volumes));
-    }
+    void setVolumes(QList<KTMountEntry> volumes) { setTable(KTMountTable(std::move(volumes))); }
     void setTable(KTMountTable table)
     {
         m_table = std::make_shared<const KTMountTable>(std::move(table));
@@ -30,8 +27,7 @@ private:
     std::shared_ptr<const KTMountTable> m_table = std::make_shared<const KTMountTable>();
 };
 
-// A server mount that answers as told and remembers the URLs it was given. The action
-// runs during the mount, while the mounter waits for it.
+// Answers as told and keeps the URLs; duringMount runs while the mounter waits.
 class FakeServerMount final : public KTServerMount {
 public:
     KTServerMountResult mountServerVolume(const QString& url) override
@@ -51,11 +47,11 @@ public:
 class RecordingStatusDisplay final : public KTStatusDisplay {
 public:
     void setTitle(const QString& title) override { calls << QStringLiteral("setTitle ") + title; }
-    void showWithProgressEnabled(bool progressEnabled) override
+    void showWithProgressEnabled(bool progress) override
     {
-        calls << (progressEnabled ? QStringLiteral("show true") : QStringLiteral("show false"));
+        calls << (progress ? QStringLiteral("show true") : QStringLiteral("show false"));
         shown = true;
-        progressRunning = progressRunning || progressEnabled;
+        progressRunning = progressRunning || progress;
     }
     void hideNow() override
     {
@@ -70,27 +66,14 @@ public:
     bool progressRunning = false;
 };
 
-// Gives the same answer to every question and keeps the questions.
+// Gives the same answer to every question (none: cancel) and keeps the questions.
 class ScriptedPrompt final : public KTCredentialPrompt {
 public:
-    explicit ScriptedPrompt(std::optional<KTCredentials> answer)
+    // Without an answer given: a guest login.
+    explicit ScriptedPrompt(std::optional<KTCredentials> answer = KTCredentials {true, {}, {}, {}})
         : m_answer(std::move(answer))
     {
     }
-    static ScriptedPrompt guest()
-    {
-        KTCredentials credentials;
-        credentials.anonymous = true;
-        return ScriptedPrompt(credentials);
-    }
-    static ScriptedPrompt account(const QString& user, const QString& password)
-    {
-        KTCredentials credentials;
-        credentials.user = user;
-        credentials.password = password;
-        return ScriptedPrompt(credentials);
-    }
-
     std::optional<KTCredentials> askPassword(const KTCredentialRequest& request) override
     {
         requests << request;

@@ -1,0 +1,157 @@
+#include "FakeMountParts.h"
+#include "status/RZStatusController.h"
+#include "status/RZStatusWindow.h"
+#include "support/FileServer.h"
+#include "volumes/KTGvfsServerMount.h"
+#include "volumes/KTMounter.h"
+#include "volumes/KTPasswordDialog.h"
+#include "volumes/KTProcessCredentialPrompt.h"
+#include "volumes/KTStatusControllerDisplay.h"
+#include "volumes/KTSystemMountTable.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+namespace {
+
+KTCredentialRequest request(bool anonymousAllowed)
+{
+    KTCredentialRequest request;
+    request.message = QStringLiteral("Enter user and password for share “private” on “127.0.0.1”");
+    request.defaultUser = QStringLiteral("root");
+    request.needsUser = request.needsPassword = true;
+    request.needsDomain = request.anonymousAllowed = anonymousAllowed;
+    return request;
+}
+
+TEST(PasswordDialog, ShowsTheFieldsTheServerNeedsAndGivesTheAnswer)
+{
+    KTPasswordDialog plain(request(false));
+    EXPECT_TRUE(plain.domainField()->isHidden());
+    EXPECT_EQ(plain.guestChoice(), nullptr);
+    EXPECT_EQ(plain.userField()->text(), QStringLiteral("root"));
+    EXPECT_EQ(plain.passwordField()->echoMode(), QLineEdit::Password);
+
+    KTPasswordDialog withGuest(request(true));
+    withGuest.guestChoice()->setChecked(true);
+    EXPECT_FALSE(withGuest.passwordField()->isEnabled());
+    EXPECT_TRUE(withGuest.credentials().anonymous);
+
+    for (const bool accept : {true, false}) {
+        QTimer::singleShot(0, [accept] {
+            auto* dialog = qobject_cast<KTPasswordDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->domainField()->setText(QStringLiteral("KESTROVA"));
+            dialog->passwordField()->setText(QStringLiteral("s3cret"));
+            accept ? dialog->accept() : dialog->reject();
+        });
+        const std::optional<KTCredentials> answer = KTPasswordDialog::ask(request(true));
+        ASSERT_EQ(answer.has_value(), accept);
+        if (answer) {
+            EXPECT_EQ(answer->user, QStringLiteral("root"));
+            EXPECT_EQ(answer->domain + answer->password, QStringLiteral("KESTROVAs3cret"));
+        }
+    }
+    // A process that can ask nobody tries a guest login once, where the server allows it.
+    KTCredentialRequest second = request(true);
+    second.attempt = 2;
+    EXPECT_TRUE(anonymousCredentials(request(true)).value().anonymous);
+    EXPECT_EQ(anonymousCredentials(second), std::nullopt);
+    EXPECT_EQ(anonymousCredentials(request(false)), std::nullopt);
+}
+
+// Whether the X server shows a window, asked on a connection of the test's own: the
+// server's answer, not what Qt believes it has done.
+bool isViewable(WId window)
+{
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
+        xcb_connect(nullptr, nullptr), &xcb_disconnect);
+    const auto cookie = xcb_get_window_attributes(connection.get(), xcb_window_t(window));
+    const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> reply(
+        xcb_get_window_attributes_reply(connection.get(), cookie, nullptr), &std::free);
+    return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+// The process's own prompt, noting whether the status window is on the screen as the
+// mount asks and as the answer goes back to it.
+class ObservedPrompt final : public KTCredentialPrompt {
+public:
+    ObservedPrompt(KTCredentialPrompt& prompt, WId status)
+        : m_prompt(prompt)
+        , m_status(status)
+    {
+    }
+    std::optional<KTCredentials> askPassword(const KTCredentialRequest& request) override
+    {
+        statusWhenAsked << isViewable(m_status);
+        std::optional<KTCredentials> answer = m_prompt.askPassword(request);
+        statusWhenAnswered << isViewable(m_status);
+        return answer;
+    }
+
+    QList<bool> statusWhenAsked;
+    QList<bool> statusWhenAnswered;
+
+private:
+    KTCredentialPrompt& m_prompt;
+    WId m_status;
+};
+
+class PasswordDialogDuringMount : public FileServerTest { };
+
+// The status window floats above the dialog and steps aside while it is up; it comes
+// back for the rest of the mount only when the user answered.
+TEST_F(PasswordDialogDuringMount, StatusWindowStepsAsideAndComesBackOnlyForAnAnswer)
+{
+    for (const bool answer : {true, false}) {
+        SCOPED_TRACE(answer ? "answered" : "cancelled");
+        RZStatusController controller(std::make_unique<RZStatusWindow>());
+        KTStatusControllerDisplay display(controller);
+        const WId status = controller.statusWindow()->winId();
+        KTProcessCredentialPrompt dialogPrompt([&] { return &display; });
+        ObservedPrompt prompt(dialogPrompt, status);
+        KTSystemMountTable table;
+        KTGvfsServerMount gvfs(prompt);
+        KTMounter mounter(table, gvfs, [&] { return &display; });
+        // Looks at the dialog from its own event loop; one the server never maps is
+        // answered after a while all the same, so that the mount ends.
+        QList<std::pair<bool, bool>> sightings;
+        QDeadlineTimer deadline(QDeadlineTimer::Forever);
+        QTimer answering;
+        QObject::connect(&answering, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<KTPasswordDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            if (deadline.isForever())
+                deadline.setRemainingTime(5000);
+            if (!isViewable(dialog->winId()) && !deadline.hasExpired())
+                return;
+            sightings << std::pair(isViewable(dialog->winId()), isViewable(status));
+            deadline = QDeadlineTimer(QDeadlineTimer::Forever);
+            dialog->userField()->setText(FileServer::user());
+            dialog->passwordField()->setText(FileServer::password());
+            answer ? dialog->accept() : dialog->reject();
+        });
+        answering.start(20);
+
+        EXPECT_EQ(mounter.mountNetworkVolume(
+                      QStringLiteral("//127.0.0.1/private"), QStringLiteral("smb")),
+            answer);
+        EXPECT_EQ(sightings, (QList {std::pair(true, false)})) << "dialog shown, status aside";
+        EXPECT_EQ(prompt.statusWhenAsked, QList {true});
+        EXPECT_EQ(prompt.statusWhenAnswered, QList {answer});
+        EXPECT_FALSE(controller.isShown());
+        FileServer::unmountEverything();
+    }
+}
+
+}
