@@ -21,12 +21,14 @@ namespace {
 constexpr int kEdges[] = {128, 256, 512};
 constexpr qsizetype kRenderedFamiliesKept = 32;
 
-// Without a desktop's platform theme Qt knows no icon theme and no folder to look in.
-// Then the desktop's own setting (GNOME's icon-theme, where its schema is installed) or
-// the first freedesktop theme found is taken, from the XDG data folders.
+// Without a desktop's platform theme Qt knows no icon theme (or, on X without a desktop,
+// names only "hicolor", which holds application icons but none for content types). Then
+// the desktop's own setting (GNOME's icon-theme, where its schema is installed) or the
+// first freedesktop theme found is taken, from the XDG data folders.
 void ensureIconTheme()
 {
-    if (!QIcon::themeName().isEmpty())
+    const QString current = QIcon::themeName();
+    if (!current.isEmpty() && current != QLatin1String("hicolor"))
         return;
     QStringList folders = QIcon::themeSearchPaths();
     for (const QString& data :

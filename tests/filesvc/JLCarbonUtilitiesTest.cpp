@@ -1,10 +1,12 @@
 #include "filesvc/JLCarbonUtilities.h"
 
+#include "filesvc/FSRef.h"
 #include "filesvc/MacRoman.h"
 #include "filesvc/MountedVolumes.h"
+#include "support/QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,8 +15,7 @@ namespace {
 
 struct PascalCase {
     QString text;
-    bool fits;
-    QByteArray bytes;
+    std::optional<QByteArray> bytes; // none: it does not fit
 };
 
 class PascalStrings : public testing::TestWithParam<PascalCase> { };
@@ -22,23 +23,23 @@ class PascalStrings : public testing::TestWithParam<PascalCase> { };
 TEST_P(PascalStrings, FitOnlyIn255MacRomanBytes)
 {
     const std::optional<QByteArray> pascal = JLCarbonUtilities::pascalString(GetParam().text);
-    ASSERT_EQ(pascal.has_value(), GetParam().fits);
+    ASSERT_EQ(pascal.has_value(), GetParam().bytes.has_value());
     if (!pascal)
         return;
     EXPECT_EQ(pascal->size(), 256);
-    EXPECT_EQ(pascal->first(GetParam().bytes.size() + 1),
-        char(GetParam().bytes.size()) + GetParam().bytes);
+    EXPECT_EQ(pascal->first(GetParam().bytes->size() + 1),
+        char(GetParam().bytes->size()) + *GetParam().bytes);
     EXPECT_EQ(JLCarbonUtilities::stringWithPascalString(*pascal), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(JLCarbonUtilities, PascalStrings,
-    testing::Values(PascalCase {QString(), true, {}},
-        PascalCase {QStringLiteral("Résumé – €"), true, QByteArray("R\x8Esum\x8E \xD0 \xDB")},
-        PascalCase {QString(255, QLatin1Char('a')), true, QByteArray(255, 'a')},
-        PascalCase {QString(256, QLatin1Char('a')), false, {}},
-        PascalCase {QStringLiteral("日本"), false, {}}));
+    testing::Values(PascalCase {QString(), QByteArray()},
+        PascalCase {QStringLiteral("Résumé – €"), QByteArray("R\x8Esum\x8E \xD0 \xDB")},
+        PascalCase {QString(255, QLatin1Char('a')), QByteArray(255, 'a')},
+        PascalCase {QString(256, QLatin1Char('a')), std::nullopt},
+        PascalCase {QStringLiteral("日本"), std::nullopt}));
 
-TEST(JLCarbonUtilities, PascalStringBuffersAndBrokenLengths)
+TEST(JLCarbonUtilities, PascalStringsKeepToTheirBuffersAndLengths)
 {
     char small[4] = {};
     EXPECT_FALSE(JLCarbonUtilities::getPascalString(QStringLiteral("abcd"), small));
@@ -52,85 +53,45 @@ TEST(JLCarbonUtilities, PascalStringBuffersAndBrokenLengths)
     EXPECT_EQ(MacRoman::encodeLossy(QStringLiteral("a日b")), QByteArray("a?b"));
 }
 
-class FinderInfoFiles : public testing::Test {
+class CarbonFiles : public testing::Test {
 protected:
     void SetUp() override
     {
         QFile file(m_file);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    quint16 flags() const
-    {
-        quint16 value = 0;
-        EXPECT_TRUE(JLCarbonUtilities::finderInfoFlags(m_file, &value, nullptr, nullptr));
-        return value;
-    }
+    QString path(const char* name) const { return m_root.filePath(QString::fromUtf8(name)); }
+
     QTemporaryDir m_root;
-    QString m_file = m_root.filePath(QStringLiteral("item"));
+    QString m_file = path("item");
 };
 
-TEST_F(FinderInfoFiles, FlagsUnderTheMaskChangeAndHasBeenInitedIsCleared)
+TEST_F(CarbonFiles, FinderFlagsChangeUnderTheirMaskAndKeepTypeAndCreator)
 {
-    quint16 value = 1;
-    quint32 type = 1;
-    EXPECT_TRUE(JLCarbonUtilities::finderInfoFlags(m_file, &value, &type, nullptr));
-    EXPECT_EQ(value, 0) << "no sidecar: all zero";
+    quint16 flags = 1;
+    quint32 type = 1, creator = 0;
+    EXPECT_TRUE(JLCarbonUtilities::finderInfoFlags(m_file, &flags, &type, nullptr));
+    EXPECT_EQ(flags, 0) << "no sidecar: all zero";
     EXPECT_EQ(type, 0u);
     ASSERT_TRUE(
         JLCarbonUtilities::setFinderInfoFlags(m_file, 0x4D03, 0xFFFF, 0x54455854, 0x74747874));
     ASSERT_TRUE(
         JLCarbonUtilities::setFinderInfoFlags(m_file, 0x8000, 0x8400, 0x66647270, 0x4D414353));
-    EXPECT_EQ(flags(), 0xC803);
-    quint32 creator = 0;
-    ASSERT_TRUE(JLCarbonUtilities::finderInfoFlags(m_file, nullptr, &type, &creator));
+    ASSERT_TRUE(JLCarbonUtilitiesFinderInfoFlags::setIsStationeryFinderInfoFlag(m_file, true));
+    ASSERT_TRUE(JLCarbonUtilities::finderInfoFlags(m_file, &flags, &type, &creator));
+    EXPECT_EQ(flags, 0xC803) << "hasBeenInited (0x0100) is cleared";
     EXPECT_EQ(type, 0x66647270u);
     EXPECT_EQ(creator, 0x4D414353u);
-    EXPECT_FALSE(JLCarbonUtilities::finderInfoFlags(
-        m_root.filePath(QStringLiteral("missing")), &value, nullptr, nullptr));
-    EXPECT_FALSE(JLCarbonUtilities::setFinderInfoFlags(
-        m_root.filePath(QStringLiteral("missing")), 0, 0, 0, 0));
-}
+    EXPECT_FALSE(JLCarbonUtilitiesFinderInfoFlags::hasCustomIconFinderInfoFlag(m_file));
+    EXPECT_FALSE(JLCarbonUtilities::finderInfoFlags(path("missing"), &flags, nullptr, nullptr));
+    EXPECT_FALSE(JLCarbonUtilities::setFinderInfoFlags(path("missing"), 0, 0, 0, 0));
 
-TEST_F(FinderInfoFiles, LocationIsTruncatedTowardZero)
-{
     ASSERT_TRUE(JLCarbonUtilities::setFinderLocation(m_file, QPointF(10.9, -3.7)));
-    EXPECT_EQ(JLCarbonUtilities::finderLocation(m_file), QPointF(10, -3));
     EXPECT_EQ(JLCarbonUtilities::finderLocation(QUrl::fromLocalFile(m_file)), QPointF(10, -3));
-    EXPECT_EQ(
-        JLCarbonUtilities::finderLocation(m_root.filePath(QStringLiteral("missing"))), QPointF());
+    EXPECT_EQ(JLCarbonUtilities::finderLocation(path("missing")), QPointF());
 }
 
-TEST_F(FinderInfoFiles, EachFlagSetterTouchesOnlyItsFlagAndKeepsTypeAndCreator)
-{
-    using namespace JLCarbonUtilitiesFinderInfoFlags;
-    ASSERT_TRUE(JLCarbonUtilities::setFinderInfoFlags(m_file, 0, 0, 0x41424344, 0x45464748));
-    const struct {
-        bool (*set)(const QString&, bool);
-        bool (*get)(const QString&);
-        quint16 bit;
-    } flagsTable[] = {{setHasCustomIconFinderInfoFlag, hasCustomIconFinderInfoFlag, 0x0400},
-        {setIsStationeryFinderInfoFlag, isStationeryFinderInfoFlag, 0x0800},
-        {setHasNameLockedFinderInfoFlag, hasNameLockedFinderInfoFlag, 0x1000},
-        {setHasBundleFinderInfoFlag, hasBundleFinderInfoFlag, 0x2000},
-        {setIsInvisibleFinderInfoFlag, isInvisibleFinderInfoFlag, 0x4000},
-        {setIsAliasFinderInfoFlag, isAliasFinderInfoFlag, 0x8000}};
-    for (const auto& flag : flagsTable) {
-        ASSERT_TRUE(flag.set(m_file, true));
-        EXPECT_EQ(flags(), flag.bit);
-        EXPECT_TRUE(flag.get(m_file));
-        ASSERT_TRUE(flag.set(m_file, false));
-        EXPECT_FALSE(flag.get(m_file));
-    }
-    ASSERT_TRUE(setIsStationeryFinderInfoFlag(m_file, true));
-    EXPECT_TRUE(isStationeryFinderInfoFlag(m_file));
-    EXPECT_FALSE(hasCustomIconFinderInfoFlag(m_file));
-    EXPECT_FALSE(JLCarbonUtilitiesInfoFlags::hasCustomIcon(QUrl::fromLocalFile(m_file)));
-    quint32 type = 0;
-    ASSERT_TRUE(JLCarbonUtilities::finderInfoFlags(m_file, nullptr, &type, nullptr));
-    EXPECT_EQ(type, 0x41424344u);
-}
-
-TEST_F(FinderInfoFiles, HFSStylePathsNameTheVolumeFirst)
+TEST_F(CarbonFiles, HFSStylePathsNameTheVolumeFirst)
 {
     // The temporary folder lies on some volume; its HFS path starts with that volume's
     // name and converts back.
@@ -141,21 +102,35 @@ TEST_F(FinderInfoFiles, HFSStylePathsNameTheVolumeFirst)
     EXPECT_EQ(JLCarbonUtilities::URLWithFileSystemPathHFSStyle(*hfs + QLatin1Char(':')),
         QUrl::fromLocalFile(m_file + QLatin1Char('/')));
     EXPECT_FALSE(JLCarbonUtilities::fileSystemPathHFSStyle(QStringLiteral("relative/path")));
-    EXPECT_FALSE(JLCarbonUtilities::pathFromFileSystemPathHFSStyle(QStringLiteral(":relative")));
-    EXPECT_FALSE(
-        JLCarbonUtilities::pathFromFileSystemPathHFSStyle(QStringLiteral("No Such Volume:file")));
+    for (const char* hfsPath : {":relative", "No Such Volume:file"})
+        EXPECT_FALSE(JLCarbonUtilities::pathFromFileSystemPathHFSStyle(QString::fromUtf8(hfsPath)));
+    // What is no alias file resolves to itself.
+    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(m_file), m_file);
+    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(path("missing")), path("missing"));
+    EXPECT_EQ(
+        JLCarbonUtilities::resolveAliasFile(QUrl::fromLocalFile(path("missing"))), std::nullopt);
 }
 
-TEST_F(FinderInfoFiles, ResolvingWhatIsNoAliasGivesItBack)
+TEST_F(CarbonFiles, AReferenceNamesItsItemOnlyWhileThePathHoldsIt)
 {
-    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(m_file), m_file);
-    const QString missing = m_root.filePath(QStringLiteral("missing"));
-    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(missing), missing);
-    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(QUrl::fromLocalFile(missing)), std::nullopt);
-    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(QUrl::fromLocalFile(m_file)),
-        QUrl::fromLocalFile(m_file));
-    EXPECT_EQ(JLCarbonUtilities::URLByDeletingLastPathComponent(QUrl::fromLocalFile(m_file)),
-        QUrl::fromLocalFile(m_root.path() + QLatin1Char('/')));
+    EXPECT_FALSE(FSRef::fromPath(path("missing")));
+    EXPECT_FALSE(FSRef::fromPath(path("missing/../item"))) << "as the kernel resolves paths";
+    EXPECT_EQ(FSRef::fromPath(path("./item"))->path(), m_file);
+    ASSERT_TRUE(QFile::link(m_file, path("link")));
+    EXPECT_EQ(FSRef::fromPath(path("link"))->inode(), FSRef::fromPath(m_file)->inode());
+    const std::optional<FSRef> ref = FSRef::fromPath(m_file);
+    ASSERT_TRUE(ref);
+    EXPECT_EQ(JLCarbonUtilities::stringWithFSRef(*ref), m_file);
+
+    // The item moved away and another took its name: the path names another item now.
+    ASSERT_TRUE(QFile::rename(m_file, path("moved")));
+    EXPECT_EQ(JLCarbonUtilities::stringWithFSRef(*ref), std::nullopt);
+    QFile replacement(m_file);
+    ASSERT_TRUE(replacement.open(QIODevice::WriteOnly));
+    replacement.close();
+    EXPECT_EQ(JLCarbonUtilities::stringWithFSRef(*ref), std::nullopt);
+    ASSERT_TRUE(QFile::remove(m_file) && QFile::rename(path("moved"), m_file));
+    EXPECT_EQ(JLCarbonUtilities::stringWithFSRef(*ref), m_file);
 }
 
 struct VolumeCase {
@@ -179,10 +154,9 @@ TEST_P(Volumes, AreNamedAsAMacNamesThem)
         QStringLiteral("/run/user/1000/gvfs/smb-share:server=127.0.0.1,share=my%20files"),
         QStringLiteral("/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work"),
         QStringLiteral("/run/user/1000/gvfs/sftp:host=box")};
-    const QList<MountedVolume> volumes =
-        MountedVolumes::fromMountInfo(mountInfo, gvfs, QStringLiteral("host"));
-    const std::optional<MountedVolume> volume =
-        MountedVolumes::holding(volumes, QString::fromUtf8(GetParam().path));
+    const std::optional<MountedVolume> volume = MountedVolumes::holding(
+        MountedVolumes::fromMountInfo(mountInfo, gvfs, QStringLiteral("host")),
+        QString::fromUtf8(GetParam().path));
     ASSERT_TRUE(volume);
     EXPECT_EQ(volume->mountPoint, QString::fromUtf8(GetParam().mountPoint));
     EXPECT_EQ(volume->name, QString::fromUtf8(GetParam().name));
@@ -190,18 +164,18 @@ TEST_P(Volumes, AreNamedAsAMacNamesThem)
     EXPECT_EQ(volume->mountMethod, QString::fromUtf8(GetParam().method));
 }
 
+#define GVFS "/run/user/1000/gvfs/"
 INSTANTIATE_TEST_SUITE_P(MountedVolumes, Volumes,
     testing::Values(VolumeCase {"/etc/passwd", "/", "host", "", ""},
         VolumeCase {"/mnt/projects/a.doc", "/mnt/projects", "Projects", "//fs1/Projects", "cifs"},
         VolumeCase {"/mnt/projectsX/a.doc", "/", "host", "", ""},
         VolumeCase {"/mnt/home dir/x", "/mnt/home dir", "home", "//nas/export/home", "nfs"},
-        VolumeCase {"/run/user/1000/gvfs/smb-share:server=127.0.0.1,share=my%20files/a",
-            "/run/user/1000/gvfs/smb-share:server=127.0.0.1,share=my%20files", "my files",
-            "//127.0.0.1/my files", "smb"},
-        VolumeCase {"/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work",
-            "/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work", "Work", "//mac/Work",
-            "afp"},
-        VolumeCase {"/run/user/1000/gvfs/sftp:host=box/f", "/run/user/1000/gvfs/sftp:host=box",
-            "sftp:host=box", "", ""}));
+        VolumeCase {GVFS "smb-share:server=127.0.0.1,share=my%20files/a",
+            GVFS "smb-share:server=127.0.0.1,share=my%20files", "my files", "//127.0.0.1/my files",
+            "smb"},
+        VolumeCase {GVFS "afp-volume:host=mac,user=me,volume=Work",
+            GVFS "afp-volume:host=mac,user=me,volume=Work", "Work", "//mac/Work", "afp"},
+        VolumeCase {GVFS "sftp:host=box/f", GVFS "sftp:host=box", "sftp:host=box", "", ""}));
+#undef GVFS
 
 }

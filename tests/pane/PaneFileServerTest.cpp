@@ -30,32 +30,26 @@ bool logsIn(const QString& password)
 
 // Watches every process's command line while it lives: whether a password showed in one,
 // and whether smbpasswd was seen at all.
-class CommandLineWatch : public QObject {
+class CommandLineWatch {
 public:
-    explicit CommandLineWatch(QStringList secrets)
-        : m_secrets(std::move(secrets))
+    explicit CommandLineWatch(const QStringList& secrets)
     {
-        connect(&m_timer, &QTimer::timeout, this, &CommandLineWatch::look);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, secrets] {
+            for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+                QFile file(QStringLiteral("/proc/%1/cmdline").arg(process));
+                const QByteArray line =
+                    file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+                sawProgram = sawProgram || line.startsWith("/usr/bin/smbpasswd");
+                for (const QString& secret : secrets)
+                    sawSecret = sawSecret || line.contains(secret.toUtf8());
+            }
+        });
         m_timer.start(2);
     }
     bool sawSecret = false;
     bool sawProgram = false;
 
 private:
-    void look()
-    {
-        const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-        for (const QString& process : processes) {
-            QFile file(QStringLiteral("/proc/%1/cmdline").arg(process));
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            const QByteArray line = file.readAll();
-            sawProgram = sawProgram || line.startsWith("/usr/bin/smbpasswd");
-            for (const QString& secret : m_secrets)
-                sawSecret = sawSecret || line.contains(secret.toUtf8());
-        }
-    }
-    QStringList m_secrets;
     QTimer m_timer;
 };
 
@@ -120,17 +114,12 @@ TEST_P(PasswordChangeOnServer, ShowsTheOutcomeAsTheProgramTellsIt)
     // Takes connections on the SMB port and says nothing.
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress(QStringLiteral("127.0.0.2")), 445));
-    const QList<QLineEdit*> fields {m_sheet->domainServerField(), m_sheet->usernameField(),
-        m_sheet->oldPasswordField(), m_sheet->passwordField(), m_sheet->passwordVerifyField()};
-    const QStringList texts {QString::fromUtf8(row.server),
-        row.user ? QString::fromUtf8(row.user) : changeUser,
-        row.rightPassword ? changePassword : QStringLiteral("wrong-1"), newPassword, newPassword};
-    for (qsizetype index = 0; index < fields.size(); ++index)
-        fields[index]->setText(texts[index]);
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(100);
+    m_sheet->domainServerField()->setText(QString::fromUtf8(row.server));
+    m_sheet->usernameField()->setText(row.user ? QString::fromUtf8(row.user) : changeUser);
+    m_sheet->oldPasswordField()->setText(row.rightPassword ? changePassword : QStringLiteral("x1"));
+    m_sheet->passwordField()->setText(newPassword);
+    m_sheet->passwordVerifyField()->setText(newPassword);
+    const Ticker ticker(100);
     const CommandLineWatch watch({changePassword, newPassword});
     DialogAnswer alert(QStringLiteral("OK"));
     QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
@@ -141,7 +130,7 @@ TEST_P(PasswordChangeOnServer, ShowsTheOutcomeAsTheProgramTellsIt)
         QString::fromUtf8(row.message).replace(QStringLiteral("USER"), changeUser)))
         << alert.text.toStdString();
     EXPECT_FALSE(watch.sawSecret);
-    EXPECT_GE(ticks, row.ticks) << "the window stood still while the program ran";
+    EXPECT_GE(ticker.ticks, row.ticks) << "the window stood still while the program ran";
     EXPECT_TRUE(watch.sawProgram || row.ticks == 0);
     const bool changed = alert.title == QStringLiteral("Password Changed");
     EXPECT_EQ(logsIn(newPassword), changed);

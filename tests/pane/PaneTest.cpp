@@ -14,6 +14,11 @@
 
 namespace {
 
+QString settingsFile(const QTemporaryDir& folder)
+{
+    return folder.filePath(QStringLiteral("config/kestrova/com.dovrane.Kestrova.json"));
+}
+
 // Lays out, once for the whole program, a desktop where shortcuts open with Kestrova:
 // its desktop entry (found when `kestrova` is on PATH, as its TryExec asks) and its MIME
 // type, beside the private desktop of tests/tools.
@@ -25,21 +30,22 @@ public:
     {
         ASSERT_TRUE(m_desktop.isValid());
         const QDir data(m_data.path());
-        ASSERT_TRUE(data.mkpath(QStringLiteral("applications")));
-        ASSERT_TRUE(data.mkpath(QStringLiteral("mime/packages")));
         const QString source = QStringLiteral(KESTROVA_SOURCE_DIR "/data/");
-        ASSERT_TRUE(QFile::copy(source + QStringLiteral("com.dovrane.Kestrova.desktop"),
-            data.filePath(QStringLiteral("applications/com.dovrane.Kestrova.desktop"))));
-        ASSERT_TRUE(QFile::copy(source + QStringLiteral("mime/com.dovrane.Kestrova.xml"),
-            data.filePath(QStringLiteral("mime/packages/com.dovrane.Kestrova.xml"))));
+        const std::pair<const char*, const char*> copies[] = {
+            {"com.dovrane.Kestrova.desktop", "applications/com.dovrane.Kestrova.desktop"},
+            {"mime/com.dovrane.Kestrova.xml", "mime/packages/com.dovrane.Kestrova.xml"}};
+        for (const auto& [from, to] : copies) {
+            const QString target = data.filePath(QString::fromUtf8(to));
+            ASSERT_TRUE(data.mkpath(QFileInfo(target).path()));
+            ASSERT_TRUE(QFile::copy(source + QString::fromUtf8(from), target));
+        }
         writeFile(data.filePath(QStringLiteral("applications/mimeapps.list")),
             QByteArray("[Default Applications]\ntext/html=") + PrivateDesktop::kViewerId + '\n');
-        ASSERT_EQ(QProcess::execute(QStringLiteral("update-mime-database"),
-                      {data.filePath(QStringLiteral("mime"))}),
-            0);
-        ASSERT_EQ(QProcess::execute(QStringLiteral("update-desktop-database"),
-                      {data.filePath(QStringLiteral("applications"))}),
-            0);
+        for (const char* update :
+            {"update-mime-database mime", "update-desktop-database applications"}) {
+            const QStringList words = QString::fromUtf8(update).split(QLatin1Char(' '));
+            ASSERT_EQ(QProcess::execute(words[0], {data.filePath(words[1])}), 0) << update;
+        }
         m_desktop.prependDataDir(m_data.path());
         m_desktop.apply();
         qputenv("PATH", QByteArray(KESTROVA_PROGRAM_DIR ":") + qgetenv("PATH"));
@@ -71,11 +77,6 @@ void PaneTest::TearDown()
     m_pane.reset();
 }
 
-QString PaneTest::settingsFile() const
-{
-    return m_folder.filePath(QStringLiteral("config/kestrova/com.dovrane.Kestrova.json"));
-}
-
 QProcessEnvironment PaneTest::programEnvironment() const
 {
     QProcessEnvironment environment = m_bus.environment();
@@ -88,7 +89,7 @@ QProcessEnvironment PaneTest::programEnvironment() const
 
 void PaneTest::openWindow()
 {
-    m_domain.emplace(PreferencesPaths {settingsFile(), {}});
+    m_domain.emplace(PreferencesPaths {settingsFile(m_folder), {}});
     m_notifier = std::make_unique<PreferencesNotifier>(
         m_bus.connect(), QStringLiteral("com.dovrane.Kestrova"));
     m_preferences.emplace(*m_domain, m_notifier.get());
@@ -100,19 +101,14 @@ void PaneTest::openWindow()
 
 void PaneTest::writeSettings(const QByteArray& json) const
 {
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsFile()).path()));
-    writeFile(settingsFile(), json);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsFile(m_folder)).path()));
+    writeFile(settingsFile(m_folder), json);
 }
 
 QByteArray PaneTest::storedBytes() const
 {
-    QFile file(settingsFile());
+    QFile file(settingsFile(m_folder));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QJsonObject PaneTest::storedSettings() const
-{
-    return QJsonDocument::fromJson(storedBytes()).object();
 }
 
 DialogAnswer::DialogAnswer(QString button)
@@ -192,4 +188,10 @@ QString writeFile(const QString& path, const QByteArray& contents)
     EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size())
         << path.toStdString();
     return path;
+}
+
+Ticker::Ticker(int milliseconds)
+{
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { ++ticks; });
+    m_timer.start(milliseconds);
 }

@@ -17,10 +17,9 @@
 #include <memory>
 #include <optional>
 
-// The settings pane in its real window, over a private preferences folder and a
-// private session bus. The desktop of every test (set up once, see PaneTest.cpp) has
-// Kestrova's desktop entry as the application of shortcut files and the recording
-// viewer as that of web pages.
+// The settings pane in its real window, over a private preferences folder and a private
+// session bus, on a desktop (PaneTest.cpp) where shortcut files open with Kestrova and
+// web pages with the recording viewer.
 class PaneTest : public testing::Test {
 protected:
     void SetUp() override;
@@ -30,10 +29,8 @@ protected:
     void openWindow();
     void writeSettings(const QByteArray& json) const;
     QByteArray storedBytes() const;
-    QJsonObject storedSettings() const;
-    QString settingsFile() const;
-    // For programs the test starts: the private bus, and the folders of settings and
-    // state of the test.
+    QJsonObject storedSettings() const { return QJsonDocument::fromJson(storedBytes()).object(); }
+    // For programs the test starts: the private bus, and the test's settings and state.
     QProcessEnvironment programEnvironment() const;
 
     PrivateSessionBus m_bus;
@@ -46,7 +43,6 @@ protected:
 };
 
 class PrivateDesktop;
-// The desktop of every test of the program.
 const PrivateDesktop& paneDesktop();
 
 // Clicks the button of this title in the next message box, once it is up.
@@ -72,6 +68,13 @@ bool dropText(QWidget* target, const QString& text);
 
 // A button's title as shown, without its mnemonic marker.
 QString title(const class QAbstractButton* button);
-
-// A file of the test's own, created with the given bytes.
 QString writeFile(const QString& path, const QByteArray& contents);
+// Counts the event loop's turns while it lives: a window that stood still counts none.
+class Ticker {
+public:
+    explicit Ticker(int milliseconds);
+    int ticks = 0;
+
+private:
+    QTimer m_timer;
+};

@@ -3,6 +3,7 @@
 #include "PaneTest.h"
 #include "support/LogCapture.h"
 #include "support/ScreenCapture.h"
+#include "support/ShellLinkWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,6 +65,10 @@ protected:
     KTPasswordSheet* m_sheet = nullptr;
 };
 
+// Names a file manager can hand over: a line break, quotes, and a path of 4,000 characters.
+const QStringList oddNames {QStringLiteral("/srv/a\nb.doc"),
+    QStringLiteral("/srv/\"quoted\" 'name' $(x).doc"), QLatin1Char('/') + QString(3999, u'd')};
+
 const QStringList complete {QStringLiteral("bob"), QStringLiteral("srv"), QStringLiteral("old"),
     QStringLiteral("Secret-2"), QStringLiteral("Secret-2")};
 
@@ -88,10 +93,7 @@ TEST_F(PasswordSheet, ConfirmNeedsEveryFieldAndTheSameNewPasswordTwice)
 TEST_F(PasswordSheet, ChangeRunsTheProgramWhileTheWindowPaintsAndShowsItsTextAsItStands)
 {
     fill(complete);
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(20);
+    const Ticker ticker(20);
     DialogAnswer alert(QStringLiteral("OK"));
     QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
     EXPECT_TRUE(m_sheet->isBusy());
@@ -102,7 +104,7 @@ TEST_F(PasswordSheet, ChangeRunsTheProgramWhileTheWindowPaintsAndShowsItsTextAsI
         ScreenCapture::capture({QStringLiteral("-id"), QString::number(m_sheet->winId())}),
         QStringLiteral("password-sheet-busy.png"));
     ASSERT_TRUE(alert.wait());
-    EXPECT_GT(ticks, 20) << "the event loop stood still while the program ran";
+    EXPECT_GT(ticker.ticks, 20) << "the event loop stood still while the program ran";
 
     EXPECT_EQ(alert.title, QStringLiteral("Password Change failed"));
     EXPECT_EQ(alert.text, QStringLiteral("refused: 100% sure, %1 %s\n"));
@@ -113,6 +115,53 @@ TEST_F(PasswordSheet, ChangeRunsTheProgramWhileTheWindowPaintsAndShowsItsTextAsI
     m_pane->openPasswordSheet();
     EXPECT_EQ(m_sheet->oldPasswordField()->text(), QStringLiteral("old"));
     EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
+}
+
+// A field not being edited takes the last path as it stands; one being edited takes every
+// file at its cursor; dragged text is refused either way.
+TEST_F(PasswordSheet, ServerFieldTakesFilesAsItsStateSaysAndRefusesText)
+{
+    KTDragTextField* server = m_sheet->domainServerField();
+    m_sheet->usernameField()->setFocus();
+    server->setText(QStringLiteral("before"));
+    EXPECT_FALSE(dropText(server, QStringLiteral("dragged")));
+    ASSERT_TRUE(dropFiles(server, oddNames));
+    EXPECT_EQ(server->text(), oddNames.last());
+
+    server->setFocus();
+    server->setText(QStringLiteral("[]"));
+    server->setCursorPosition(1);
+    EXPECT_FALSE(dropText(server, QStringLiteral("dragged")));
+    ASSERT_TRUE(dropFiles(server, oddNames));
+    const QString expected = QLatin1Char('[') + oddNames.join(QString()) + QLatin1Char(']');
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->text() == expected; }))
+        << server->text().toStdString();
+    EXPECT_FALSE(m_sheet->oldPasswordField()->acceptDrops());
+}
+
+TEST_F(PasswordSheet, ServerFieldAsksAboutAnUnreadableShortcutThenSaysSoAndInsertsNothing)
+{
+    // A shortcut by its name; inside, the start of one cut short.
+    ShellLinkContents link;
+    link.netName = "\\\\fs1\\p";
+    link.commonPathSuffix = "a.doc";
+    const QString file = writeFile(QDir(m_folder.path()).filePath(QStringLiteral("broken.lnk")),
+        ShellLinkWriter::write(link).left(90));
+    KTDragTextField* server = m_sheet->domainServerField();
+    server->setFocus();
+    server->setText(QStringLiteral("kept"));
+    DialogAnswer question(QStringLiteral("Insert Shortcut Destination"));
+    DialogAnswer failure(QStringLiteral("OK"));
+    ASSERT_TRUE(dropFiles(server, {file}));
+    ASSERT_TRUE(failure.wait());
+    EXPECT_EQ(question.title, QStringLiteral("Dragged Windows Shortcut"));
+    EXPECT_EQ(question.text,
+        QStringLiteral("You have dragged a Windows Shortcut into the field. Do you want to insert "
+                       "the file location itself or the Destination of the Shortcut?"));
+    EXPECT_EQ(failure.text,
+        QStringLiteral("\u201cbroken.lnk\u201d is not a Windows shortcut that can be read."));
+    QTest::qWait(100);
+    EXPECT_EQ(server->text(), QStringLiteral("kept"));
 }
 
 struct RefusedChange {

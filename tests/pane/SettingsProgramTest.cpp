@@ -49,27 +49,6 @@ protected:
     QProcess m_program;
 };
 
-}
-
-TEST_F(SettingsProgram, SecondStartRaisesTheFirstWindowAndEnds)
-{
-    start();
-    ASSERT_TRUE(m_connection.interface()->isServiceRegistered(busName).value());
-    QWidget other;
-    other.setWindowTitle(QStringLiteral("Another application"));
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [] { return activeWindowName() == QStringLiteral("Another application"); }));
-
-    const ProgramRun second =
-        runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, programEnvironment());
-    EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
-    EXPECT_TRUE(
-        QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }));
-    EXPECT_EQ(m_program.state(), QProcess::Running);
-}
-
 struct Ending {
     const char* name;
     std::function<void(QProcess&)> ask;
@@ -84,9 +63,26 @@ void PrintTo(const Ending& row, std::ostream* out)
 class EndingSettingsProgram : public SettingsProgram,
                               public testing::WithParamInterface<Ending> { };
 
-TEST_P(EndingSettingsProgram, StoresTheTableAndTellsTheOtherPrograms)
+}
+
+// A second start raises the first window and ends; the first, however asked to end, stores
+// the table and tells the other programs.
+TEST_P(EndingSettingsProgram, OneWindowPerSessionThatStoresTheTableWhenItEnds)
 {
     start();
+    ASSERT_TRUE(m_connection.interface()->isServiceRegistered(busName).value());
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("Another application"));
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return activeWindowName() == QStringLiteral("Another application"); }));
+    const ProgramRun second =
+        runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, programEnvironment());
+    EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
+    EXPECT_TRUE(
+        QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }));
+
     PreferencesNotifier listener(m_bus.connect(), QStringLiteral("com.dovrane.Kestrova"));
     QSignalSpy notified(&listener, &PreferencesNotifier::changed);
     GetParam().ask(m_program);
