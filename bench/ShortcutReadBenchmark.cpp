@@ -16,7 +16,50 @@
 // Reads every shortcut of the corpus and composes its target, with Kestrova's reader
 // and, in the same run, with liblnk doing the same work (open, read the network or the
 // local path as text, close). Rates are files per second over the whole corpus.
+//
+// Beside the corpus, a crafted shortcut of the kind that costs a reader most for its
+// size (see craftedSlowShortcut), read at sizes up to the reader's limit; its counter
+// s_per_MiB is the time the reader takes for each MiB of it.
 namespace {
+
+void appendUInt32(QByteArray& bytes, quint32 value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.append(char((value >> shift) & 0xFF));
+}
+
+// About `size` bytes: a local path of half of them, non-ASCII bytes that most code pages
+// define, then environment blocks filling the other half, whose target does not end in
+// the path. A reader that repairs the path's encoding anew for each block, decoding the
+// whole path in every code page, takes time in the square of the size.
+QByteArray craftedSlowShortcut(qsizetype size)
+{
+    constexpr quint32 kHasLinkInfo = 0x2;
+    constexpr quint32 kLinkInfoHeaderSize = 0x1C;
+    constexpr quint32 kEnvironmentBlockSize = 788;
+    const qsizetype pathSize = size / 2;
+    QByteArray bytes;
+    appendUInt32(bytes, 76);
+    bytes.append(16, '\0'); // LinkCLSID, not interpreted
+    appendUInt32(bytes, kHasLinkInfo);
+    bytes.append(76 - bytes.size(), '\0');
+    for (const quint32 field : {quint32(kLinkInfoHeaderSize + pathSize + 1), kLinkInfoHeaderSize,
+             1u /* VolumeIDAndLocalBasePath */, 0u, kLinkInfoHeaderSize, 0u, 0u})
+        appendUInt32(bytes, field);
+    bytes.append(pathSize, '\xE9').append('\0');
+    const QString target = QStringLiteral("C:\\Users\\%USERNAME%\\elsewhere.txt");
+    while (bytes.size() + kEnvironmentBlockSize < size) {
+        appendUInt32(bytes, kEnvironmentBlockSize);
+        appendUInt32(bytes, 0xA0000001);
+        bytes.append(260, '\0');
+        QByteArray unicode(520, '\0');
+        for (qsizetype unit = 0; unit < target.size(); ++unit)
+            unicode[2 * unit] = char(target[unit].unicode());
+        bytes.append(unicode);
+    }
+    appendUInt32(bytes, 0);
+    return bytes;
+}
 
 struct CorpusFile {
     std::string path;
@@ -93,6 +136,17 @@ void KestrovaFromDisk(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * qint64(corpus().size()));
 }
 
+void KestrovaCraftedSlowFile(benchmark::State& state)
+{
+    quietLog();
+    const QByteArray file = craftedSlowShortcut(qsizetype(state.range(0)));
+    for (auto _ : state)
+        composeTarget(HVWindowsShortcut::initWithContentsOfData(file).get());
+    constexpr double kMiB = 1024.0 * 1024.0;
+    state.counters["s_per_MiB"] = benchmark::Counter(double(file.size()) / kMiB,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // The target liblnk reads: the network path when there is one, else the local path.
 void readLiblnkTarget(liblnk_file_t* file)
 {
@@ -166,5 +220,12 @@ BENCHMARK(KestrovaFromMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiblnkFromMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(KestrovaFromDisk)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiblnkFromDisk)->Unit(benchmark::kMillisecond);
+// Up to just under the reader's size limit.
+BENCHMARK(KestrovaCraftedSlowFile)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(64 << 10)
+    ->Arg(256 << 10)
+    ->Arg(2 << 20)
+    ->Arg(HVWindowsShortcut::kMaxFileSize - 1024);
 
 BENCHMARK_MAIN();

@@ -1,10 +1,11 @@
 #include "shortcut/HVEncodingRepair.h"
 
+#include "shortcut/EncodingMatcher.h"
+
 #include <QtEndian>
 
 #include <iconv.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <mutex>
@@ -149,11 +150,6 @@ bool isAsciiTransparent(iconv_t converter, const ByteTable* table)
     return true;
 }
 
-bool isAscii(QByteArrayView bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char byte) { return quint8(byte) < 0x80; });
-}
-
 std::optional<QString> decodeWithTable(const ByteTable& table, QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
@@ -245,24 +241,33 @@ std::optional<QString> HVEncodingRepair::decode(QByteArrayView bytes, quint32 en
 std::optional<quint32> HVEncodingRepair::matchingEncoding(
     QByteArrayView bytes, const QString& hint) const
 {
-    const QString normalHint = hint.normalized(QString::NormalizationForm_C);
-    const bool ascii = isAscii(bytes);
-    bool asciiTextRejected = false;
-    for (const Converters::Entry& entry : m_converters->entries) {
-        // ASCII bytes read alike in every code page that keeps ASCII: one rejection is all.
-        if (ascii && entry.asciiTransparent && asciiTextRejected)
-            continue;
-        const std::optional<QString> text =
-            entry.table ? decodeWithTable(*entry.table, bytes) : decode(bytes, entry.number);
-        if (!text)
-            continue;
-        const QString normalText = text->normalized(QString::NormalizationForm_C);
-        if (normalText.size() <= normalHint.size()
-            && QStringView(normalHint).last(normalText.size()) == normalText)
-            return entry.number;
-        asciiTextRejected = asciiTextRejected || (ascii && entry.asciiTransparent);
-    }
-    return std::nullopt;
+    return EncodingMatcher(*this, bytes).matchingEncoding(hint);
+}
+
+std::optional<QString> HVEncodingRepair::normalCandidateText(
+    size_t index, QByteArrayView bytes) const
+{
+    const Converters::Entry& entry = m_converters->entries[index];
+    const std::optional<QString> text =
+        entry.table ? decodeWithTable(*entry.table, bytes) : decode(bytes, entry.number);
+    if (!text)
+        return std::nullopt;
+    return text->normalized(QString::NormalizationForm_C);
+}
+
+bool HVEncodingRepair::keepsAscii(size_t index) const
+{
+    return m_converters->entries[index].asciiTransparent;
+}
+
+qsizetype HVEncodingRepair::shortestNormalLength(size_t index, qsizetype byteCount) const
+{
+    // A single-byte code page gives a unit a byte, the others (932, 936, 949, 950) at
+    // most two bytes a unit. Normal form C composes at most four units into one (U+1F82
+    // from four), and maps a few characters outside the BMP to one unit: eight covers both.
+    constexpr qsizetype kMostUnitsPerNormalUnit = 8;
+    const qsizetype bytesPerUnit = m_converters->entries[index].table ? 1 : 2;
+    return byteCount / (bytesPerUnit * kMostUnitsPerNormalUnit);
 }
 
 QString HVEncodingRepair::encodingName(quint32 encoding)

@@ -38,7 +38,16 @@ public:
     // The first candidate whose decoding of the bytes equals the hint's last characters
     // of the same count. Both texts are compared in Unicode normal form C, so canonically
     // equivalent spellings compare equal; the comparison is case-sensitive.
+    // EncodingMatcher matches one byte string against many hints.
     std::optional<quint32> matchingEncoding(QByteArrayView bytes, const QString& hint) const;
+
+    // What EncodingMatcher needs of the candidate at an index of candidates(): its
+    // decoding of the bytes in normal form C (none where it does not define them),
+    // whether it reads bytes 0x00 to 0x7F as ASCII, and a length in UTF-16 units that the
+    // normal form of its decoding of that many bytes never falls below.
+    std::optional<QString> normalCandidateText(size_t index, QByteArrayView bytes) const;
+    bool keepsAscii(size_t index) const;
+    qsizetype shortestNormalLength(size_t index, qsizetype byteCount) const;
 
     // A human name such as "Western (Windows 1252)"; "code page N" for unknown numbers.
     static QString encodingName(quint32 encoding);

@@ -6,12 +6,14 @@
 #include "shortcut/HVStringEncoding.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class EnvironmentHints;
 class HVByteReader;
 struct HVOpeningServices;
 struct ProgramTargetVerdict;
@@ -167,8 +169,9 @@ private:
     bool readStringDataSection(HVByteReader& file);
     bool readExtraDataSection(HVByteReader& file);
     std::optional<QString> readStringData(HVByteReader& file, bool flag);
-    void fixEncodingUsingHint(const QString& hint);
-    void handleEnvironmentTarget(const QString& target);
+    std::optional<QByteArrayView> repairablePathData() const;
+    void applyEnvironmentHints(const EnvironmentHints& hints);
+    void repairEncoding(const EnvironmentHints& hints);
 
     std::optional<SplitTarget> splitFullFilename() const;
     QString substituteMapping(const QString& text) const;

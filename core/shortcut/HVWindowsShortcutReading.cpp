@@ -1,9 +1,12 @@
 #include "platform/SystemLog.h"
+#include "shortcut/EnvironmentHints.h"
 #include "shortcut/HVByteReader.h"
 #include "shortcut/HVEncodingRepair.h"
 #include "shortcut/HVLinkInfo.h"
 #include "shortcut/HVShellLinkRecords.h"
 #include "shortcut/HVWindowsShortcut.h"
+
+#include <algorithm>
 
 using Field = HVReadingProvenance::Field;
 namespace Records = HVShellLinkRecords;
@@ -96,54 +99,68 @@ std::optional<QString> HVWindowsShortcut::readStringData(HVByteReader& file, boo
 
 bool HVWindowsShortcut::readExtraDataSection(HVByteReader& file)
 {
+    // The environment blocks are handled in turn, but what they leave is applied once:
+    // a file of many blocks repairs the path and writes the log once.
+    EnvironmentHints hints(repairablePathData());
     while (const std::optional<Records::ExtraDataBlock> block = Records::readExtraDataBlock(file)) {
         if (block->signature != Records::kEnvironmentVariableDataBlockSignature)
             continue;
         const std::optional<QString> target = Records::environmentTarget(block->data);
         if (target && !target->isEmpty())
-            handleEnvironmentTarget(*target);
+            hints.take(*target);
     }
+    if (hints.lastTarget())
+        applyEnvironmentHints(hints);
     return true;
 }
 
-void HVWindowsShortcut::handleEnvironmentTarget(const QString& target)
+std::optional<QByteArrayView> HVWindowsShortcut::repairablePathData() const
 {
-    m_provenance.environmentTarget = target;
+    // Without path bytes (a LinkInfo naming no target) there is nothing to repair, nor
+    // for a path held as UTF-16 or one the environment text replaces.
+    if (!m_pathData || m_pathEncoding == HVStringEncoding::Utf16LE
+        || m_linkFlags.preferEnvironmentPath())
+        return std::nullopt;
+    return QByteArrayView(*m_pathData);
+}
+
+void HVWindowsShortcut::applyEnvironmentHints(const EnvironmentHints& hints)
+{
+    m_provenance.environmentTarget = hints.lastTarget();
     if (m_linkFlags.preferEnvironmentPath()) {
         SystemLog::write(QStringLiteral("Overwriting path with data from EnvironmentDataBlock"));
-        setFullFilename(target);
+        setFullFilename(*hints.lastTarget());
         m_provenance.share = Field::EnvironmentTargetUnicode;
         m_provenance.path = Field::EnvironmentTargetUnicode;
         return;
     }
     SystemLog::write(QStringLiteral("Fixing path with data from EnvironmentDataBlock"));
-    fixEncodingUsingHint(target);
+    if (hints.pathEncoding())
+        repairEncoding(hints);
 }
 
-void HVWindowsShortcut::fixEncodingUsingHint(const QString& hint)
+void HVWindowsShortcut::repairEncoding(const EnvironmentHints& hints)
 {
-    if (m_pathEncoding == HVStringEncoding::Utf16LE)
-        return;
-    // Without path bytes (a LinkInfo naming no target) there is nothing to repair.
-    if (!m_pathData)
-        return;
-    const HVEncodingRepair& repair = HVEncodingRepair::shared();
-    const std::optional<quint32> encoding = repair.matchingEncoding(*m_pathData, hint);
-    if (!encoding)
-        return;
+    const quint32 encoding = *hints.pathEncoding();
     SystemLog::write(
-        QStringLiteral("Correct Encoding is: %1").arg(HVEncodingRepair::encodingName(*encoding)));
-    m_pathEncoding = *encoding;
+        QStringLiteral("Correct Encoding is: %1").arg(HVEncodingRepair::encodingName(encoding)));
+    m_pathEncoding = encoding;
     m_provenance.encoding = Field::EnvironmentTargetUnicode;
-    const QString path = repair.decode(*m_pathData, *encoding).value_or(QString());
+    const HVEncodingRepair& repair = HVEncodingRepair::shared();
+    const QString path = repair.decode(*m_pathData, encoding).value_or(QString());
     if (!m_shareData) {
         setFullFilename(path);
         return;
     }
-    // A share stored as UTF-16 keeps its encoding; an 8-bit one takes the path's, unless
-    // its bytes are undefined there, when it keeps Latin-1.
-    if (m_shareEncoding != HVStringEncoding::Utf16LE && repair.decode(*m_shareData, *encoding))
-        m_shareEncoding = *encoding;
+    // A share stored as UTF-16 keeps its encoding; an 8-bit one takes the encoding of the
+    // last match whose code page defines its bytes, else keeps Latin-1.
+    if (m_shareEncoding != HVStringEncoding::Utf16LE) {
+        const std::vector<quint32>& matched = hints.matchedEncodings();
+        const auto defining = std::find_if(matched.rbegin(), matched.rend(),
+            [&](quint32 candidate) { return repair.decode(*m_shareData, candidate).has_value(); });
+        if (defining != matched.rend())
+            m_shareEncoding = *defining;
+    }
     const QString share = repair.decode(*m_shareData, m_shareEncoding).value_or(QString());
     setFullFilename(share + QLatin1Char('/') + path);
 }

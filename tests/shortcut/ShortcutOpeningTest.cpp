@@ -46,9 +46,13 @@ TEST_F(ShortcutOpening, OpensTargetOnMountedShareWithoutMountingOrWaiting)
 {
     m_system.mounted.insert(kShare, kMountPoint);
     m_system.files.insert(kLocalPath, 0);
+    m_system.confirmProgramTarget = [](const QString&, const ProgramTargetVerdict&) {
+        return false;
+    };
 
     EXPECT_TRUE(open(kTarget));
     EXPECT_EQ(m_system.opened, QStringList {kLocalPath});
+    EXPECT_TRUE(eventsLike(QStringLiteral("confirm")).isEmpty()) << "a document is not asked for";
     EXPECT_TRUE(eventsLike(QStringLiteral("mount")).isEmpty());
     EXPECT_EQ(m_system.sleeps, 0);
     EXPECT_FALSE(m_shortcut->errorMessage());
@@ -144,25 +148,17 @@ TEST_F(ShortcutOpening, LocalTargetIsLookedForBelowRootAndNeverMountedNorWaitedF
     EXPECT_TRUE(eventsLike(QStringLiteral("(lookup|mount|list|sleep)")).isEmpty());
 }
 
-TEST_F(ShortcutOpening, FailedMountSetsItsMessageAndOpensNothing)
+TEST_F(ShortcutOpening, FailedMountWithTheShortcutsMethodSetsItsMessageAndOpensNothing)
 {
     m_system.dfsInstalled = true;
-
-    EXPECT_FALSE(open(kTarget));
-    EXPECT_EQ(errorMessage(), kMountFailed);
-    EXPECT_EQ(m_system.events,
-        QStringList({QStringLiteral("lookup //srv/data"), QStringLiteral("mount //srv/data smb")}));
-    EXPECT_TRUE(m_log.lines().isEmpty());
-}
-
-TEST_F(ShortcutOpening, MountsWithTheShortcutsMethodAsItWasSet)
-{
     m_shortcut = HVWindowsShortcut::initWithMountString(kTarget);
     ASSERT_TRUE(m_shortcut->setMountMethod(QStringLiteral("AFP")));
-    m_shortcut->setOpeningServices(m_system.services());
-    EXPECT_FALSE(m_shortcut->openFile());
-    EXPECT_EQ(
-        eventsLike(QStringLiteral("mount")), QStringList {QStringLiteral("mount //srv/data AFP")});
+
+    EXPECT_FALSE(openAgain());
+    EXPECT_EQ(errorMessage(), kMountFailed);
+    EXPECT_EQ(m_system.events,
+        QStringList({QStringLiteral("lookup //srv/data"), QStringLiteral("mount //srv/data AFP")}));
+    EXPECT_TRUE(m_log.lines().isEmpty());
 }
 
 TEST_F(ShortcutOpening, SuccessLeavesEarlierErrorMessage)
@@ -323,18 +319,6 @@ TEST_F(ShortcutOpening, ExecuteBitCountsOnALocalDiskWhateverTheShortcutNames)
             << errorMessage().toStdString();
     }
     EXPECT_TRUE(m_system.opened.isEmpty());
-}
-
-TEST_F(ShortcutOpening, DocumentIsOpenedWithoutAsking)
-{
-    m_system.mounted.insert(kShare, kMountPoint);
-    m_system.files.insert(kLocalPath, 0);
-    m_system.confirmProgramTarget = [](const QString&, const ProgramTargetVerdict&) {
-        return false;
-    };
-
-    EXPECT_TRUE(open(kTarget));
-    EXPECT_TRUE(eventsLike(QStringLiteral("confirm")).isEmpty());
 }
 
 }

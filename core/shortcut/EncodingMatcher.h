@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class HVEncodingRepair;
+
+// Finds the code page in which one byte string spells the tail of each of many hints,
+// as HVEncodingRepair::matchingEncoding does for one. The bytes are decoded at most once
+// per code page, and only for hints long enough to hold their text: a long string and
+// many short hints cost a length comparison each.
+class EncodingMatcher {
+public:
+    // The bytes must outlive the matcher.
+    EncodingMatcher(const HVEncodingRepair& repair, QByteArrayView bytes);
+
+    std::optional<quint32> matchingEncoding(const QString& hint);
+
+private:
+    // The candidate's decoding in normal form C, decoded on first use.
+    const std::optional<QString>& normalText(size_t candidate);
+
+    const HVEncodingRepair& m_repair;
+    QByteArrayView m_bytes;
+    bool m_ascii;
+    std::vector<std::optional<std::optional<QString>>> m_normalTexts;
+};
