@@ -5,6 +5,7 @@
 
 #include <QTextStream>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -116,8 +117,27 @@ QString originMarker(const KTPreferences& preferences, const QString& key)
     return {};
 }
 
+// Defaults shown in place of the user's file say so: they need not be what the user
+// set. A file that is only unreadable fails the command, as its values are unknown.
+int reportUnusableFile(const PreferencesDomain& domain)
+{
+    const std::optional<PreferencesFile::Problem>& problem = domain.userFileProblem();
+    if (!problem)
+        return ExitSuccess;
+    const QString file = printable(domain.paths().userFile);
+    if (problem->isCorrupt()) {
+        QTextStream(stderr) << "kestrova: settings: the settings file " << file
+                            << " is corrupt: it " << problem->reason
+                            << "; the defaults are shown\n";
+        return ExitSuccess;
+    }
+    return failure(QStringLiteral("the settings file %1 %2; the defaults are shown")
+                       .arg(file, problem->reason));
+}
+
 int listSettings(const KTPreferences& preferences)
 {
+    const int status = reportUnusableFile(preferences.domain());
     QTextStream out(stdout);
     const int keyWidth = 19;
     for (const QString& key : allKeys()) {
@@ -130,7 +150,7 @@ int listSettings(const KTPreferences& preferences)
         for (qsizetype index = 1; index < lines.size(); ++index)
             out << QString(keyWidth, QLatin1Char(' ')) << lines.at(index) << '\n';
     }
-    return ExitSuccess;
+    return status;
 }
 
 int unknownKey(const QString& key)
@@ -143,10 +163,11 @@ int getSetting(const KTPreferences& preferences, const QString& key)
 {
     if (!allKeys().contains(key))
         return unknownKey(key);
+    const int status = reportUnusableFile(preferences.domain());
     QTextStream out(stdout);
     for (const QString& line : valueLines(preferences, key, QStringLiteral("\t")))
         out << line << '\n';
-    return ExitSuccess;
+    return status;
 }
 
 int saveChanges(KTPreferences& preferences)
@@ -215,25 +236,23 @@ int mapDrive(KTPreferences& preferences, const QString& from, const QString& sha
         if (std::optional<QString> problem = checkMappingText(what, text))
             return usageError(*problem);
     }
-    KTDriveMappingList list = preferences.driveMapping().value_or(KTDriveMappingList());
-    const auto existing = std::find_if(list.begin(), list.end(),
-        [&](const KTDriveMapping& mapping) { return mapsFrom(mapping, from); });
-    if (existing != list.end())
-        *existing = KTDriveMapping(from, share);
-    else
-        list.append(KTDriveMapping(from, share));
-    preferences.setDriveMapping(list);
+    preferences.mapDriveLetter(from, share);
     return saveChanges(preferences);
 }
 
 int unmapDrive(KTPreferences& preferences, const QString& from)
 {
-    KTDriveMappingList list = preferences.driveMapping().value_or(KTDriveMappingList());
-    const qsizetype removed =
-        list.removeIf([&](const KTDriveMapping& mapping) { return mapsFrom(mapping, from); });
-    if (removed == 0)
+    // Checked against the list as last read; the removal itself applies to the list
+    // stored when it is written. Unknown when the file could not be read: saving then
+    // fails with the reason.
+    const std::optional<PreferencesFile::Problem>& problem =
+        preferences.domain().userFileProblem();
+    const KTDriveMappingList list = preferences.driveMapping().value_or(KTDriveMappingList());
+    if ((!problem || problem->isCorrupt())
+        && std::none_of(list.begin(), list.end(),
+            [&](const KTDriveMapping& mapping) { return mapsFrom(mapping, from); }))
         return failure(QStringLiteral("no mapping for %1").arg(printable(from)));
-    preferences.setDriveMapping(list);
+    preferences.unmapDriveLetter(from);
     return saveChanges(preferences);
 }
 

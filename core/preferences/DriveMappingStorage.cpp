@@ -13,6 +13,12 @@ std::optional<QString> stringEntry(const QJsonObject& element, const QString& ke
     return entry.toString();
 }
 
+bool mapsDrive(const QJsonValue& element, const QString& from)
+{
+    const QJsonValue letter = element.toObject().value(driveLetterKey);
+    return letter.isString() && letter.toString().compare(from, Qt::CaseInsensitive) == 0;
+}
+
 }
 
 std::optional<KTDriveMapping> mappingFromStored(const QJsonValue& element)
@@ -55,6 +61,35 @@ QJsonArray storedFromList(const KTDriveMappingList& list)
         });
     }
     return stored;
+}
+
+QJsonArray withDriveMapped(
+    const std::optional<QJsonValue>& stored, const QString& from, const QString& to)
+{
+    QJsonArray elements = stored && stored->isArray() ? stored->toArray() : QJsonArray();
+    for (auto element = elements.begin(); element != elements.end(); ++element) {
+        if (!mapsDrive(*element, from))
+            continue;
+        QJsonObject mapping = element->toObject();
+        mapping.insert(driveLetterKey, from);
+        mapping.insert(driveNameKey, to);
+        *element = mapping;
+        return elements;
+    }
+    elements.append(QJsonObject {{driveLetterKey, from}, {driveNameKey, to}});
+    return elements;
+}
+
+std::optional<QJsonValue> withoutDrive(const std::optional<QJsonValue>& stored, const QString& from)
+{
+    if (!stored || !stored->isArray())
+        return stored;
+    QJsonArray elements = stored->toArray();
+    for (qsizetype index = elements.size() - 1; index >= 0; --index) {
+        if (mapsDrive(elements.at(index), from))
+            elements.removeAt(index);
+    }
+    return elements;
 }
 
 }

@@ -27,4 +27,15 @@ std::optional<KTDriveMappingList> listFromStored(const QJsonValue& stored);
 // the others keep their order.
 QJsonArray storedFromList(const KTDriveMappingList& list);
 
+// The stored value with the drive letter from (matched ignoring case) mapped to the
+// share to: the first element mapping that letter takes both texts and keeps its other
+// entries; without one, a mapping is appended. A value that is no array is replaced.
+QJsonArray withDriveMapped(
+    const std::optional<QJsonValue>& stored, const QString& from, const QString& to);
+
+// The stored value without the elements that map the drive letter from (matched
+// ignoring case); everything else stays as it is.
+std::optional<QJsonValue> withoutDrive(
+    const std::optional<QJsonValue>& stored, const QString& from);
+
 }

@@ -165,3 +165,17 @@ void KTPreferences::changeDriveMapping(const DriveMappingChanges& changes)
     m_domain.modifyValue(KTDRIVEMAP,
         [changes](const std::optional<QJsonValue>& stored) { return changes.appliedTo(stored); });
 }
+
+void KTPreferences::mapDriveLetter(const QString& from, const QString& share)
+{
+    m_domain.modifyValue(KTDRIVEMAP, [from, share](const std::optional<QJsonValue>& stored) {
+        return std::optional<QJsonValue>(DriveMappingStorage::withDriveMapped(stored, from, share));
+    });
+}
+
+void KTPreferences::unmapDriveLetter(const QString& from)
+{
+    m_domain.modifyValue(KTDRIVEMAP, [from](const std::optional<QJsonValue>& stored) {
+        return DriveMappingStorage::withoutDrive(stored, from);
+    });
+}

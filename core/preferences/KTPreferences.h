@@ -75,6 +75,12 @@ public:
     // changes, under the lock, to the list the domain holds at that moment. Replaces
     // any pending change of the list.
     void changeDriveMapping(const DriveMappingChanges& changes);
+    // Map a drive letter (matched ignoring case) to a share, or remove its mappings, as
+    // DriveMappingStorage::withDriveMapped and withoutDrive do: the next synchronisation
+    // applies the change, under the lock, to the list stored at that moment, so that
+    // what other processes changed meanwhile stays.
+    void mapDriveLetter(const QString& from, const QString& share);
+    void unmapDriveLetter(const QString& from);
 
     const PreferencesDomain& domain() const { return m_domain; }
 

@@ -1,9 +1,9 @@
 #include "preferences/PreferencesDomain.h"
 
 #include "platform/SystemLog.h"
-#include "preferences/PreferencesFile.h"
 #include "preferences/PreferencesLock.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -46,7 +46,7 @@ std::optional<QString> createFolder(const QString& path)
 PreferencesDomain::PreferencesDomain(PreferencesPaths paths)
     : m_paths(std::move(paths))
 {
-    m_userValues = readUserFile();
+    readUserFile();
     readSystemLayer();
 }
 
@@ -110,7 +110,7 @@ SynchronizeResult PreferencesDomain::synchronize()
     if (hasPendingChanges())
         result = writePendingChanges();
     else
-        m_userValues = readUserFile();
+        readUserFile();
     readSystemLayer();
     if (result.failure) {
         SystemLog::write(QStringLiteral("Preferences not saved: %1; the changes are kept for the "
@@ -131,8 +131,10 @@ SynchronizeResult PreferencesDomain::writePendingChanges()
 
     PreferencesFile::removeLeftoverTemporaries(userFile);
     const PreferencesFile::Contents onDisk = PreferencesFile::read(userFile);
-    reportProblem(userFile, onDisk.problem);
-    m_userValues = onDisk.values;
+    takeUserFile(onDisk);
+    // Writing over a file that could not be read would lose whatever it holds.
+    if (onDisk.problem && !onDisk.problem->isCorrupt())
+        return {QStringLiteral("%1 %2").arg(userFile, onDisk.problem->reason)};
     if (onDisk.problem) {
         if (SynchronizeResult moved = moveCorruptFileAside(); !moved.succeeded())
             return moved;
@@ -149,17 +151,21 @@ SynchronizeResult PreferencesDomain::writePendingChanges()
 
 SynchronizeResult PreferencesDomain::moveCorruptFileAside()
 {
+    // The lock is held, so no other writer can take the name between the check and the
+    // rename.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QString kept = m_paths.corruptFile(now);
+    for (int number = 1; QFileInfo(kept).exists() || QFileInfo(kept).isSymLink(); ++number)
+        kept = m_paths.corruptFile(now, number);
     const QByteArray from = QFile::encodeName(m_paths.userFile);
-    const QByteArray to = QFile::encodeName(m_paths.corruptFile());
-    if (std::rename(from.constData(), to.constData()) != 0) {
+    if (std::rename(from.constData(), QFile::encodeName(kept).constData()) != 0) {
         const int error = errno;
         if (error != ENOENT) {
-            return {QStringLiteral("cannot move the unreadable %1 aside: %2")
+            return {QStringLiteral("cannot move the corrupt %1 aside: %2")
                         .arg(m_paths.userFile, systemError(error))};
         }
     }
-    SystemLog::write(
-        QStringLiteral("Kept the unreadable preferences file as %1").arg(m_paths.corruptFile()));
+    SystemLog::write(QStringLiteral("Kept the corrupt preferences file as %1").arg(kept));
     m_reportedProblems.remove(m_paths.userFile);
     return {};
 }
@@ -179,11 +185,19 @@ QJsonObject PreferencesDomain::withPendingChanges(QJsonObject values) const
     return values;
 }
 
-QJsonObject PreferencesDomain::readUserFile()
+void PreferencesDomain::readUserFile()
 {
-    PreferencesFile::Contents contents = PreferencesFile::read(m_paths.userFile);
+    takeUserFile(PreferencesFile::read(m_paths.userFile));
+}
+
+void PreferencesDomain::takeUserFile(const PreferencesFile::Contents& contents)
+{
     reportProblem(m_paths.userFile, contents.problem);
-    return contents.values;
+    m_userFileProblem = contents.problem;
+    // A file that cannot be read now may still hold good values: those read before
+    // stay until it can be read again.
+    if (!contents.problem || contents.problem->isCorrupt())
+        m_userValues = contents.values;
 }
 
 void PreferencesDomain::readSystemLayer()
@@ -199,18 +213,23 @@ void PreferencesDomain::readSystemLayer()
     }
 }
 
-void PreferencesDomain::reportProblem(const QString& path, const std::optional<QString>& problem)
+void PreferencesDomain::reportProblem(
+    const QString& path, const std::optional<PreferencesFile::Problem>& problem)
 {
     if (!problem) {
         m_reportedProblems.remove(path);
         return;
     }
-    if (m_reportedProblems.value(path) == *problem)
+    if (m_reportedProblems.value(path) == problem->reason)
         return;
-    m_reportedProblems.insert(path, *problem);
-    const QString consequence = path == m_paths.userFile
-        ? QStringLiteral("it reads as empty and is kept as %1 when settings are next saved")
-              .arg(m_paths.corruptFile())
-        : QStringLiteral("it is ignored");
-    SystemLog::write(QStringLiteral("Preferences file %1 %2; %3").arg(path, *problem, consequence));
+    m_reportedProblems.insert(path, problem->reason);
+    QString consequence = QStringLiteral("it is ignored");
+    if (path == m_paths.userFile && problem->isCorrupt())
+        consequence = QStringLiteral("it reads as empty and is kept beside it, under a name "
+                                     "holding the time, when settings are next saved");
+    else if (path == m_paths.userFile)
+        consequence = QStringLiteral("it is left as it is, and settings are not saved until it "
+                                     "can be read");
+    SystemLog::write(
+        QStringLiteral("Preferences file %1 %2; %3").arg(path, problem->reason, consequence));
 }

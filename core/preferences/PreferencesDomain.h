@@ -1,5 +1,6 @@
 #pragma once
 
+#include "preferences/PreferencesFile.h"
 #include "preferences/PreferencesPaths.h"
 
 #include <QHash>
@@ -28,9 +29,11 @@ struct SynchronizeResult {
 // per key and processes that change different keys keep each other's changes. A key
 // the user's file does not hold takes its value from the system layer.
 //
-// Bad data stops nothing: an unreadable or malformed user file reads as empty, and is
-// moved aside (PreferencesPaths::corruptFile) before a new one is written over it; a
-// failed write keeps the pending changes for the next synchronisation. Both are logged.
+// Bad data stops nothing and loses nothing: a corrupt user file reads as empty and is
+// moved aside (PreferencesPaths::corruptFile) before a new one is written; a file that
+// exists but cannot be read is left alone, the values read before stay, and nothing is
+// written until it can be read; a failed write keeps the pending changes for the next
+// synchronisation. Each is logged.
 class PreferencesDomain {
 public:
     enum class Source {
@@ -43,6 +46,12 @@ public:
     explicit PreferencesDomain(PreferencesPaths paths);
 
     const PreferencesPaths& paths() const { return m_paths; }
+    // What was wrong with the user's file when it was last read; none when it was
+    // usable or missing.
+    const std::optional<PreferencesFile::Problem>& userFileProblem() const
+    {
+        return m_userFileProblem;
+    }
 
     std::optional<QJsonValue> value(const QString& key) const;
     Source source(const QString& key) const;
@@ -77,12 +86,14 @@ private:
     SynchronizeResult writePendingChanges();
     SynchronizeResult moveCorruptFileAside();
     QJsonObject withPendingChanges(QJsonObject values) const;
-    QJsonObject readUserFile();
+    void readUserFile();
+    void takeUserFile(const PreferencesFile::Contents& contents);
     void readSystemLayer();
-    void reportProblem(const QString& path, const std::optional<QString>& problem);
+    void reportProblem(const QString& path, const std::optional<PreferencesFile::Problem>& problem);
 
     PreferencesPaths m_paths;
     QJsonObject m_userValues;
+    std::optional<PreferencesFile::Problem> m_userFileProblem;
     QJsonObject m_systemValues;
     QHash<QString, Modification> m_pending;
     // The problem last logged for each file, so a bad file is reported once, not at

@@ -74,6 +74,16 @@ void syncFolder(const QString& folder)
         ::fsync(fd.get());
 }
 
+Contents corrupt(QString reason)
+{
+    return {{}, Problem {Problem::Kind::Corrupt, std::move(reason)}};
+}
+
+Contents unreadable(QString reason)
+{
+    return {{}, Problem {Problem::Kind::Unreadable, std::move(reason)}};
+}
+
 }
 
 Contents read(const QString& path)
@@ -82,34 +92,43 @@ Contents read(const QString& path)
     // hold settings.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return {{}, QStringLiteral("is not a regular file")};
+        return unreadable(QStringLiteral("is not a regular file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (!QFileInfo::exists(path))
             return {};
-        return {{}, QStringLiteral("cannot be read: %1").arg(file.errorString())};
+        return unreadable(QStringLiteral("cannot be read: %1").arg(file.errorString()));
     }
-    if (file.size() > maximumSize)
-        return {{}, QStringLiteral("is larger than %1 bytes").arg(maximumSize)};
     const QByteArray bytes = file.read(maximumSize + 1);
     if (file.error() != QFileDevice::NoError)
-        return {{}, QStringLiteral("cannot be read: %1").arg(file.errorString())};
+        return unreadable(QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    if (bytes.size() > maximumSize)
+        return corrupt(QStringLiteral("is larger than %1 bytes").arg(maximumSize));
 
     QJsonParseError parseError {};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return {{},
-            QStringLiteral("is no valid JSON (%1 at offset %2)")
-                .arg(parseError.errorString())
-                .arg(parseError.offset)};
+        return corrupt(QStringLiteral("is no valid JSON (%1 at offset %2)")
+                           .arg(parseError.errorString())
+                           .arg(parseError.offset));
     if (!document.isObject())
-        return {{}, QStringLiteral("holds no JSON object")};
+        return corrupt(QStringLiteral("holds no JSON object"));
     return {document.object(), std::nullopt};
 }
 
 std::optional<QString> writeAtomically(const QString& path, const QJsonObject& values)
 {
     const QString target = replacedFile(path);
+    // Checked before anything is created: a file the reader would refuse must never
+    // replace one it accepts.
+    const QByteArray bytes = QJsonDocument(values).toJson(QJsonDocument::Indented);
+    if (bytes.size() > maximumSize) {
+        return QStringLiteral("the settings would take %1 bytes, more than the %2 a settings "
+                              "file may hold; %3 is left as it was")
+            .arg(bytes.size())
+            .arg(maximumSize)
+            .arg(target);
+    }
     QByteArray temporaryName = QFile::encodeName(temporaryTemplate(target));
     FileDescriptor fd(::mkostemp(temporaryName.data(), O_CLOEXEC));
     if (fd.get() < 0) {
@@ -117,7 +136,7 @@ std::optional<QString> writeAtomically(const QString& path, const QJsonObject& v
         return QStringLiteral("cannot create a temporary file beside %1: %2")
             .arg(target, systemError(error));
     }
-    int error = fillTemporary(fd.get(), QJsonDocument(values).toJson(QJsonDocument::Indented));
+    int error = fillTemporary(fd.get(), bytes);
     if (!error)
         error = fd.close();
     if (!error

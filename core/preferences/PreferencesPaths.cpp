@@ -1,6 +1,7 @@
 #include "preferences/PreferencesPaths.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -49,4 +50,14 @@ PreferencesPaths PreferencesPaths::forDomain(const QString& domain)
     for (const QString& folder : systemConfigFolders())
         paths.systemFiles << domainFile(folder, domain);
     return paths;
+}
+
+QString PreferencesPaths::corruptFile(const QDateTime& movedAt, int number) const
+{
+    // Sortable, and free of the colons some file systems refuse.
+    QString name = userFile + QStringLiteral(".corrupt-")
+        + movedAt.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss.zzz'Z'"));
+    if (number > 0)
+        name += QLatin1Char('-') + QString::number(number);
+    return name;
 }

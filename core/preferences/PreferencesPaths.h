@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -14,8 +15,9 @@ struct PreferencesPaths {
     // DIR/kestrova/DOMAIN.json for each DIR of $XDG_CONFIG_DIRS (/etc/xdg when unset).
     static PreferencesPaths forDomain(const QString& domain);
 
-    // Files kept beside the user's file: the lock that serialises writers and the copy
-    // of an unreadable file that is moved aside before a new one is written.
+    // Files kept beside the user's file: the lock that serialises writers, and the
+    // corrupt files moved aside before a new one is written, each named by the moment
+    // it was moved (and a number when two share one), so none replaces another.
     QString lockFile() const { return userFile + QStringLiteral(".lock"); }
-    QString corruptFile() const { return userFile + QStringLiteral(".corrupt"); }
+    QString corruptFile(const QDateTime& movedAt, int number = 0) const;
 };

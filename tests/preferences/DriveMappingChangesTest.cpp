@@ -3,7 +3,9 @@
 #include "PreferencesTestFolder.h"
 #include "preferences/KTPreferences.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -11,19 +13,29 @@
 
 namespace {
 
-// A JSON value written as text; "none" for no value at all.
-std::optional<QJsonValue> json(const char* text)
+// A stored value written short: "none" for no value, "=JSON" for a value that is no
+// list, else the list's elements, where "X:=a" maps X: to a and any other is JSON.
+std::optional<QJsonValue> stored(const char* text)
 {
-    if (QByteArray(text) == "none")
+    QString json = QString::fromUtf8(text);
+    if (json == QLatin1String("none"))
         return std::nullopt;
-    return jsonObject((QByteArray(R"({"v": )") + text + '}').constData()).value(QLatin1String("v"));
+    if (json.startsWith(QLatin1Char('=')))
+        json.remove(0, 1);
+    else
+        json = QLatin1Char('[')
+            + json.replace(QRegularExpression(QStringLiteral(R"(([^\s={]+)=(\S+))")),
+                      QStringLiteral(R"({"driveLetter":"\1","driveName":"\2"})"))
+                  .split(QLatin1Char(' '), Qt::SkipEmptyParts)
+                  .join(QLatin1Char(','))
+            + QLatin1Char(']');
+    return QJsonDocument::fromJson('[' + json.toUtf8() + ']').array().first();
 }
 
 std::string shown(const std::optional<QJsonValue>& value)
 {
-    if (!value)
-        return "none";
-    return QJsonDocument(QJsonArray {*value}).toJson(QJsonDocument::Compact).toStdString();
+    return value ? QJsonDocument(QJsonArray {*value}).toJson(QJsonDocument::Compact).toStdString()
+                 : "none";
 }
 
 KTDriveMapping mapping(const char* from, const char* to)
@@ -41,79 +53,48 @@ struct ChangeCase {
 
 class DriveMappingChangesCase : public testing::TestWithParam<ChangeCase> { };
 
-const auto editNothing = [](DriveMappingChanges&) {};
-
 }
 
 TEST_P(DriveMappingChangesCase, AppliesOnlyTheChangesToWhatIsStoredNow)
 {
     const ChangeCase& change = GetParam();
-    DriveMappingChanges changes(json(change.base));
+    DriveMappingChanges changes(stored(change.base));
     change.edit(changes);
-    EXPECT_EQ(shown(changes.appliedTo(json(change.current))), shown(json(change.expected)));
+    EXPECT_EQ(shown(changes.appliedTo(stored(change.current))), shown(stored(change.expected)));
 }
 
 INSTANTIATE_TEST_SUITE_P(DriveMappingChanges, DriveMappingChangesCase,
-    testing::Values(ChangeCase {"UntouchedValueOfAnotherTypeStays", R"("X:=\\a")", editNothing,
-                        R"("X:=\\a")", R"("X:=\\a")"},
-        ChangeCase {"NoListBecomesAnEmptyOne", "none", editNothing, "none", "[]"},
-        ChangeCase {"EditKeepsOtherElementsAndEntries",
-            R"([{"driveLetter": "X:", "driveName": "a"}, 5,
-                {"driveLetter": "Y:", "driveName": "b", "note": 1}])",
+    testing::Values(
+        ChangeCase {"EditKeepsOtherElementsAndEntries", R"(X:=a 5 {"driveLetter":"Y:","note":1})",
             [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "c")); },
-            R"([{"driveLetter": "X:", "driveName": "a"}, 5,
-                {"driveLetter": "Y:", "driveName": "b", "note": 1}])",
-            R"([{"driveLetter": "X:", "driveName": "a"}, 5,
-                {"driveLetter": "Y:", "driveName": "c", "note": 1}])"},
-        ChangeCase {"RemovalKeepsWhatAnotherProcessAdded",
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "Y:", "driveName": "b"}])",
-            [](DriveMappingChanges& c) { c.remove(0); },
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "Y:", "driveName": "b"},
-                {"driveLetter": "Z:", "driveName": "c"}])",
-            R"([{"driveLetter": "Y:", "driveName": "b"}, {"driveLetter": "Z:", "driveName": "c"}])"},
-        ChangeCase {"NewRowFollowsTheRowBeforeItThatStillExists",
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "Y:", "driveName": "b"}])",
-            [](DriveMappingChanges& c) { c.insert(2, mapping("N:", "n")); },
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "Z:", "driveName": "c"}])",
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "N:", "driveName": "n"},
-                {"driveLetter": "Z:", "driveName": "c"}])"},
-        ChangeCase {"EditOfAnElementChangedMeanwhileIsAddedBesideIt",
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "Y:", "driveName": "b"}])",
-            [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "mine")); },
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "Y:", "driveName": "theirs"}])",
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "Y:", "driveName": "mine"},
-                {"driveLetter": "Y:", "driveName": "theirs"}])"},
-        ChangeCase {"DuplicatesAreRemovedOneByOne",
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "X:", "driveName": "a"}])",
-            [](DriveMappingChanges& c) { c.remove(1); },
-            R"([{"driveLetter": "X:", "driveName": "a"}, {"driveLetter": "X:", "driveName": "a"}])",
-            R"([{"driveLetter": "X:", "driveName": "a"}])"},
-        ChangeCase {"RowAtTheStartGoesBeforeElementsThatHoldNoMapping",
-            R"([5, {"driveName": "s"}])",
-            [](DriveMappingChanges& c) { c.insert(0, mapping("N:", "n")); },
-            R"([5, {"driveName": "s"}])",
-            R"([{"driveLetter": "N:", "driveName": "n"}, 5, {"driveName": "s"}])"},
-        ChangeCase {"ChangedRowWithoutShareIsDropped",
-            R"([{"driveLetter": "X:", "driveName": "a"}])",
+            R"(X:=a 5 {"driveLetter":"Y:","note":1})",
+            R"(X:=a 5 {"driveLetter":"Y:","driveName":"c","note":1})"},
+        ChangeCase {"RemovalKeepsWhatAnotherProcessAdded", "X:=a Y:=b",
+            [](DriveMappingChanges& c) { c.remove(0); }, "X:=a Y:=b Z:=c", "Y:=b Z:=c"},
+        ChangeCase {"NewRowFollowsTheRowBeforeItThatStillExists", "X:=a Y:=b",
+            [](DriveMappingChanges& c) { c.insert(2, mapping("N:", "n")); }, "X:=a Z:=c",
+            "X:=a N:=n Z:=c"},
+        ChangeCase {"EditOfAnElementChangedMeanwhileIsAddedBesideIt", "X:=a Y:=b",
+            [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "mine")); }, "X:=a Y:=theirs",
+            "X:=a Y:=mine Y:=theirs"},
+        ChangeCase {"DuplicatesAreRemovedOneByOne", "X:=a X:=a",
+            [](DriveMappingChanges& c) { c.remove(1); }, "X:=a X:=a", "X:=a"},
+        ChangeCase {"ChangedRowWithoutShareIsDropped", "X:=a",
             [](DriveMappingChanges& c) { c.replace(0, KTDriveMapping(QStringLiteral("X:"), {})); },
-            R"([{"driveLetter": "X:", "driveName": "a"}])", "[]"},
-        ChangeCase {"ChangesReplaceAValueThatIsNoList", R"({"X:": "a"})",
-            [](DriveMappingChanges& c) { c.insert(0, mapping("N:", "n")); }, R"("junk")",
-            R"([{"driveLetter": "N:", "driveName": "n"}])"}),
+            "X:=a", ""},
+        ChangeCase {"ChangesReplaceAValueThatIsNoList", R"(={"X:":"a"})",
+            [](DriveMappingChanges& c) { c.insert(0, mapping("N:", "n")); }, R"(="junk")", "N:=n"}),
     [](const testing::TestParamInfo<ChangeCase>& row) { return std::string(row.param.name); });
 
 TEST(DriveMappingChanges, RowsOutsideTheListChangeNothing)
 {
-    DriveMappingChanges changes(json(R"([{"driveLetter": "X:", "driveName": "a"}])"));
-    EXPECT_FALSE(changes.insert(2, mapping("N:", "n")));
-    EXPECT_FALSE(changes.insert(-1, mapping("N:", "n")));
-    EXPECT_FALSE(changes.remove(1));
-    EXPECT_FALSE(changes.replace(-1, mapping("N:", "n")));
-    EXPECT_FALSE(changes.hasChanges());
+    DriveMappingChanges changes(stored("X:=a"));
+    EXPECT_FALSE(changes.insert(2, mapping("N:", "n")) || changes.insert(-1, mapping("N:", "n"))
+        || changes.remove(1) || changes.replace(-1, mapping("N:", "n")) || changes.hasChanges());
     EXPECT_EQ(changes.count(), 1);
 }
 
-TEST(DriveMappingChanges, StoreAppliesThemToTheFileAsAnotherProcessLeftIt)
+TEST(DriveMappingChanges, WindowAndCommandChangingTheListMeanwhileKeepBothChanges)
 {
     PreferencesTestFolder folder;
     folder.writeUserFile(R"({"driveMapping": [{"driveLetter": "X:", "driveName": "a"},
@@ -127,14 +108,9 @@ TEST(DriveMappingChanges, StoreAppliesThemToTheFileAsAnotherProcessLeftIt)
 
     PreferencesDomain commandDomain(folder.paths());
     KTPreferences command(commandDomain);
-    KTDriveMappingList list = *command.driveMapping();
-    list.append(mapping("Z:", "c"));
-    command.setDriveMapping(list);
+    command.mapDriveLetter(QStringLiteral("Z:"), QStringLiteral("c"));
     ASSERT_TRUE(command.synchronizeChanges().succeeded());
-
     ASSERT_TRUE(window.synchronizeChanges().succeeded());
-    EXPECT_EQ(shown(folder.userFileObject()->value(QStringLiteral("driveMapping"))),
-        shown(json(R"([{"driveLetter": "Y:", "driveName": "b"},
-            {"driveLetter": "Z:", "driveName": "c"}])")));
-    EXPECT_EQ(folder.userFileObject()->value(QStringLiteral("useBackslash")), QJsonValue(1));
+    EXPECT_EQ(folder.userFileJson(), json(R"({"useBackslash": 1, "driveMapping": [
+        {"driveLetter": "Y:", "driveName": "b"}, {"driveLetter": "Z:", "driveName": "c"}]})"));
 }

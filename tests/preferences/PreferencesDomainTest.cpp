@@ -1,24 +1,23 @@
 #include "preferences/PreferencesDomain.h"
 
 #include "PreferencesTestFolder.h"
-#include "preferences/PreferencesFile.h"
 #include "preferences/PreferencesLock.h"
 #include "support/LogCapture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <functional>
+
 namespace {
 
-QJsonValue text(const char* value)
-{
-    return QJsonValue(QString::fromUtf8(value));
-}
+const QString mountMethod = QStringLiteral("mountMethod");
 
 void expectSynchronized(PreferencesDomain& domain)
 {
@@ -26,186 +25,133 @@ void expectSynchronized(PreferencesDomain& domain)
     EXPECT_TRUE(result.succeeded()) << result.failure.value_or(QString()).toStdString();
 }
 
-}
-
-TEST(PreferencesDomain, ProcessesChangingDifferentKeysKeepBothChanges)
+// The longest mount method that a file holding only it may hold.
+qsizetype roomForMountMethod()
 {
-    PreferencesTestFolder folder;
-    folder.writeUserFile(R"({"createAlias": true, "showDetails": true})");
-    PreferencesDomain first(folder.paths());
-    PreferencesDomain second(folder.paths());
-
-    first.setValue(QStringLiteral("mountMethod"), text("nfs"));
-    second.setValue(QStringLiteral("dfsInstalled"), QJsonValue(true));
-    second.setValue(QStringLiteral("showDetails"), std::nullopt);
-    expectSynchronized(first);
-    expectSynchronized(second);
-
-    const QJsonObject expected =
-        jsonObject(R"({"createAlias": true, "mountMethod": "nfs", "dfsInstalled": true})");
-    EXPECT_EQ(folder.userFileObject(), expected);
-    expectSynchronized(first);
-    EXPECT_EQ(first.value(QStringLiteral("dfsInstalled")), QJsonValue(true));
-    EXPECT_FALSE(first.value(QStringLiteral("showDetails")).has_value());
+    const QJsonObject empty {{mountMethod, QString()}};
+    return PreferencesFile::maximumSize - QJsonDocument(empty).toJson().size();
 }
 
-TEST(PreferencesDomain, LastSynchronisationWinsPerKey)
+QStringList keptCorruptFiles(const PreferencesTestFolder& folder)
 {
-    PreferencesTestFolder folder;
-    PreferencesDomain first(folder.paths());
-    PreferencesDomain second(folder.paths());
-    second.setValue(QStringLiteral("mountMethod"), text("afp"));
-    first.setValue(QStringLiteral("mountMethod"), text("nfs"));
-    expectSynchronized(first);
-    expectSynchronized(second);
-    EXPECT_EQ(folder.userFileObject(), jsonObject(R"({"mountMethod": "afp"})"));
+    const QFileInfo user(folder.userFile());
+    return QDir(user.path()).entryList({user.fileName() + QStringLiteral(".corrupt-*")});
 }
 
-TEST(PreferencesDomain, MalformedFileReadsEmptyAndIsKeptBesideTheNewOne)
+}
+
+TEST(PreferencesDomain, EachCorruptFileIsLoggedOnceAndKeptAsideUnderItsOwnName)
 {
     const QByteArray cases[] = {"{\"createAlias\": tru", "", "[true, false]", "\"text\"",
-        QByteArray("{\"a\":\0\xff\xfe}", 10), "{\"mountMethod\": \"afp\"} trailing"};
-    for (const QByteArray& bytes : cases) {
-        SCOPED_TRACE(bytes.toStdString());
-        PreferencesTestFolder folder;
-        folder.writeUserFile(bytes);
+        QByteArray("{\"a\":\0\xff\xfe}", 10), "{\"mountMethod\": \"afp\"} trailing",
+        "{\"mountMethod\": \"" + QByteArray(PreferencesFile::maximumSize, 'a') + "\"}"};
+    PreferencesTestFolder folder;
+    folder.writeSystemFile("{broken");
+    for (size_t index = 0; index < std::size(cases); ++index) {
+        SCOPED_TRACE(index);
+        folder.writeUserFile(cases[index]);
         LogCapture log;
         PreferencesDomain domain(folder.paths());
-        EXPECT_FALSE(domain.value(QStringLiteral("createAlias")).has_value());
-        ASSERT_EQ(log.lines().size(), 1);
-        EXPECT_TRUE(log.lines().first().contains(folder.userFile()));
-
-        domain.setValue(QStringLiteral("dfsInstalled"), QJsonValue(true));
         expectSynchronized(domain);
-        EXPECT_EQ(folder.userFileObject(), jsonObject(R"({"dfsInstalled": true})"));
-        QFile kept(folder.paths().corruptFile());
-        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        EXPECT_EQ(kept.readAll(), bytes) << "the bad file is kept unchanged";
-        EXPECT_EQ(log.lines().size(), 2) << log.lines().join(QLatin1Char('\n')).toStdString();
+        EXPECT_FALSE(domain.value(mountMethod).has_value());
+        ASSERT_EQ(log.lines().size(), 2) << "one line for each bad file, once";
+        EXPECT_TRUE(log.lines().first().contains(folder.userFile()));
+        EXPECT_EQ(keptCorruptFiles(folder).size(), index) << "nothing moved without a write";
+
+        domain.setValue(QStringLiteral("dfsInstalled"), true);
+        expectSynchronized(domain);
+        EXPECT_EQ(folder.userFileJson(), json(R"({"dfsInstalled": true})"));
+        const QStringList kept = keptCorruptFiles(folder);
+        ASSERT_EQ(kept.size(), index + 1) << "an earlier corrupt file was replaced";
+        QFile newest(QFileInfo(folder.userFile()).path() + QLatin1Char('/') + kept.last());
+        ASSERT_TRUE(newest.open(QIODevice::ReadOnly));
+        EXPECT_EQ(newest.readAll(), cases[index]);
+    }
+    EXPECT_TRUE(QFileInfo::exists(folder.paths().systemFiles.first())) << "left alone";
+}
+
+TEST(PreferencesDomain, ChangeThatWouldLoseOrSpoilTheFileIsRefusedAndTheLastValuesStay)
+{
+    const struct {
+        std::function<bool(const QString&)> spoil;
+        qsizetype size;
+        const char* failure;
+    } cases[] = {
+        // Reading a process's memory at offset 0, which is never mapped, fails with EIO.
+        {[](const QString& file) { return QFile::link(QStringLiteral("/proc/self/mem"), file); }, 1,
+            "cannot be read: Input/output error"},
+        {[](const QString& file) { return QDir().mkdir(file); }, 1, "is not a regular file"},
+        {nullptr, roomForMountMethod() + 1, "more than the 4194304"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.failure);
+        PreferencesTestFolder folder;
+        folder.writeUserFile(R"({"mountMethod": "nfs"})");
+        LogCapture log;
+        PreferencesDomain domain(folder.paths());
+        if (test.spoil) {
+            ASSERT_TRUE(QFile::remove(folder.userFile()) && test.spoil(folder.userFile()));
+        }
+        expectSynchronized(domain);
+        EXPECT_EQ(domain.value(mountMethod), QJsonValue(QStringLiteral("nfs")));
+        const std::string before = folder.userFileJson();
+        domain.setValue(mountMethod, QString(test.size, QLatin1Char('a')));
+        const SynchronizeResult result = domain.synchronize();
+        ASSERT_FALSE(result.succeeded());
+        EXPECT_TRUE(result.failure->contains(QLatin1String(test.failure)))
+            << result.failure->toStdString();
+        EXPECT_TRUE(domain.hasPendingChanges());
+        EXPECT_EQ(folder.userFileJson(), before);
+        EXPECT_EQ(folder.userFolderEntries().size(), 2) << "the file and the lock, nothing else";
     }
 }
 
-TEST(PreferencesDomain, BadFileIsLoggedOnceNotAtEverySynchronisation)
+TEST(PreferencesDomain, FileOfTheLargestSizeIsWrittenAndReadBack)
 {
     PreferencesTestFolder folder;
-    folder.writeUserFile("{not json");
-    folder.writeSystemFile("[]");
-    LogCapture log;
     PreferencesDomain domain(folder.paths());
-    for (int round = 0; round < 3; ++round)
-        expectSynchronized(domain);
-    EXPECT_EQ(log.lines().size(), 2) << "one line for each bad file";
-    EXPECT_FALSE(QFileInfo::exists(folder.paths().corruptFile())) << "nothing was written";
-    EXPECT_EQ(folder.userFileBytes(), QByteArray("{not json"));
-}
-
-TEST(PreferencesDomain, BadSystemFileIsIgnoredAndLeftAlone)
-{
-    PreferencesTestFolder folder;
-    folder.writeSystemFile("{broken", 1);
-    folder.writeSystemFile(R"({"mountMethod": "cifs"})", 2);
-    LogCapture log;
-    PreferencesDomain domain(folder.paths());
-    EXPECT_EQ(domain.value(QStringLiteral("mountMethod")), text("cifs"));
-    domain.setValue(QStringLiteral("createAlias"), QJsonValue(true));
+    domain.setValue(mountMethod, QString(roomForMountMethod(), QLatin1Char('a')));
     expectSynchronized(domain);
-    EXPECT_EQ(log.lines().size(), 1);
-    EXPECT_FALSE(
-        QFileInfo::exists(folder.paths().systemFiles.first() + QStringLiteral(".corrupt")));
+    EXPECT_EQ(PreferencesDomain(folder.paths()).value(mountMethod), domain.value(mountMethod));
 }
 
-TEST(PreferencesDomain, OversizedFileReadsAsUnreadable)
+TEST(PreferencesDomain, FolderThatCannotBeMadeKeepsThePendingValuesUntilItCan)
 {
     PreferencesTestFolder folder;
-    QByteArray huge = "{\"mountMethod\": \"";
-    huge += QByteArray(PreferencesFile::maximumSize, 'a');
-    huge += "\"}";
-    folder.writeUserFile(huge);
-    LogCapture log;
-    PreferencesDomain domain(folder.paths());
-    EXPECT_FALSE(domain.value(QStringLiteral("mountMethod")).has_value());
-    EXPECT_EQ(log.lines().size(), 1);
-}
-
-TEST(PreferencesDomain, FolderThatCannotBeMadeKeepsThePendingValues)
-{
-    PreferencesTestFolder folder;
-    // A file where the domain's folder should be: no one, not even root, can write
-    // into it.
+    // A file where the domain's folder should be: not even root can write into it.
     const QString domainFolder = QFileInfo(folder.userFile()).path();
     QDir().mkpath(folder.configHome());
-    QFile blocker(domainFolder);
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-
+    QFile(domainFolder).open(QIODevice::WriteOnly);
     LogCapture log;
     PreferencesDomain domain(folder.paths());
-    domain.setValue(QStringLiteral("createAlias"), QJsonValue(true));
+    domain.setValue(QStringLiteral("createAlias"), true);
     const SynchronizeResult result = domain.synchronize();
     ASSERT_FALSE(result.succeeded());
     EXPECT_TRUE(result.failure->contains(domainFolder));
-    ASSERT_EQ(log.lines().size(), 1);
-    EXPECT_TRUE(log.lines().first().contains(*result.failure));
-    EXPECT_EQ(domain.value(QStringLiteral("createAlias")), QJsonValue(true));
-    EXPECT_TRUE(domain.hasPendingChanges());
-
+    EXPECT_EQ(log.lines(),
+        QStringList {QStringLiteral("Preferences not saved: %1; the changes are "
+                                    "kept for the next synchronisation")
+                         .arg(*result.failure)});
     ASSERT_TRUE(QFile::remove(domainFolder));
     expectSynchronized(domain);
-    EXPECT_EQ(folder.userFileObject(), jsonObject(R"({"createAlias": true})"));
-}
-
-TEST(PreferencesDomain, MissingConfigFolderIsCreatedPrivately)
-{
-    PreferencesTestFolder folder;
-    PreferencesPaths paths = folder.paths();
-    paths.userFile = folder.root() + QStringLiteral("/not/yet/there/kestrova/domain.json");
-    PreferencesDomain domain(paths);
-    EXPECT_FALSE(domain.value(QStringLiteral("mountMethod")).has_value());
-    domain.setValue(QStringLiteral("mountMethod"), text("afp"));
-    expectSynchronized(domain);
-    EXPECT_TRUE(QFileInfo::exists(paths.userFile));
+    EXPECT_EQ(folder.userFileJson(), json(R"({"createAlias": true})"));
     struct stat status { };
-    ASSERT_EQ(
-        ::stat(QFile::encodeName(folder.root() + QStringLiteral("/not")).constData(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0700u);
-}
-
-TEST(PreferencesDomain, LeftoverTemporaryFilesOfKilledWritersAreRemoved)
-{
-    PreferencesTestFolder folder;
-    const QString leftover = QFileInfo(folder.userFile()).path() + QStringLiteral("/.")
-        + QFileInfo(folder.userFile()).fileName() + QStringLiteral(".Ab12Cd");
-    folder.writeUserFile("{}");
-    QFile(leftover).open(QIODevice::WriteOnly);
-    ASSERT_TRUE(QFileInfo::exists(leftover));
-
-    PreferencesDomain domain(folder.paths());
-    domain.setValue(QStringLiteral("createAlias"), QJsonValue(false));
-    expectSynchronized(domain);
-    EXPECT_FALSE(QFileInfo::exists(leftover));
-    const QString fileName = QFileInfo(folder.userFile()).fileName();
-    EXPECT_EQ(
-        folder.userFolderEntries(), QStringList({fileName, fileName + QStringLiteral(".lock")}));
+    ASSERT_EQ(::stat(QFile::encodeName(domainFolder).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u) << "a configuration folder is private";
 }
 
 TEST(PreferencesDomain, SettingsFileThatIsASymbolicLinkStaysOne)
 {
     PreferencesTestFolder folder;
-    const QString target = folder.root() + QStringLiteral("/dotfiles/kestrova.json");
-    QDir().mkpath(QFileInfo(target).path());
-    QDir().mkpath(QFileInfo(folder.userFile()).path());
-    QFile targetFile(target);
-    ASSERT_TRUE(targetFile.open(QIODevice::WriteOnly));
-    targetFile.write(R"({"createAlias": true})");
-    targetFile.close();
+    folder.writeUserFile(R"({"createAlias": true})");
+    const QString target = folder.root() + QStringLiteral("/dotfiles.json");
+    ASSERT_TRUE(QFile::rename(folder.userFile(), target));
     ASSERT_TRUE(QFile::link(target, folder.userFile()));
-
     PreferencesDomain domain(folder.paths());
-    domain.setValue(QStringLiteral("mountMethod"), text("afp"));
+    domain.setValue(mountMethod, QStringLiteral("afp"));
     expectSynchronized(domain);
     EXPECT_TRUE(QFileInfo(folder.userFile()).isSymLink());
-    EXPECT_EQ(
-        folder.userFileObject(), jsonObject(R"({"createAlias": true, "mountMethod": "afp"})"));
+    EXPECT_EQ(folder.userFileJson(), json(R"({"createAlias": true, "mountMethod": "afp"})"));
 }
 
 TEST(PreferencesLock, SecondHolderWaitsAndGivesUp)
@@ -219,16 +165,15 @@ TEST(PreferencesLock, SecondHolderWaitsAndGivesUp)
         EXPECT_FALSE(second.isLocked());
         EXPECT_TRUE(second.failure()->contains(lockFile));
     }
-    const PreferencesLock afterwards(lockFile, std::chrono::milliseconds(30));
-    EXPECT_TRUE(afterwards.isLocked());
+    EXPECT_TRUE(PreferencesLock(lockFile, std::chrono::milliseconds(30)).isLocked());
 }
 
 TEST(PreferencesPaths, FollowTheXdgBaseDirectoryRules)
 {
     struct Case {
-        const char* configHome = nullptr;
-        const char* configDirs = nullptr;
-        const char* userFile = nullptr;
+        const char* configHome;
+        const char* configDirs;
+        const char* userFile;
         QStringList systemFiles;
     };
     const QString name = QStringLiteral("/kestrova/com.dovrane.Kestrova.json");

@@ -9,42 +9,18 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-}
-
-PreferencesTestFolder::PreferencesTestFolder()
-{
-    EXPECT_TRUE(m_folder.isValid());
-}
-
-QString PreferencesTestFolder::systemBase(int number) const
-{
-    return root() + QStringLiteral("/system%1").arg(number);
-}
-
 PreferencesPaths PreferencesTestFolder::paths() const
 {
     const QString name = QStringLiteral("/kestrova/") + KTBUNDLENAME + QStringLiteral(".json");
     return {configHome() + name, {systemBase(1) + name, systemBase(2) + name}};
 }
 
-void PreferencesTestFolder::writeUserFile(const QByteArray& bytes) const
+void PreferencesTestFolder::write(const QString& path, const QByteArray& bytes)
 {
-    writeFile(paths().userFile, bytes);
-}
-
-void PreferencesTestFolder::writeSystemFile(const QByteArray& bytes, int number) const
-{
-    writeFile(paths().systemFiles.at(number - 1), bytes);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 std::optional<QByteArray> PreferencesTestFolder::userFileBytes() const
@@ -55,15 +31,10 @@ std::optional<QByteArray> PreferencesTestFolder::userFileBytes() const
     return file.readAll();
 }
 
-std::optional<QJsonObject> PreferencesTestFolder::userFileObject() const
+std::string PreferencesTestFolder::userFileJson() const
 {
-    const std::optional<QByteArray> bytes = userFileBytes();
-    if (!bytes)
-        return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
-    if (!document.isObject())
-        return std::nullopt;
-    return document.object();
+    const QJsonDocument document = QJsonDocument::fromJson(userFileBytes().value_or(""));
+    return document.isNull() ? "unreadable" : document.toJson(QJsonDocument::Compact).toStdString();
 }
 
 QStringList PreferencesTestFolder::userFolderEntries() const
@@ -80,7 +51,15 @@ QProcessEnvironment PreferencesTestFolder::environment(QProcessEnvironment base)
     return base;
 }
 
-QJsonObject jsonObject(const char* text)
+QProcessEnvironment PreferencesTestFolder::withoutBus()
 {
-    return QJsonDocument::fromJson(QByteArray(text)).object();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+        QStringLiteral("unix:path=/nonexistent/kestrova-test-bus"));
+    return environment;
+}
+
+std::string json(const char* text)
+{
+    return QJsonDocument::fromJson(text).toJson(QJsonDocument::Compact).toStdString();
 }

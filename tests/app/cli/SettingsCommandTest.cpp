@@ -1,0 +1,126 @@
+#include "preferences/PreferencesTestFolder.h"
+#include "support/ProgramRun.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList words(const char* text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// `kestrova settings` over a temporary domain, with no session bus to announce on.
+class SettingsCommand : public testing::Test {
+protected:
+    ProgramRun settings(const QStringList& arguments)
+    {
+        return runProgram(QStringLiteral(KESTROVA_BINARY),
+            QStringList {QStringLiteral("settings")} + arguments, m_folder.environment());
+    }
+    QString output(const char* arguments) { return output(words(arguments)); }
+    QString output(const QStringList& arguments)
+    {
+        const ProgramRun run = settings(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        return run.output;
+    }
+
+    PreferencesTestFolder m_folder;
+};
+
+}
+
+TEST_F(SettingsCommand, SetsEachKeyAndListsThemWithDefaultsMarked)
+{
+    m_folder.writeSystemFile(R"({"dfsInstalled": true, "showDetails": true})");
+    m_folder.writeUserFile(R"({"useBackslash": 1, "driveMapping": [
+        {"driveLetter": "X:", "driveName": "\\\\fs1\\data"}, {"driveLetter": "Y:"}]})");
+    // The mount method is stored in lower case, as the settings window writes it.
+    for (const char* change : {"set mountMethod NFS", "set createAlias true",
+             "set mappingEnabled true", "set showDetails false", "set useQuotationMarks true"})
+        output(change);
+    EXPECT_EQ(output("get mountMethod"), QStringLiteral("nfs\n"));
+    EXPECT_EQ(output(""),
+        QStringLiteral("mountMethod        nfs\n"
+                       "createAlias        true\n"
+                       "useBackslash       false  (default)\n"
+                       "driveMapping       X: -> \\\\fs1\\data\n"
+                       "                   Y: -> Map To\n"
+                       "mappingEnabled     true\n"
+                       "showDetails        false\n"
+                       "useQuotationMarks  true\n"
+                       "dfsInstalled       true  (system)\n"));
+}
+
+TEST_F(SettingsCommand, MapAndUnmapEditTheListInOrderAndKeepWhatTheyDoNotKnow)
+{
+    m_folder.writeUserFile(R"({"driveMapping": [7, {"driveLetter": "X:", "driveName": "a",
+        "note": 1}]})");
+    output({QStringLiteral("map"), QStringLiteral("Y:"), QStringLiteral("\\\\fs2\\home")});
+    output({QStringLiteral("map"), QStringLiteral("%HOMESHARE%"), QStringLiteral("//fs3/me")});
+    output({QStringLiteral("map"), QStringLiteral("x:"), QStringLiteral("\\\\fs9\\new")});
+    EXPECT_EQ(output("get driveMapping"),
+        QStringLiteral("x:\t\\\\fs9\\new\nY:\t\\\\fs2\\home\n%HOMESHARE%\t//fs3/me\n"));
+    output("unmap y:");
+    output("unmap %homeshare%");
+    EXPECT_EQ(m_folder.userFileJson(), json(R"({"driveMapping": [7,
+        {"driveLetter": "x:", "driveName": "\\\\fs9\\new", "note": 1}]})"));
+}
+
+TEST_F(SettingsCommand, BadInputChangesNothing)
+{
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        {words("set colour blue"), 1, "unknown key colour"},
+        {words("get colour"), 1, "unknown key colour"},
+        {words("set createAlias TRUE"), 1, "createAlias takes true or false, not TRUE"},
+        {words("set mountMethod ftp"), 1, "mountMethod takes one of smb, afp, nfs, cifs, not ftp"},
+        {words("set driveMapping X:"), 1, "driveMapping is changed with map and unmap"},
+        {{QStringLiteral("map"), QStringLiteral("X:"), QString()}, 1, "the share is empty"},
+        {{QStringLiteral("map"), QString(), QStringLiteral("\\\\fs\\a")}, 1,
+            "the drive letter is empty"},
+        {{QStringLiteral("map"), QStringLiteral("X:\n"), QStringLiteral("\\\\fs\\a")}, 1,
+            "control characters"},
+        {words("map X:"), 1, "Usage: kestrova settings"},
+        {words("frobnicate"), 1, "unexpected arguments: frobnicate"},
+        {words("unmap Q:"), 2, "no mapping for Q:"},
+    };
+    const QByteArray original = R"({"createAlias": false, "mountMethod": "afp",
+        "driveMapping": [{"driveLetter": "X:", "driveName": "\\\\fs1\\data"}]})";
+    m_folder.writeUserFile(original);
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.arguments.join(QLatin1Char(' ')).toStdString());
+        const ProgramRun run = settings(test.arguments);
+        EXPECT_EQ(run.exitCode, test.exitCode);
+        EXPECT_TRUE(run.errors.contains(QLatin1String(test.message))) << run.errors.toStdString();
+        EXPECT_EQ(m_folder.userFileBytes(), original);
+    }
+}
+
+TEST_F(SettingsCommand, DefaultsShownForACorruptFileSaySo)
+{
+    const QByteArray corrupt = R"({"mountMethod": "afp",)";
+    m_folder.writeUserFile(corrupt);
+    for (const char* arguments : {"get mountMethod", ""}) {
+        SCOPED_TRACE(arguments);
+        const ProgramRun run = settings(words(arguments));
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.output.contains(QStringLiteral("smb"))) << run.output.toStdString();
+        EXPECT_TRUE(run.errors.contains(
+            m_folder.userFile() + QStringLiteral(" is corrupt: it is no valid JSON")))
+            << run.errors.toStdString();
+    }
+    EXPECT_EQ(m_folder.userFileBytes(), corrupt);
+}
+
+TEST_F(SettingsCommand, StoredControlCharactersAreNotPrinted)
+{
+    m_folder.writeUserFile(R"({"mountMethod": "smb\u001b]0;owned\u0007"})");
+    EXPECT_EQ(output("get mountMethod"), QStringLiteral("smb\uFFFD]0;owned\uFFFD\n"));
+}
