@@ -1,6 +1,8 @@
 #include "cli/SettingsCommand.h"
 
 #include "cli/CliCommand.h"
+#include "cli/CommandError.h"
+#include "platform/ControlEscapes.h"
 #include "preferences/KTPreferences.h"
 
 #include <QTextStream>
@@ -9,8 +11,7 @@
 
 namespace {
 
-const QString usageLine = QStringLiteral(
-    "Usage: kestrova settings [get KEY | set KEY VALUE | map FROM SHARE | unmap FROM]");
+using ControlEscapes::escapeControls;
 
 struct BooleanSetting {
     const QString& key;
@@ -48,36 +49,24 @@ const BooleanSetting* findBooleanSetting(const QString& key)
 
 int usageError(const QString& message)
 {
-    QTextStream(stderr) << "kestrova: settings: " << message << '\n' << usageLine << '\n';
-    return ExitUsage;
+    return CommandError::usage("settings", message);
 }
 
 int failure(const QString& message)
 {
-    QTextStream(stderr) << "kestrova: settings: " << message << '\n';
+    CommandError::print("settings", message);
     return ExitFailure;
-}
-
-// Stored text comes from a file anyone may have edited: control characters would
-// drive the terminal, so they are shown as U+FFFD.
-QString printable(QString text)
-{
-    for (QChar& character : text) {
-        if (character.category() == QChar::Other_Control)
-            character = QChar::ReplacementCharacter;
-    }
-    return text;
 }
 
 bool holdsControlCharacters(const QString& text)
 {
-    return printable(text) != text;
+    return escapeControls(text) != text;
 }
 
 QString mappingText(const KTDriveMapping& mapping, const QString& separator)
 {
-    return printable(mapping.mapFrom().value_or(QString())) + separator
-        + printable(mapping.mapTo().value_or(QString()));
+    return escapeControls(mapping.mapFrom().value_or(QString())) + separator
+        + escapeControls(mapping.mapTo().value_or(QString()));
 }
 
 // The value lines of one key, as the application reads it.
@@ -87,7 +76,7 @@ QStringList valueLines(
     if (const BooleanSetting* setting = findBooleanSetting(key))
         return {(preferences.*setting->get)() ? QStringLiteral("true") : QStringLiteral("false")};
     if (key == KTMOUNTMETHODSTR)
-        return {printable(preferences.mountMethod())};
+        return {escapeControls(preferences.mountMethod())};
     QStringList lines;
     for (const KTDriveMapping& mapping : preferences.driveMapping().value_or(KTDriveMappingList()))
         lines << mappingText(mapping, separator);
@@ -136,7 +125,7 @@ int listSettings(const KTPreferences& preferences)
 int unknownKey(const QString& key)
 {
     return usageError(QStringLiteral("unknown key %1 (keys: %2)")
-                          .arg(printable(key), allKeys().join(QStringLiteral(", "))));
+                          .arg(escapeControls(key), allKeys().join(QStringLiteral(", "))));
 }
 
 int getSetting(const KTPreferences& preferences, const QString& key)
@@ -161,8 +150,8 @@ int setBooleanSetting(
     KTPreferences& preferences, const BooleanSetting& setting, const QString& text)
 {
     if (text != QLatin1String("true") && text != QLatin1String("false"))
-        return usageError(
-            QStringLiteral("%1 takes true or false, not %2").arg(setting.key, printable(text)));
+        return usageError(QStringLiteral("%1 takes true or false, not %2")
+                              .arg(setting.key, escapeControls(text)));
     (preferences.*setting.set)(text == QLatin1String("true"));
     return saveChanges(preferences);
 }
@@ -174,9 +163,9 @@ int setMountMethod(KTPreferences& preferences, const QString& text)
     // window writes.
     const QString method = text.toLower();
     if (!mountMethods.contains(method)) {
-        return usageError(
-            QStringLiteral("%1 takes one of %2, not %3")
-                .arg(KTMOUNTMETHODSTR, mountMethods.join(QStringLiteral(", ")), printable(text)));
+        return usageError(QStringLiteral("%1 takes one of %2, not %3")
+                              .arg(KTMOUNTMETHODSTR, mountMethods.join(QStringLiteral(", ")),
+                                  escapeControls(text)));
     }
     preferences.setMountMethod(method);
     return saveChanges(preferences);
@@ -232,7 +221,7 @@ int unmapDrive(KTPreferences& preferences, const QString& from)
     const qsizetype removed =
         list.removeIf([&](const KTDriveMapping& mapping) { return mapsFrom(mapping, from); });
     if (removed == 0)
-        return failure(QStringLiteral("no mapping for %1").arg(printable(from)));
+        return failure(QStringLiteral("no mapping for %1").arg(escapeControls(from)));
     preferences.setDriveMapping(list);
     return saveChanges(preferences);
 }
@@ -255,5 +244,5 @@ int runSettingsCommand(const QStringList& arguments)
     if (action == QLatin1String("unmap") && count == 2)
         return unmapDrive(preferences, arguments.at(1));
     return usageError(QStringLiteral("unexpected arguments: %1")
-                          .arg(printable(arguments.join(QLatin1Char(' ')))));
+                          .arg(escapeControls(arguments.join(QLatin1Char(' ')))));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppEnvironment.h"
+#include "environment/AppEnvironment.h"
 #include "alerts/AppAlerts.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
