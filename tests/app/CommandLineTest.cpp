@@ -63,7 +63,10 @@ void PrintTo(const CommandCase& testCase, std::ostream* out)
 
 class CommandOutcome : public CommandLine, public testing::WithParamInterface<CommandCase> { };
 
-const QString usageEnd = QStringLiteral("(see kestrova help %1)\n");
+QString usage(QStringView command)
+{
+    return QStringLiteral("(see kestrova help %1)\n").arg(command);
+}
 
 }
 
@@ -73,8 +76,8 @@ TEST_P(CommandOutcome, EndsWithItsStatusAndMessage)
     EXPECT_EQ(run.exitCode, GetParam().exitCode);
     EXPECT_TRUE(run.errors.endsWith(GetParam().errorsEnd)) << run.errors.toStdString();
     if (GetParam().exitCode == 1)
-        EXPECT_TRUE(run.errors.startsWith(QStringLiteral("kestrova: %1: ").arg(
-            GetParam().arguments.first())))
+        EXPECT_TRUE(run.errors.startsWith(
+            QStringLiteral("kestrova: %1: ").arg(GetParam().arguments.first())))
             << run.errors.toStdString();
 }
 
@@ -97,20 +100,19 @@ INSTANTIATE_TEST_SUITE_P(Commands, CommandOutcome,
             2,
             QStringLiteral("\nError: There is no clipboard without a display (kestrova winpath "
                            "prints the paths)\n")},
-        CommandCase {"OpenWithoutFiles", {QStringLiteral("open")}, 1, usageEnd.arg("open")},
+        CommandCase {"OpenWithoutFiles", {QStringLiteral("open")}, 1, usage(u"open")},
         CommandCase {"OpenWithOption",
-            {QStringLiteral("open"), QStringLiteral("-x"), QStringLiteral("a")}, 1,
-            usageEnd.arg("open")},
+            {QStringLiteral("open"), QStringLiteral("-x"), QStringLiteral("a")}, 1, usage(u"open")},
         CommandCase {"OpenLinkTwoTexts",
             {QStringLiteral("open-link"), QStringLiteral("a"), QStringLiteral("b")}, 1,
-            usageEnd.arg("open-link")},
+            usage(u"open-link")},
         CommandCase {"OpenLinkQtOption",
             {QStringLiteral("open-link"), QStringLiteral("-platformpluginpath")}, 1,
-            usageEnd.arg("open-link")},
-        CommandCase {"WinpathWithoutFiles", {QStringLiteral("winpath")}, 1, usageEnd.arg("winpath")},
-        CommandCase {"InfoWithoutFiles", {QStringLiteral("info")}, 1, usageEnd.arg("info")},
+            usage(u"open-link")},
+        CommandCase {"WinpathWithoutFiles", {QStringLiteral("winpath")}, 1, usage(u"winpath")},
+        CommandCase {"InfoWithoutFiles", {QStringLiteral("info")}, 1, usage(u"info")},
         CommandCase {"ServiceWithArgument", {QStringLiteral("service"), QStringLiteral("now")}, 1,
-            usageEnd.arg("service")},
+            usage(u"service")},
         CommandCase {"UnknownCommand", {QStringLiteral("frobnicate")}, 1,
             QStringLiteral("kestrova: frobnicate: unknown command (see kestrova --help)\n")}),
     [](const testing::TestParamInfo<CommandCase>& testCase) { return testCase.param.name; });
@@ -128,8 +130,8 @@ TEST_F(CommandLine, HelpExplainsEveryCommand)
 // them there as well, with the controls of a stranger's text escaped.
 TEST_F(CommandLine, VerboseCopiesTheStepsToStderrEscaped)
 {
-    const QStringList arguments = {
-        QStringLiteral("open-link"), QStringLiteral("--"), QStringLiteral("\\\\fs1\\s\\") + hostileName};
+    const QStringList arguments = {QStringLiteral("open-link"), QStringLiteral("--"),
+        QStringLiteral("\\\\fs1\\s\\") + hostileName};
     const ProgramRun quiet = kestrova(arguments);
     const ProgramRun verbose = kestrova(arguments, true);
     EXPECT_FALSE(quiet.errors.contains(QStringLiteral("kestrova: ")));
@@ -164,8 +166,8 @@ TEST_F(CommandLine, InfoShowsHostileNamesEscapedAndJsonExact)
     const QJsonArray reports = QJsonDocument::fromJson(json.output.toUtf8()).array();
     ASSERT_EQ(reports.size(), 1) << json.output.toStdString();
     EXPECT_EQ(reports[0][QStringLiteral("file")].toString(), shortcut);
-    EXPECT_EQ(reports[0][QStringLiteral("share")].toString(),
-        QStringLiteral("//fs1/s\u202E\u2066\x7f"));
+    EXPECT_EQ(
+        reports[0][QStringLiteral("share")].toString(), QStringLiteral("//fs1/s\u202E\u2066\x7f"));
 }
 
 TEST_F(CommandLine, InfoSaysWhyAFileIsNoShortcut)
@@ -175,11 +177,12 @@ TEST_F(CommandLine, InfoSaysWhyAFileIsNoShortcut)
     ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(qint64(17) << 20));
     QStringList files = {QStringLiteral("missing.lnk"), QStringLiteral("."),
         QStringLiteral("text.lnk"), QStringLiteral("large.lnk")};
-    QString expected = QStringLiteral("kestrova: info: missing.lnk: no such file\n"
-                                      "kestrova: info: .: a folder, not a shortcut\n"
-                                      "kestrova: info: text.lnk: not a Windows shortcut\n"
-                                      "kestrova: info: large.lnk: too large for a shortcut (over 16 "
-                                      "MiB)\n");
+    QString expected =
+        QStringLiteral("kestrova: info: missing.lnk: no such file\n"
+                       "kestrova: info: .: a folder, not a shortcut\n"
+                       "kestrova: info: text.lnk: not a Windows shortcut\n"
+                       "kestrova: info: large.lnk: too large for a shortcut (over 16 "
+                       "MiB)\n");
     // Root reads whatever the permissions say.
     if (::geteuid() != 0) {
         writeFile(QStringLiteral("locked.lnk"), "x");

@@ -143,9 +143,10 @@ TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
     };
     const QString invalidArgs = QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs");
     EXPECT_EQ(call(QStringLiteral("Activate"), {QVariantMap()}).type(), QDBusMessage::ReplyMessage);
-    EXPECT_EQ(call(QStringLiteral("ActivateAction"), action("format-disk")).errorName(), invalidArgs);
-    EXPECT_EQ(call(QStringLiteral("Open"), files("https://example.org/a.lnk")).errorName(),
-        invalidArgs);
+    EXPECT_EQ(
+        call(QStringLiteral("ActivateAction"), action("format-disk")).errorName(), invalidArgs);
+    EXPECT_EQ(
+        call(QStringLiteral("Open"), files("https://example.org/a.lnk")).errorName(), invalidArgs);
 
     m_app.setClipboardFiles("file:///srv/a.doc\r\n");
     const QDBusMessage copy = call(QStringLiteral("ActivateAction"), action("copy-path"));

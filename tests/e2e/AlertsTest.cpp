@@ -30,8 +30,9 @@ TEST_F(Alerts, EachFailureOfAnOpenGetsItsAlert)
         QStringLiteral("Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n")
             + followShortcut + QStringLiteral(": ") + targetMissing + QLatin1Char('\n'));
 
-    expectAlert(start({QStringLiteral("open"),
-                    writeShortcut(QStringLiteral("data.lnk"), share(), QStringLiteral("data.bin"))}),
+    expectAlert(
+        start({QStringLiteral("open"),
+            writeShortcut(QStringLiteral("data.lnk"), share(), QStringLiteral("data.bin"))}),
         followShortcut,
         QStringLiteral(
             "No application is set to open \u201cdata.bin\u201d (type application/octet-stream)."));

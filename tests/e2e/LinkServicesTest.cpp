@@ -99,8 +99,7 @@ TEST_F(LinkServices, CopyPathPutsMappedWindowsPathsOnTheClipboard)
 
     // A file with no Windows path gets its message; the others are still printed.
     const QString gone = mountedPath(QStringLiteral("dir/gone.doc"));
-    const ProgramRun printed =
-        run({QStringLiteral("winpath"), files.first(), gone, files.last()});
+    const ProgramRun printed = run({QStringLiteral("winpath"), files.first(), gone, files.last()});
     EXPECT_EQ(printed.exitCode, 2);
     EXPECT_EQ(printed.output, expected + QLatin1Char('\n'));
     EXPECT_EQ(printed.errors, QStringLiteral("kestrova: winpath: %1: no such file\n").arg(gone));
