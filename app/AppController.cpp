@@ -1,7 +1,7 @@
 #include "AppController.h"
 
-#include "AppEnvironment.h"
 #include "alerts/AppAlerts.h"
+#include "environment/AppEnvironment.h"
 #include "link/KTLinkService.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <QStringList>
 
 #include <optional>
@@ -11,9 +10,5 @@ namespace CommandArguments {
 // The operands (see CommandOperands::read); none, after a usage message on stderr, when
 // an option is given.
 std::optional<QStringList> operands(const char* command, const QStringList& arguments);
-
-// Prints "kestrova: COMMAND: MESSAGE (usage: kestrova COMMAND SYNOPSIS)" on stderr and
-// returns ExitUsage.
-int usageError(const char* command, const QString& message);
 
 }

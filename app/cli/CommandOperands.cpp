@@ -12,7 +12,7 @@ QStringList commandLine(int argc, char* argv[])
     return arguments;
 }
 
-std::optional<QStringList> read(const QStringList& arguments, QString* problem)
+Result<QStringList> read(const QStringList& arguments)
 {
     QStringList result;
     bool optionsEnded = false;
@@ -20,9 +20,9 @@ std::optional<QStringList> read(const QStringList& arguments, QString* problem)
         if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-            *problem = QStringLiteral("unknown option %1 (put -- before a name that starts with -)")
-                           .arg(argument);
-            return std::nullopt;
+            return Failure {
+                QStringLiteral("unknown option %1 (put -- before a name that starts with -)")
+                    .arg(argument)};
         } else {
             result << argument;
         }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 // What the commands that take files or a text share in reading their arguments. Needs
 // Qt Core alone: the light `kestrova` front reads requests with it too.
@@ -12,10 +12,10 @@ namespace CommandOperands {
 // The arguments of the process after its name, decoded as the system encodes them.
 QStringList commandLine(int argc, char* argv[]);
 
-// The operands: every argument, with "--" ending the options. None, with the reason in
-// problem, when an option is given (these commands have none), so that a file name
-// cannot be taken for an option by accident.
-std::optional<QStringList> read(const QStringList& arguments, QString* problem);
+// The operands: every argument, with "--" ending the options. A failure when an option
+// is given (these commands have none), so that a file name cannot be taken for an
+// option by accident.
+Result<QStringList> read(const QStringList& arguments);
 
 // The paths made absolute against the working folder: the request may be served by
 // the running instance, whose working folder is another.

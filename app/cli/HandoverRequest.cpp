@@ -2,6 +2,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CommandOperands.h"
+#include "platform/ControlEscapes.h"
 
 #include <QTextStream>
 
@@ -50,10 +51,9 @@ std::optional<HandoverRequest> read(const QString& command, const QStringList& a
         build = copyPathRequest;
     else
         return std::nullopt;
-    QString usageProblem;
-    const std::optional<QStringList> operands = CommandOperands::read(arguments, &usageProblem);
+    const Result<QStringList> operands = CommandOperands::read(arguments);
     if (!operands)
-        return problem(usageProblem);
+        return problem(operands.reason());
     return build(*operands);
 }
 
@@ -61,7 +61,7 @@ int report(const AppRequestOutcome& outcome)
 {
     QTextStream errors(stderr);
     for (const QString& line : outcome.failures)
-        errors << line << '\n';
+        errors << ControlEscapes::escapeControls(line) << '\n';
     return outcome.succeeded() ? ExitSuccess : ExitFailure;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/HelpCommand.h"
 
 #include "cli/CliCommand.h"
+#include "cli/CommandError.h"
 
 #include <QTextStream>
 
@@ -66,7 +67,7 @@ int runHelpCommand(const QStringList& arguments)
     }
     const CliCommand* command = findCliCommand(arguments.first());
     if (!command) {
-        QTextStream(stderr) << "kestrova: help: unknown command " << arguments.first() << '\n';
+        CommandError::print("help", arguments.first(), CommandError::unknownCommand);
         return ExitUsage;
     }
     out << "Usage: kestrova " << usageLine(*command) << '\n'

@@ -1,6 +1,9 @@
 #include "cli/InfoCommand.h"
 
 #include "cli/CliCommand.h"
+#include "cli/CommandError.h"
+#include "cli/FileProblems.h"
+#include "platform/ControlEscapes.h"
 #include "shortcut/HVEncodingRepair.h"
 #include "shortcut/HVWindowsShortcut.h"
 
@@ -27,39 +30,24 @@ std::optional<InfoOptions> parseOptions(const QStringList& arguments)
         } else if (!optionsEnded && argument == QLatin1String("--json")) {
             options.json = true;
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-            (void)std::fprintf(
-                stderr, "kestrova: info: unknown option %s\n", qUtf8Printable(argument));
+            CommandError::usage("info", QStringLiteral("unknown option ") + argument);
             return std::nullopt;
         } else {
             options.files << argument;
         }
     }
     if (options.files.isEmpty()) {
-        (void)std::fprintf(stderr,
-            "kestrova: info: no shortcut file given (usage: kestrova info [--json] FILE...)\n");
+        CommandError::usage("info", QStringLiteral("no shortcut file given"));
         return std::nullopt;
     }
     return options;
 }
 
-// Text read from a file may hold control characters (an ESC would drive the terminal);
-// the text report shows them as \uXXXX.
-QString printable(const QString& text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (const QChar character : text) {
-        if (character.category() == QChar::Other_Control)
-            result += QStringLiteral("\\u%1").arg(character.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            result += character;
-    }
-    return result;
-}
+using ControlEscapes::escapeControls;
 
 QString orNone(const std::optional<QString>& text)
 {
-    return text ? printable(*text) : QStringLiteral("(none)");
+    return text ? escapeControls(*text) : QStringLiteral("(none)");
 }
 
 QJsonValue jsonOrNull(const std::optional<QString>& text)
@@ -84,7 +72,7 @@ QString textReport(const QString& file, const HVWindowsShortcut& shortcut)
     const HVReadingProvenance& provenance = shortcut.provenance();
     QString flags = shortcut.linkFlags().description();
     flags.replace(QLatin1Char('\n'), QLatin1String("\n    "));
-    QString report = printable(file) + QLatin1String(":\n");
+    QString report = escapeControls(file) + QLatin1String(":\n");
     report += QStringLiteral("  flags: 0x%1\n    %2\n")
                   .arg(shortcut.linkFlags().flags(), 8, 16, QLatin1Char('0'))
                   .arg(flags);
@@ -152,6 +140,18 @@ QJsonObject jsonReport(const QString& file, const HVWindowsShortcut& shortcut)
     };
 }
 
+// QJsonDocument escapes C0 controls inside strings but writes DEL, C1 and the
+// bidirectional controls raw. Its only raw controls are the newlines between lines, so
+// escaping line by line leaves valid JSON that decodes to the exact strings.
+QByteArray jsonText(const QJsonArray& reports)
+{
+    const QString text = QString::fromUtf8(QJsonDocument(reports).toJson(QJsonDocument::Indented));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = escapeControls(line);
+    return lines.join(QLatin1Char('\n')).toUtf8();
+}
+
 bool writeOut(const QByteArray& bytes)
 {
     return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
@@ -171,10 +171,8 @@ int runInfoCommand(const QStringList& arguments)
         const std::unique_ptr<HVWindowsShortcut> shortcut =
             HVWindowsShortcut::initWithContentsOfFile(file);
         if (!shortcut) {
-            // Flushed first so that a terminal shows the lines in file order.
-            (void)std::fflush(stdout);
-            (void)std::fprintf(
-                stderr, "%s: not a readable Windows shortcut\n", qUtf8Printable(file));
+            CommandError::print("info", file,
+                FileProblems::unreadableShortcut(file, HVWindowsShortcut::kMaxFileSize));
             allRead = false;
         } else if (options->json) {
             reports.append(jsonReport(file, *shortcut));
@@ -183,9 +181,9 @@ int runInfoCommand(const QStringList& arguments)
         }
     }
     if (options->json)
-        written = writeOut(QJsonDocument(reports).toJson(QJsonDocument::Indented)) && written;
+        written = writeOut(jsonText(reports)) && written;
     if (std::fflush(stdout) != 0 || !written) {
-        (void)std::fprintf(stderr, "kestrova: info: cannot write the output\n");
+        CommandError::print("info", QStringLiteral("cannot write the output"));
         return ExitFailure;
     }
     return allRead ? ExitSuccess : ExitFailure;

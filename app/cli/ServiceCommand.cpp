@@ -1,28 +1,27 @@
 #include "cli/ServiceCommand.h"
 
 #include "cli/CliCommand.h"
-#include "cli/CommandArguments.h"
+#include "cli/CommandError.h"
 #include "instance/AppBusProtocol.h"
 #include "instance/InstanceRuntime.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
-#include <QTextStream>
 
 int runServiceCommand(const QStringList& arguments)
 {
     if (!arguments.isEmpty())
-        return CommandArguments::usageError("service", QStringLiteral("takes no arguments"));
+        return CommandError::usage("service", QStringLiteral("takes no arguments"));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        QTextStream(stderr) << "kestrova: service: no session bus: " << bus.lastError().message()
-                            << '\n';
+        CommandError::print(
+            "service", QStringLiteral("no session bus: ") + bus.lastError().message());
         return ExitFailure;
     }
     InstanceRuntime runtime {KestrovaInstance::serviceIdleTime()};
     if (!runtime.instance().registerOnBus(bus)) {
-        QTextStream(stderr) << "kestrova: service: " << AppBusProtocol::serviceName
-                            << " is taken: another instance runs\n";
+        CommandError::print("service",
+            AppBusProtocol::serviceName + QStringLiteral(" is taken: another instance runs"));
         return ExitFailure;
     }
     runtime.run();

@@ -1,6 +1,8 @@
 #include "cli/SettingsCommand.h"
 
 #include "cli/CliCommand.h"
+#include "cli/CommandError.h"
+#include "platform/ControlEscapes.h"
 #include "preferences/KTPreferences.h"
 
 #include <QTextStream>
@@ -10,8 +12,7 @@
 
 namespace {
 
-const QString usageLine = QStringLiteral(
-    "Usage: kestrova settings [get KEY | set KEY VALUE | map FROM SHARE | unmap FROM]");
+using ControlEscapes::escapeControls;
 
 struct BooleanSetting {
     const QString& key;
@@ -49,36 +50,24 @@ const BooleanSetting* findBooleanSetting(const QString& key)
 
 int usageError(const QString& message)
 {
-    QTextStream(stderr) << "kestrova: settings: " << message << '\n' << usageLine << '\n';
-    return ExitUsage;
+    return CommandError::usage("settings", message);
 }
 
 int failure(const QString& message)
 {
-    QTextStream(stderr) << "kestrova: settings: " << message << '\n';
+    CommandError::print("settings", message);
     return ExitFailure;
-}
-
-// Stored text comes from a file anyone may have edited: control characters would
-// drive the terminal, so they are shown as U+FFFD.
-QString printable(QString text)
-{
-    for (QChar& character : text) {
-        if (character.category() == QChar::Other_Control)
-            character = QChar::ReplacementCharacter;
-    }
-    return text;
 }
 
 bool holdsControlCharacters(const QString& text)
 {
-    return printable(text) != text;
+    return escapeControls(text) != text;
 }
 
 QString mappingText(const KTDriveMapping& mapping, const QString& separator)
 {
-    return printable(mapping.mapFrom().value_or(QString())) + separator
-        + printable(mapping.mapTo().value_or(QString()));
+    return escapeControls(mapping.mapFrom().value_or(QString())) + separator
+        + escapeControls(mapping.mapTo().value_or(QString()));
 }
 
 // The value lines of one key, as the application reads it.
@@ -88,7 +77,7 @@ QStringList valueLines(
     if (const BooleanSetting* setting = findBooleanSetting(key))
         return {(preferences.*setting->get)() ? QStringLiteral("true") : QStringLiteral("false")};
     if (key == KTMOUNTMETHODSTR)
-        return {printable(preferences.mountMethod())};
+        return {escapeControls(preferences.mountMethod())};
     QStringList lines;
     for (const KTDriveMapping& mapping : preferences.driveMapping().value_or(KTDriveMappingList()))
         lines << mappingText(mapping, separator);
@@ -124,7 +113,7 @@ int reportUnusableFile(const PreferencesDomain& domain)
     const std::optional<PreferencesFile::Problem>& problem = domain.userFileProblem();
     if (!problem)
         return ExitSuccess;
-    const QString file = printable(domain.paths().userFile);
+    const QString file = escapeControls(domain.paths().userFile);
     if (problem->isCorrupt()) {
         QTextStream(stderr) << "kestrova: settings: the settings file " << file
                             << " is corrupt: it " << problem->reason
@@ -156,7 +145,7 @@ int listSettings(const KTPreferences& preferences)
 int unknownKey(const QString& key)
 {
     return usageError(QStringLiteral("unknown key %1 (keys: %2)")
-                          .arg(printable(key), allKeys().join(QStringLiteral(", "))));
+                          .arg(escapeControls(key), allKeys().join(QStringLiteral(", "))));
 }
 
 int getSetting(const KTPreferences& preferences, const QString& key)
@@ -182,8 +171,8 @@ int setBooleanSetting(
     KTPreferences& preferences, const BooleanSetting& setting, const QString& text)
 {
     if (text != QLatin1String("true") && text != QLatin1String("false"))
-        return usageError(
-            QStringLiteral("%1 takes true or false, not %2").arg(setting.key, printable(text)));
+        return usageError(QStringLiteral("%1 takes true or false, not %2")
+                              .arg(setting.key, escapeControls(text)));
     (preferences.*setting.set)(text == QLatin1String("true"));
     return saveChanges(preferences);
 }
@@ -195,9 +184,9 @@ int setMountMethod(KTPreferences& preferences, const QString& text)
     // window writes.
     const QString method = text.toLower();
     if (!mountMethods.contains(method)) {
-        return usageError(
-            QStringLiteral("%1 takes one of %2, not %3")
-                .arg(KTMOUNTMETHODSTR, mountMethods.join(QStringLiteral(", ")), printable(text)));
+        return usageError(QStringLiteral("%1 takes one of %2, not %3")
+                              .arg(KTMOUNTMETHODSTR, mountMethods.join(QStringLiteral(", ")),
+                                  escapeControls(text)));
     }
     preferences.setMountMethod(method);
     return saveChanges(preferences);
@@ -251,7 +240,7 @@ int unmapDrive(KTPreferences& preferences, const QString& from)
     if ((!problem || problem->isCorrupt())
         && std::none_of(list.begin(), list.end(),
             [&](const KTDriveMapping& mapping) { return mapsFrom(mapping, from); }))
-        return failure(QStringLiteral("no mapping for %1").arg(printable(from)));
+        return failure(QStringLiteral("no mapping for %1").arg(escapeControls(from)));
     preferences.unmapDriveLetter(from);
     return saveChanges(preferences);
 }
@@ -274,5 +263,5 @@ int runSettingsCommand(const QStringList& arguments)
     if (action == QLatin1String("unmap") && count == 2)
         return unmapDrive(preferences, arguments.at(1));
     return usageError(QStringLiteral("unexpected arguments: %1")
-                          .arg(printable(arguments.join(QLatin1Char(' ')))));
+                          .arg(escapeControls(arguments.join(QLatin1Char(' ')))));
 }

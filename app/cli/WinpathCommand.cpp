@@ -1,15 +1,33 @@
 #include "cli/WinpathCommand.h"
 
-#include "AppEnvironment.h"
 #include "alerts/AppAlerts.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandArguments.h"
+#include "cli/CommandError.h"
 #include "cli/CommandOperands.h"
+#include "cli/FileProblems.h"
+#include "environment/AppEnvironment.h"
 #include "link/KTLinkService.h"
+#include "platform/ControlEscapes.h"
 
 #include <QTextStream>
 
 #include <cstdio>
+
+namespace {
+
+// Why the file has no Windows path: it cannot be looked up, or no mounted share holds
+// it (its server form would be the local path itself).
+std::optional<QString> noWindowsPath(const AppEnvironment& environment, const QString& path)
+{
+    if (std::optional<QString> problem = FileProblems::lookupProblem(path))
+        return problem;
+    if (environment.networkVolumePath(path) == path)
+        return QStringLiteral("not on a mounted network share");
+    return std::nullopt;
+}
+
+}
 
 int runWinpathCommand(const QStringList& arguments)
 {
@@ -17,17 +35,25 @@ int runWinpathCommand(const QStringList& arguments)
     if (!files)
         return ExitUsage;
     if (files->isEmpty())
-        return CommandArguments::usageError("winpath", QStringLiteral("no file given"));
+        return CommandError::usage("winpath", QStringLiteral("no file given"));
     AppAlerts alerts;
     const AppEnvironment environment = AppEnvironment::systemEnvironment(alerts);
     const KTLinkService service(environment);
+    int status = ExitSuccess;
     QTextStream out(stdout);
-    for (const QString& path : CommandOperands::absolutePaths(*files))
-        out << service.windowsPath(path) << '\n';
+    for (const QString& path : CommandOperands::absolutePaths(*files)) {
+        if (const std::optional<QString> problem = noWindowsPath(environment, path)) {
+            out.flush();
+            CommandError::print("winpath", path, *problem);
+            status = ExitFailure;
+            continue;
+        }
+        out << ControlEscapes::escapeControls(service.windowsPath(path)) << '\n';
+    }
     out.flush();
     if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0) {
-        std::perror("kestrova: winpath: writing the paths failed");
+        CommandError::print("winpath", QStringLiteral("writing the paths failed"));
         return ExitFailure;
     }
-    return ExitSuccess;
+    return status;
 }

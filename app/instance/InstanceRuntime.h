@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AppController.h"
-#include "AppEnvironment.h"
 #include "alerts/AppAlerts.h"
+#include "environment/AppEnvironment.h"
 #include "instance/KestrovaInstance.h"
 
 #include <chrono>

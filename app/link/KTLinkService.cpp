@@ -1,7 +1,7 @@
 #include "link/KTLinkService.h"
 
-#include "AppEnvironment.h"
 #include "alerts/AppAlerts.h"
+#include "environment/AppEnvironment.h"
 #include "link/Pasteboard.h"
 #include "link/PercentEscapes.h"
 #include "platform/SystemLog.h"

@@ -1,5 +1,7 @@
 #include "platform/SystemLog.h"
 
+#include "platform/ControlEscapes.h"
+
 #include <syslog.h>
 #include <unistd.h>
 
@@ -38,11 +40,13 @@ bool copiesToStderr()
 
 void write(const QString& line)
 {
+    // Lines carry names from shortcuts and file systems: one line stays one line.
+    const QString escaped = ControlEscapes::escapeControls(line);
     if (const Sink& sink = currentSink()) {
-        sink(line);
+        sink(escaped);
         return;
     }
-    const QByteArray utf8 = line.toUtf8();
+    const QByteArray utf8 = escaped.toUtf8();
     writeToSyslog(utf8);
     if (copiesToStderr())
         (void)std::fprintf(stderr, "kestrova: %s\n", utf8.constData());

@@ -6,7 +6,7 @@
 
 // Kestrova's diagnostics: free-text lines in the system log (syslog(3), so the
 // journal), copied to stderr when stderr is a terminal or KESTROVA_VERBOSE is 1.
-// There are no levels.
+// Control characters in a line are escaped (ControlEscapes). There are no levels.
 namespace SystemLog {
 
 void write(const QString& line);

@@ -1,11 +1,17 @@
 #include "KestrovaProcess.h"
+#include "support/ShellLinkWriter.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <ostream>
 
@@ -13,157 +19,195 @@
 // serves its own request and prints its alerts as "TITLE: MESSAGE".
 namespace {
 
+// A name as a stranger's share may give it: a terminal title sequence, DEL, a C1
+// control, a newline and a right-to-left override that shows "txt.lnk" reversed.
+const QString hostileName = QStringLiteral("a\x1b]0;owned\x07\x7f\u0085\n\u202Etxt.lnk");
+const QString escapedHostileName =
+    QStringLiteral("a\\u001b]0;owned\\u0007\\u007f\\u0085\\u000a\\u202etxt.lnk");
+const QRegularExpression rawControls(
+    QStringLiteral("[\\x00-\\x09\\x0b-\\x1f\\x7f-\\x9f\\x{202a}-\\x{202e}\\x{2066}-\\x{2069}]"));
+
 class CommandLine : public testing::Test {
 protected:
-    KestrovaRun kestrova(const QStringList& arguments)
+    ProgramRun kestrova(const QStringList& arguments, bool verbose = false)
     {
-        return runKestrova(arguments, terminalEnvironment(configHome()), m_folder.path());
+        QProcessEnvironment environment =
+            terminalEnvironment(m_folder.filePath(QStringLiteral("config")));
+        if (verbose)
+            environment.insert(QStringLiteral("KESTROVA_VERBOSE"), QStringLiteral("1"));
+        return runKestrova(arguments, environment, m_folder.path());
     }
-    QString configHome() const { return m_folder.filePath(QStringLiteral("config")); }
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
         QFile file(m_folder.filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
-        return file.fileName();
+        return QDir(m_folder.path()).absoluteFilePath(name);
     }
 
     QTemporaryDir m_folder;
 };
 
-struct UsageCase {
+struct CommandCase {
     const char* name;
     QStringList arguments;
+    int exitCode;
+    QString errorsEnd; // GIO's volume monitors may complain of the missing bus first
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const UsageCase& testCase, std::ostream* out)
+void PrintTo(const CommandCase& testCase, std::ostream* out)
 {
     *out << testCase.name;
 }
 
-class CommandUsage : public testing::TestWithParam<UsageCase> { };
+class CommandOutcome : public CommandLine, public testing::WithParamInterface<CommandCase> { };
+
+QString usage(QStringView command)
+{
+    return QStringLiteral("(see kestrova help %1)\n").arg(command);
+}
 
 }
 
-TEST_F(CommandLine, NotAShortcutPrintsAlertOncePerFile)
+TEST_P(CommandOutcome, EndsWithItsStatusAndMessage)
 {
-    writeFile(QStringLiteral("a.lnk"), "junk");
-    const KestrovaRun run =
-        kestrova({QStringLiteral("open"), QStringLiteral("a.lnk"), QStringLiteral("missing.lnk")});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.errors,
-        QStringLiteral("Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n")
-            .repeated(2));
-    EXPECT_EQ(run.output, QString());
+    const ProgramRun run = kestrova(GetParam().arguments);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode);
+    EXPECT_TRUE(run.errors.endsWith(GetParam().errorsEnd)) << run.errors.toStdString();
+    if (GetParam().exitCode == 1)
+        EXPECT_TRUE(run.errors.startsWith(
+            QStringLiteral("kestrova: %1: ").arg(GetParam().arguments.first())))
+            << run.errors.toStdString();
 }
 
-TEST_F(CommandLine, OpenLinkServiceErrorsArePrinted)
-{
-    const KestrovaRun undecodable =
-        kestrova({QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\s\\caf%C3%A9.doc")});
-    EXPECT_EQ(undecodable.exitCode, 2);
-    EXPECT_EQ(
-        undecodable.errors, QStringLiteral("Error: Pasteboard contains empty String selection\n"));
-    // Without a display there is no selection to read.
-    const KestrovaRun noSelection = kestrova({QStringLiteral("open-link")});
-    EXPECT_EQ(noSelection.exitCode, 2);
-    EXPECT_EQ(noSelection.errors,
-        QStringLiteral("Error: Pasteboard doesn't contain a proper selection\n"));
-}
+INSTANTIATE_TEST_SUITE_P(Commands, CommandOutcome,
+    testing::Values(
+        CommandCase {"NotAShortcutAlertsOncePerFile",
+            {QStringLiteral("open"), QStringLiteral("/nonexistent/a.lnk"),
+                QStringLiteral("/nonexistent/b.lnk")},
+            2,
+            QStringLiteral("Convert Shortcut Failed: Invalid Shortcut File. Failed to create "
+                           "alias.\n")
+                .repeated(2)},
+        CommandCase {"OpenLinkUndecodable",
+            {QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\s\\caf%C3%A9.doc")}, 2,
+            QStringLiteral("Error: Pasteboard contains empty String selection\n")},
+        // Without a display there is no selection to read, and no clipboard to fill.
+        CommandCase {"OpenLinkWithoutSelection", {QStringLiteral("open-link")}, 2,
+            QStringLiteral("Error: Pasteboard doesn't contain a proper selection\n")},
+        CommandCase {"CopyPathWithoutClipboard", {QStringLiteral("copy-path"), QStringLiteral("a")},
+            2,
+            QStringLiteral("\nError: There is no clipboard without a display (kestrova winpath "
+                           "prints the paths)\n")},
+        CommandCase {"OpenWithoutFiles", {QStringLiteral("open")}, 1, usage(u"open")},
+        CommandCase {"OpenWithOption",
+            {QStringLiteral("open"), QStringLiteral("-x"), QStringLiteral("a")}, 1, usage(u"open")},
+        CommandCase {"OpenLinkTwoTexts",
+            {QStringLiteral("open-link"), QStringLiteral("a"), QStringLiteral("b")}, 1,
+            usage(u"open-link")},
+        CommandCase {"OpenLinkQtOption",
+            {QStringLiteral("open-link"), QStringLiteral("-platformpluginpath")}, 1,
+            usage(u"open-link")},
+        CommandCase {"WinpathWithoutFiles", {QStringLiteral("winpath")}, 1, usage(u"winpath")},
+        CommandCase {"InfoWithoutFiles", {QStringLiteral("info")}, 1, usage(u"info")},
+        CommandCase {"ServiceWithArgument", {QStringLiteral("service"), QStringLiteral("now")}, 1,
+            usage(u"service")},
+        CommandCase {"UnknownCommand", {QStringLiteral("frobnicate")}, 1,
+            QStringLiteral("kestrova: frobnicate: unknown command (see kestrova --help)\n")}),
+    [](const testing::TestParamInfo<CommandCase>& testCase) { return testCase.param.name; });
 
-// Steps go to the system log; a script that keeps stderr (not a terminal) asks for
-// them there as well.
-TEST_F(CommandLine, VerboseCopiesTheStepsToStderr)
+TEST_F(CommandLine, HelpExplainsEveryCommand)
 {
-    const QStringList arguments = {
-        QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\s\\a%.doc")};
-    QProcessEnvironment environment = terminalEnvironment(configHome());
-    const KestrovaRun quiet = runKestrova(arguments, environment, m_folder.path());
-    environment.insert(QStringLiteral("KESTROVA_VERBOSE"), QStringLiteral("1"));
-    const KestrovaRun verbose = runKestrova(arguments, environment, m_folder.path());
-    EXPECT_FALSE(quiet.errors.contains(QStringLiteral("kestrova: ")));
-    EXPECT_TRUE(verbose.errors.contains(QStringLiteral("kestrova: String: \\\\fs1\\s\\a%.doc\n")))
-        << verbose.errors.toStdString();
-    EXPECT_EQ(verbose.exitCode, quiet.exitCode);
-}
-
-TEST_F(CommandLine, HostileTextsRunNothing)
-{
-    const QString marker = m_folder.filePath(QStringLiteral("ran"));
-    const QStringList texts = {QStringLiteral("$(touch %1)").arg(marker),
-        QStringLiteral("`touch %1`").arg(marker), QStringLiteral("x; touch %1").arg(marker),
-        QStringLiteral("\\\\srv\\s\\'\"; touch %1 #").arg(marker),
-        QStringLiteral("a\ntouch %1\n").arg(marker), QString(100000, QLatin1Char('A'))};
-    for (const QString& text : texts) {
-        const KestrovaRun run = kestrova({QStringLiteral("open-link"), QStringLiteral("--"), text});
-        EXPECT_TRUE(run.exitedNormally);
-        EXPECT_EQ(run.exitCode, 2);
-        // Lines of GIO's volume monitors, which find no bus, may come first.
-        EXPECT_TRUE(run.errors.contains(QRegularExpression(
-            QStringLiteral("^Could not follow link: "), QRegularExpression::MultilineOption)))
-            << run.errors.left(400).toStdString();
-    }
-    EXPECT_FALSE(QFile::exists(marker));
-}
-
-TEST_F(CommandLine, CopyPathWithoutDisplaySaysThereIsNoClipboard)
-{
-    const KestrovaRun run = kestrova({QStringLiteral("copy-path"), QStringLiteral("a.doc")});
-    EXPECT_EQ(run.exitCode, 2);
-    // GIO's volume monitors complain on stderr first that the bus cannot be reached.
-    EXPECT_TRUE(run.errors.endsWith(
-        QStringLiteral("\nError: There is no clipboard without a display (kestrova winpath "
-                       "prints the paths)\n")))
-        << run.errors.toStdString();
-}
-
-TEST_F(CommandLine, WinpathPrintsWindowsFormsOnePerLine)
-{
-    const QString folder = QDir(m_folder.path()).absolutePath();
-    QString share = folder + QStringLiteral("/share");
-    share.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    writeSettings(configHome(),
-        QStringLiteral(R"({"useBackslash": true, "useQuotationMarks": true, "mappingEnabled": true,
-            "driveMapping": [{"driveLetter": "X:", "driveName": "%1"}]})")
-            .arg(QString(share).replace(QLatin1Char('\\'), QLatin1String("\\\\")))
-            .toUtf8());
-    const KestrovaRun run = kestrova(
-        {QStringLiteral("winpath"), QStringLiteral("share/a b.doc"), QStringLiteral("c.doc")});
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    QString local = folder + QStringLiteral("/c.doc");
-    local.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    EXPECT_EQ(run.output, QStringLiteral("\"X:\\a b.doc\"\n\"%1\"\n").arg(local));
-}
-
-TEST_P(CommandUsage, IsAUsageError)
-{
-    QTemporaryDir folder;
-    const KestrovaRun run = runKestrova(GetParam().arguments,
-        terminalEnvironment(folder.filePath(QStringLiteral("config"))), folder.path());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.startsWith(QStringLiteral("kestrova: "))) << run.errors.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Commands, CommandUsage,
-    testing::Values(UsageCase {"OpenWithoutFiles", {QStringLiteral("open")}},
-        UsageCase {
-            "OpenWithOption", {QStringLiteral("open"), QStringLiteral("-x"), QStringLiteral("a")}},
-        UsageCase {"OpenLinkTwoTexts",
-            {QStringLiteral("open-link"), QStringLiteral("a"), QStringLiteral("b")}},
-        UsageCase {"OpenLinkQtOption",
-            {QStringLiteral("open-link"), QStringLiteral("-platformpluginpath")}},
-        UsageCase {"WinpathWithoutFiles", {QStringLiteral("winpath")}},
-        UsageCase {"ServiceWithArgument", {QStringLiteral("service"), QStringLiteral("now")}}),
-    [](const testing::TestParamInfo<UsageCase>& testCase) { return testCase.param.name; });
-
-TEST(CommandHelp, ExplainsEveryCommand)
-{
-    QTemporaryDir folder;
-    const KestrovaRun run =
-        runKestrova({QStringLiteral("--help")}, terminalEnvironment(folder.path()), folder.path());
+    const ProgramRun run = kestrova({QStringLiteral("--help")});
     EXPECT_EQ(run.exitCode, 0);
     for (const char* command :
         {"open FILE...", "open-link [TEXT]", "copy-path [FILE...]", "winpath FILE...", "service"})
         EXPECT_TRUE(run.output.contains(QLatin1String(command))) << command;
+}
+
+// Steps go to the system log; a script that keeps stderr (not a terminal) asks for
+// them there as well, with the controls of a stranger's text escaped.
+TEST_F(CommandLine, VerboseCopiesTheStepsToStderrEscaped)
+{
+    const QStringList arguments = {QStringLiteral("open-link"), QStringLiteral("--"),
+        QStringLiteral("\\\\fs1\\s\\") + hostileName};
+    const ProgramRun quiet = kestrova(arguments);
+    const ProgramRun verbose = kestrova(arguments, true);
+    EXPECT_FALSE(quiet.errors.contains(QStringLiteral("kestrova: ")));
+    EXPECT_TRUE(verbose.errors.contains(
+        QStringLiteral("kestrova: String: \\\\fs1\\s\\") + escapedHostileName + QLatin1Char('\n')))
+        << verbose.errors.toStdString();
+    EXPECT_FALSE(verbose.errors.contains(rawControls)) << verbose.errors.toStdString();
+    EXPECT_EQ(verbose.exitCode, quiet.exitCode);
+}
+
+TEST_F(CommandLine, InfoShowsHostileNamesEscapedAndJsonExact)
+{
+    ShellLinkContents contents;
+    contents.netNameUnicode = QStringLiteral("\\\\fs1\\s\u202E\u2066\x7f");
+    contents.commonPathSuffix = "a.doc";
+    const QString shortcut = writeFile(hostileName, ShellLinkWriter::write(contents));
+    const QString junk = writeFile(QStringLiteral("junk\u202E.lnk"), "junk");
+
+    const ProgramRun text = kestrova({QStringLiteral("info"), shortcut, junk});
+    EXPECT_EQ(text.exitCode, 2);
+    EXPECT_TRUE(text.output.startsWith(m_folder.path() + QLatin1Char('/') + escapedHostileName))
+        << text.output.toStdString();
+    EXPECT_TRUE(text.output.contains(QStringLiteral("share: //fs1/s\\u202e\\u2066\\u007f")));
+    EXPECT_EQ(text.errors,
+        QStringLiteral("kestrova: info: %1/junk\\u202e.lnk: not a Windows shortcut\n")
+            .arg(m_folder.path()));
+    EXPECT_FALSE((text.output + text.errors).contains(rawControls));
+
+    const ProgramRun json = kestrova({QStringLiteral("info"), QStringLiteral("--json"), shortcut});
+    EXPECT_EQ(json.exitCode, 0) << json.errors.toStdString();
+    EXPECT_FALSE(json.output.contains(rawControls));
+    const QJsonArray reports = QJsonDocument::fromJson(json.output.toUtf8()).array();
+    ASSERT_EQ(reports.size(), 1) << json.output.toStdString();
+    EXPECT_EQ(reports[0][QStringLiteral("file")].toString(), shortcut);
+    EXPECT_EQ(
+        reports[0][QStringLiteral("share")].toString(), QStringLiteral("//fs1/s\u202E\u2066\x7f"));
+}
+
+TEST_F(CommandLine, InfoSaysWhyAFileIsNoShortcut)
+{
+    writeFile(QStringLiteral("text.lnk"), "plain words");
+    QFile large(m_folder.filePath(QStringLiteral("large.lnk")));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(qint64(17) << 20));
+    QStringList files = {QStringLiteral("missing.lnk"), QStringLiteral("."),
+        QStringLiteral("text.lnk"), QStringLiteral("large.lnk")};
+    QString expected =
+        QStringLiteral("kestrova: info: missing.lnk: no such file\n"
+                       "kestrova: info: .: a folder, not a shortcut\n"
+                       "kestrova: info: text.lnk: not a Windows shortcut\n"
+                       "kestrova: info: large.lnk: too large for a shortcut (over 16 "
+                       "MiB)\n");
+    // Root reads whatever the permissions say.
+    if (::geteuid() != 0) {
+        writeFile(QStringLiteral("locked.lnk"), "x");
+        QFile::setPermissions(m_folder.filePath(QStringLiteral("locked.lnk")), {});
+        files << QStringLiteral("locked.lnk");
+        expected += QStringLiteral("kestrova: info: locked.lnk: permission denied\n");
+    }
+    const ProgramRun run = kestrova(QStringList {QStringLiteral("info")} + files);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.errors, expected);
+    EXPECT_EQ(run.output, QString());
+}
+
+// No file here is on a mounted share: each gets its line, in order, and the status says
+// that some had no Windows path.
+TEST_F(CommandLine, WinpathReportsEachFileWithoutWindowsPath)
+{
+    const QString local = writeFile(hostileName, "x");
+    const ProgramRun run = kestrova({QStringLiteral("winpath"), local, QStringLiteral("gone.doc")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output, QString());
+    const QString folder = QDir(m_folder.path()).absolutePath();
+    EXPECT_TRUE(run.errors.endsWith(
+        QStringLiteral("kestrova: winpath: %1/%2: not on a mounted network share\n"
+                       "kestrova: winpath: %1/gone.doc: no such file\n")
+            .arg(folder, escapedHostileName)))
+        << run.errors.toStdString();
 }

@@ -3,15 +3,14 @@
 #include "TestAppEnvironment.h"
 #include "instance/AppBusProtocol.h"
 #include "instance/KestrovaInstance.h"
+#include "platform/ControlEscapes.h"
 #include "support/PrivateSessionBus.h"
 #include "support/ShellLinkWriter.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QDBusPendingReply>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -31,19 +30,19 @@ protected:
         ASSERT_TRUE(m_instance.registerOnBus(m_connection));
     }
 
-    KestrovaRun kestrova(const QStringList& arguments)
+    ProgramRun kestrova(const QStringList& arguments)
     {
         return runKestrova(arguments,
             terminalEnvironment(m_folder.filePath(QStringLiteral("config")), m_bus.address()),
             m_folder.path());
     }
 
-    QString writeFile(const QString& name, const QByteArray& bytes)
+    void expectRun(const QStringList& arguments, int exitCode, const QString& errors)
     {
-        QFile file(m_folder.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        const ProgramRun run = kestrova(arguments);
+        EXPECT_EQ(run.exitCode, exitCode);
+        EXPECT_EQ(run.errors, errors);
     }
 
     QString lastLogged(const QString& prefix) const
@@ -66,34 +65,42 @@ protected:
 
 }
 
-TEST_F(InstanceHandover, OpenCarriesAbsolutePathsAndAlertsBack)
+TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
 {
     ShellLinkContents contents;
     contents.netName = "\\\\fs1\\Projects";
     contents.commonPathSuffix = "plans\\a.doc";
-    writeFile(QStringLiteral("good.lnk"), ShellLinkWriter::write(contents));
-    writeFile(QStringLiteral("bad.lnk"), "junk");
+    QFile good(m_folder.filePath(QStringLiteral("good.lnk")));
+    ASSERT_TRUE(good.open(QIODevice::WriteOnly));
+    good.write(ShellLinkWriter::write(contents));
+    good.close();
 
-    const KestrovaRun run =
-        kestrova({QStringLiteral("open"), QStringLiteral("bad.lnk"), QStringLiteral("good.lnk")});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.errors, notAShortcutLine + QLatin1Char('\n'));
+    // Relative names reach the instance, whose working folder is another, made absolute.
+    expectRun({QStringLiteral("open"), QStringLiteral("bad.lnk"), QStringLiteral("good.lnk")}, 2,
+        notAShortcutLine + QLatin1Char('\n'));
     ASSERT_EQ(m_app.opened().size(), 1);
     EXPECT_EQ(m_app.opened().first().networkShare, QStringLiteral("//fs1/Projects"));
+    expectRun({QStringLiteral("open"), QStringLiteral("good.lnk")}, 0, QString());
 
-    const KestrovaRun good = kestrova({QStringLiteral("open"), QStringLiteral("good.lnk")});
-    EXPECT_EQ(good.exitCode, 0);
-    EXPECT_EQ(good.errors, QString());
-}
+    expectRun({QStringLiteral("copy-path"), QStringLiteral("b c.doc"), QStringLiteral("--"),
+                  QStringLiteral("-a.doc")},
+        0, QString());
+    const QString folder = QDir(m_folder.path()).absolutePath();
+    EXPECT_EQ(m_app.clipboardText(),
+        folder + QStringLiteral("/b c.doc\n") + folder + QStringLiteral("/-a.doc"));
 
-TEST_F(InstanceHandover, FailedOpeningCarriesShortcutsMessage)
-{
+    // Without a text or files the instance reads its own selection and clipboard.
+    m_app.setSelection(QStringLiteral("text/plain"), "X:\\a%C3%A9.doc");
+    expectRun({QStringLiteral("open-link")}, 2,
+        QStringLiteral("Error: Pasteboard contains empty String selection\n"));
+    m_app.setClipboardText(QStringLiteral("words, no files"));
+    expectRun({QStringLiteral("copy-path")}, 2,
+        QStringLiteral("Error: Pasteboard doesn't contain a proper selection\n"));
+    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("words, no files"));
+
     m_app.setOpenSucceeds(false);
-    const KestrovaRun run =
-        kestrova({QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\share\\a.doc")});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(
-        run.errors, QStringLiteral("Could not follow link: The target could not be opened.\n"));
+    expectRun({QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\share\\a.doc")}, 2,
+        QStringLiteral("Could not follow link: The target could not be opened.\n"));
 }
 
 TEST_F(InstanceHandover, HostileTextsArriveVerbatimAndRunNothing)
@@ -105,40 +112,14 @@ TEST_F(InstanceHandover, HostileTextsArriveVerbatimAndRunNothing)
         QStringLiteral("\\\\srv\\s\\a.doc\ntouch %1\n").arg(marker),
         QStringLiteral("-platformpluginpath"), QString(100000, QLatin1Char('\\'))};
     for (const QString& text : texts) {
-        const KestrovaRun run = kestrova({QStringLiteral("open-link"), QStringLiteral("--"), text});
+        const ProgramRun run = kestrova({QStringLiteral("open-link"), QStringLiteral("--"), text});
         EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-        EXPECT_EQ(lastLogged(QStringLiteral("String: ")), text);
+        // The log shows a newline escaped, so that one line stays one line.
+        EXPECT_EQ(lastLogged(QStringLiteral("String: ")), ControlEscapes::escapeControls(text));
         m_app.alerts().takeAlerts();
     }
     EXPECT_EQ(m_app.opened().size(), texts.size());
     EXPECT_FALSE(QFile::exists(marker));
-}
-
-TEST_F(InstanceHandover, OpenLinkWithoutTextReadsTheSelection)
-{
-    m_app.setSelection(QStringLiteral("text/plain"), "X:\\a%C3%A9.doc");
-    const KestrovaRun run = kestrova({QStringLiteral("open-link")});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.errors, QStringLiteral("Error: Pasteboard contains empty String selection\n"));
-}
-
-TEST_F(InstanceHandover, CopyPathCarriesPathsInOrder)
-{
-    const KestrovaRun run = kestrova({QStringLiteral("copy-path"), QStringLiteral("b c.doc"),
-        QStringLiteral("--"), QStringLiteral("-a.doc")});
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    const QString folder = QDir(m_folder.path()).absolutePath();
-    EXPECT_EQ(m_app.clipboardText(),
-        folder + QStringLiteral("/b c.doc\n") + folder + QStringLiteral("/-a.doc"));
-}
-
-TEST_F(InstanceHandover, CopyPathWithoutFilesReadsTheClipboard)
-{
-    m_app.setClipboardText(QStringLiteral("words, no files"));
-    const KestrovaRun run = kestrova({QStringLiteral("copy-path")});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.errors, QStringLiteral("Error: Pasteboard doesn't contain a proper selection\n"));
-    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("words, no files"));
 }
 
 TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
@@ -153,24 +134,26 @@ TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         return pending.reply();
     };
+    const auto action = [](const char* name) {
+        return QVariantList {
+            QLatin1String(name), QVariant::fromValue(QVariantList()), QVariantMap()};
+    };
+    const auto files = [](const char* uri) {
+        return QVariantList {QStringList {QLatin1String(uri)}, QVariantMap()};
+    };
+    const QString invalidArgs = QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs");
     EXPECT_EQ(call(QStringLiteral("Activate"), {QVariantMap()}).type(), QDBusMessage::ReplyMessage);
-
-    const QDBusMessage unknown = call(QStringLiteral("ActivateAction"),
-        {QStringLiteral("format-disk"), QVariant::fromValue(QVariantList()), QVariantMap()});
-    EXPECT_EQ(unknown.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
-
-    const QDBusMessage notFile = call(QStringLiteral("Open"),
-        {QStringList {QStringLiteral("https://example.org/a.lnk")}, QVariantMap()});
-    EXPECT_EQ(notFile.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+    EXPECT_EQ(
+        call(QStringLiteral("ActivateAction"), action("format-disk")).errorName(), invalidArgs);
+    EXPECT_EQ(
+        call(QStringLiteral("Open"), files("https://example.org/a.lnk")).errorName(), invalidArgs);
 
     m_app.setClipboardFiles("file:///srv/a.doc\r\n");
-    const QDBusMessage copy = call(QStringLiteral("ActivateAction"),
-        {QStringLiteral("copy-path"), QVariant::fromValue(QVariantList()), QVariantMap()});
+    const QDBusMessage copy = call(QStringLiteral("ActivateAction"), action("copy-path"));
     EXPECT_EQ(copy.type(), QDBusMessage::ReplyMessage) << copy.errorMessage().toStdString();
     EXPECT_EQ(m_app.clipboardText(), QStringLiteral("/srv/a.doc"));
 
-    const QDBusMessage open = call(QStringLiteral("Open"),
-        {QStringList {QStringLiteral("file:///nonexistent/a%20b.lnk")}, QVariantMap()});
+    const QDBusMessage open = call(QStringLiteral("Open"), files("file:///nonexistent/a%20b.lnk"));
     EXPECT_EQ(open.errorName(), AppBusProtocol::failureError);
     EXPECT_EQ(open.errorMessage(), notAShortcutLine);
 }

@@ -14,32 +14,40 @@ namespace {
 
 const QString plain = QStringLiteral("text/plain");
 const QString uriList = QStringLiteral("text/uri-list");
+const QString untouched = QStringLiteral("untouched");
+const QString noSelection = QStringLiteral("Error: Pasteboard doesn't contain a proper selection");
+const QString emptySelection = QStringLiteral("Error: Pasteboard contains empty String selection");
 
-class LinkServiceTest : public testing::Test {
-protected:
-    void mapDrives(const QList<QPair<std::optional<QString>, QString>>& mappings)
-    {
-        KTDriveMappingList list;
-        for (const auto& [from, to] : mappings)
-            list << KTDriveMapping(from, to);
-        m_app.preferences().setDriveMapping(list);
-        m_app.preferences().setMappingEnabled(true);
+using Mappings = QList<QPair<std::optional<QString>, QString>>;
+
+// Stores the mappings as another program may have written them: a mapping may lack
+// its letter.
+void storeMappings(TestAppEnvironment& app, const Mappings& mappings)
+{
+    QJsonArray stored;
+    for (const auto& [from, to] : mappings) {
+        QJsonObject element {{DriveMappingStorage::driveNameKey, to}};
+        if (from)
+            element.insert(DriveMappingStorage::driveLetterKey, *from);
+        stored.append(element);
     }
+    app.storeValue(KTDRIVEMAP, stored);
+    app.preferences().setMappingEnabled(true);
+}
 
+class LinkService : public testing::Test {
+protected:
     QString openLink(const QList<QPair<QString, QByteArray>>& items)
     {
-        QString error = QStringLiteral("untouched");
+        QString error = untouched;
         m_service.doOpenLinkService(*pasteboard(items), &error);
         return error;
     }
 
-    QString copyPaths(const QStringList& files)
+    QString copyPaths(const QList<QPair<QString, QByteArray>>& items)
     {
-        QByteArray uris;
-        for (const QString& file : files)
-            uris += QUrl::fromLocalFile(file).toEncoded() + "\r\n";
-        QString error = QStringLiteral("untouched");
-        m_service.doCopyPathToClipboardService(*pasteboard({{uriList, uris}}), &error);
+        QString error = untouched;
+        m_service.doCopyPathToClipboardService(*pasteboard(items), &error);
         return error;
     }
 
@@ -49,12 +57,14 @@ protected:
 
 }
 
-TEST_F(LinkServiceTest, OpenLinkHandsDecodedTextWithSettingsToShortcut)
+TEST_F(LinkService, OpenLinkHandsDecodedTextWithSettingsToShortcut)
 {
-    mapDrives({{QStringLiteral("X:"), QStringLiteral("\\\\fs1\\Projects")}});
+    storeMappings(m_app, {{QStringLiteral("X:"), QStringLiteral("\\\\fs1\\Projects")}});
     m_app.preferences().setMountMethod(QStringLiteral("afp"));
-    EXPECT_EQ(openLink({{plain, "X:\\plans\\a%20b.doc"}}), QStringLiteral("untouched"));
-    ASSERT_EQ(m_app.opened().size(), 1);
+    EXPECT_EQ(openLink({{plain, "X:\\plans\\a%20b.doc"}}), untouched);
+    m_app.preferences().setMountMethod(QStringLiteral("webdav"));
+    EXPECT_EQ(openLink({{plain, ""}}), untouched);
+    ASSERT_EQ(m_app.opened().size(), 2);
     const auto& opened = m_app.opened().first();
     EXPECT_EQ(opened.fullFilename, QStringLiteral("X:/plans/a b.doc"));
     EXPECT_EQ(opened.networkShare, QStringLiteral("//fs1/Projects"));
@@ -63,105 +73,65 @@ TEST_F(LinkServiceTest, OpenLinkHandsDecodedTextWithSettingsToShortcut)
     EXPECT_TRUE(opened.mappingEnabled);
     EXPECT_TRUE(m_app.logLines().contains(
         QStringLiteral("Follow Windows Link Share: //fs1/Projects file: plans/a b.doc")));
+    // An empty text goes on to the shortcut; an unknown mount method keeps smb.
+    EXPECT_EQ(m_app.opened().last().fullFilename.value_or(QString()), QString());
+    EXPECT_EQ(m_app.opened().last().mountMethod, QStringLiteral("smb"));
     EXPECT_TRUE(m_app.alerts().takeAlerts().isEmpty());
 }
 
-TEST_F(LinkServiceTest, OpenLinkUnknownMountMethodKeepsSmb)
+TEST_F(LinkService, OpenLinkErrorsAndFailures)
 {
-    m_app.preferences().setMountMethod(QStringLiteral("webdav"));
-    openLink({{plain, "\\\\fs1\\share\\a.doc"}});
-    ASSERT_EQ(m_app.opened().size(), 1);
-    EXPECT_EQ(m_app.opened().first().mountMethod, QStringLiteral("smb"));
-}
-
-TEST_F(LinkServiceTest, OpenLinkEmptyTextGoesOnToShortcut)
-{
-    EXPECT_EQ(openLink({{plain, ""}}), QStringLiteral("untouched"));
-    ASSERT_EQ(m_app.opened().size(), 1);
-    EXPECT_EQ(m_app.opened().first().fullFilename.value_or(QString()), QString());
-}
-
-TEST_F(LinkServiceTest, OpenLinkErrorTexts)
-{
-    EXPECT_EQ(openLink({{uriList, "file:///tmp/a.doc\r\n"}}),
-        QStringLiteral("Error: Pasteboard doesn't contain a proper selection"));
-    EXPECT_EQ(openLink({{plain, "\\\\fs1\\share\\caf%C3%A9.doc"}}),
-        QStringLiteral("Error: Pasteboard contains empty String selection"));
-    EXPECT_EQ(openLink({{QStringLiteral("text/rtf"), "not rtf"}}),
-        QStringLiteral("Error: Pasteboard contains empty String selection"));
+    EXPECT_EQ(openLink({{uriList, "file:///tmp/a.doc\r\n"}}), noSelection);
+    EXPECT_EQ(openLink({{plain, "\\\\fs1\\share\\caf%C3%A9.doc"}}), emptySelection);
+    EXPECT_EQ(openLink({{QStringLiteral("text/rtf"), "not rtf"}}), emptySelection);
     EXPECT_TRUE(m_app.opened().isEmpty());
     EXPECT_TRUE(m_app.alerts().takeAlerts().isEmpty());
-}
 
-TEST_F(LinkServiceTest, OpenLinkFailureAlertsAndSetsNoError)
-{
     m_app.setOpenSucceeds(false);
-    EXPECT_EQ(openLink({{plain, "\\\\fs1\\share\\a.doc"}}), QStringLiteral("untouched"));
+    EXPECT_EQ(openLink({{plain, "\\\\fs1\\share\\a.doc"}}), untouched);
     const QList<AppAlert> alerts = m_app.alerts().takeAlerts();
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_EQ(alerts.first().title, QStringLiteral("Could not follow link"));
 }
 
-TEST_F(LinkServiceTest, CopyPathsOneLineEachInOrder)
+TEST_F(LinkService, CopyPathsOneLineEachInOrderAsTheSettingsSay)
 {
     m_app.addNetworkVolume(QStringLiteral("/run/gvfs/s"), QStringLiteral("//srv/share"));
-    EXPECT_EQ(copyPaths({QStringLiteral("/run/gvfs/s/c.doc"), QStringLiteral("/home/u/a.doc"),
-                  QStringLiteral("/run/gvfs/s/dir/b.doc")}),
-        QStringLiteral("untouched"));
+    const QByteArray files = "file:///run/gvfs/s/c.doc\r\nfile:///home/u/a.doc\r\n"
+                             "file:///run/gvfs/s/dir/b.doc\r\n";
+    EXPECT_EQ(copyPaths({{uriList, files}}), untouched);
     EXPECT_EQ(m_app.clipboardText(),
         QStringLiteral("//srv/share/c.doc\n/home/u/a.doc\n//srv/share/dir/b.doc"));
     EXPECT_EQ(m_app.clipboardWrites(), 1);
-}
 
-TEST_F(LinkServiceTest, CopyPathsQuotedWithBackslashes)
-{
-    m_app.addNetworkVolume(QStringLiteral("/run/gvfs/s"), QStringLiteral("//srv/share"));
-    mapDrives({{QStringLiteral("X:"), QStringLiteral("\\\\srv\\share")}});
+    storeMappings(m_app, {{QStringLiteral("X:"), QStringLiteral("\\\\srv\\share")}});
     m_app.preferences().setUseQuotationMarks(true);
     m_app.preferences().setUseBackwardSlash(true);
-    copyPaths({QStringLiteral("/run/gvfs/s/dir/a.doc"), QStringLiteral("/home/u/b.doc")});
-    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("\"X:\\dir\\a.doc\"\n\"\\home\\u\\b.doc\""));
-}
+    copyPaths({{uriList, files}});
+    EXPECT_EQ(m_app.clipboardText(),
+        QStringLiteral("\"X:\\c.doc\"\n\"\\home\\u\\a.doc\"\n\"X:\\dir\\b.doc\""));
 
-TEST_F(LinkServiceTest, CopyPathsMappingOffKeepsShare)
-{
-    m_app.addNetworkVolume(QStringLiteral("/mnt/s"), QStringLiteral("//srv/share"));
-    mapDrives({{QStringLiteral("X:"), QStringLiteral("//srv/share")}});
     m_app.preferences().setMappingEnabled(false);
-    copyPaths({QStringLiteral("/mnt/s/a.doc")});
-    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("//srv/share/a.doc"));
+    copyPaths({{uriList, "file:///run/gvfs/s/c.doc\r\n"}});
+    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("\"\\\\srv\\share\\c.doc\""));
 }
 
-TEST_F(LinkServiceTest, CopyPathsRefusesPlainTextAndLeavesClipboard)
+TEST_F(LinkService, CopyPathsWithoutFilesLeavesTheClipboard)
 {
     m_app.setClipboardText(QStringLiteral("before"));
-    QString error;
-    m_service.doCopyPathToClipboardService(*pasteboard({{plain, "/tmp/a.doc"}}), &error);
-    EXPECT_EQ(error, QStringLiteral("Error: Pasteboard doesn't contain a proper selection"));
+    EXPECT_EQ(copyPaths({{plain, "/tmp/a.doc"}}), noSelection);
+    EXPECT_EQ(copyPaths({{uriList, ""}}), untouched);
     EXPECT_EQ(m_app.clipboardText(), QStringLiteral("before"));
     EXPECT_EQ(m_app.clipboardWrites(), 0);
-}
-
-TEST_F(LinkServiceTest, CopyPathsEmptyListWritesNothing)
-{
-    m_app.setClipboardText(QStringLiteral("before"));
-    QString error = QStringLiteral("untouched");
-    m_service.doCopyPathToClipboardService(*pasteboard({{uriList, ""}}), &error);
-    EXPECT_EQ(error, QStringLiteral("untouched"));
-    EXPECT_EQ(m_app.clipboardWrites(), 0);
-}
-
-TEST_F(LinkServiceTest, CopyPathsWithoutClipboardSaysSo)
-{
     m_app.setClipboardAvailable(false);
-    EXPECT_EQ(copyPaths({QStringLiteral("/tmp/a.doc")}), KTLinkService::noClipboardError);
+    EXPECT_EQ(copyPaths({{uriList, "file:///tmp/a.doc\r\n"}}), KTLinkService::noClipboardError);
 }
 
 namespace {
 
 struct InverseMappingCase {
     const char* name;
-    QList<QPair<std::optional<QString>, QString>> mappings;
+    Mappings mappings;
     QString networkPath;
     QString expected;
 };
@@ -179,16 +149,7 @@ class InverseMapping : public testing::TestWithParam<InverseMappingCase> { };
 TEST_P(InverseMapping, FirstMatchingShareInListOrderBecomesDriveLetter)
 {
     TestAppEnvironment app;
-    // Stored as another program may have written it: a mapping may lack its letter.
-    QJsonArray stored;
-    for (const auto& [from, to] : GetParam().mappings) {
-        QJsonObject element {{DriveMappingStorage::driveNameKey, to}};
-        if (from)
-            element.insert(DriveMappingStorage::driveLetterKey, *from);
-        stored.append(element);
-    }
-    app.storeValue(KTDRIVEMAP, stored);
-    app.preferences().setMappingEnabled(true);
+    storeMappings(app, GetParam().mappings);
     app.addNetworkVolume(QStringLiteral("/mnt"), GetParam().networkPath);
     const KTLinkService service(app.environment());
     EXPECT_EQ(service.windowsPath(QStringLiteral("/mnt/f.doc")), GetParam().expected);

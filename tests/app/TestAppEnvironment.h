@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AppEnvironment.h"
 #include "alerts/AppAlerts.h"
+#include "environment/AppEnvironment.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 #include "preferences/PreferencesDomain.h"

@@ -6,84 +6,55 @@
 // Unusable selections are reported to the command alone.
 namespace {
 
-class Alerts : public EndToEndTest {
-protected:
-    QString missingTargetShortcut()
-    {
-        return writeShortcut(QStringLiteral("missing.lnk"), share(), QStringLiteral("gone\\a.txt"));
-    }
-};
+using Alerts = EndToEndTest;
 
 const QString followShortcut = QStringLiteral("Could not follow shortcut");
 const QString followLink = QStringLiteral("Could not follow link");
 const QString targetMissing = QStringLiteral("Target file does not exist");
-const QString mountFailed = QStringLiteral("Mount of network drive failed");
 
 }
 
-TEST_F(Alerts, FileThatIsNoShortcut)
-{
-    const QString notes = writeFile(QStringLiteral("notes.lnk"), "plain text, not a shell link\n");
-    expectAlert(start({QStringLiteral("open"), notes}), QStringLiteral("Convert Shortcut Failed"),
-        QStringLiteral("Invalid Shortcut File. Failed to create alias."));
-}
-
-TEST_F(Alerts, ShortcutToAShareThatCannotBeMounted)
-{
-    QProcess& open = start({QStringLiteral("open"),
-        writeShortcut(
-            QStringLiteral("nosuch.lnk"), QStringLiteral("nosuch"), QStringLiteral("a.txt"))});
-    ASSERT_TRUE(DesktopUser::connectAsGuest());
-    expectAlert(open, followShortcut, mountFailed);
-    EXPECT_TRUE(viewerRecords().isEmpty());
-}
-
-TEST_F(Alerts, ShortcutToAMissingTarget)
-{
-    mountShare();
-    expectAlert(
-        start({QStringLiteral("open"), missingTargetShortcut()}), followShortcut, targetMissing);
-}
-
-TEST_F(Alerts, ShortcutToATypeWithoutApplication)
+TEST_F(Alerts, EachFailureOfAnOpenGetsItsAlert)
 {
     mountShare();
     putOnShare(QStringLiteral("data.bin"), QByteArray("\x00\x01\x02\xff\xfe", 5));
+    const QString notes = writeFile(QStringLiteral("notes.lnk"), "plain text, not a shell link\n");
+    const QString missing =
+        writeShortcut(QStringLiteral("missing.lnk"), share(), QStringLiteral("gone\\a.txt"));
+    QProcess& open = start({QStringLiteral("open"), notes, missing});
+    dismissWindow(QStringLiteral("Convert Shortcut Failed"));
+    dismissWindow(followShortcut);
+    const ProgramRun result = finish(open);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.errors,
+        QStringLiteral("Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n")
+            + followShortcut + QStringLiteral(": ") + targetMissing + QLatin1Char('\n'));
+
     expectAlert(
         start({QStringLiteral("open"),
             writeShortcut(QStringLiteral("data.lnk"), share(), QStringLiteral("data.bin"))}),
         followShortcut,
         QStringLiteral(
             "No application is set to open \u201cdata.bin\u201d (type application/octet-stream)."));
-}
-
-TEST_F(Alerts, SeveralShortcutsEachWithItsOwnAlert)
-{
-    mountShare();
-    const QString notes = writeFile(QStringLiteral("notes.lnk"), "junk");
-    QProcess& open = start({QStringLiteral("open"), notes, missingTargetShortcut()});
-    dismissWindow(QStringLiteral("Convert Shortcut Failed"));
-    dismissWindow(followShortcut);
-    const CommandResult result = finish(open);
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(result.errors,
-        QStringLiteral("Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n")
-            + followShortcut + QStringLiteral(": ") + targetMissing + QLatin1Char('\n'));
-}
-
-TEST_F(Alerts, LinkToAMissingTarget)
-{
-    mountShare();
     expectAlert(start({QStringLiteral("open-link"), uncPath(QStringLiteral("gone/a.txt"))}),
         followLink, targetMissing);
 }
 
-TEST_F(Alerts, LinkToAShareThatCannotBeMounted)
+TEST_F(Alerts, ShareThatCannotBeMounted)
 {
-    QProcess& open =
-        start({QStringLiteral("open-link"), QStringLiteral("\\\\127.0.0.1\\nosuch\\a.txt")});
-    ASSERT_TRUE(DesktopUser::connectAsGuest());
-    expectAlert(open, followLink, mountFailed);
+    const QStringList commands[] = {
+        {QStringLiteral("open"),
+            writeShortcut(
+                QStringLiteral("nosuch.lnk"), QStringLiteral("nosuch"), QStringLiteral("a.txt"))},
+        {QStringLiteral("open-link"), QStringLiteral("\\\\127.0.0.1\\nosuch\\a.txt")},
+    };
+    for (const QStringList& command : commands) {
+        QProcess& open = start(command);
+        ASSERT_TRUE(DesktopUser::connectAsGuest());
+        expectAlert(open, command.first() == QLatin1String("open") ? followShortcut : followLink,
+            QStringLiteral("Mount of network drive failed"));
+    }
+    EXPECT_TRUE(viewerRecords().isEmpty());
 }
 
 TEST_F(Alerts, UnusableSelectionsAreReportedWithoutAlert)
@@ -108,10 +79,9 @@ TEST_F(Alerts, UnusableSelectionsAreReportedWithoutAlert)
         const DesktopUser::SelectionOwner owner(
             QLatin1String(entry.selection), QLatin1String(entry.type), entry.data);
         ASSERT_TRUE(owner.isServing());
-        const CommandResult result = run({QLatin1String(entry.command)});
+        // An alert would have held the command until the timeout, when it is killed.
+        const ProgramRun result = run({QLatin1String(entry.command)});
         EXPECT_EQ(result.exitCode, 2);
-        // An alert would have held the command until the timeout.
-        EXPECT_TRUE(result.finished);
         EXPECT_EQ(result.errors, entry.error + QLatin1Char('\n'));
     }
 }

@@ -20,8 +20,6 @@
 namespace {
 
 const QString busName = QStringLiteral("com.dovrane.Kestrova");
-// The guest share the tests' CMake list asks the file server for.
-const QString testShare = QStringLiteral("share");
 constexpr int commandTimeoutMilliseconds = 60000;
 constexpr int waitMilliseconds = 20000;
 constexpr int pollMilliseconds = 20;
@@ -42,7 +40,8 @@ bool windowManagerRuns()
 
 std::optional<QString> missingHarness()
 {
-    if (!FileServer::isRunning() || !FileServer::guestShares().contains(testShare))
+    // The guest share the tests' CMake list asks the file server for.
+    if (!FileServer::isRunning() || !FileServer::guestShares().contains(QStringLiteral("share")))
         return QStringLiteral("needs the file server with the guest share \"share\": run under "
                               "tests/harness/with-file-server (as root)");
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -105,11 +104,6 @@ void EndToEndTest::stopViewers()
         if (pid > 1)
             ::kill(pid, SIGTERM);
     }
-}
-
-QString EndToEndTest::share()
-{
-    return testShare;
 }
 
 QString EndToEndTest::uncPath(const QString& relativePath)
@@ -206,30 +200,25 @@ QProcess& EndToEndTest::launch(
     return process;
 }
 
-CommandResult EndToEndTest::finish(QProcess& process)
+ProgramRun EndToEndTest::finish(QProcess& process)
 {
-    CommandResult result;
-    result.finished = process.waitForFinished(commandTimeoutMilliseconds);
-    if (!result.finished) {
+    if (!process.waitForFinished(commandTimeoutMilliseconds)) {
         ADD_FAILURE() << "kestrova " << process.arguments().join(QLatin1Char(' ')).toStdString()
                       << " did not end";
         process.kill();
         process.waitForFinished();
     }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.errors = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return ProgramRun::of(process);
 }
 
-CommandResult EndToEndTest::run(const QStringList& arguments)
+ProgramRun EndToEndTest::run(const QStringList& arguments)
 {
     return finish(start(arguments));
 }
 
 void EndToEndTest::configure(const QStringList& arguments)
 {
-    const CommandResult result = run(QStringList {QStringLiteral("settings")} + arguments);
+    const ProgramRun result = run(QStringList {QStringLiteral("settings")} + arguments);
     ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
 }
 
@@ -284,7 +273,7 @@ void EndToEndTest::dismissWindow(const QString& title)
 void EndToEndTest::expectAlert(QProcess& command, const QString& title, const QString& message)
 {
     dismissWindow(title);
-    const CommandResult result = finish(command);
+    const ProgramRun result = finish(command);
     const QString line = title + QStringLiteral(": ") + message;
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.errors.contains(line + QLatin1Char('\n')))

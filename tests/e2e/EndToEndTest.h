@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/ProgramRun.h"
 #include "support/QtPrinters.h"
 #include "tools/PrivateDesktop.h"
 
@@ -15,14 +16,6 @@
 #include <memory>
 #include <optional>
 
-// How a kestrova command ended.
-struct CommandResult {
-    bool finished = false; // false when it had to be killed at the timeout
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
-
 // An end-to-end test: the kestrova program as a user runs it, on a desktop of its own.
 // CTest runs these programs under tests/harness/with-xvfb, with-file-server and
 // with-desktop: an X server with an EWMH window manager, Samba on 127.0.0.1 with the
@@ -35,7 +28,7 @@ protected:
     void TearDown() override;
 
     // The share the tests use, and a path on it in Windows form: \\127.0.0.1\share\a\b.txt.
-    static QString share();
+    static QString share() { return QStringLiteral("share"); }
     static QString uncPath(const QString& relativePath);
 
     // Puts a file on the server's share (not through the mount): relativePath with "/".
@@ -61,9 +54,9 @@ protected:
     // The same as a command typed in a terminal without a display: no DISPLAY, and no
     // controlling terminal to ask a password on.
     QProcess& startWithoutDisplay(const QStringList& arguments);
-    // Waits for a started command to end (60 s at most).
-    static CommandResult finish(QProcess& process);
-    CommandResult run(const QStringList& arguments);
+    // Waits for a started command to end (60 s at most; killed then, exit code -1).
+    static ProgramRun finish(QProcess& process);
+    ProgramRun run(const QStringList& arguments);
     // Changes a setting the way a user does: kestrova settings set|map ...
     void configure(const QStringList& arguments);
     // Starts `kestrova service` and waits until it owns its bus name.

@@ -3,6 +3,7 @@
 
 #include <QDeadlineTimer>
 #include <QThread>
+#include <QUrl>
 
 // open-link and copy-path between real applications: the selection and the clipboard
 // are held by another program (xclip), the files are on the mounted share.
@@ -21,7 +22,7 @@ protected:
     // file of the share at relativePath on the mount.
     void expectOpenLinkOpens(const QString& relativePath)
     {
-        const CommandResult result = run({QStringLiteral("open-link")});
+        const ProgramRun result = run({QStringLiteral("open-link")});
         EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
         const std::optional<QJsonObject> record = waitForViewer();
         ASSERT_TRUE(record);
@@ -83,14 +84,23 @@ TEST_F(LinkServices, CopyPathPutsMappedWindowsPathsOnTheClipboard)
         << DesktopUser::readSelection(QStringLiteral("clipboard")).toStdString();
     EXPECT_FALSE(copy.waitForFinished(1500)) << "the clipboard's owner ended";
     {
+        // A file manager copies the files; copy-path without files reads them there.
+        QByteArray uris;
+        for (const QString& file : files)
+            uris += QUrl::fromLocalFile(file).toEncoded() + "\r\n";
         const DesktopUser::SelectionOwner other(
-            QStringLiteral("clipboard"), QStringLiteral("UTF8_STRING"), "another text");
+            QStringLiteral("clipboard"), QStringLiteral("text/uri-list"), uris);
         EXPECT_TRUE(other.isServing());
-        const CommandResult copied = finish(copy);
+        const ProgramRun copied = finish(copy);
         EXPECT_EQ(copied.exitCode, 0) << copied.errors.toStdString();
+        start({QStringLiteral("copy-path")});
+        EXPECT_TRUE(clipboardHolds(expected));
     }
 
-    const CommandResult printed = run(QStringList {QStringLiteral("winpath")} + files);
-    EXPECT_EQ(printed.exitCode, 0) << printed.errors.toStdString();
+    // A file with no Windows path gets its message; the others are still printed.
+    const QString gone = mountedPath(QStringLiteral("dir/gone.doc"));
+    const ProgramRun printed = run({QStringLiteral("winpath"), files.first(), gone, files.last()});
+    EXPECT_EQ(printed.exitCode, 2);
     EXPECT_EQ(printed.output, expected + QLatin1Char('\n'));
+    EXPECT_EQ(printed.errors, QStringLiteral("kestrova: winpath: %1: no such file\n").arg(gone));
 }

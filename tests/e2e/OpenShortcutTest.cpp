@@ -41,7 +41,7 @@ TEST_F(OpenShortcut, MountsTheShareAndOpensTheTargetInFront)
     EXPECT_TRUE(comesToFront(record->value(QStringLiteral("pid")).toInteger()))
         << "the viewer's window is not in front";
 
-    const CommandResult result = finish(open);
+    const ProgramRun result = finish(open);
     EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
     EXPECT_TRUE(FileServer::gvfsFolder(share())) << "the share is not mounted afterwards";
     EXPECT_EQ(viewerRecords().size(), 1);
@@ -58,7 +58,7 @@ TEST_F(OpenShortcut, LaterInvocationsAreServedByTheRunningInstance)
         writeShortcut(QStringLiteral("a.lnk"), share(), QStringLiteral("plans\\a.txt"))});
     ASSERT_TRUE(DesktopUser::connectAsGuest());
     EXPECT_EQ(finish(first).exitCode, 0);
-    const CommandResult second = run({QStringLiteral("open"),
+    const ProgramRun second = run({QStringLiteral("open"),
         writeShortcut(QStringLiteral("b.lnk"), share(), QStringLiteral("plans\\b.txt"))});
     EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
 
@@ -74,6 +74,9 @@ TEST_F(OpenShortcut, LaterInvocationsAreServedByTheRunningInstance)
             << "not launched by the running instance: "
             << record.value(QStringLiteral("startupId")).toString().toStdString();
     EXPECT_EQ(instanceProcess(), servicePid);
+    const ProgramRun secondService = run({QStringLiteral("service")});
+    EXPECT_EQ(secondService.exitCode, 2);
+    EXPECT_TRUE(secondService.errors.contains(QStringLiteral("another instance runs")));
 }
 
 // File names are data: whatever they hold reaches the application as one argument, and
@@ -92,7 +95,7 @@ TEST_F(OpenShortcut, TargetNamesReachTheApplicationAsTheyAre)
         SCOPED_TRACE(name.toStdString());
         putOnShare(name, "text\n");
         QString suffix = name;
-        const CommandResult result = run({QStringLiteral("open"),
+        const ProgramRun result = run({QStringLiteral("open"),
             writeShortcut(QStringLiteral("target.lnk"), share(),
                 suffix.replace(QLatin1Char('/'), QLatin1Char('\\')))});
         EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();

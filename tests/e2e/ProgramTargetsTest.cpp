@@ -49,7 +49,7 @@ TEST_F(ProgramTargets, ReturnAtTheQuestionCancelsAndNothingRuns)
             writeShortcut(QStringLiteral("program.lnk"), share(), target.name)});
         dismissWindow(QStringLiteral("Open program?"));
         dismissWindow(QStringLiteral("Could not follow shortcut"));
-        const CommandResult result = finish(open);
+        const ProgramRun result = finish(open);
         EXPECT_EQ(result.exitCode, 2);
         const QString refusal = QStringLiteral(
             "Could not follow shortcut: \u201c%1\u201d was not opened because it is a program: "
@@ -75,7 +75,7 @@ TEST_F(ProgramTargets, HostileLinkTextsRunNothing)
         share + QString(100000, QLatin1Char('a'))};
     for (const QString& text : texts) {
         SCOPED_TRACE(text.left(80).toStdString());
-        const CommandResult result =
+        const ProgramRun result =
             finish(startWithoutDisplay({QStringLiteral("open-link"), QStringLiteral("--"), text}));
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_TRUE(result.errors.startsWith(QStringLiteral("Could not follow link: ")))
@@ -92,7 +92,7 @@ TEST_F(ProgramTargets, SelectedPathWithShellCharactersOpensAsItIs)
     const DesktopUser::SelectionOwner selection(
         QStringLiteral("primary"), QStringLiteral("UTF8_STRING"), uncPath(name).toUtf8());
     ASSERT_TRUE(selection.isServing());
-    const CommandResult result = run({QStringLiteral("open-link")});
+    const ProgramRun result = run({QStringLiteral("open-link")});
     EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
     const std::optional<QJsonObject> record = waitForViewer();
     ASSERT_TRUE(record);

@@ -1,5 +1,6 @@
 #include "ProcessApplication.h"
 #include "cli/CliCommand.h"
+#include "cli/CommandError.h"
 #include "cli/CommandOperands.h"
 #include "cli/HelpCommand.h"
 #include "diagnostics/ExceptionLog.h"
@@ -7,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QStringList>
-#include <QTextStream>
 
 #include <memory>
 
@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
     if (name == QLatin1String("--help") || name == QLatin1String("-h"))
         return runHelpCommand({});
     if (!command) {
-        QTextStream(stderr) << "kestrova: unknown command " << name << " (see kestrova --help)\n";
+        CommandError::print(name, CommandError::unknownCommand);
         return ExitUsage;
     }
     return command->run(arguments);

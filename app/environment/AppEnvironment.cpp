@@ -1,6 +1,6 @@
-#include "AppEnvironment.h"
+#include "environment/AppEnvironment.h"
 
-#include "SystemPasteboards.h"
+#include "environment/SystemPasteboards.h"
 #include "preferences/KTPreferences.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "volumes/KTMounter.h"

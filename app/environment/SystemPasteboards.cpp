@@ -1,4 +1,4 @@
-#include "SystemPasteboards.h"
+#include "environment/SystemPasteboards.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

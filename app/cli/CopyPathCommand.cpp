@@ -1,8 +1,0 @@
-#include "cli/CopyPathCommand.h"
-
-#include "instance/RequestDelivery.h"
-
-int runCopyPathCommand(const QStringList& arguments)
-{
-    return RequestDelivery::deliverCommand("copy-path", arguments);
-}

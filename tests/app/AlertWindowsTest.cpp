@@ -1,0 +1,89 @@
+#include "alerts/MessageBoxAlertPresenter.h"
+#include "alerts/ProgramTargetQuestion.h"
+#include "support/QtPrinters.h"
+#include "workspace/ProgramTarget.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+// The alert and the program question as message boxes on a real X server: what they
+// show, which answer Return and Escape give.
+namespace {
+
+const ProgramTargetVerdict program {QStringLiteral("application/x-ms-dos-executable"),
+    {QStringLiteral("its name ends in .exe (a Windows program)")}};
+const QString path =
+    QStringLiteral("/run/user/1000/gvfs/smb-share:server=fs1,share=s/<b>setup</b>.exe");
+
+// Runs show, and acts on the box it puts up once the box is on the screen.
+void answerBox(const std::function<void()>& show, const std::function<void(QMessageBox&)>& act)
+{
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        // Names come from strangers: markup in them is shown, never obeyed.
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        act(*box);
+    });
+    answer.start(200);
+    show();
+}
+
+bool askAndAnswer(const std::function<void(QMessageBox&)>& act)
+{
+    bool answer = false;
+    answerBox([&] { answer = ProgramTargetQuestion::ask(path, program); }, act);
+    return answer;
+}
+
+}
+
+TEST(AlertWindow, ShowsTitleAndMessageVerbatimWithOneOkButton)
+{
+    const AppAlert alert {QStringLiteral("Could not follow shortcut"),
+        QStringLiteral("Share <b>%1</b> & \"x\" is gone")};
+    QString title;
+    QString text;
+    QStringList buttons;
+    answerBox([&] { MessageBoxAlertPresenter().runModal(alert); },
+        [&](QMessageBox& box) {
+            title = box.windowTitle();
+            text = box.text();
+            for (QAbstractButton* button : box.buttons())
+                buttons << button->text().remove(QLatin1Char('&'));
+            box.buttons().first()->click();
+        });
+    EXPECT_EQ(title, alert.title);
+    EXPECT_EQ(text, alert.message);
+    EXPECT_EQ(buttons, QStringList(QStringLiteral("OK")));
+}
+
+TEST(ProgramQuestion, OpensOnlyWhenTheUserChoosesTo)
+{
+    QString text;
+    EXPECT_FALSE(askAndAnswer([&](QMessageBox& box) {
+        text = box.text();
+        QTest::keyClick(&box, Qt::Key_Return);
+    }));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("\u201c<b>setup</b>.exe\u201d is a program")));
+    EXPECT_TRUE(text.contains(program.reasons.first()));
+    EXPECT_TRUE(text.endsWith(path));
+    EXPECT_FALSE(askAndAnswer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));
+    EXPECT_TRUE(askAndAnswer([](QMessageBox& box) {
+        for (QAbstractButton* button : box.buttons()) {
+            if (box.buttonRole(button) == QMessageBox::AcceptRole)
+                button->click();
+        }
+    }));
+}
