@@ -15,8 +15,8 @@
 
 namespace {
 
-// A user at a real pseudo-terminal who types the next keys whenever a prompt (a line
-// ending in ": ") appears, and keeps what the screen showed.
+// A user at a real pseudo-terminal typing the next keys at each prompt (text ending in
+// ": "), who keeps what the screen showed.
 class TerminalUser {
 public:
     explicit TerminalUser(QList<QByteArray> keys)
@@ -31,7 +31,6 @@ public:
         ::close(m_master);
         ::close(m_slave);
     }
-
     int terminal() const { return m_slave; }
     QByteArray screen()
     {
@@ -55,7 +54,6 @@ private:
             (void)!::write(m_master, keys.constData(), size_t(keys.size()));
         }
     }
-
     QList<QByteArray> m_keys;
     int m_master = -1;
     int m_slave = -1;
@@ -76,16 +74,14 @@ TEST(TerminalCredentialPrompt, AsksWhatTheServerNeedsWithoutEchoingThePassword)
         QList<QByteArray> keys;
         const char* prompts; // what the screen shows after the server's message
         std::optional<KTCredentials> answer; // none: cancelled
-    } cases[] = {
-        {false, {"kestrova\n", "\n", "s3cret pass\n"},
-            "User [root]: kestrova\r\nDomain [WORKGROUP]: \r\nPassword: \r\n",
-            KTCredentials {false, QStringLiteral("kestrova"), QStringLiteral("WORKGROUP"),
-                QStringLiteral("s3cret pass")}},
+    } cases[] = {{false, {"kestrova\n", "\n", "s3cret pass\n"},
+                     "User [root]: kestrova\r\nDomain [WORKGROUP]: \r\nPassword: \r\n",
+                     KTCredentials {false, QStringLiteral("kestrova"), QStringLiteral("WORKGROUP"),
+                         QStringLiteral("s3cret pass")}},
         {true, {"y\n"}, "Connect as guest? [y/N]: y\r\n", KTCredentials {true, {}, {}, {}}},
         {true, {"n\n", "kestrova\n", "\x04"},
             "Connect as guest? [y/N]: n\r\nUser [root]: kestrova\r\nDomain [WORKGROUP]: ",
-            std::nullopt},
-    };
+            std::nullopt}};
     for (const auto& c : cases) {
         TerminalUser user(c.keys);
         request.anonymousAllowed = c.guestAllowed;
