@@ -43,10 +43,13 @@ public:
 private:
     void converse()
     {
-        for (char buffer[256]; !m_stop;) {
+        // Stops only once the screen is read out: the last echo may come after the answer.
+        for (char buffer[256];;) {
             pollfd master {m_master, POLLIN, 0};
             const ssize_t count =
                 ::poll(&master, 1, 20) > 0 ? ::read(m_master, buffer, sizeof buffer) : 0;
+            if (count <= 0 && m_stop)
+                return;
             m_screen.append(buffer, std::max<ssize_t>(count, 0));
             if (count <= 0 || !m_screen.endsWith(": ") || m_keys.isEmpty())
                 continue;
@@ -74,14 +77,16 @@ TEST(TerminalCredentialPrompt, AsksWhatTheServerNeedsWithoutEchoingThePassword)
         QList<QByteArray> keys;
         const char* prompts; // what the screen shows after the server's message
         std::optional<KTCredentials> answer; // none: cancelled
-    } cases[] = {{false, {"kestrova\n", "\n", "s3cret pass\n"},
-                     "User [root]: kestrova\r\nDomain [WORKGROUP]: \r\nPassword: \r\n",
-                     KTCredentials {false, QStringLiteral("kestrova"), QStringLiteral("WORKGROUP"),
-                         QStringLiteral("s3cret pass")}},
+    } cases[] = {
+        {false, {"kestrova\n", "\n", "s3cret pass\n"},
+            "User [root]: kestrova\r\nDomain [WORKGROUP]: \r\nPassword: \r\n",
+            KTCredentials {false, QStringLiteral("kestrova"), QStringLiteral("WORKGROUP"),
+                QStringLiteral("s3cret pass")}},
         {true, {"y\n"}, "Connect as guest? [y/N]: y\r\n", KTCredentials {true, {}, {}, {}}},
         {true, {"n\n", "kestrova\n", "\x04"},
             "Connect as guest? [y/N]: n\r\nUser [root]: kestrova\r\nDomain [WORKGROUP]: ",
-            std::nullopt}};
+            std::nullopt},
+    };
     for (const auto& c : cases) {
         TerminalUser user(c.keys);
         request.anonymousAllowed = c.guestAllowed;
