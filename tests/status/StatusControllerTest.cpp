@@ -27,12 +27,11 @@ protected:
     QLabel& field() { return *controller.textField(); }
     QRect screen() { return window().screen()->availableGeometry(); }
     bool indicatorRuns() { return controller.progress()->isVisible(); }
-
     RZStatusController controller {std::make_unique<RZStatusWindow>()};
 };
 
 // Markup in a title is shown as the characters it is; a hidden window stays hidden.
-TEST_F(StatusController, WindowFitsItsPlainTextTitleCentredOnTheScreen)
+TEST_F(StatusController, WindowFitsItsPlainTextTitleCentredAndLaidOutUnclippedBesideIndicator)
 {
     QList<int> widths;
     for (const QString& title :
@@ -48,30 +47,24 @@ TEST_F(StatusController, WindowFitsItsPlainTextTitleCentredOnTheScreen)
     }
     EXPECT_LT(widths[0], widths[1]);
     EXPECT_EQ(widths[0], widths[3]);
-
     const QString wide =
         QStringLiteral("Mounting drive smb://fs1/") + QString(2000, u'x') + QStringLiteral("/end");
     controller.setTitle(wide);
     EXPECT_TRUE(screen().contains(window().geometry()));
     EXPECT_TRUE(field().text().startsWith(QStringLiteral("Mounting drive smb://fs1/")));
     EXPECT_TRUE(field().text().endsWith(QStringLiteral("/end")));
-}
-
-TEST_F(StatusController, ShownWindowLaysTextOutUnclippedBesideIndicator)
-{
     controller.setTitle(longTitle);
     controller.showWithProgressEnabled(true);
     const QRect text = field().geometry();
     const QRect indicator = controller.progress()->geometry();
-    const QRect inside = window().contentsRect();
     EXPECT_EQ(text.width(), field().sizeHint().width());
     EXPECT_LT(text.right(), indicator.left());
-    EXPECT_LE(indicator.right(), inside.right());
-    EXPECT_TRUE(inside.contains(text));
+    EXPECT_LE(indicator.right(), window().contentsRect().right());
+    EXPECT_TRUE(window().contentsRect().contains(text));
     controller.hideNow();
 }
 
-TEST_F(StatusController, IndicatorRunsOnlyWhenAskedAndStopsWithEveryHide)
+TEST_F(StatusController, IndicatorRunsOnlyWhenAskedAndStopsWithEveryHideDelayedOrNot)
 {
     controller.showWithProgressEnabled(true);
     EXPECT_TRUE(window().isVisible() && indicatorRuns());
@@ -80,26 +73,19 @@ TEST_F(StatusController, IndicatorRunsOnlyWhenAskedAndStopsWithEveryHide)
     controller.show();
     EXPECT_TRUE(window().isVisible());
     EXPECT_FALSE(indicatorRuns());
-
     controller.showWithProgressEnabled(true);
     controller.hideAfterDelay(0.05);
     EXPECT_TRUE(controller.isShown());
     EXPECT_FALSE(indicatorRuns());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !controller.isShown(); }, 5000));
     EXPECT_FALSE(controller.hasPendingHide());
-
     controller.show();
     controller.hideAfterDelay(0.05);
     controller.showWithProgressEnabled(true);
     EXPECT_FALSE(controller.hasPendingHide()) << "a show cancels the pending hide";
     QTest::qWait(300);
     EXPECT_TRUE(controller.isShown() && indicatorRuns());
-    controller.hideNow();
-}
-
-// No length hides at the next turn; a delay beyond the timer's range never comes.
-TEST_F(StatusController, DelaysWithoutLengthOrBeyondRange)
-{
+    // No length hides at the next turn; a delay beyond the timer's range never comes.
     for (const double seconds : {0.0, -1.0, std::nan("")}) {
         controller.show();
         controller.hideAfterDelay(seconds);
@@ -121,13 +107,11 @@ TEST_F(StatusController, ShowingLeavesUserInputWaitingAndFocusWhereItWas)
     editor.show();
     editor.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
-    // A key press the X server has delivered, still queued in this process: the window
-    // comes up without handling it, and without taking the focus from the editor.
+    // A key press the X server delivered, still queued here, waits; the focus stays put.
     QProcess keyboard;
     keyboard.start(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("a")});
     ASSERT_TRUE(keyboard.waitForFinished(20000));
     ASSERT_EQ(keyboard.exitCode(), 0) << keyboard.readAllStandardError().toStdString();
-
     controller.setTitle(shortTitle);
     controller.showWithProgressEnabled(true);
     EXPECT_TRUE(window().windowHandle()->isExposed());

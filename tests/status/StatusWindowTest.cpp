@@ -12,10 +12,7 @@
 
 namespace {
 
-using ScreenCapture::takeCensus;
-
-// Runs an X client to completion; waiting blocks this thread without turning Qt's event
-// loop, as a mount does.
+// Runs an X client to completion, blocking without turning Qt's event loop, as a mount does.
 QString runXClient(const QString& program, const QStringList& arguments)
 {
     QProcess process;
@@ -50,7 +47,7 @@ void expectOnScreenWhileTheCallerBlocks(const char* artefact)
     const QImage shot = ScreenCapture::capture({QStringLiteral("-id"), windowId(window)});
     ScreenCapture::keepAsArtefact(shot, QString::fromUtf8(artefact));
     EXPECT_EQ(shot.size(), window.size());
-    const ScreenCapture::PixelCensus census = takeCensus(shot);
+    const ScreenCapture::PixelCensus census = ScreenCapture::takeCensus(shot);
     EXPECT_GT(census.background, shot.width() * shot.height() / 2);
     EXPECT_GT(census.text, 100) << "no text drawn";
     EXPECT_GT(census.highlight, 50) << "no busy indicator drawn";
@@ -58,7 +55,7 @@ void expectOnScreenWhileTheCallerBlocks(const char* artefact)
     controller.hideNow();
     controller.show();
     const QImage stopped = ScreenCapture::capture({QStringLiteral("-id"), windowId(window)});
-    EXPECT_EQ(takeCensus(stopped).highlight, 0) << "stopped indicator drawn";
+    EXPECT_EQ(ScreenCapture::takeCensus(stopped).highlight, 0) << "stopped indicator drawn";
     controller.hideNow();
 }
 
@@ -71,8 +68,7 @@ TEST(StatusWindow, TitledRequestComesOutFramelessAboveOthersAndDrawnWhileTheCall
             & (Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint),
         Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     window.orderFrontAndDisplay();
-    // What a window manager reads from the server. Motif hints are flags, functions,
-    // decorations, ...: no decorations where flag 2 is set.
+    // Motif hints as a window manager reads them: flags, functions, decorations (none if flag 2).
     const QString shown = properties(window);
     static const QRegularExpression motif(QStringLiteral(
         "_MOTIF_WM_HINTS\\(_MOTIF_WM_HINTS\\) = (0x[0-9a-f]+), 0x[0-9a-f]+, (0x[0-9a-f]+)"));
@@ -85,9 +81,8 @@ TEST(StatusWindow, TitledRequestComesOutFramelessAboveOthersAndDrawnWhileTheCall
     expectOnScreenWhileTheCallerBlocks("status-window-mounting.png");
 }
 
-// openbox claims the screen before it is ready to manage windows, and a window whose map
-// request comes in that moment is never mapped (on a fresh machine, building its font
-// cache, that lasts a second or more): a probe window it has mapped shows it is ready.
+// openbox claims the screen before it manages windows, and loses a map request made then:
+// a probe window it has mapped shows it is ready.
 bool windowManagerIsReady()
 {
     for (int attempt = 0; attempt < 200; ++attempt) {

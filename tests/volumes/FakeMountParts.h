@@ -14,13 +14,9 @@
 class FakeMountTable final : public KTMountTableSource {
 public:
     void setVolumes(QList<KTMountEntry> volumes) { setTable(KTMountTable(std::move(volumes))); }
-    void setTable(KTMountTable table)
-    {
-        m_table = std::make_shared<const KTMountTable>(std::move(table));
-    }
+    void setTable(KTMountTable table) { m_table = std::make_shared<const KTMountTable>(table); }
     std::shared_ptr<const KTMountTable> current() override { return m_table; }
     void awaitVolumeAt(const QString& mountPoint) override { awaited << mountPoint; }
-
     QStringList awaited;
 
 private:
@@ -37,7 +33,6 @@ public:
             duringMount();
         return result;
     }
-
     KTServerMountResult result;
     std::function<void()> duringMount;
     QStringList urls;
@@ -60,16 +55,14 @@ public:
     }
     bool isShown() const override { return shown; }
     bool isProgressRunning() const override { return progressRunning; }
-
     QStringList calls;
     bool shown = false;
     bool progressRunning = false;
 };
 
-// Gives the same answer to every question (none: cancel) and keeps the questions.
+// Gives the same answer to every question (none: cancel; unset: a guest login).
 class ScriptedPrompt final : public KTCredentialPrompt {
 public:
-    // Without an answer given: a guest login.
     explicit ScriptedPrompt(std::optional<KTCredentials> answer = KTCredentials {true, {}, {}, {}})
         : m_answer(std::move(answer))
     {
@@ -79,7 +72,6 @@ public:
         requests << request;
         return m_answer;
     }
-
     QList<KTCredentialRequest> requests;
 
 private:

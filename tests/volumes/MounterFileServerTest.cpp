@@ -1,7 +1,7 @@
 #include "FakeMountParts.h"
-#include "platform/SystemLog.h"
 #include "support/Eventually.h"
 #include "support/FileServer.h"
+#include "support/LogCapture.h"
 #include "volumes/KTCifsServerMount.h"
 #include "volumes/KTGvfsServerMount.h"
 #include "volumes/KTMounter.h"
@@ -28,20 +28,14 @@ protected:
     void SetUp() override
     {
         FileServerTest::SetUp();
-        if (IsSkipped())
-            return;
-        m_previousSink = SystemLog::setSink([this](const QString& line) { m_log << line; });
-        m_table = std::make_unique<KTSystemMountTable>();
+        if (!IsSkipped())
+            m_table = std::make_unique<KTSystemMountTable>();
     }
     void TearDown() override
     {
-        if (!m_table)
-            return;
         m_table.reset();
-        SystemLog::setSink(m_previousSink);
         FileServerTest::TearDown();
     }
-
     // A mounter over the real table and GVfs, asking the prompt; the status is recorded.
     KTMounter& mounterWith(KTCredentialPrompt& prompt)
     {
@@ -52,32 +46,27 @@ protected:
     }
     std::optional<KTMountEntry> volumeAt(const QString& mountPoint)
     {
-        for (const KTMountEntry& volume : m_table->current()->volumes()) {
+        for (const KTMountEntry& volume : m_table->current()->volumes())
             if (volume.mountPoint() == mountPoint)
                 return volume;
-        }
         return std::nullopt;
     }
-
     std::unique_ptr<KTSystemMountTable> m_table;
     std::unique_ptr<KTServerMount> m_serverMount;
     std::unique_ptr<KTMounter> m_mounter;
     RecordingStatusDisplay m_status;
     ScriptedPrompt m_guest;
-    QStringList m_log;
-    SystemLog::Sink m_previousSink;
+    LogCapture m_log;
 };
 
-// Found by the scan when another program mounted it, recorded when the mounter did;
-// either way its files open and their paths turn back into the share's name.
+// Scanned when another program mounted it, recorded when the mounter did; either way it works.
 TEST_F(MounterFileServer, SharesNamedAsWindowsNamesThemMountOpenAndTurnBackIntoTheirName)
 {
     KTMounter& mounter = mounterWith(m_guest);
     for (const QString& share : namedShares) {
         SCOPED_TRACE(share.toStdString());
-        QFile file(FileServer::shareFolder(share) + QStringLiteral("/a b.txt"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
+        ASSERT_TRUE(QFile(FileServer::shareFolder(share) + QStringLiteral("/a b.txt"))
+                        .open(QIODevice::WriteOnly));
         const QString text = FileServer::shareText(share);
         ASSERT_TRUE(FileServer::gioMount(share));
         const QString folder = FileServer::gvfsFolder(share).value();
@@ -87,7 +76,6 @@ TEST_F(MounterFileServer, SharesNamedAsWindowsNamesThemMountOpenAndTurnBackIntoT
         EXPECT_FALSE(mounter.mountPoints().contains(text.toLower()));
         ASSERT_TRUE(FileServer::gioUnmount(share));
         ASSERT_TRUE(eventually([&] { return !mounter.networkVolumeForShare(text); }));
-
         m_status.calls.clear();
         ASSERT_TRUE(mounter.mountNetworkVolume(text, QStringLiteral("SMB")));
         EXPECT_EQ(m_status.calls.join(u'|'),
@@ -103,9 +91,9 @@ TEST_F(MounterFileServer, SharesNamedAsWindowsNamesThemMountOpenAndTurnBackIntoT
             << serverPath.toStdString();
         EXPECT_TRUE(mounter.mountNetworkVolume(text, QStringLiteral("smb"))) << "already mounted";
     }
-    EXPECT_TRUE(
-        m_log.contains(QStringLiteral("We seem to have found it from: //127.0.0.1/guest to: ")
-            + FileServer::gvfsFolder(QStringLiteral("guest")).value()));
+    EXPECT_TRUE(m_log.lines().contains(
+        QStringLiteral("We seem to have found it from: //127.0.0.1/guest to: ")
+        + FileServer::gvfsFolder(QStringLiteral("guest")).value()));
     const QTemporaryDir local;
     EXPECT_EQ(mounter.transformToNetworkVolumePath(local.path()), local.path());
 }
@@ -116,24 +104,21 @@ TEST_F(MounterFileServer, PasswordShareMountsWithTheAccountAndIsRefusedOtherwise
     ScriptedPrompt wrongPassword(
         KTCredentials {false, FileServer::user(), {}, QStringLiteral("wrong")});
     ScriptedPrompt cancel(std::nullopt);
-    const struct {
-        KTCredentialPrompt& prompt;
-        const char* share;
-    } refusals[] = {{wrongPassword, "private"}, {cancel, "private"}, {m_guest, "nosuch"}};
-    for (const auto& c : refusals) {
+    for (auto [prompt, name] :
+        {std::pair<KTCredentialPrompt*, const char*> {&wrongPassword, "private"},
+            {&cancel, "private"}, {&m_guest, "nosuch"}}) {
         m_status.calls.clear();
-        KTMounter& mounter = mounterWith(c.prompt);
-        const QString share = QStringLiteral("//127.0.0.1/") + QString::fromUtf8(c.share);
-        EXPECT_FALSE(mounter.mountNetworkVolume(share, QStringLiteral("smb"))) << c.share;
+        KTMounter& mounter = mounterWith(*prompt);
+        const QString share = QStringLiteral("//127.0.0.1/") + QString::fromUtf8(name);
+        EXPECT_FALSE(mounter.mountNetworkVolume(share, QStringLiteral("smb"))) << name;
         EXPECT_EQ(m_status.calls.join(u'|'),
             QStringLiteral("setTitle Mounting drive smb:") + share
                 + QStringLiteral("|show true|hideNow"));
-        EXPECT_FALSE(FileServer::gvfsFolder(QString::fromUtf8(c.share)));
+        EXPECT_FALSE(FileServer::gvfsFolder(QString::fromUtf8(name)));
         EXPECT_TRUE(mounter.mountPoints().isEmpty());
     }
     EXPECT_LE(wrongPassword.requests.size(), 3);
     EXPECT_EQ(cancel.requests.size(), 1);
-
     const QString share = QStringLiteral("//127.0.0.1/private");
     KTMounter& mounter = mounterWith(account);
     ASSERT_TRUE(mounter.mountNetworkVolume(share, QStringLiteral("smb")));
@@ -150,9 +135,7 @@ TEST_F(MounterFileServer, NfsExportMountsThroughGvfs)
     if (FileServer::nfsExports().isEmpty())
         GTEST_SKIP() << "no NFS server: nfs-ganesha and rpcbind are not installed";
     const QString exportPath = FileServer::nfsExports().first();
-    QFile file(exportPath + QStringLiteral("/a.txt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    ASSERT_TRUE(QFile(exportPath + QStringLiteral("/a.txt")).open(QIODevice::WriteOnly));
     KTMounter& mounter = mounterWith(m_guest);
     const QString share = QStringLiteral("//127.0.0.1") + exportPath;
     ASSERT_TRUE(mounter.mountNetworkVolume(share, QStringLiteral("nfs")));
@@ -161,16 +144,14 @@ TEST_F(MounterFileServer, NfsExportMountsThroughGvfs)
     EXPECT_TRUE(record.mnto.contains(QStringLiteral("/nfs:host=127.0.0.1,prefix=%2F")))
         << record.mnto.toStdString();
     EXPECT_TRUE(QFile::exists(record.mnto + QStringLiteral("/a.txt")));
-    // The scan compares the export's last component with the share name; the record
-    // finds the full path.
+    // The scan compares the export's last component with the share; the record the full path.
     EXPECT_EQ(mounter.networkVolumeForShare(QStringLiteral("//127.0.0.1/NFS")), record.mnto);
     EXPECT_EQ(mounter.networkVolumeForShare(share), record.mnto);
     EXPECT_EQ(mounter.transformToNetworkVolumePath(record.mnto + QStringLiteral("/a.txt")),
         share + QStringLiteral("/a.txt"));
 }
 
-// This machine's kernel may lack the CIFS client; then mount.cifs fails, and must leave
-// no mount point behind.
+// Without the kernel's CIFS client mount.cifs fails, and must leave no mount point behind.
 TEST_F(MounterFileServer, CifsMountsThroughMountCifsOrFailsLeavingNothing)
 {
     QFile filesystems(QStringLiteral("/proc/filesystems"));
@@ -190,7 +171,7 @@ TEST_F(MounterFileServer, CifsMountsThroughMountCifsOrFailsLeavingNothing)
     }
     EXPECT_TRUE(
         QDir(mountRoot.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
-    EXPECT_TRUE(std::any_of(m_log.begin(), m_log.end(), [](const QString& line) {
+    EXPECT_TRUE(std::ranges::any_of(m_log.lines(), [](const QString& line) {
         return line.startsWith(QStringLiteral("Mounter: mount.cifs //127.0.0.1/My Files failed: "));
     }));
 }
@@ -200,10 +181,9 @@ TEST_F(MounterFileServer, TableFollowsKernelMountsAndGvfsShares)
 {
     const std::shared_ptr<const KTMountTable> first = m_table->current();
     EXPECT_EQ(first->volumeForPath(u"/")->mountPoint(), QStringLiteral("/"));
-    const QString fuse = qEnvironmentVariable("KESTROVA_GVFS_FUSE");
-    EXPECT_EQ(volumeAt(fuse).value().fileSystemType(), QStringLiteral("fuse.gvfsd-fuse"));
+    EXPECT_EQ(volumeAt(qEnvironmentVariable("KESTROVA_GVFS_FUSE")).value().fileSystemType(),
+        QStringLiteral("fuse.gvfsd-fuse"));
     EXPECT_EQ(m_table->current(), first) << "read again without a change";
-
     const QTemporaryDir folder;
     const QByteArray path = QFile::encodeName(folder.path());
     ASSERT_EQ(::mount("kestrova-test", path.constData(), "tmpfs", 0, nullptr), 0);
@@ -211,7 +191,6 @@ TEST_F(MounterFileServer, TableFollowsKernelMountsAndGvfsShares)
     EXPECT_EQ(volumeAt(folder.path())->mountSource(), QStringLiteral("kestrova-test"));
     ASSERT_EQ(::umount(path.constData()), 0);
     EXPECT_TRUE(eventually([&] { return !volumeAt(folder.path()); }));
-
     ASSERT_TRUE(FileServer::gioMount(QStringLiteral("guest")));
     ASSERT_TRUE(FileServer::gioMount(QStringLiteral("private"), true));
     const QString guest = FileServer::gvfsFolder(QStringLiteral("guest")).value();

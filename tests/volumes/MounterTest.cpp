@@ -1,5 +1,5 @@
 #include "FakeMountParts.h"
-#include "platform/SystemLog.h"
+#include "support/LogCapture.h"
 #include "volumes/KTMounter.h"
 
 #include <QDir>
@@ -16,10 +16,7 @@ protected:
     {
         for (const char* folder : {"projects/plans", "projects2", "myfiles", "home", "v6"})
             ASSERT_TRUE(QDir(m_root.path()).mkpath(QString::fromUtf8(folder)));
-        m_previousSink = SystemLog::setSink([this](const QString& line) { m_log << line; });
     }
-    void TearDown() override { SystemLog::setSink(m_previousSink); }
-
     QString path(const char* relative) const
     {
         return m_root.path() + QLatin1Char('/') + QString::fromUtf8(relative);
@@ -41,14 +38,12 @@ protected:
     {
         return m_mounter.mountNetworkVolume(QString::fromUtf8(share), QString::fromUtf8(method));
     }
-
     QTemporaryDir m_root;
     FakeMountTable m_table;
     FakeServerMount m_server;
     RecordingStatusDisplay m_status;
     KTMounter m_mounter {m_table, m_server, [this] { return &m_status; }};
-    QStringList m_log;
-    SystemLog::Sink m_previousSink;
+    LogCapture m_log;
 };
 
 // A volume whose root is missing, or hidden under a later mount, is passed over.
@@ -58,34 +53,20 @@ TEST_F(Mounter, ScanFindsTheFirstVisibleVolumeOfServerAndShareIgnoringCaseAndUse
         {localDisk(), volume("//fs1/Projects", "missing"), volume("//fs1/Projects", "home"),
             KTMountEntry(QStringLiteral("tmpfs"), "tmpfs", QFile::encodeName(path("home"))),
             volume("//alice@fs1/Projects", "projects"), volume("//fs1/projects", "projects2"),
-            volume("//fs1/My%20Files", "myfiles")});
+            volume("//fs1/My%20Files", "myfiles"), volume("//fs2/export/home", "v6")});
     EXPECT_EQ(find("//FS1/projects"), path("projects"));
     EXPECT_EQ(find("//fs1/Projects/plans"), path("projects"));
     EXPECT_EQ(find("//fs1/my files"), path("myfiles"));
+    // Of an NFS export only the last component is compared with the share name.
+    EXPECT_EQ(find("//FS2/home"), path("v6"));
+    EXPECT_EQ(find("//fs2/export"), std::nullopt);
     for (const char* share : {"//fs1", "//fs1/", "fs1", "", "//", "//fs1/Other"})
         EXPECT_EQ(find(share), std::nullopt) << share;
     EXPECT_TRUE(m_mounter.mountPoints().isEmpty());
-    ASSERT_FALSE(m_log.isEmpty());
-    EXPECT_EQ(m_log.first(),
+    ASSERT_FALSE(m_log.lines().isEmpty());
+    EXPECT_EQ(m_log.lines().first(),
         QStringLiteral("We seem to have found it from: //alice@fs1/Projects to: ")
             + path("projects"));
-}
-
-// This machine's kernel has neither a CIFS nor an NFS client: its mounts come as text.
-TEST_F(Mounter, FindsAndTransformsKernelCifsAndNfsMounts)
-{
-    m_table.setTable(KTMountTable::fromMountInfo(
-        "27 1 254:0 / / rw - ext4 /dev/vda rw\n97 27 0:50 / " + QFile::encodeName(path("projects"))
-        + " rw - cifs //fs1/Projects rw,username=alice\n" + "98 27 0:51 / "
-        + QFile::encodeName(path("home")) + " rw - nfs fs2:/export/home rw\n"));
-    EXPECT_EQ(find("//fs1/projects"), path("projects"));
-    // Only the last component of the export is compared with the share name.
-    EXPECT_EQ(find("//FS2/home"), path("home"));
-    EXPECT_EQ(find("//fs2/export"), std::nullopt);
-    EXPECT_EQ(m_mounter.transformToNetworkVolumePath(path("projects/plans/a.doc")),
-        QStringLiteral("//fs1/Projects/plans/a.doc"));
-    EXPECT_EQ(m_mounter.transformToNetworkVolumePath(path("home/bob")),
-        QStringLiteral("//fs2/export/home/bob"));
 }
 
 TEST_F(Mounter, MountsMethodColonEncodedShareShowingTheStatusMeanwhile)
@@ -99,12 +80,10 @@ TEST_F(Mounter, MountsMethodColonEncodedShareShowingTheStatusMeanwhile)
     EXPECT_EQ(m_status.calls.join(u'|'),
         QStringLiteral("setTitle Mounting drive afp://fs1/My%20Files|show true|hideNow"));
     EXPECT_TRUE(m_mounter.mountPoints().isEmpty());
-
     m_server.result = {false, std::nullopt};
     EXPECT_FALSE(mount("//fs1/Projects"));
     EXPECT_FALSE(m_status.shown);
     EXPECT_EQ(m_status.calls.last(), QStringLiteral("hideNow"));
-
     KTMounter withoutStatus(m_table, m_server, [] { return nullptr; });
     m_server.result = {true, path("missing")};
     EXPECT_TRUE(withoutStatus.mountNetworkVolume(QStringLiteral("//fs1/P"), QStringLiteral("smb")));
@@ -118,42 +97,27 @@ TEST_F(Mounter, HostileShareIsRefusedBeforeAnyMountWithTheReasonLogged)
         EXPECT_FALSE(mount("//127.0.0.1/s,ip=192.0.2.7,vers=1.0", method));
     EXPECT_TRUE(m_server.urls.isEmpty());
     EXPECT_TRUE(m_status.calls.isEmpty());
-    EXPECT_EQ(m_log.last(),
+    EXPECT_EQ(m_log.lines().last(),
         QStringLiteral("Mounter: //127.0.0.1/s,ip=192.0.2.7,vers=1.0 cannot be mounted: the share "
                        "name holds \",\" (U+002C)"));
 }
 
 // A source that is no URL (an NFS source without a path) is found through the record only.
-class MounterRecord : public Mounter {
-protected:
-    void SetUp() override
-    {
-        Mounter::SetUp();
-        m_table.setVolumes({localDisk(), volume("fs9", "myfiles")});
-        m_server.result = {true, path("myfiles")};
-        ASSERT_TRUE(mount("//fs1/My Files"));
-    }
-};
-
-TEST_F(MounterRecord, IsKeptUnderTheLowerCaseShareAndFindsItInAnyCase)
+TEST_F(Mounter, RecordIsKeptUnderTheLowerCaseShareUntilAnotherVolumeTakesItsPlace)
 {
+    m_table.setVolumes({localDisk(), volume("fs9", "myfiles")});
+    m_server.result = {true, path("myfiles")};
+    ASSERT_TRUE(mount("//fs1/My Files"));
     EXPECT_EQ(m_table.awaited, QStringList {path("myfiles")});
     const QHash<QString, KTMountRecord> expected {
         {QStringLiteral("//fs1/my files"), KTMountRecord {QStringLiteral("fs9"), path("myfiles")}}};
     EXPECT_EQ(m_mounter.mountPoints(), expected);
-    m_log.clear();
+    const qsizetype logged = m_log.lines().size();
     EXPECT_EQ(find("//FS1/MY FILES"), path("myfiles"));
-    EXPECT_EQ(m_log.join(u'|'),
-        QStringLiteral("Mounter: There is already one mntfrom: fs9 mnto ") + path("myfiles"));
-
-    m_table.setVolumes({localDisk(), volume("fs9", "home")});
-    m_server.result = {true, path("home")};
-    ASSERT_TRUE(mount("//FS1/my files"));
-    EXPECT_EQ(m_mounter.mountPoints().value(QStringLiteral("//fs1/my files")).mnto, path("home"));
-}
-
-TEST_F(MounterRecord, GoneMountPointKeepsItAndAnotherVolumeThereRemovesIt)
-{
+    EXPECT_EQ(m_log.lines().mid(logged),
+        QStringList {
+            QStringLiteral("Mounter: There is already one mntfrom: fs9 mnto ") + path("myfiles")});
+    // A gone mount point keeps the record; another volume there, or none, removes it.
     ASSERT_TRUE(QDir(path("myfiles")).removeRecursively());
     EXPECT_EQ(find("//fs1/My Files"), std::nullopt);
     EXPECT_EQ(m_mounter.mountPoints().size(), 1);
@@ -166,6 +130,12 @@ TEST_F(MounterRecord, GoneMountPointKeepsItAndAnotherVolumeThereRemovesIt)
         EXPECT_TRUE(m_mounter.mountPoints().isEmpty());
         m_table.setVolumes({localDisk(), volume("fs9", "myfiles")});
     }
+    // Mounted again elsewhere, the record follows.
+    ASSERT_TRUE(mount("//fs1/My Files"));
+    m_table.setVolumes({localDisk(), volume("fs9", "home")});
+    m_server.result = {true, path("home")};
+    ASSERT_TRUE(mount("//FS1/my files"));
+    EXPECT_EQ(m_mounter.mountPoints().value(QStringLiteral("//fs1/my files")).mnto, path("home"));
 }
 
 TEST_F(Mounter, TransformGivesServerPathsOnNetworkVolumesOnly)
@@ -174,31 +144,20 @@ TEST_F(Mounter, TransformGivesServerPathsOnNetworkVolumesOnly)
         volume("//fs2/export/home", "home"), volume("//fs2/", "nfsroot"),
         volume("//fs1/Pct", "pct%41"), volume("//fs1/my%20files", "myfiles"),
         volume("//fs1/Donn%C3%A9es", "donnees"), volume("//[fd00::2]/srv", "v6")});
-    const struct {
-        const char* path;
-        const char* serverPath; // null: unchanged
-    } cases[] = {
-        {"projects/plans/a.doc", "//fs1/Projects/plans/a.doc"},
-        {"projects", "//fs1/Projects"},
-        {"projects/", "//fs1/Projects"},
+    // A path under the folder and its server path (null: unchanged).
+    const char* const cases[][2] = {{"projects/plans/a.doc", "//fs1/Projects/plans/a.doc"},
+        {"projects", "//fs1/Projects"}, {"projects/", "//fs1/Projects"},
         {"projects//plans///a.doc", "//fs1/Projects/plans/a.doc"},
         {"projects/./plans/../a.doc", "//fs1/Projects/a.doc"},
         {"home/bob/notes.txt", "//fs2/export/home/bob/notes.txt"},
-        {"nfsroot/etc/motd", "//fs2/etc/motd"},
-        {"nfsroot", "//fs2/"},
-        {"pct%41/x.doc", "//fs1/Pct/x.doc"},
-        {"myfiles/a b.doc", "//fs1/my files/a b.doc"},
-        {"donnees/é.txt", "//fs1/Données/é.txt"},
-        {"v6/a", "//[fd00::2]/srv/a"},
-        {"local/a.doc", nullptr},
-    };
-    for (const auto& c : cases) {
-        const QString input = path(c.path);
-        EXPECT_EQ(m_mounter.transformToNetworkVolumePath(input),
-            c.serverPath ? QString::fromUtf8(c.serverPath) : input);
-    }
+        {"nfsroot/etc/motd", "//fs2/etc/motd"}, {"nfsroot", "//fs2/"},
+        {"pct%41/x.doc", "//fs1/Pct/x.doc"}, {"myfiles/a b.doc", "//fs1/my files/a b.doc"},
+        {"donnees/é.txt", "//fs1/Données/é.txt"}, {"v6/a", "//[fd00::2]/srv/a"},
+        {"local/a.doc", nullptr}};
+    for (const auto& [local, serverPath] : cases)
+        EXPECT_EQ(m_mounter.transformToNetworkVolumePath(path(local)),
+            serverPath ? QString::fromUtf8(serverPath) : path(local));
     EXPECT_EQ(m_mounter.transformToNetworkVolumePath(QString()), QString());
-
     // Links are followed only for a path that is on no network volume as written.
     ASSERT_TRUE(QFile::link(path("projects/plans"), path("plans-link")));
     EXPECT_EQ(
@@ -206,7 +165,6 @@ TEST_F(Mounter, TransformGivesServerPathsOnNetworkVolumesOnly)
     ASSERT_TRUE(QFile(path("projects/plans/a.doc")).open(QIODevice::WriteOnly));
     EXPECT_EQ(m_mounter.transformToNetworkVolumePath(path("plans-link/a.doc")),
         QStringLiteral("//fs1/Projects/plans/a.doc"));
-
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(path("projects")));
     const QString relative = m_mounter.transformToNetworkVolumePath(QStringLiteral("plans/a.doc"));

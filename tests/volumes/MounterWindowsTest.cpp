@@ -40,12 +40,10 @@ TEST(PasswordDialog, ShowsTheFieldsTheServerNeedsAndGivesTheAnswer)
     EXPECT_EQ(plain.guestChoice(), nullptr);
     EXPECT_EQ(plain.userField()->text(), QStringLiteral("root"));
     EXPECT_EQ(plain.passwordField()->echoMode(), QLineEdit::Password);
-
     KTPasswordDialog withGuest(request(true));
     withGuest.guestChoice()->setChecked(true);
     EXPECT_FALSE(withGuest.passwordField()->isEnabled());
     EXPECT_TRUE(withGuest.credentials().anonymous);
-
     for (const bool accept : {true, false}) {
         QTimer::singleShot(0, [accept] {
             auto* dialog = qobject_cast<KTPasswordDialog*>(QApplication::activeModalWidget());
@@ -69,8 +67,7 @@ TEST(PasswordDialog, ShowsTheFieldsTheServerNeedsAndGivesTheAnswer)
     EXPECT_EQ(anonymousCredentials(request(false)), std::nullopt);
 }
 
-// Whether the X server shows a window, asked on a connection of the test's own: the
-// server's answer, not what Qt believes it has done.
+// Whether the X server itself shows a window: its answer, not what Qt believes it has done.
 bool isViewable(WId window)
 {
     const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
@@ -81,8 +78,7 @@ bool isViewable(WId window)
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-// The process's own prompt, noting whether the status window is on the screen as the
-// mount asks and as the answer goes back to it.
+// The process's prompt, noting whether the status window is up as it asks and answers.
 class ObservedPrompt final : public KTCredentialPrompt {
 public:
     ObservedPrompt(KTCredentialPrompt& prompt, WId status)
@@ -97,7 +93,6 @@ public:
         statusWhenAnswered << isViewable(m_status);
         return answer;
     }
-
     QList<bool> statusWhenAsked;
     QList<bool> statusWhenAnswered;
 
@@ -108,8 +103,7 @@ private:
 
 class PasswordDialogDuringMount : public FileServerTest { };
 
-// The status window floats above the dialog and steps aside while it is up; it comes
-// back for the rest of the mount only when the user answered.
+// The status window steps aside while the dialog is up, and comes back only for an answer.
 TEST_F(PasswordDialogDuringMount, StatusWindowStepsAsideAndComesBackOnlyForAnAnswer)
 {
     for (const bool answer : {true, false}) {
@@ -122,8 +116,7 @@ TEST_F(PasswordDialogDuringMount, StatusWindowStepsAsideAndComesBackOnlyForAnAns
         KTSystemMountTable table;
         KTGvfsServerMount gvfs(prompt);
         KTMounter mounter(table, gvfs, [&] { return &display; });
-        // Looks at the dialog from its own event loop; one the server never maps is
-        // answered after a while all the same, so that the mount ends.
+        // Answers from the dialog's event loop; one never mapped, after a while all the same.
         QList<std::pair<bool, bool>> sightings;
         QDeadlineTimer deadline(QDeadlineTimer::Forever);
         QTimer answering;
@@ -142,7 +135,6 @@ TEST_F(PasswordDialogDuringMount, StatusWindowStepsAsideAndComesBackOnlyForAnAns
             answer ? dialog->accept() : dialog->reject();
         });
         answering.start(20);
-
         EXPECT_EQ(mounter.mountNetworkVolume(
                       QStringLiteral("//127.0.0.1/private"), QStringLiteral("smb")),
             answer);

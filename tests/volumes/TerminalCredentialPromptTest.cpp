@@ -15,8 +15,8 @@
 
 namespace {
 
-// A user at a real pseudo-terminal who types the next keys whenever a prompt (a line
-// ending in ": ") appears, and keeps what the screen showed.
+// A user at a real pseudo-terminal typing the next keys at each prompt (text ending in
+// ": "), who keeps what the screen showed.
 class TerminalUser {
 public:
     explicit TerminalUser(QList<QByteArray> keys)
@@ -31,7 +31,6 @@ public:
         ::close(m_master);
         ::close(m_slave);
     }
-
     int terminal() const { return m_slave; }
     QByteArray screen()
     {
@@ -44,10 +43,13 @@ public:
 private:
     void converse()
     {
-        for (char buffer[256]; !m_stop;) {
+        // Stops only once the screen is read out: the last echo may come after the answer.
+        for (char buffer[256];;) {
             pollfd master {m_master, POLLIN, 0};
             const ssize_t count =
                 ::poll(&master, 1, 20) > 0 ? ::read(m_master, buffer, sizeof buffer) : 0;
+            if (count <= 0 && m_stop)
+                return;
             m_screen.append(buffer, std::max<ssize_t>(count, 0));
             if (count <= 0 || !m_screen.endsWith(": ") || m_keys.isEmpty())
                 continue;
@@ -55,7 +57,6 @@ private:
             (void)!::write(m_master, keys.constData(), size_t(keys.size()));
         }
     }
-
     QList<QByteArray> m_keys;
     int m_master = -1;
     int m_slave = -1;
