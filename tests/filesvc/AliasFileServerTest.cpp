@@ -1,3 +1,4 @@
+#include "TestFolder.h"
 #include "filesvc/AppleDouble.h"
 #include "filesvc/JLAlias.h"
 #include "filesvc/JLCarbonUtilities.h"
@@ -6,89 +7,68 @@
 #include "support/ProgramRun.h"
 #include "volumes/KTAliasMounting.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+namespace {
 
 class AliasFileServer : public FileServerTest {
 protected:
     // What smbclient, as a Mac client would, reads of the share.
     ProgramRun smbclient(const QString& command) const
     {
-        return runProgram(QStringLiteral("smbclient"),
-            {QStringLiteral("//127.0.0.1/") + m_share, QStringLiteral("-N"), QStringLiteral("-c"),
-                command});
+        return runProgram(u"smbclient"_s, {u"//127.0.0.1/"_s + m_share, u"-N"_s, u"-c"_s, command});
     }
     QByteArray stream(const QString& name) const
     {
         QTemporaryDir local;
-        const QString copy = local.filePath(QStringLiteral("stream"));
-        const ProgramRun run = smbclient(QStringLiteral("get \"%1\" \"%2\"").arg(name, copy));
+        const QString copy = local.filePath(u"stream"_s);
+        const ProgramRun run = smbclient(u"get \"%1\" \"%2\""_s.arg(name, copy));
         EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString() << run.output.toStdString();
-        return readAll(copy);
+        return readFile(copy);
     }
-
-    QString m_share = qEnvironmentVariable("KESTROVA_MAC_SHARES").section(QLatin1Char('\n'), 0, 0);
+    QString m_share = qEnvironmentVariable("KESTROVA_MAC_SHARES").section(u'\n', 0, 0);
 };
 
-// The alias a converted shortcut leaves on a share, read through Samba's vfs_fruit as a
-// Mac reads it: the Finder information as the AFP_AfpInfo stream, the fork as the
-// AFP_Resource stream, byte for byte.
+// Through vfs_fruit a Mac reads the Finder information and the fork as AFP streams.
 TEST_F(AliasFileServer, AMacSeesTheAliasOfAConvertedShortcut)
 {
     ASSERT_FALSE(m_share.isEmpty()) << "the harness serves no mac share";
     const QString folder = FileServer::shareFolder(m_share);
-    ASSERT_TRUE(QDir(folder).mkpath(QStringLiteral("Documents")));
-    const QString onServer = folder + QStringLiteral("/Documents/Report.doc");
-    QFile target(onServer);
-    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-    target.write("report\n");
-    target.close();
+    ASSERT_TRUE(QDir(folder).mkpath(u"Documents"_s));
+    const QString onServer = folder + u"/Documents/Report.doc"_s;
+    writeFile(onServer, "report\n");
     ASSERT_TRUE(JLCarbonUtilities::setFinderInfoFlags(onServer, 0, 0, 0x5738424E, 0x4D535744));
-
     ASSERT_TRUE(FileServer::gioMount(m_share));
     const std::optional<QString> mounted = FileServer::gvfsFolder(m_share);
     ASSERT_TRUE(mounted);
     KTAliasMounting::install();
     const auto shortcut = HVWindowsShortcut::initWithMountString(
-        QStringLiteral("\\\\127.0.0.1\\%1\\Documents\\Report.doc").arg(m_share));
-    const QString aliasPath = *mounted + QStringLiteral("/Report.doc");
+        u"\\\\127.0.0.1\\%1\\Documents\\Report.doc"_s.arg(m_share));
+    const QString aliasPath = *mounted + u"/Report.doc"_s;
     if (!shortcut->saveAsAlias(aliasPath)) {
-        const auto alias =
-            JLAlias::aliasWithPath(*mounted + QStringLiteral("/Documents/Report.doc"));
+        const auto alias = JLAlias::aliasWithPath(*mounted + u"/Documents/Report.doc"_s);
         FAIL() << shortcut->errorMessage().value_or(QString()).toStdString() << ": "
                << (alias ? alias->writeAliasFile(aliasPath).reason().toStdString() : "no alias");
     }
-
-    const AppleDoubleFile written =
-        *AppleDouble::parse(readAll(folder + QStringLiteral("/._Report.doc")));
-    EXPECT_EQ(stream(QStringLiteral("Report.doc:AFP_Resource")), written.resourceFork);
-    const QByteArray afpInfo = stream(QStringLiteral("Report.doc:AFP_AfpInfo"));
+    const AppleDoubleFile written = *AppleDouble::parse(readFile(folder + u"/._Report.doc"_s));
+    EXPECT_EQ(stream(u"Report.doc:AFP_Resource"_s), written.resourceFork);
+    const QByteArray afpInfo = stream(u"Report.doc:AFP_AfpInfo"_s);
     ASSERT_EQ(afpInfo.size(), 60);
     EXPECT_EQ(afpInfo.sliced(16, 8), QByteArray("W8BNMSWD"));
     EXPECT_EQ(qFromBigEndian<quint16>(afpInfo.constData() + 24) & 0x8400, 0x8000);
-    const ProgramRun info = smbclient(QStringLiteral("allinfo \"Report.doc\""));
+    const ProgramRun info = smbclient(u"allinfo \"Report.doc\""_s);
     ASSERT_EQ(info.exitCode, 0) << info.errors.toStdString();
-    EXPECT_TRUE(info.output.contains(QStringLiteral(":AFP_AfpInfo:"))) << info.output.toStdString();
-    EXPECT_TRUE(info.output.contains(QStringLiteral(":AFP_Resource:")))
-        << info.output.toStdString();
-
+    EXPECT_TRUE(info.output.contains(u":AFP_AfpInfo:"_s)) << info.output.toStdString();
+    EXPECT_TRUE(info.output.contains(u":AFP_Resource:"_s)) << info.output.toStdString();
     // Whatever layout Samba left the sidecar in, the alias still reads and resolves.
     const std::unique_ptr<JLAlias> alias = JLAlias::initWithContentsOfFile(aliasPath);
     ASSERT_TRUE(alias);
-    EXPECT_EQ(alias->path(), *mounted + QStringLiteral("/Documents/Report.doc"));
-    EXPECT_EQ(alias->lastKnownShareURL(), QStringLiteral("smb://127.0.0.1/") + m_share);
+    EXPECT_EQ(alias->path(), *mounted + u"/Documents/Report.doc"_s);
+    EXPECT_EQ(alias->lastKnownShareURL(), u"smb://127.0.0.1/"_s + m_share);
 }
 
 }

@@ -1,3 +1,4 @@
+#include "TestFolder.h"
 #include "filesvc/AliasRecordFormat.h"
 #include "filesvc/AppleDouble.h"
 #include "filesvc/JLAlias.h"
@@ -5,34 +6,17 @@
 #include "support/Corpus.h"
 #include "support/QtPrinters.h"
 
-#include <QFile>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
-#include <functional>
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray corpusFile(const char* relative)
 {
-    return readAll(Corpus::path(QStringLiteral("filesvc/") + QString::fromUtf8(relative)));
-}
-
-void put32(QByteArray& bytes, qsizetype offset, quint32 value)
-{
-    qToBigEndian(value, bytes.data() + offset);
-}
-
-void put16(QByteArray& bytes, qsizetype offset, quint16 value)
-{
-    qToBigEndian(value, bytes.data() + offset);
+    return readFile(Corpus::path(u"filesvc/"_s + QString::fromUtf8(relative)));
 }
 
 // One line a resource: "type id name size".
@@ -42,8 +26,7 @@ QStringList summary(const ResourceFork& fork)
     for (const Resource& resource : fork.resources) {
         QByteArray type(4, '\0');
         qToBigEndian(resource.type, type.data());
-        lines.append(QStringLiteral("%1 %2 %3 %4")
-                         .arg(QString::fromLatin1(type))
+        lines.append(u"%1 %2 %3 %4"_s.arg(QString::fromLatin1(type))
                          .arg(resource.id)
                          .arg(QString::fromLatin1(resource.name.value_or("-")))
                          .arg(resource.data.size()));
@@ -69,37 +52,32 @@ TEST_P(CorpusForks, ReadExactlyAndWriteBackByteForByte)
 }
 
 INSTANTIATE_TEST_SUITE_P(ResourceForkFormat, CorpusForks,
-    testing::Values(CorpusFork {"resource_forks/ClassicBox_AppAlias.rsrcfork.dat",
-                        {QStringLiteral("alis 0 app alias 202")}},
-        CorpusFork {"resource_forks/nuxeo-drive_nuxeo_folder_mac.rsrc",
-            {QStringLiteral("icns -16455 - 188173")}},
+    testing::Values(
+        CorpusFork {"resource_forks/ClassicBox_AppAlias.rsrcfork.dat", {u"alis 0 app alias 202"_s}},
+        CorpusFork {
+            "resource_forks/nuxeo-drive_nuxeo_folder_mac.rsrc", {u"icns -16455 - 188173"_s}},
         CorpusFork {"resource_forks/python-rsrcfork_testfile.rsrc",
-            {QStringLiteral("STR  128 - 39"), QStringLiteral("STR  129 The Name 40"),
-                QStringLiteral("STR  130 - 45"),
-                QStringLiteral("STR  131 The Name with Attributes 42")}},
+            {u"STR  128 - 39"_s, u"STR  129 The Name 40"_s, u"STR  130 - 45"_s,
+                u"STR  131 The Name with Attributes 42"_s}},
         CorpusFork {"resource_forks/python-rsrcfork_unicode.textClipping.rsrc",
-            {QStringLiteral("utxt 256 - 74"), QStringLiteral("utf8 256 - 45"),
-                QStringLiteral("TEXT 256 - 37"), QStringLiteral("drag 128 - 64")}},
+            {u"utxt 256 - 74"_s, u"utf8 256 - 45"_s, u"TEXT 256 - 37"_s, u"drag 128 - 64"_s}},
         CorpusFork {"resource_forks/python-rsrcfork_empty.rsrc", {}}));
 
 enum Format { Fork, Sidecar, Record };
 
+// `value` written big-endian in `width` bytes at `at`, or (width 0) the input resized to `at`.
 struct Malformed {
-    const char* what;
+    const char* name;
     Format format;
-    std::function<void(QByteArray&)> breakIt;
+    qsizetype at;
+    quint32 value;
+    int width;
     const char* reason;
 };
 
-// Names the case in failure messages.
-void PrintTo(const Malformed& row, std::ostream* out)
-{
-    *out << row.what;
-}
-
 template<typename T> QString reasonOf(const Result<T>& result)
 {
-    return result ? QStringLiteral("accepted") : result.reason();
+    return result ? u"accepted"_s : result.reason();
 }
 
 // Small, well-formed inputs of each format, for the rows to break.
@@ -122,16 +100,30 @@ QByteArray sample(Format format)
     return *AliasRecordFormat::serialize(record);
 }
 
+QString reasonFor(const Malformed& row)
+{
+    QByteArray bytes = sample(row.format);
+    if (row.width == 0)
+        bytes.resize(row.at);
+    else if (row.width == 1)
+        bytes[row.at] = char(row.value);
+    else if (row.width == 2)
+        qToBigEndian(quint16(row.value), bytes.data() + row.at);
+    else
+        qToBigEndian(row.value, bytes.data() + row.at);
+    return row.format == Fork   ? reasonOf(ResourceForkFormat::parse(bytes))
+        : row.format == Sidecar ? reasonOf(AppleDouble::parse(bytes))
+                                : reasonOf(AliasRecordFormat::parse(bytes));
+}
+
 class MalformedInput : public testing::TestWithParam<Malformed> { };
 
 TEST_P(MalformedInput, IsRefusedWithItsReason)
 {
-    QByteArray bytes = sample(GetParam().format);
-    GetParam().breakIt(bytes);
-    const QString reason = GetParam().format == Fork ? reasonOf(ResourceForkFormat::parse(bytes))
-        : GetParam().format == Sidecar               ? reasonOf(AppleDouble::parse(bytes))
-                                                     : reasonOf(AliasRecordFormat::parse(bytes));
-    EXPECT_EQ(reason, QString::fromUtf8(GetParam().reason));
+    const char* prefix[] = {"resource fork", "AppleDouble file", "alias record"};
+    EXPECT_EQ(reasonFor(GetParam()),
+        u"Invalid %1: %2"_s.arg(
+            QString::fromUtf8(prefix[GetParam().format]), QString::fromUtf8(GetParam().reason)));
 }
 
 // The fork: data at 256 (12 bytes), the map at 268 with the type entry at +30, the
@@ -139,62 +131,42 @@ TEST_P(MalformedInput, IsRefusedWithItsReason)
 // sidecar: entries at 26 (Finder info 9 at 50, 32 bytes) and 38 (fork 2 at 82). The
 // record: 150 bytes of fixed part, then the tags.
 constexpr qsizetype map = 268;
-INSTANTIATE_TEST_SUITE_P(Formats, MalformedInput,
-    testing::Values(Malformed {"cut fork", Fork, [](QByteArray& b) { b.truncate(10); },
-                        "Invalid resource fork: the header is cut short"},
-        Malformed {"map past end", Fork, [](QByteArray& b) { put32(b, 12, 0xFFFFFFF0); },
-            "Invalid resource fork: the data or the map lies outside the fork"},
-        Malformed {"data overflow", Fork, [](QByteArray& b) { put32(b, 0, 0xFFFFFFFF); },
-            "Invalid resource fork: the data or the map lies outside the fork"},
-        Malformed {"tiny map", Fork, [](QByteArray& b) { put32(b, 12, 20); },
-            "Invalid resource fork: the map is too short"},
-        Malformed {"type list out", Fork, [](QByteArray& b) { put16(b, map + 24, 0xFFF0); },
-            "Invalid resource fork: the type or name list lies outside the map"},
-        Malformed {"many references", Fork, [](QByteArray& b) { put16(b, map + 34, 0x7FFF); },
-            "Invalid resource fork: more resources than the map can hold"},
-        Malformed {"reference out", Fork, [](QByteArray& b) { put16(b, map + 36, 0x7FF0); },
-            "Invalid resource fork: a reference lies outside the map"},
-        Malformed {"name out", Fork, [](QByteArray& b) { put16(b, map + 40, 0x0100); },
-            "Invalid resource fork: a name lies outside the map"},
-        Malformed {"data length", Fork, [](QByteArray& b) { put32(b, 256, 0x7FFFFFFF); },
-            "Invalid resource fork: a resource's data runs past the data"},
-        // Data read twice would let a small fork claim many times its size.
-        Malformed {"shared data", Fork, [](QByteArray& b) { put16(b, map + 56, 0); },
-            "Invalid resource fork: a resource's data runs past the data"},
-        Malformed {"one type and id twice", Fork, [](QByteArray& b) { put16(b, map + 50, 1); },
-            "Invalid resource fork: two resources have the same type and id"},
-        // Found by fuzzing: a rewrite grouped the two entries, so it read back differently.
-        Malformed {"type listed twice", Fork,
-            [](QByteArray& b) {
-                b = readAll(QStringLiteral(
-                    KESTROVA_FILESVC_TEST_DATA "/fuzz-resource-fork-type-listed-twice.rsrc"));
-            },
-            "Invalid resource fork: a type is listed twice"},
-        Malformed {"huge fork", Fork,
-            [](QByteArray& b) { b.resize(ResourceForkFormat::kMaxForkSize + 1); },
-            "Invalid resource fork: larger than 16 MiB"},
-        Malformed {"AppleSingle", Sidecar, [](QByteArray& b) { b[3] = 0; },
-            "Invalid AppleDouble file: no AppleDouble signature"},
-        Malformed {"version 1", Sidecar, [](QByteArray& b) { b[5] = 1; },
-            "Invalid AppleDouble file: not version 2"},
-        Malformed {"cut header", Sidecar, [](QByteArray& b) { b.truncate(20); },
-            "Invalid AppleDouble file: the header is cut short"},
-        Malformed {"many entries", Sidecar, [](QByteArray& b) { put16(b, 24, 100); },
-            "Invalid AppleDouble file: the entry table is cut short"},
-        Malformed {"fork outside", Sidecar, [](QByteArray& b) { put32(b, 42, 0xFFFFFFFE); },
-            "Invalid AppleDouble file: entry 2 lies outside the file"},
-        Malformed {"entry twice", Sidecar, [](QByteArray& b) { put32(b, 38, 9); },
-            "Invalid AppleDouble file: entry 9 is given twice"},
-        Malformed {"short Finder info", Sidecar, [](QByteArray& b) { put32(b, 34, 16); },
-            "Invalid AppleDouble file: the Finder information is shorter than 32 bytes"},
-        Malformed {"overlap", Sidecar, [](QByteArray& b) { put32(b, 42, 60); },
-            "Invalid AppleDouble file: the Finder information and the fork overlap"},
-        Malformed {"cut record", Record, [](QByteArray& b) { b.truncate(100); },
-            "Invalid alias record: its size field says more than it holds"},
-        Malformed {"version 4", Record, [](QByteArray& b) { b[7] = 4; },
-            "Invalid alias record: version 4 is not known"},
-        Malformed {"tag past end", Record, [](QByteArray& b) { put16(b, 152, 0x0100); },
-            "Invalid alias record: tag 18 runs past the end"}));
+const Malformed malformed[] = {
+    {"CutFork", Fork, 10, 0, 0, "the header is cut short"},
+    {"MapPastEnd", Fork, 12, 0xFFFFFFF0, 4, "the data or the map lies outside the fork"},
+    {"DataOverflow", Fork, 0, 0xFFFFFFFF, 4, "the data or the map lies outside the fork"},
+    {"TinyMap", Fork, 12, 20, 4, "the map is too short"},
+    {"TypeListOut", Fork, map + 24, 0xFFF0, 2, "the type or name list lies outside the map"},
+    {"ManyReferences", Fork, map + 34, 0x7FFF, 2, "more resources than the map can hold"},
+    {"ReferenceOut", Fork, map + 36, 0x7FF0, 2, "a reference lies outside the map"},
+    {"NameOut", Fork, map + 40, 0x0100, 2, "a name lies outside the map"},
+    {"DataLength", Fork, 256, 0x7FFFFFFF, 4, "a resource's data runs past the data"},
+    // Data read twice would let a small fork claim many times its size.
+    {"SharedData", Fork, map + 56, 0, 2, "a resource's data runs past the data"},
+    {"OneTypeAndIdTwice", Fork, map + 50, 1, 2, "two resources have the same type and id"},
+    {"HugeFork", Fork, ResourceForkFormat::kMaxForkSize + 1, 0, 0, "larger than 16 MiB"},
+    {"AppleSingle", Sidecar, 3, 0, 1, "no AppleDouble signature"},
+    {"Version1", Sidecar, 5, 1, 1, "not version 2"},
+    {"CutHeader", Sidecar, 20, 0, 0, "the header is cut short"},
+    {"ManyEntries", Sidecar, 24, 100, 2, "the entry table is cut short"},
+    {"ForkOutside", Sidecar, 42, 0xFFFFFFFE, 4, "entry 2 lies outside the file"},
+    {"EntryTwice", Sidecar, 38, 9, 4, "entry 9 is given twice"},
+    {"ShortFinderInfo", Sidecar, 34, 16, 4, "the Finder information is shorter than 32 bytes"},
+    {"Overlap", Sidecar, 42, 60, 4, "the Finder information and the fork overlap"},
+    {"CutRecord", Record, 100, 0, 0, "its size field says more than it holds"},
+    {"Version4", Record, 7, 4, 1, "version 4 is not known"},
+    {"TagPastEnd", Record, 152, 0x0100, 2, "tag 18 runs past the end"},
+};
+INSTANTIATE_TEST_SUITE_P(Formats, MalformedInput, testing::ValuesIn(malformed),
+    [](const testing::TestParamInfo<Malformed>& row) { return std::string(row.param.name); });
+
+// Found by fuzzing: a rewrite grouped the two entries, so it read back differently.
+TEST(ResourceForkFormat, RefusesATypeListedTwice)
+{
+    EXPECT_EQ(reasonOf(ResourceForkFormat::parse(readFile(
+                  u"" KESTROVA_FILESVC_TEST_DATA "/fuzz-resource-fork-type-listed-twice.rsrc"_s))),
+        u"Invalid resource fork: a type is listed twice"_s);
+}
 
 struct CorpusSidecar {
     const char* file;
@@ -222,8 +194,7 @@ INSTANTIATE_TEST_SUITE_P(AppleDouble, CorpusSidecars,
         CorpusSidecar {
             "appledouble/libarchive_appledouble_zip_._apple_double_dir_test", 0, 120 - 32}));
 
-// Samba takes a sidecar only in this form: two entries, Finder information at 50, the
-// fork last; once it has rewritten one it keeps its own compact layout.
+// Samba takes only this form (Finder information at 50, the fork last), then keeps its own.
 TEST(AppleDouble, WritesTheFormsMacOSAndSambaWrite)
 {
     AppleDoubleFile file;
@@ -242,7 +213,6 @@ TEST(AppleDouble, WritesTheFormsMacOSAndSambaWrite)
     ASSERT_TRUE(again);
     EXPECT_EQ(again->finderInfo, file.finderInfo);
     EXPECT_EQ(again->resourceFork, file.resourceFork);
-
     file.filler = "Netatalk        ";
     const QByteArray compact = AppleDouble::serialize(file);
     EXPECT_EQ(compact.size(), 82 + 286);

@@ -1,23 +1,18 @@
+#include "TestFolder.h"
 #include "filesvc/JLAlias.h"
 #include "filesvc/JLResourceForkOtherSources.h"
 #include "support/QtPrinters.h"
 
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtEndian>
 
-#include <gtest/gtest.h>
+using namespace Qt::StringLiterals;
 
-#include <sys/stat.h>
-
-// What we write, read by the readers of other projects: Qt's PNG reader and Pillow for
-// icon families, the npm package macos-alias for alias records.
+// What we write, read by Qt, Pillow and the npm package macos-alias.
 namespace {
 
 // The PNG elements of an icon family, by type, as "type WIDTHxHEIGHT".
@@ -25,13 +20,12 @@ QStringList elementsOf(const QByteArray& family)
 {
     if (family.size() < 8 || !family.startsWith("icns")
         || qFromBigEndian<quint32>(family.constData() + 4) != quint32(family.size()))
-        return {QStringLiteral("no icon family")};
+        return {u"no icon family"_s};
     QStringList elements;
     for (qsizetype at = 8; at + 8 <= family.size();) {
         const quint32 length = qFromBigEndian<quint32>(family.constData() + at + 4);
         const QImage image = QImage::fromData(family.sliced(at + 8, length - 8), "PNG");
-        elements.append(QStringLiteral("%1 %2x%3")
-                            .arg(QString::fromLatin1(family.sliced(at, 4)))
+        elements.append(u"%1 %2x%3"_s.arg(QString::fromLatin1(family.sliced(at, 4)))
                             .arg(image.width())
                             .arg(image.height()));
         at += length;
@@ -46,107 +40,78 @@ QString run(const QString& program, const QStringList& arguments)
     process.start(program, arguments);
     process.waitForFinished(600000);
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return QStringLiteral("failed: ") + QString::fromUtf8(process.readAllStandardError());
+        return u"failed: "_s + QString::fromUtf8(process.readAllStandardError());
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-qint64 inodeOf(const QString& path)
-{
-    struct stat status { };
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? qint64(quint32(status.st_ino)) : -1;
-}
-
-class IndependentReaders : public testing::Test {
-protected:
-    QString write(const QString& name, const QByteArray& contents) const
-    {
-        QFile file(m_root.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
-        return file.fileName();
-    }
-    QTemporaryDir m_temporary;
-    QDir m_root {m_temporary.path()};
-};
+using IndependentReaders = TestFolder;
 
 TEST_F(IndependentReaders, QtAndPillowReadTheThemeIconInThreeSizes)
 {
-    const QString target = write(QStringLiteral("notes.txt"), "text\n");
-    EXPECT_TRUE(JLResourceForkOtherSources::iconNamesForPath(target).contains(
-        QStringLiteral("text-plain")));
+    const QString target = write(u"notes.txt"_s, "text\n");
+    EXPECT_TRUE(JLResourceForkOtherSources::iconNamesForPath(target).contains(u"text-plain"_s));
     const std::optional<QByteArray> family =
         JLResourceForkOtherSources::iconFamilyDataForFile(target);
     ASSERT_TRUE(family) << "no icon theme icon for text/plain";
     EXPECT_EQ(elementsOf(*family),
-        (QStringList {QStringLiteral("ic07 128x128"), QStringLiteral("ic08 256x256"),
-            QStringLiteral("ic09 512x512")}));
-    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyDataForFile(
-        m_root.filePath(QStringLiteral("missing"))));
-    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyForIconNames(
-        {QStringLiteral("no-such-icon-anywhere")}));
-
+        (QStringList {u"ic07 128x128"_s, u"ic08 256x256"_s, u"ic09 512x512"_s}));
+    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyDataForFile(path("missing")));
+    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyForIconNames({u"no-such-icon-anywhere"_s}));
     // Debian's own interpreter, which python3-pil belongs to, whatever else is on PATH.
-    const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
-        ? QStringLiteral("/usr/bin/python3")
-        : QStringLiteral("python3");
+    const QString python =
+        QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s : u"python3"_s;
     const QString sizes = run(python,
-        {QStringLiteral("-c"),
-            QStringLiteral("import sys\ntry:\n    from PIL import Image\nexcept ImportError:\n"
-                           "    print('no Pillow'); sys.exit(0)\nim = Image.open(sys.argv[1])\n"
-                           "print(sorted(s[0] for s in im.info['sizes']))"),
-            write(QStringLiteral("a.icns"), *family)});
+        {u"-c"_s,
+            u"import sys\ntry:\n    from PIL import Image\nexcept ImportError:\n"
+            u"    print('no Pillow'); sys.exit(0)\nim = Image.open(sys.argv[1])\n"
+            u"print(sorted(s[0] for s in im.info['sizes']))"_s,
+            write(u"a.icns"_s, *family)});
     if (sizes == QLatin1String("no Pillow"))
         GTEST_SKIP() << "Pillow (python3-pil) is not installed";
-    EXPECT_EQ(sizes, QStringLiteral("[128, 256, 512]"));
+    EXPECT_EQ(sizes, u"[128, 256, 512]"_s);
 }
 
-// The npm package macos-alias 0.2.12 decodes version 2 alias records strictly; it is
-// installed once into the build folder.
+// macos-alias 0.2.12 decodes version 2 records strictly; installed once into the build.
 QString macosAliasFolder()
 {
     const QString folder = QStringLiteral(KESTROVA_NODE_FOLDER);
-    const QString decoder = folder + QStringLiteral("/node_modules/macos-alias/lib/decode.js");
+    const QString decoder = folder + u"/node_modules/macos-alias/lib/decode.js"_s;
     if (!QFile::exists(decoder) && QDir().mkpath(folder)) {
-        (void)run(QStringLiteral("npm"),
-            {QStringLiteral("install"), QStringLiteral("--force"),
-                QStringLiteral("--ignore-scripts"), QStringLiteral("--no-audit"),
-                QStringLiteral("--no-fund"), QStringLiteral("--prefix"), folder,
-                QStringLiteral("macos-alias@0.2.12")});
+        (void)run(u"npm"_s,
+            {u"install"_s, u"--force"_s, u"--ignore-scripts"_s, u"--no-audit"_s, u"--no-fund"_s,
+                u"--prefix"_s, folder, u"macos-alias@0.2.12"_s});
     }
     return QFile::exists(decoder) ? folder : QString();
 }
 
 TEST_F(IndependentReaders, MacosAliasDecodesOurRecords)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("node")).isEmpty()
-        || QStandardPaths::findExecutable(QStringLiteral("npm")).isEmpty())
+    if (QStandardPaths::findExecutable(u"node"_s).isEmpty()
+        || QStandardPaths::findExecutable(u"npm"_s).isEmpty())
         GTEST_SKIP() << "node and npm are not installed";
     const QString folder = macosAliasFolder();
     ASSERT_FALSE(folder.isEmpty()) << "npm could not install macos-alias@0.2.12";
-    ASSERT_TRUE(m_root.mkdir(QStringLiteral("Project Files")));
-    const QString target = write(QStringLiteral("Project Files/Report.doc"), {});
+    ASSERT_TRUE(m_root.mkdir(u"Project Files"_s));
+    const QString target = write(u"Project Files/Report.doc"_s, {});
     const std::unique_ptr<JLAlias> alias = JLAlias::aliasWithPath(target);
     ASSERT_TRUE(alias);
-    const QString script = QStringLiteral(
-        "const decode = require(process.argv[1] + '/node_modules/macos-alias/lib/decode');"
-        "const info = decode(require('fs').readFileSync(process.argv[2]));"
-        "console.log(JSON.stringify({volume: info.volume.name, target: info.target.filename,"
-        " parent: info.parent.id, id: info.target.id, path: info.target.path,"
-        " abspath: info.target.abspath, mount: info.volume.abspath}));");
-    const QString output = run(QStringLiteral("node"),
-        {QStringLiteral("-e"), script, folder,
-            write(QStringLiteral("record.alis"), alias->data())});
+    const QString script =
+        u"const decode = require(process.argv[1] + '/node_modules/macos-alias/lib/decode');"
+        u"const info = decode(require('fs').readFileSync(process.argv[2]));"
+        u"console.log(JSON.stringify({volume: info.volume.name, target: info.target.filename,"
+        u" parent: info.parent.id, id: info.target.id, path: info.target.path,"
+        u" abspath: info.target.abspath, mount: info.volume.abspath}));"_s;
+    const QString output =
+        run(u"node"_s, {u"-e"_s, script, folder, write(u"record.alis"_s, alias->data())});
     const QJsonObject decoded = QJsonDocument::fromJson(output.toUtf8()).object();
     ASSERT_FALSE(decoded.isEmpty()) << output.toStdString();
-    EXPECT_EQ(decoded.value(QStringLiteral("target")).toString(), QStringLiteral("Report.doc"));
-    EXPECT_EQ(decoded.value(QStringLiteral("id")).toInteger(), inodeOf(target));
-    EXPECT_EQ(decoded.value(QStringLiteral("parent")).toInteger(),
-        inodeOf(m_root.filePath(QStringLiteral("Project Files"))));
-    EXPECT_EQ(decoded.value(QStringLiteral("volume")).toString(), *alias->lastKnownVolumeName());
-    EXPECT_TRUE(decoded.value(QStringLiteral("path"))
-                    .toString()
-                    .endsWith(QStringLiteral(":Project Files:")));
-    EXPECT_EQ(QDir::cleanPath(decoded.value(QStringLiteral("mount")).toString() + QLatin1Char('/')
-                  + decoded.value(QStringLiteral("abspath")).toString()),
+    EXPECT_EQ(decoded.value(u"target"_s).toString(), u"Report.doc"_s);
+    EXPECT_EQ(decoded.value(u"id"_s).toInteger(), inodeOf(target));
+    EXPECT_EQ(decoded.value(u"parent"_s).toInteger(), inodeOf(path("Project Files")));
+    EXPECT_EQ(decoded.value(u"volume"_s).toString(), *alias->lastKnownVolumeName());
+    EXPECT_TRUE(decoded.value(u"path"_s).toString().endsWith(u":Project Files:"_s));
+    EXPECT_EQ(QDir::cleanPath(decoded.value(u"mount"_s).toString() + u'/'
+                  + decoded.value(u"abspath"_s).toString()),
         target);
 }
 

@@ -1,15 +1,12 @@
 #include "filesvc/JLCarbonUtilities.h"
 
+#include "TestFolder.h"
 #include "filesvc/FSRef.h"
 #include "filesvc/MacRoman.h"
 #include "filesvc/MountedVolumes.h"
 #include "support/QtPrinters.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,36 +31,24 @@ TEST_P(PascalStrings, FitOnlyIn255MacRomanBytes)
 
 INSTANTIATE_TEST_SUITE_P(JLCarbonUtilities, PascalStrings,
     testing::Values(PascalCase {QString(), QByteArray()},
-        PascalCase {QStringLiteral("Résumé – €"), QByteArray("R\x8Esum\x8E \xD0 \xDB")},
-        PascalCase {QString(255, QLatin1Char('a')), QByteArray(255, 'a')},
-        PascalCase {QString(256, QLatin1Char('a')), std::nullopt},
-        PascalCase {QStringLiteral("日本"), std::nullopt}));
+        PascalCase {u"Résumé – €"_s, QByteArray("R\x8Esum\x8E \xD0 \xDB")},
+        PascalCase {QString(255, u'a'), QByteArray(255, 'a')},
+        PascalCase {QString(256, u'a'), std::nullopt}, PascalCase {u"日本"_s, std::nullopt}));
 
 TEST(JLCarbonUtilities, PascalStringsKeepToTheirBuffersAndLengths)
 {
     char small[4] = {};
-    EXPECT_FALSE(JLCarbonUtilities::getPascalString(QStringLiteral("abcd"), small));
-    EXPECT_TRUE(JLCarbonUtilities::getPascalString(QStringLiteral("abc"), small));
-    EXPECT_EQ(QByteArray(small, 4),
-        QByteArray("\x03"
-                   "abc"));
-    EXPECT_FALSE(JLCarbonUtilities::stringWithPascalString(QByteArray("\x05"
-                                                                      "abc")));
+    EXPECT_FALSE(JLCarbonUtilities::getPascalString(u"abcd"_s, small));
+    EXPECT_TRUE(JLCarbonUtilities::getPascalString(u"abc"_s, small));
+    EXPECT_EQ(QByteArray(small, 4), QByteArray("\3abc"));
+    EXPECT_FALSE(JLCarbonUtilities::stringWithPascalString(QByteArray("\5abc")));
     EXPECT_FALSE(JLCarbonUtilities::stringWithPascalString(QByteArray()));
-    EXPECT_EQ(MacRoman::encodeLossy(QStringLiteral("a日b")), QByteArray("a?b"));
+    EXPECT_EQ(MacRoman::encodeLossy(u"a日b"_s), QByteArray("a?b"));
 }
 
-class CarbonFiles : public testing::Test {
+class CarbonFiles : public TestFolder {
 protected:
-    void SetUp() override
-    {
-        QFile file(m_file);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    QString path(const char* name) const { return m_root.filePath(QString::fromUtf8(name)); }
-
-    QTemporaryDir m_root;
-    QString m_file = path("item");
+    QString m_file = write("item");
 };
 
 TEST_F(CarbonFiles, FinderFlagsChangeUnderTheirMaskAndKeepTypeAndCreator)
@@ -85,7 +70,6 @@ TEST_F(CarbonFiles, FinderFlagsChangeUnderTheirMaskAndKeepTypeAndCreator)
     EXPECT_FALSE(JLCarbonUtilitiesFinderInfoFlags::hasCustomIconFinderInfoFlag(m_file));
     EXPECT_FALSE(JLCarbonUtilities::finderInfoFlags(path("missing"), &flags, nullptr, nullptr));
     EXPECT_FALSE(JLCarbonUtilities::setFinderInfoFlags(path("missing"), 0, 0, 0, 0));
-
     ASSERT_TRUE(JLCarbonUtilities::setFinderLocation(m_file, QPointF(10.9, -3.7)));
     EXPECT_EQ(JLCarbonUtilities::finderLocation(QUrl::fromLocalFile(m_file)), QPointF(10, -3));
     EXPECT_EQ(JLCarbonUtilities::finderLocation(path("missing")), QPointF());
@@ -93,15 +77,13 @@ TEST_F(CarbonFiles, FinderFlagsChangeUnderTheirMaskAndKeepTypeAndCreator)
 
 TEST_F(CarbonFiles, HFSStylePathsNameTheVolumeFirst)
 {
-    // The temporary folder lies on some volume; its HFS path starts with that volume's
-    // name and converts back.
     const std::optional<QString> hfs = JLCarbonUtilities::fileSystemPathHFSStyle(m_file);
     ASSERT_TRUE(hfs);
-    EXPECT_TRUE(hfs->endsWith(QStringLiteral(":item"))) << hfs->toStdString();
+    EXPECT_TRUE(hfs->endsWith(u":item"_s)) << hfs->toStdString();
     EXPECT_EQ(JLCarbonUtilities::pathFromFileSystemPathHFSStyle(*hfs), m_file);
-    EXPECT_EQ(JLCarbonUtilities::URLWithFileSystemPathHFSStyle(*hfs + QLatin1Char(':')),
-        QUrl::fromLocalFile(m_file + QLatin1Char('/')));
-    EXPECT_FALSE(JLCarbonUtilities::fileSystemPathHFSStyle(QStringLiteral("relative/path")));
+    EXPECT_EQ(JLCarbonUtilities::URLWithFileSystemPathHFSStyle(*hfs + u':'),
+        QUrl::fromLocalFile(m_file + u'/'));
+    EXPECT_FALSE(JLCarbonUtilities::fileSystemPathHFSStyle(u"relative/path"_s));
     for (const char* hfsPath : {":relative", "No Such Volume:file"})
         EXPECT_FALSE(JLCarbonUtilities::pathFromFileSystemPathHFSStyle(QString::fromUtf8(hfsPath)));
     // What is no alias file resolves to itself.
@@ -121,13 +103,10 @@ TEST_F(CarbonFiles, AReferenceNamesItsItemOnlyWhileThePathHoldsIt)
     const std::optional<FSRef> ref = FSRef::fromPath(m_file);
     ASSERT_TRUE(ref);
     EXPECT_EQ(JLCarbonUtilities::stringWithFSRef(*ref), m_file);
-
     // The item moved away and another took its name: the path names another item now.
     ASSERT_TRUE(QFile::rename(m_file, path("moved")));
     EXPECT_EQ(JLCarbonUtilities::stringWithFSRef(*ref), std::nullopt);
-    QFile replacement(m_file);
-    ASSERT_TRUE(replacement.open(QIODevice::WriteOnly));
-    replacement.close();
+    writeFile(m_file);
     EXPECT_EQ(JLCarbonUtilities::stringWithFSRef(*ref), std::nullopt);
     ASSERT_TRUE(QFile::remove(m_file) && QFile::rename(path("moved"), m_file));
     EXPECT_EQ(JLCarbonUtilities::stringWithFSRef(*ref), m_file);
@@ -150,13 +129,12 @@ TEST_P(Volumes, AreNamedAsAMacNamesThem)
         "30 22 0:40 / /mnt/projects rw - cifs //fs1/Projects rw\n"
         "31 22 0:41 / /mnt/home\\040dir rw - nfs4 nas:/export/home rw\n"
         "40 22 0:50 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n";
-    const QStringList gvfs {
-        QStringLiteral("/run/user/1000/gvfs/smb-share:server=127.0.0.1,share=my%20files"),
-        QStringLiteral("/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work"),
-        QStringLiteral("/run/user/1000/gvfs/sftp:host=box")};
-    const std::optional<MountedVolume> volume = MountedVolumes::holding(
-        MountedVolumes::fromMountInfo(mountInfo, gvfs, QStringLiteral("host")),
-        QString::fromUtf8(GetParam().path));
+    const QStringList gvfs {u"/run/user/1000/gvfs/smb-share:server=127.0.0.1,share=my%20files"_s,
+        u"/run/user/1000/gvfs/afp-volume:host=mac,user=me,volume=Work"_s,
+        u"/run/user/1000/gvfs/sftp:host=box"_s};
+    const std::optional<MountedVolume> volume =
+        MountedVolumes::holding(MountedVolumes::fromMountInfo(mountInfo, gvfs, u"host"_s),
+            QString::fromUtf8(GetParam().path));
     ASSERT_TRUE(volume);
     EXPECT_EQ(volume->mountPoint, QString::fromUtf8(GetParam().mountPoint));
     EXPECT_EQ(volume->name, QString::fromUtf8(GetParam().name));

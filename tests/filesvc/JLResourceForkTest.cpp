@@ -1,70 +1,53 @@
 #include "filesvc/JLResourceFork.h"
 
+#include "TestFolder.h"
 #include "filesvc/AppleDouble.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr quint32 kText = 0x54455854; // 'TEXT'
 constexpr quint32 kString = 0x53545220; // 'STR '
 
-class ResourceForkFiles : public testing::Test {
+class ResourceForkFiles : public TestFolder {
 protected:
-    QString path(const QString& name) const { return m_root.filePath(name); }
-    QByteArray sidecarBytes(const QString& name) const
-    {
-        QFile file(path(QStringLiteral("._") + name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void writeFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
+    QByteArray sidecarBytes(const QString& name) const { return read(u"._"_s + name); }
     // A file whose sidecar holds the fork bytes given.
-    void writeFileWithFork(const QString& name, const QByteArray& fork) const
+    void writeWithFork(const QString& name, const QByteArray& fork) const
     {
-        writeFile(name, "data fork");
         AppleDoubleFile sidecar;
         sidecar.resourceFork = fork;
-        writeFile(QStringLiteral("._") + name, AppleDouble::serialize(sidecar));
+        write(name, "data fork");
+        write(u"._"_s + name, AppleDouble::serialize(sidecar));
     }
     std::unique_ptr<JLResourceFork> openForWriting(const QString& name) const
     {
         return JLResourceFork::initForWritingAtPath(path(name));
     }
-
-    QTemporaryDir m_temporary;
-    QDir m_root {m_temporary.path()};
 };
 
 TEST_F(ResourceForkFiles, ChangesReachTheSidecarAtCloseAndReadBack)
 {
-    auto fork = openForWriting(QStringLiteral("new"));
+    auto fork = openForWriting(u"new"_s);
     ASSERT_TRUE(fork);
-    EXPECT_TRUE(QFile::exists(path(QStringLiteral("new"))));
+    EXPECT_TRUE(QFile::exists(path(u"new"_s)));
     EXPECT_TRUE(fork->removeType(kText, 1)) << "removing a missing resource succeeds";
-    EXPECT_TRUE(fork->addData("zero", kText, 0, QStringLiteral("Zéro")));
-    EXPECT_TRUE(fork->addData("one", kText, 1, QStringLiteral("first")));
-    EXPECT_TRUE(fork->addData("two", kText, 1, QStringLiteral("second")));
+    EXPECT_TRUE(fork->addData("zero", kText, 0, u"Zéro"_s));
+    EXPECT_TRUE(fork->addData("one", kText, 1, u"first"_s));
+    EXPECT_TRUE(fork->addData("two", kText, 1, u"second"_s));
     EXPECT_TRUE(fork->addData("three", kString, std::nullopt));
     ASSERT_TRUE(fork->setAttributeFlags(0xFF, kText, 1));
     EXPECT_FALSE(fork->setAttributeFlags(0x08, kText, 9));
-    const QByteArray before = sidecarBytes(QStringLiteral("new"));
+    const QByteArray before = sidecarBytes(u"new"_s);
     ASSERT_TRUE(fork->closeFile());
     EXPECT_EQ(fork->fileReference(), 0);
     EXPECT_TRUE(fork->closeFile()) << "a second close does nothing";
-    EXPECT_NE(sidecarBytes(QStringLiteral("new")), before);
-
-    const auto again = JLResourceFork::initForReadingAtPath(path(QStringLiteral("new")));
+    EXPECT_NE(sidecarBytes(u"new"_s), before);
+    const auto again = JLResourceFork::initForReadingAtPath(path(u"new"_s));
     ASSERT_TRUE(again);
     EXPECT_EQ(again->dataForType(kText, qint16(1)), QByteArray("two"));
     EXPECT_EQ(again->getAttributeFlags(kText, 1), quint16(0xDD))
@@ -72,8 +55,8 @@ TEST_F(ResourceForkFiles, ChangesReachTheSidecarAtCloseAndReadBack)
     EXPECT_EQ(again->dataForType(kString, qint16(1)), QByteArray("three")) << "the first free id";
     EXPECT_EQ(again->nameOfResourceType(kString, 1), QString());
     EXPECT_EQ(again->nameOfResourceType(kText, 9), std::nullopt);
-    EXPECT_EQ(again->getId(kText, QStringLiteral("second")), qint16(1));
-    EXPECT_EQ(again->dataForType(kText, QStringLiteral("Zéro")), QByteArray("zero"));
+    EXPECT_EQ(again->getId(kText, u"second"_s), qint16(1));
+    EXPECT_EQ(again->dataForType(kText, u"Zéro"_s), QByteArray("zero"));
     EXPECT_EQ(again->dataForType(kText, std::optional<QString>()), QByteArray("zero"));
     EXPECT_EQ(again->everyResourceType(), (QList<quint32> {kText, kString}));
     EXPECT_FALSE(again->addData("no", kText, 2, std::nullopt)) << "opened for reading";
@@ -82,35 +65,48 @@ TEST_F(ResourceForkFiles, ChangesReachTheSidecarAtCloseAndReadBack)
 
 TEST_F(ResourceForkFiles, OpeningFailsWhereThereIsNoForkToOpen)
 {
-    writeFile(QStringLiteral("plain"), "no sidecar");
-    writeFileWithFork(QStringLiteral("empty-entry"), QByteArray());
+    write(u"plain"_s, "no sidecar");
+    writeWithFork(u"empty-entry"_s, QByteArray());
     for (const char* name : {"missing", "plain", "empty-entry"})
-        EXPECT_FALSE(JLResourceFork::initForReadingAtPath(path(QString::fromUtf8(name)))) << name;
-    EXPECT_FALSE(openForWriting(QStringLiteral("plain"))) << "an existing file without a map";
-    EXPECT_FALSE(openForWriting(QStringLiteral("no-folder/file")));
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("._plain"))));
+        EXPECT_FALSE(JLResourceFork::initForReadingAtPath(path(name))) << name;
+    EXPECT_FALSE(openForWriting(u"plain"_s)) << "an existing file without a map";
+    EXPECT_FALSE(openForWriting(u"no-folder/file"_s));
+    EXPECT_FALSE(QFile::exists(path(u"._plain"_s)));
+    // A sidecar link is followed only inside its folder.
+    QTemporaryDir elsewhere;
+    const QByteArray emptyFork = *ResourceForkFormat::serialize(ResourceFork());
+    writeWithFork(u"real"_s, emptyFork);
+    const QString outside = writeFile(elsewhere.filePath(u"secret"_s), read(u"._real"_s));
+    ASSERT_TRUE(QFile::link(outside, path(u"._out"_s)));
+    ASSERT_TRUE(QFile::link(u"._real"_s, path(u"._in"_s)));
+    write(u"out"_s);
+    write(u"in"_s);
+    const Result<std::unique_ptr<JLResourceFork>> refused =
+        JLResourceFork::open(JLResourceFork::kReadPermission, path(u"out"_s));
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.reason().endsWith(u"is a link out of its folder"_s));
+    EXPECT_TRUE(JLResourceFork::initForReadingAtPath(path(u"in"_s)));
 }
 
 TEST_F(ResourceForkFiles, NeverOverwritesASidecarThatIsNotOurs)
 {
-    writeFileWithFork(QStringLiteral("broken"), "not a resource map");
+    writeWithFork(u"broken"_s, "not a resource map");
     AppleDoubleFile withComment;
     withComment.filler = "Netatalk        ";
     withComment.resourceFork = *ResourceForkFormat::serialize(ResourceFork());
     QByteArray foreign = AppleDouble::serialize(withComment);
     foreign[41] = 4; // the fork entry becomes a comment entry
-    writeFile(QStringLiteral("foreign"), "data");
-    writeFile(QStringLiteral("._foreign"), foreign);
-    writeFile(QStringLiteral("garbage"), "data");
-    writeFile(QStringLiteral("._garbage"), "no AppleDouble file");
+    write(u"foreign"_s, "data");
+    write(u"._foreign"_s, foreign);
+    write(u"garbage"_s, "data");
+    write(u"._garbage"_s, "no AppleDouble file");
     for (const char* name : {"broken", "foreign", "garbage"}) {
         const QString file = QString::fromUtf8(name);
         const QByteArray before = sidecarBytes(file);
         EXPECT_FALSE(openForWriting(file)) << name;
         const bool finderInfoTaken =
             JLCarbonUtilities::setFinderInfoFlags(path(file), 0x8000, 0x8000, 1, 2);
-        // A fork that is no resource map keeps its bytes when the Finder information
-        // changes; a sidecar with entries of its own, or no AppleDouble file, stays as it is.
+        // A fork that is no resource map keeps its bytes; other sidecars stay untouched.
         if (file == QLatin1String("broken")) {
             EXPECT_TRUE(finderInfoTaken);
             EXPECT_EQ(AppleDouble::parse(sidecarBytes(file))->resourceFork, "not a resource map");
@@ -123,79 +119,44 @@ TEST_F(ResourceForkFiles, NeverOverwritesASidecarThatIsNotOurs)
 
 TEST_F(ResourceForkFiles, ClosingReplacesTheSidecarWholeAndKeepsFinderInformation)
 {
-    ASSERT_TRUE(openForWriting(QStringLiteral("both"))->closeFile());
-    QFile old(path(QStringLiteral("._both")));
+    ASSERT_TRUE(openForWriting(u"both"_s)->closeFile());
+    QFile old(path(u"._both"_s));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    const QByteArray oldBytes = sidecarBytes(QStringLiteral("both"));
-    auto fork = openForWriting(QStringLiteral("both"));
+    const QByteArray oldBytes = sidecarBytes(u"both"_s);
+    auto fork = openForWriting(u"both"_s);
     ASSERT_TRUE(fork && fork->addData(QByteArray(5000, 'x'), kText, 1, std::nullopt));
-    ASSERT_TRUE(
-        JLCarbonUtilities::setFinderInfoFlags(path(QStringLiteral("both")), 0x8000, 0x8000, 7, 9));
+    ASSERT_TRUE(JLCarbonUtilities::setFinderInfoFlags(path(u"both"_s), 0x8000, 0x8000, 7, 9));
     ASSERT_TRUE(fork->closeFile());
     // A new file took the old one's name: whoever reads the old one reads it whole.
     EXPECT_EQ(old.readAll(), oldBytes);
-    EXPECT_EQ(m_root.entryList(QDir::Files | QDir::Hidden),
-        (QStringList {QStringLiteral("._both"), QStringLiteral("both")}));
+    EXPECT_EQ(m_root.entryList(QDir::Files | QDir::Hidden), (QStringList {u"._both"_s, u"both"_s}));
     quint32 type = 0;
-    ASSERT_TRUE(
-        JLCarbonUtilities::finderInfoFlags(path(QStringLiteral("both")), nullptr, &type, nullptr));
+    ASSERT_TRUE(JLCarbonUtilities::finderInfoFlags(path(u"both"_s), nullptr, &type, nullptr));
     EXPECT_EQ(type, 7u);
-    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(
-                  path(QStringLiteral("both")), kText, 1),
+    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(path(u"both"_s), kText, 1),
         QByteArray(5000, 'x'));
 }
 
-TEST_F(ResourceForkFiles, FollowsASidecarLinkOnlyInsideItsFolder)
+TEST_F(ResourceForkFiles, WholeForkIsWrittenOnlyWhenItReadsAsOneAndAForgottenCloseStillWrites)
 {
-    QTemporaryDir elsewhere;
-    AppleDoubleFile sidecar;
-    sidecar.resourceFork = *ResourceForkFormat::serialize(ResourceFork());
-    QFile outside(elsewhere.filePath(QStringLiteral("secret")));
-    ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
-    outside.write(AppleDouble::serialize(sidecar));
-    outside.close();
-    writeFile(QStringLiteral("out"), "");
-    ASSERT_TRUE(QFile::link(outside.fileName(), path(QStringLiteral("._out"))));
-    writeFileWithFork(QStringLiteral("real"), sidecar.resourceFork);
-    writeFile(QStringLiteral("in"), "");
-    ASSERT_TRUE(QFile::link(QStringLiteral("._real"), path(QStringLiteral("._in"))));
-
-    const Result<std::unique_ptr<JLResourceFork>> refused =
-        JLResourceFork::open(JLResourceFork::kReadPermission, path(QStringLiteral("out")));
-    ASSERT_FALSE(refused);
-    EXPECT_TRUE(refused.reason().endsWith(QStringLiteral("is a link out of its folder")));
-    EXPECT_TRUE(JLResourceFork::initForReadingAtPath(path(QStringLiteral("in"))));
-}
-
-TEST_F(ResourceForkFiles, ForgottenCloseIsLoggedAndStillWrites)
-{
+    ResourceFork other;
+    other.put(Resource {kText, 4, std::nullopt, 0, "four", 0});
     const LogCapture log;
     {
-        auto fork = openForWriting(QStringLiteral("forgotten"));
-        ASSERT_TRUE(fork && fork->addData("kept", kText, 3, std::nullopt));
-        auto closed = openForWriting(QStringLiteral("closed"));
+        auto fork = openForWriting(u"whole"_s);
+        ASSERT_TRUE(fork);
+        EXPECT_FALSE(fork->writeEntireResourceFork(QByteArray()));
+        EXPECT_FALSE(fork->writeEntireResourceFork("garbage that is no fork"));
+        ASSERT_TRUE(fork->writeEntireResourceFork(*ResourceForkFormat::serialize(other)));
+        EXPECT_EQ(fork->dataForType(kText, qint16(4)), QByteArray("four"));
+        EXPECT_EQ(fork->dataForEntireResourceFork(), ResourceForkFormat::serialize(other).value());
+        auto closed = openForWriting(u"closed"_s);
         ASSERT_TRUE(closed && closed->closeFile());
     }
     EXPECT_EQ(log.lines(),
-        QStringList {QStringLiteral("JLAlias ERROR: you neglected to call closeFile: before "
-                                    "disposing this JLResourceFork")});
-    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(
-                  path(QStringLiteral("forgotten")), kText, 3),
-        QByteArray("kept"));
+        QStringList {u"JLAlias ERROR: you neglected to call closeFile: before "
+                     u"disposing this JLResourceFork"_s});
+    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(path(u"whole"_s), kText, 4),
+        QByteArray("four"));
 }
-
-TEST_F(ResourceForkFiles, WholeForkIsWrittenOnlyWhenItReadsAsOne)
-{
-    auto fork = openForWriting(QStringLiteral("whole"));
-    ASSERT_TRUE(fork);
-    EXPECT_FALSE(fork->writeEntireResourceFork(QByteArray()));
-    EXPECT_FALSE(fork->writeEntireResourceFork("garbage that is no fork"));
-    ResourceFork other;
-    other.put(Resource {kText, 4, std::nullopt, 0, "four", 0});
-    ASSERT_TRUE(fork->writeEntireResourceFork(*ResourceForkFormat::serialize(other)));
-    EXPECT_EQ(fork->dataForType(kText, qint16(4)), QByteArray("four"));
-    EXPECT_EQ(fork->dataForEntireResourceFork(), ResourceForkFormat::serialize(other).value());
-    ASSERT_TRUE(fork->closeFile());
-}
-
 }

@@ -17,6 +17,8 @@
 
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Pane = PaneTest;
@@ -25,8 +27,8 @@ QJsonArray mappings(int count)
 {
     QJsonArray list;
     for (int index = 0; index < count; ++index) {
-        list.append(QJsonObject {{QStringLiteral("driveLetter"), QStringLiteral("X%1:").arg(index)},
-            {QStringLiteral("driveName"), QStringLiteral("\\\\fs\\s%1").arg(index)}});
+        list.append(QJsonObject {{u"driveLetter"_s, u"X%1:"_s.arg(index)},
+            {u"driveName"_s, u"\\\\fs\\s%1"_s.arg(index)}});
     }
     return list;
 }
@@ -48,46 +50,42 @@ void keepScreenshot(QWidget* window, const QString& name)
 {
     QTest::qWait(200);
     ScreenCapture::keepAsArtefact(
-        ScreenCapture::capture({QStringLiteral("-id"), QString::number(window->winId())}), name);
+        ScreenCapture::capture({u"-id"_s, QString::number(window->winId())}), name);
 }
 
 }
 
 TEST_F(Pane, DetailsStartHiddenAndComeAndGoAtTheWindowsBottomEdge)
 {
-    writeSettings(
-        QJsonDocument(QJsonObject {{QStringLiteral("driveMapping"), mappings(3)}}).toJson());
+    writeSettings(QJsonDocument(QJsonObject {{u"driveMapping"_s, mappings(3)}}).toJson());
     openWindow();
     const KTPrefsOutlets& o = m_pane->outlets();
     EXPECT_FALSE(o.createAliasButton->isChecked() || o.dfsInstalledButton->isChecked());
-    EXPECT_EQ(o.mountMethodPopUp->currentText(), QStringLiteral("smb"));
+    EXPECT_EQ(o.mountMethodPopUp->currentText(), u"smb"_s);
     EXPECT_EQ(o.mappingTable->model()->rowCount(), 3);
     EXPECT_FALSE(o.expertSettingsBox->isVisible());
     QTest::qWait(300);
     const QRect hidden = m_window->geometry();
-    keepScreenshot(m_window.get(), QStringLiteral("settings-window-details-hidden.png"));
-
+    keepScreenshot(m_window.get(), u"settings-window-details-hidden.png"_s);
     QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->height() > hidden.height(); }));
     EXPECT_EQ(m_window->geometry().top(), hidden.top());
     EXPECT_LT(o.expertSettingsBox->geometry().bottom(), o.showDetailButton->geometry().top());
-    EXPECT_EQ(title(o.showDetailButton), QStringLiteral("Hide Details"));
+    EXPECT_EQ(title(o.showDetailButton), u"Hide Details"_s);
     EXPECT_LE(m_window->frameGeometry().height(), 700) << "taller than a 1366x768 screen allows";
-    keepScreenshot(m_window.get(), QStringLiteral("settings-window-details-shown.png"));
-
+    keepScreenshot(m_window.get(), u"settings-window-details-shown.png"_s);
     QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->height() == hidden.height(); }));
     EXPECT_EQ(m_window->geometry().top(), hidden.top());
-    EXPECT_EQ(title(o.showDetailButton), QStringLiteral("Show Details"));
-
+    EXPECT_EQ(title(o.showDetailButton), u"Show Details"_s);
     // Help opens the help page with the desktop's browser.
     const QString readMe = QStringLiteral(KESTROVA_SOURCE_DIR "/data/ReadMe.html");
     m_pane->setHelpDocumentPath(readMe);
     QTest::mouseClick(o.helpButton, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([] { return !paneDesktop().records().isEmpty(); }, 10000));
     const QJsonObject record = paneDesktop().records().constLast();
-    EXPECT_TRUE(record.value(QStringLiteral("arguments")).toArray().contains(readMe));
-    ::kill(pid_t(record.value(QStringLiteral("pid")).toInteger()), SIGTERM);
+    EXPECT_TRUE(record.value(u"arguments"_s).toArray().contains(readMe));
+    ::kill(pid_t(record.value(u"pid"_s).toInteger()), SIGTERM);
 }
 
 TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindowIsClosed)
@@ -96,25 +94,18 @@ TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindo
         {"driveLetter": "R:", "driveName": "\\\\old\\r"}]})");
     QProcess instance;
     instance.setProcessEnvironment(programEnvironment());
-    instance.start(QStringLiteral(KESTROVA_BINARY), {QStringLiteral("service")});
+    instance.start(QStringLiteral(KESTROVA_BINARY), {u"service"_s});
     QDBusConnection bus = m_bus.connect();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            return bus.interface()
-                ->isServiceRegistered(QStringLiteral("com.dovrane.Kestrova"))
-                .value();
-        },
+        [&] { return bus.interface()->isServiceRegistered(u"com.dovrane.Kestrova"_s).value(); },
         20000));
     const auto copiedPath = [&] {
-        runProgram(QStringLiteral(KESTROVA_BINARY),
-            {QStringLiteral("copy-path"), QStringLiteral("/srv/a.doc")}, programEnvironment());
-        return runProgram(QStringLiteral("xclip"),
-            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")})
-            .output;
+        runProgram(QStringLiteral(KESTROVA_BINARY), {u"copy-path"_s, u"/srv/a.doc"_s},
+            programEnvironment());
+        return runProgram(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s}).output;
     };
-    PreferencesNotifier listener(bus, QStringLiteral("com.dovrane.Kestrova"));
+    PreferencesNotifier listener(bus, u"com.dovrane.Kestrova"_s);
     QSignalSpy notified(&listener, &PreferencesNotifier::changed);
-
     openWindow();
     const KTPrefsOutlets& o = m_pane->outlets();
     QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
@@ -130,87 +121,76 @@ TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindo
     QTest::mouseClick(o.removeMappingButton, Qt::LeftButton);
     QTest::mouseClick(o.addMappingButton, Qt::LeftButton);
     QTest::keyClick(o.mappingTable->viewport()->focusWidget(), Qt::Key_Escape);
-    EXPECT_EQ(m_pane->driveMapArray().at(1).mapFrom(), QStringLiteral("Map From"));
-    EXPECT_EQ(m_pane->driveMapArray().at(1).mapTo(), QStringLiteral("Map To"));
-    typeIntoCell(o.mappingTable, 1, 0, QStringLiteral("X:"));
-    typeIntoCell(o.mappingTable, 1, 1, QStringLiteral("\\\\fs1\\data"));
+    EXPECT_EQ(m_pane->driveMapArray().at(1).mapFrom(), u"Map From"_s);
+    EXPECT_EQ(m_pane->driveMapArray().at(1).mapTo(), u"Map To"_s);
+    typeIntoCell(o.mappingTable, 1, 0, u"X:"_s);
+    typeIntoCell(o.mappingTable, 1, 1, u"\\\\fs1\\data"_s);
     o.mappingTable->selectRow(0);
     QTest::mouseClick(o.browseMapToButton, Qt::LeftButton);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return m_pane->openPanel() && m_pane->openPanel()->isVisible(); }));
     KTShortcutOpenPanel* panel = m_pane->openPanel();
-    EXPECT_EQ(panel->windowTitle(), QStringLiteral("Select Directory"));
-    EXPECT_EQ(panel->labelText(QFileDialog::Accept), QStringLiteral("Choose"));
+    EXPECT_EQ(panel->windowTitle(), u"Select Directory"_s);
+    EXPECT_EQ(panel->labelText(QFileDialog::Accept), u"Choose"_s);
     panel->setDirectory(QFileInfo(m_folder.path()).path());
     panel->selectFile(m_folder.path());
     panel->accept();
-    EXPECT_EQ(copiedPath(), QStringLiteral("/srv/a.doc"));
+    EXPECT_EQ(copiedPath(), u"/srv/a.doc"_s);
     EXPECT_TRUE(notified.isEmpty());
-
     m_window->close();
     EXPECT_TRUE(notified.wait(5000) || !notified.isEmpty());
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return copiedPath() == QStringLiteral("\"\\srv\\a.doc\""); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return copiedPath() == u"\"\\srv\\a.doc\""_s; }, 10000));
     instance.terminate();
     instance.waitForFinished();
-    const QString listing = runProgram(
-        QStringLiteral(KESTROVA_BINARY), {QStringLiteral("settings")}, programEnvironment())
-                                .output;
-    for (const QString& line : {QStringLiteral("createAlias        true"),
-             QStringLiteral("dfsInstalled       true"), QStringLiteral("mountMethod        afp"),
-             QStringLiteral("driveMapping       R: -> ") + m_folder.path(),
-             QString(19, QLatin1Char(' ')) + QStringLiteral("X: -> \\\\fs1\\data")})
-        EXPECT_TRUE(listing.contains(line + QLatin1Char('\n'))) << listing.toStdString();
+    const QString listing =
+        runProgram(QStringLiteral(KESTROVA_BINARY), {u"settings"_s}, programEnvironment()).output;
+    for (const QString& line : {u"createAlias        true"_s, u"dfsInstalled       true"_s,
+             u"mountMethod        afp"_s, u"driveMapping       R: -> "_s + m_folder.path(),
+             QString(19, u' ') + u"X: -> \\\\fs1\\data"_s})
+        EXPECT_TRUE(listing.contains(line + u'\n')) << listing.toStdString();
 }
 
 TEST_F(Pane, OddSettingsAreShownAsWellAsTheyCanBeAndKeptWhereNotChanged)
 {
     QJsonArray list = mappings(3000);
-    list.insert(1, QStringLiteral("no mapping"));
-    list.insert(2,
-        QJsonObject {{QStringLiteral("driveLetter"), 5},
-            {QStringLiteral("driveName"), QStringLiteral("\u0001line\nbreak")}});
+    list.insert(1, u"no mapping"_s);
+    list.insert(2, QJsonObject {{u"driveLetter"_s, 5}, {u"driveName"_s, u"\u0001line\nbreak"_s}});
     list.insert(3,
-        QJsonObject {{QStringLiteral("driveLetter"), QStringLiteral("Y:")},
-            {QStringLiteral("driveName"), QString(5000, QLatin1Char('s'))},
-            {QStringLiteral("note"), QJsonArray {1, 2}}});
-    const QJsonObject odd {{QStringLiteral("driveMapping"), list},
-        {QStringLiteral("mountMethod"), QStringLiteral("webdav")},
-        {QStringLiteral("createAlias"), QStringLiteral("true")},
-        {QStringLiteral("useBackslash"), 1}};
+        QJsonObject {{u"driveLetter"_s, u"Y:"_s}, {u"driveName"_s, QString(5000, u's')},
+            {u"note"_s, QJsonArray {1, 2}}});
+    const QJsonObject odd {{u"driveMapping"_s, list}, {u"mountMethod"_s, u"webdav"_s},
+        {u"createAlias"_s, u"true"_s}, {u"useBackslash"_s, 1}};
     writeSettings(QJsonDocument(odd).toJson());
     const QByteArray before = storedBytes();
     openWindow();
     const KTPrefsOutlets& o = m_pane->outlets();
     EXPECT_EQ(o.mappingTable->model()->rowCount(), 3002);
     EXPECT_EQ(o.mountMethodPopUp->currentIndex(), -1);
-    EXPECT_EQ(o.mountMethodPopUp->placeholderText(), QStringLiteral("webdav"));
+    EXPECT_EQ(o.mountMethodPopUp->placeholderText(), u"webdav"_s);
     EXPECT_FALSE(o.createAliasButton->isChecked() || o.useBackslashButton->isChecked());
     m_window->close();
     EXPECT_EQ(storedBytes(), before);
-
     openWindow();
-    typeIntoCell(m_pane->outlets().mappingTable, 2, 0, QStringLiteral("Z:"));
+    typeIntoCell(m_pane->outlets().mappingTable, 2, 0, u"Z:"_s);
     m_window->close();
     QJsonObject edited = list.at(3).toObject();
-    edited.insert(QStringLiteral("driveLetter"), QStringLiteral("Z:"));
+    edited.insert(u"driveLetter"_s, u"Z:"_s);
     list.replace(3, edited);
-    EXPECT_TRUE(storedSettings().value(QStringLiteral("driveMapping")) == list);
-    EXPECT_EQ(storedSettings().value(QStringLiteral("mountMethod")), QStringLiteral("webdav"));
+    EXPECT_TRUE(storedSettings().value(u"driveMapping"_s) == list);
+    EXPECT_EQ(storedSettings().value(u"mountMethod"_s), u"webdav"_s);
 }
 
 TEST_F(Pane, ClosingWhenTheSettingsCannotBeSavedSaysWhyAndMayKeepTheWindow)
 {
     // A file where the settings folder should be: nothing can be written.
-    writeFile(m_folder.filePath(QStringLiteral("config")), "not a folder");
+    writeFile(m_folder.filePath(u"config"_s), "not a folder");
     openWindow();
     QTest::mouseClick(m_pane->outlets().addMappingButton, Qt::LeftButton);
-    DialogAnswer keep(QStringLiteral("Keep Window Open"));
+    DialogAnswer keep(u"Keep Window Open"_s);
     m_window->close();
-    EXPECT_EQ(keep.title, QStringLiteral("Settings Not Saved"));
+    EXPECT_EQ(keep.title, u"Settings Not Saved"_s);
     EXPECT_TRUE(m_window->isVisible());
-
-    DialogAnswer discard(QStringLiteral("Close Without Saving"));
+    DialogAnswer discard(u"Close Without Saving"_s);
     m_window->close();
     EXPECT_TRUE(discard.answered);
     EXPECT_FALSE(m_window->isVisible());

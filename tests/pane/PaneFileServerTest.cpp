@@ -11,8 +11,9 @@
 #include <QTcpServer>
 #include <QTest>
 
-// The password sheet and the drop fields against the harness's Samba server
-// (tests/harness/with-file-server): the real smbpasswd, real shares mounted by GVfs.
+using namespace Qt::StringLiterals;
+
+// Against the harness's Samba server: the real smbpasswd, real shares mounted by GVfs.
 namespace {
 
 const QString changeUser = qEnvironmentVariable("KESTROVA_SMB_CHANGE_USER");
@@ -21,22 +22,20 @@ const QString changePassword = qEnvironmentVariable("KESTROVA_SMB_CHANGE_PASSWOR
 // Whether the account logs in with this password, as smbclient sees it.
 bool logsIn(const QString& password)
 {
-    return runProgram(QStringLiteral("smbclient"),
-               {QStringLiteral("-L"), QStringLiteral("//127.0.0.1"), QStringLiteral("-U"),
-                   changeUser + QLatin1Char('%') + password})
+    return runProgram(
+               u"smbclient"_s, {u"-L"_s, u"//127.0.0.1"_s, u"-U"_s, changeUser + u'%' + password})
                .exitCode
         == 0;
 }
 
-// Watches every process's command line while it lives: whether a password showed in one,
-// and whether smbpasswd was seen at all.
+// Watches every process's command line: whether a password or smbpasswd showed in one.
 class CommandLineWatch {
 public:
     explicit CommandLineWatch(const QStringList& secrets)
     {
         QObject::connect(&m_timer, &QTimer::timeout, [this, secrets] {
-            for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-                QFile file(QStringLiteral("/proc/%1/cmdline").arg(process));
+            for (const QString& process : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+                QFile file(u"/proc/%1/cmdline"_s.arg(process));
                 const QByteArray line =
                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
                 sawProgram = sawProgram || line.startsWith("/usr/bin/smbpasswd");
@@ -64,7 +63,6 @@ protected:
         m_pane->openPasswordSheet();
         m_sheet = m_pane->passwordWindow();
     }
-
     void TearDown() override
     {
         PaneTest::TearDown();
@@ -73,19 +71,16 @@ protected:
         FileServer::unmountEverything();
         // Each test starts from the harness's password.
         QProcess reset;
-        reset.start(QStringLiteral("smbpasswd"),
-            {QStringLiteral("-c"), qEnvironmentVariable("KESTROVA_SMB_CONF"), QStringLiteral("-s"),
-                QStringLiteral("-a"), changeUser});
-        reset.write(
-            (changePassword + QLatin1Char('\n') + changePassword + QLatin1Char('\n')).toUtf8());
+        reset.start(u"smbpasswd"_s,
+            {u"-c"_s, qEnvironmentVariable("KESTROVA_SMB_CONF"), u"-s"_s, u"-a"_s, changeUser});
+        reset.write((changePassword + u'\n' + changePassword + u'\n').toUtf8());
         reset.closeWriteChannel();
         EXPECT_TRUE(reset.waitForFinished() && reset.exitCode() == 0);
     }
-
     KTPasswordSheet* m_sheet = nullptr;
 };
 
-const QString newPassword = QStringLiteral("Kestrova-New-2");
+const QString newPassword = u"Kestrova-New-2"_s;
 
 struct PasswordChange {
     const char* name;
@@ -97,12 +92,6 @@ struct PasswordChange {
     int ticks; // at least this many tenths of a second in which the window kept working
 };
 
-// Names the case in test listings.
-void PrintTo(const PasswordChange& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 class PasswordChangeOnServer : public PaneFileServer,
                                public testing::WithParamInterface<PasswordChange> { };
 
@@ -113,26 +102,24 @@ TEST_P(PasswordChangeOnServer, ShowsTheOutcomeAsTheProgramTellsIt)
     const PasswordChange& row = GetParam();
     // Takes connections on the SMB port and says nothing.
     QTcpServer silent;
-    ASSERT_TRUE(silent.listen(QHostAddress(QStringLiteral("127.0.0.2")), 445));
+    ASSERT_TRUE(silent.listen(QHostAddress(u"127.0.0.2"_s), 445));
     m_sheet->domainServerField()->setText(QString::fromUtf8(row.server));
     m_sheet->usernameField()->setText(row.user ? QString::fromUtf8(row.user) : changeUser);
-    m_sheet->oldPasswordField()->setText(row.rightPassword ? changePassword : QStringLiteral("x1"));
+    m_sheet->oldPasswordField()->setText(row.rightPassword ? changePassword : u"x1"_s);
     m_sheet->passwordField()->setText(newPassword);
     m_sheet->passwordVerifyField()->setText(newPassword);
     const Ticker ticker(100);
     const CommandLineWatch watch({changePassword, newPassword});
-    DialogAnswer alert(QStringLiteral("OK"));
+    DialogAnswer alert(u"OK"_s);
     QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
     ASSERT_TRUE(alert.wait(60000));
-
     EXPECT_EQ(alert.title, QString::fromUtf8(row.title));
-    EXPECT_TRUE(alert.text.contains(
-        QString::fromUtf8(row.message).replace(QStringLiteral("USER"), changeUser)))
+    EXPECT_TRUE(alert.text.contains(QString::fromUtf8(row.message).replace(u"USER"_s, changeUser)))
         << alert.text.toStdString();
     EXPECT_FALSE(watch.sawSecret);
     EXPECT_GE(ticker.ticks, row.ticks) << "the window stood still while the program ran";
     EXPECT_TRUE(watch.sawProgram || row.ticks == 0);
-    const bool changed = alert.title == QStringLiteral("Password Changed");
+    const bool changed = alert.title == u"Password Changed"_s;
     EXPECT_EQ(logsIn(newPassword), changed);
     EXPECT_EQ(logsIn(changePassword), !changed);
 }
@@ -150,44 +137,40 @@ INSTANTIATE_TEST_SUITE_P(PaneFileServer, PasswordChangeOnServer,
             0},
         PasswordChange {"ServerThatNeverAnswers", "127.0.0.2", nullptr, true,
             "Password Change failed", "NT_STATUS_IO_TIMEOUT", 50}),
-    [](const testing::TestParamInfo<PasswordChange>& row) { return std::string(row.param.name); });
+    rowName<PasswordChange>);
 
 TEST_F(PaneFileServer, FilesOnAShareDropAsTheServerNamesThem)
 {
     const QString share = FileServer::guestShares().first();
     const QDir folder(FileServer::shareFolder(share));
-    ASSERT_TRUE(folder.mkpath(QStringLiteral("docs")));
-    writeFile(folder.filePath(QStringLiteral("docs/plan.txt")), "the plan\n");
+    ASSERT_TRUE(folder.mkpath(u"docs"_s));
+    writeFile(folder.filePath(u"docs/plan.txt"_s), "the plan\n");
     ShellLinkContents link;
-    link.netName = (QStringLiteral("\\\\127.0.0.1\\") + share).toLatin1();
+    link.netName = (u"\\\\127.0.0.1\\"_s + share).toLatin1();
     link.commonPathSuffix = "docs\\plan.txt";
-    writeFile(folder.filePath(QStringLiteral("docs/plan.lnk")), ShellLinkWriter::write(link));
+    writeFile(folder.filePath(u"docs/plan.lnk"_s), ShellLinkWriter::write(link));
     ASSERT_TRUE(FileServer::gioMount(share));
     const QString mounted = FileServer::gvfsFolder(share).value_or(QString());
-    const QString remote = FileServer::shareText(share) + QStringLiteral("/docs/");
-
+    const QString remote = FileServer::shareText(share) + u"/docs/"_s;
     // The password sheet's server field, and the table's cell being edited.
     const auto dropped = [&](QLineEdit* field, const QString& name, const QString& answer) {
         field->clear();
         const DialogAnswer question(answer);
-        EXPECT_TRUE(dropFiles(field, {mounted + QStringLiteral("/docs/") + name}));
+        EXPECT_TRUE(dropFiles(field, {mounted + u"/docs/"_s + name}));
         (void)QTest::qWaitFor([&] { return !field->text().isEmpty(); });
         return field->text();
     };
     KTDragTextField* server = m_sheet->domainServerField();
     server->setFocus();
-    EXPECT_EQ(dropped(server, QStringLiteral("plan.txt"), {}), remote + QStringLiteral("plan.txt"));
+    EXPECT_EQ(dropped(server, u"plan.txt"_s, {}), remote + u"plan.txt"_s);
     EXPECT_EQ(
-        dropped(server, QStringLiteral("plan.lnk"), QStringLiteral("Insert Shortcut Destination")),
-        remote + QStringLiteral("plan.txt"));
-
+        dropped(server, u"plan.lnk"_s, u"Insert Shortcut Destination"_s), remote + u"plan.txt"_s);
     m_sheet->done(0);
-    ASSERT_TRUE(m_pane->insertObject(KTDriveMapping(QStringLiteral("X:"), QString()), 0));
+    ASSERT_TRUE(m_pane->insertObject(KTDriveMapping(u"X:"_s, QString()), 0));
     QTableView* table = m_pane->outlets().mappingTable;
     table->setCurrentIndex(table->model()->index(0, 1));
     table->edit(table->currentIndex());
     auto* cell = qobject_cast<KTDragTextField*>(table->viewport()->focusWidget());
     ASSERT_TRUE(cell);
-    EXPECT_EQ(dropped(cell, QStringLiteral("plan.lnk"), QStringLiteral("Insert File Location")),
-        remote + QStringLiteral("plan.lnk"));
+    EXPECT_EQ(dropped(cell, u"plan.lnk"_s, u"Insert File Location"_s), remote + u"plan.lnk"_s);
 }

@@ -12,20 +12,19 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString settingsFile(const QTemporaryDir& folder)
 {
-    return folder.filePath(QStringLiteral("config/kestrova/com.dovrane.Kestrova.json"));
+    return folder.filePath(u"config/kestrova/com.dovrane.Kestrova.json"_s);
 }
 
-// Lays out, once for the whole program, a desktop where shortcuts open with Kestrova:
-// its desktop entry (found when `kestrova` is on PATH, as its TryExec asks) and its MIME
-// type, beside the private desktop of tests/tools.
+// Once a program: a desktop where shortcuts open with Kestrova (on PATH, for its TryExec).
 class PaneDesktop : public testing::Environment {
 public:
     const PrivateDesktop& desktop() const { return m_desktop; }
-
     void SetUp() override
     {
         ASSERT_TRUE(m_desktop.isValid());
@@ -39,11 +38,11 @@ public:
             ASSERT_TRUE(data.mkpath(QFileInfo(target).path()));
             ASSERT_TRUE(QFile::copy(source + QString::fromUtf8(from), target));
         }
-        writeFile(data.filePath(QStringLiteral("applications/mimeapps.list")),
+        writeFile(data.filePath(u"applications/mimeapps.list"_s),
             QByteArray("[Default Applications]\ntext/html=") + PrivateDesktop::kViewerId + '\n');
         for (const char* update :
             {"update-mime-database mime", "update-desktop-database applications"}) {
-            const QStringList words = QString::fromUtf8(update).split(QLatin1Char(' '));
+            const QStringList words = QString::fromUtf8(update).split(u' ');
             ASSERT_EQ(QProcess::execute(words[0], {data.filePath(words[1])}), 0) << update;
         }
         m_desktop.prependDataDir(m_data.path());
@@ -80,18 +79,15 @@ void PaneTest::TearDown()
 QProcessEnvironment PaneTest::programEnvironment() const
 {
     QProcessEnvironment environment = m_bus.environment();
-    environment.insert(
-        QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
-    environment.insert(
-        QStringLiteral("XDG_STATE_HOME"), m_folder.filePath(QStringLiteral("state")));
+    environment.insert(u"XDG_CONFIG_HOME"_s, m_folder.filePath(u"config"_s));
+    environment.insert(u"XDG_STATE_HOME"_s, m_folder.filePath(u"state"_s));
     return environment;
 }
 
 void PaneTest::openWindow()
 {
     m_domain.emplace(PreferencesPaths {settingsFile(m_folder), {}});
-    m_notifier = std::make_unique<PreferencesNotifier>(
-        m_bus.connect(), QStringLiteral("com.dovrane.Kestrova"));
+    m_notifier = std::make_unique<PreferencesNotifier>(m_bus.connect(), u"com.dovrane.Kestrova"_s);
     m_preferences.emplace(*m_domain, m_notifier.get());
     m_pane = std::make_unique<KestrovaPrefsPref>(*m_preferences);
     m_window = std::make_unique<KTPrefsWindow>(*m_pane);
@@ -107,8 +103,7 @@ void PaneTest::writeSettings(const QByteArray& json) const
 
 QByteArray PaneTest::storedBytes() const
 {
-    QFile file(settingsFile(m_folder));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(settingsFile(m_folder));
 }
 
 DialogAnswer::DialogAnswer(QString button)
@@ -144,18 +139,16 @@ namespace {
 
 bool drop(QWidget* target, const QMimeData& data)
 {
-    const QPoint position = target->rect().center();
-    QDragEnterEvent enter(position, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDragMoveEvent move(position, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-    if (!move.isAccepted())
-        return false;
-    QDropEvent dropped(position, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &dropped);
-    return dropped.isAccepted();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    for (QDropEvent* event : std::initializer_list<QDropEvent*> {&enter, &move, &dropped}) {
+        QApplication::sendEvent(target, event);
+        if (!event->isAccepted())
+            return false;
+    }
+    return true;
 }
 
 }
@@ -179,7 +172,7 @@ bool dropText(QWidget* target, const QString& text)
 
 QString title(const QAbstractButton* button)
 {
-    return QString(button->text()).remove(QLatin1Char('&'));
+    return QString(button->text()).remove(u'&');
 }
 
 QString writeFile(const QString& path, const QByteArray& contents)
@@ -188,6 +181,12 @@ QString writeFile(const QString& path, const QByteArray& contents)
     EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size())
         << path.toStdString();
     return path;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 Ticker::Ticker(int milliseconds)

@@ -17,14 +17,11 @@
 #include <memory>
 #include <optional>
 
-// The settings pane in its real window, over a private preferences folder and a private
-// session bus, on a desktop (PaneTest.cpp) where shortcut files open with Kestrova and
-// web pages with the recording viewer.
+// The pane in its real window over a private preferences folder, bus and desktop.
 class PaneTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
     // The pane and its window over what the folder holds now, shown and active.
     void openWindow();
     void writeSettings(const QByteArray& json) const;
@@ -32,7 +29,6 @@ protected:
     QJsonObject storedSettings() const { return QJsonDocument::fromJson(storedBytes()).object(); }
     // For programs the test starts: the private bus, and the test's settings and state.
     QProcessEnvironment programEnvironment() const;
-
     PrivateSessionBus m_bus;
     QTemporaryDir m_folder;
     std::optional<PreferencesDomain> m_domain;
@@ -61,14 +57,20 @@ private:
     QTimer m_timer;
 };
 
-// What a file manager's drag of these files (or a drag of text) sends the widget: enter,
-// move, drop. True when the widget took the drop.
+// A file manager's drag and drop of files or text; true when the widget took it.
 bool dropFiles(QWidget* target, const QStringList& paths);
 bool dropText(QWidget* target, const QString& text);
+
+// Names a table's row after its `name` in test listings.
+template<typename Row> std::string rowName(const testing::TestParamInfo<Row>& row)
+{
+    return row.param.name;
+}
 
 // A button's title as shown, without its mnemonic marker.
 QString title(const class QAbstractButton* button);
 QString writeFile(const QString& path, const QByteArray& contents);
+QByteArray readFile(const QString& path);
 // Counts the event loop's turns while it lives: a window that stood still counts none.
 class Ticker {
 public:

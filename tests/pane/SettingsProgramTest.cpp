@@ -8,15 +8,22 @@
 #include <QTest>
 
 #include <csignal>
-#include <functional>
 
-// kestrova-settings as the desktop runs it: one window per session, and the table
-// stored however the program is asked to end.
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString busName = QStringLiteral("com.dovrane.Kestrova.Settings");
+struct Ending {
+    const char* name;
+    int signal; // none: the window manager closes the window
+};
 
-class SettingsProgram : public PaneTest {
+QString activeWindowName()
+{
+    return runProgram(u"xdotool"_s, {u"getactivewindow"_s, u"getwindowname"_s}).output.trimmed();
+}
+
+class SettingsProgram : public PaneTest, public testing::WithParamInterface<Ending> {
 protected:
     void TearDown() override
     {
@@ -26,82 +33,48 @@ protected:
         }
         PaneTest::TearDown();
     }
-
-    void start()
-    {
-        m_program.setProcessEnvironment(programEnvironment());
-        m_program.start(QStringLiteral(KESTROVA_SETTINGS_BINARY), {});
-        ASSERT_TRUE(m_program.waitForStarted());
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }, 20000));
-    }
-
-    static QString activeWindowName()
-    {
-        QProcess xdotool;
-        xdotool.start(QStringLiteral("xdotool"),
-            {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
-        xdotool.waitForFinished();
-        return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
-    }
-
-    QDBusConnection m_connection = m_bus.connect();
     QProcess m_program;
 };
 
-struct Ending {
-    const char* name;
-    std::function<void(QProcess&)> ask;
-};
-
-// Names the case in test listings.
-void PrintTo(const Ending& row, std::ostream* out)
-{
-    *out << row.name;
 }
 
-class EndingSettingsProgram : public SettingsProgram,
-                              public testing::WithParamInterface<Ending> { };
-
-}
-
-// A second start raises the first window and ends; the first, however asked to end, stores
-// the table and tells the other programs.
-TEST_P(EndingSettingsProgram, OneWindowPerSessionThatStoresTheTableWhenItEnds)
+// A second start raises the first window; the first stores the table however it ends.
+TEST_P(SettingsProgram, OneWindowPerSessionThatStoresTheTableWhenItEnds)
 {
-    start();
-    ASSERT_TRUE(m_connection.interface()->isServiceRegistered(busName).value());
+    m_program.setProcessEnvironment(programEnvironment());
+    m_program.start(QStringLiteral(KESTROVA_SETTINGS_BINARY), {});
+    ASSERT_TRUE(m_program.waitForStarted());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return activeWindowName() == u"Kestrova Settings"_s; }, 20000));
+    ASSERT_TRUE(m_bus.connect()
+                    .interface()
+                    ->isServiceRegistered(u"com.dovrane.Kestrova.Settings"_s)
+                    .value());
     QWidget other;
-    other.setWindowTitle(QStringLiteral("Another application"));
+    other.setWindowTitle(u"Another application"_s);
     other.show();
     other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [] { return activeWindowName() == QStringLiteral("Another application"); }));
+    ASSERT_TRUE(QTest::qWaitFor([] { return activeWindowName() == u"Another application"_s; }));
     const ProgramRun second =
         runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, programEnvironment());
     EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
-    EXPECT_TRUE(
-        QTest::qWaitFor([] { return activeWindowName() == QStringLiteral("Kestrova Settings"); }));
-
-    PreferencesNotifier listener(m_bus.connect(), QStringLiteral("com.dovrane.Kestrova"));
+    EXPECT_TRUE(QTest::qWaitFor([] { return activeWindowName() == u"Kestrova Settings"_s; }));
+    PreferencesNotifier listener(m_bus.connect(), u"com.dovrane.Kestrova"_s);
     QSignalSpy notified(&listener, &PreferencesNotifier::changed);
-    GetParam().ask(m_program);
+    if (GetParam().signal)
+        ::kill(pid_t(m_program.processId()), GetParam().signal);
+    else
+        QProcess::execute(u"xdotool"_s, {u"key"_s, u"alt+F4"_s});
     ASSERT_TRUE(m_program.waitForFinished(20000));
     EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_program.exitCode(), 0);
     // With no list stored, leaving the window stores an empty one.
-    EXPECT_EQ(storedSettings().value(QStringLiteral("driveMapping")), QJsonValue(QJsonArray()));
+    EXPECT_EQ(storedSettings().value(u"driveMapping"_s), QJsonValue(QJsonArray()));
     EXPECT_TRUE(!notified.isEmpty() || notified.wait(5000));
-    EXPECT_FALSE(QFile::exists(m_folder.filePath(QStringLiteral("state/kestrova/exceptions.log"))));
+    EXPECT_FALSE(QFile::exists(m_folder.filePath(u"state/kestrova/exceptions.log"_s)));
 }
 
-INSTANTIATE_TEST_SUITE_P(SettingsProgram, EndingSettingsProgram,
-    testing::Values(Ending {"TerminationSignal",
-                        [](QProcess& program) { ::kill(pid_t(program.processId()), SIGTERM); }},
-        Ending {"Hangup", [](QProcess& program) { ::kill(pid_t(program.processId()), SIGHUP); }},
-        Ending {"WindowManagerClose",
-            [](QProcess&) {
-                QProcess::execute(
-                    QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
-            }}),
-    [](const testing::TestParamInfo<Ending>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(SettingsProgram, SettingsProgram,
+    testing::Values(Ending {"TerminationSignal", SIGTERM}, Ending {"Hangup", SIGHUP},
+        Ending {"WindowManagerClose", 0}),
+    rowName<Ending>);
