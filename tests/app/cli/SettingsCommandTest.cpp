@@ -87,7 +87,7 @@ TEST_F(SettingsCommand, BadInputChangesNothing)
             "the drive letter is empty"},
         {{QStringLiteral("map"), QStringLiteral("X:\n"), QStringLiteral("\\\\fs\\a")}, 1,
             "control characters"},
-        {words("map X:"), 1, "Usage: kestrova settings"},
+        {words("map X:"), 1, "(see kestrova help settings)"},
         {words("frobnicate"), 1, "unexpected arguments: frobnicate"},
         {words("unmap Q:"), 2, "no mapping for Q:"},
     };
@@ -119,8 +119,8 @@ TEST_F(SettingsCommand, DefaultsShownForACorruptFileSaySo)
     EXPECT_EQ(m_folder.userFileBytes(), corrupt);
 }
 
-TEST_F(SettingsCommand, StoredControlCharactersAreNotPrinted)
+TEST_F(SettingsCommand, StoredControlCharactersArePrintedEscaped)
 {
     m_folder.writeUserFile(R"({"mountMethod": "smb\u001b]0;owned\u0007"})");
-    EXPECT_EQ(output("get mountMethod"), QStringLiteral("smb\uFFFD]0;owned\uFFFD\n"));
+    EXPECT_EQ(output("get mountMethod"), QStringLiteral("smb\\u001b]0;owned\\u0007\n"));
 }
