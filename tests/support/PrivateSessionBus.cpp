@@ -2,11 +2,7 @@
 
 #include <QDeadlineTimer>
 
-namespace {
-
 constexpr int startTimeoutMilliseconds = 10000;
-
-}
 
 PrivateSessionBus::PrivateSessionBus()
 {

@@ -2,12 +2,8 @@
 
 #include <QDeadlineTimer>
 
-namespace {
-
 // Reading every shortcut of the corpus under AddressSanitizer takes a while.
 constexpr int runTimeoutMilliseconds = 120000;
-
-}
 
 ProgramRun ProgramRun::of(QProcess& process)
 {

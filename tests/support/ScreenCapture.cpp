@@ -6,11 +6,7 @@
 #include <gtest/gtest.h>
 
 namespace ScreenCapture {
-namespace {
-
 constexpr int clientTimeoutMilliseconds = 20000;
-
-}
 
 QImage capture(const QStringList& xwdArguments)
 {

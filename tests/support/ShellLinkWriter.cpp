@@ -5,14 +5,6 @@
 namespace ShellLinkWriter {
 namespace {
 
-constexpr quint32 kHasLinkTargetIDList = 0x1;
-constexpr quint32 kHasLinkInfo = 0x2;
-constexpr quint32 kHasName = 0x4;
-constexpr quint32 kHasRelativePath = 0x8;
-constexpr quint32 kHasWorkingDir = 0x10;
-constexpr quint32 kHasArguments = 0x20;
-constexpr quint32 kHasIconLocation = 0x40;
-constexpr quint32 kIsUnicode = 0x80;
 constexpr qsizetype kHeaderSize = 76;
 constexpr qsizetype kTargetAnsiSize = 260;
 constexpr qsizetype kTargetUnicodeSize = 520;
@@ -30,20 +22,13 @@ QByteArray terminated(const QString& text)
 quint32 linkFlags(const ShellLinkContents& contents)
 {
     quint32 flags = contents.extraLinkFlags;
-    const std::pair<bool, quint32> derived[] = {
-        {contents.idList.has_value(), kHasLinkTargetIDList},
-        {contents.hasLinkInfo, kHasLinkInfo},
-        {contents.name.has_value(), kHasName},
-        {contents.relativePath.has_value(), kHasRelativePath},
-        {contents.workingDir.has_value(), kHasWorkingDir},
-        {contents.arguments.has_value(), kHasArguments},
-        {contents.iconLocation.has_value(), kHasIconLocation},
-        {contents.unicodeStrings, kIsUnicode},
-    };
-    for (const auto& [present, flag] : derived) {
-        if (present)
-            flags |= flag;
-    }
+    // HasLinkTargetIDList, HasLinkInfo, HasName, ... IsUnicode: bits 0 to 7.
+    const bool present[] = {contents.idList.has_value(), contents.hasLinkInfo,
+        contents.name.has_value(), contents.relativePath.has_value(),
+        contents.workingDir.has_value(), contents.arguments.has_value(),
+        contents.iconLocation.has_value(), contents.unicodeStrings};
+    for (unsigned bit = 0; bit < std::size(present); ++bit)
+        flags |= present[bit] ? 1u << bit : 0u;
     return flags;
 }
 

@@ -91,9 +91,8 @@ QList<QJsonObject> PrivateDesktop::records() const
 {
     QList<QJsonObject> records;
     QFile file(recordingFile());
-    if (!file.open(QIODevice::ReadOnly))
-        return records;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    for (const QByteArray& line :
+        file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
         if (!line.trimmed().isEmpty())
             records << QJsonDocument::fromJson(line).object();
     }

@@ -6,14 +6,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A desktop of the test's own: XDG data, config and state folders under a temporary folder,
-// the system's MIME database, no applications but the test's, and the recording viewer
-// (tests/tools/RecordingViewer.cpp) as default application of the sample types in a
-// private mimeapps.list. A second application, the decoy viewer ("env ... /bin/false",
-// StartupWMClass=DecoyViewer), claims the same types without being their default.
-//
-// GLib reads the XDG variables once, on first use: apply() must come before anything
-// in the process asks GIO about applications or types. Children get environment().
+// XDG folders of the test's own with the system's MIME database, the recording viewer as
+// default application of sampleTypes(), and a decoy viewer (StartupWMClass=DecoyViewer)
+// that claims them too. GLib reads XDG variables once: apply() before asking GIO anything.
 class PrivateDesktop {
 public:
     static constexpr const char* kViewerId = "kestrova-recording-viewer.desktop";
@@ -24,8 +19,7 @@ public:
     PrivateDesktop();
     bool isValid() const { return m_valid; }
 
-    // Data folders searched before the private system folder (an installation prefix's
-    // share/, for example); call before apply() or environment().
+    // Searched before the private system folder; call before apply() or environment().
     void prependDataDir(const QString& folder) { m_extraDataDirs.prepend(folder); }
 
     void apply() const;
@@ -33,7 +27,7 @@ public:
 
     QString root() const { return m_root.path(); }
     QString recordingFile() const;
-    // What the viewer recorded, one object per start: {"pid": ..., "arguments": [...]}.
+    // What the viewer recorded, one object per start.
     QList<QJsonObject> records() const;
 
 private:

@@ -2,7 +2,5 @@
 
 #include "tools/PrivateDesktop.h"
 
-// The private desktop every test of a program that uses it runs in. It is made and
-// applied before the first test, so that GLib reads its XDG folders and never the
-// user's.
+// The private desktop of the whole test program, applied before the first test.
 const PrivateDesktop& privateDesktop();

@@ -1,11 +1,6 @@
-// A stand-in for a document viewer, registered by tests as the default application of
-// sample file types. Each start appends one JSON line to the file named by
-// KESTROVA_RECORDING_FILE: {"pid": ..., "arguments": [...], "startupId": "..."} (the
-// startup-notification ID it was given, if any), even when it cannot reach a display,
-// then shows a window titled
-// "Recording viewer: NAME" (WM_CLASS "recording-viewer", "recording-viewer") until it
-// is closed or terminated. KESTROVA_RECORDING_WINDOW_DELAY_MS delays the window, so
-// that tests can see the application running before it has finished launching.
+// A stand-in document viewer: each start appends {"pid", "arguments", "startupId"} as one
+// JSON line to $KESTROVA_RECORDING_FILE, then shows a window (WM_CLASS recording-viewer)
+// after $KESTROVA_RECORDING_WINDOW_DELAY_MS, so tests can see it still launching.
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -50,13 +45,9 @@ int main(int argc, char* argv[])
 
     QLabel window(arguments.join(QLatin1Char('\n')));
     window.setWindowTitle(
-        QStringLiteral("Recording viewer: %1")
-            .arg(arguments.isEmpty() ? QString() : QFileInfo(arguments.first()).fileName()));
+        QStringLiteral("Recording viewer: %1").arg(QFileInfo(arguments.value(0)).fileName()));
     window.setMinimumSize(320, 120);
-    const int delay = qEnvironmentVariableIntValue("KESTROVA_RECORDING_WINDOW_DELAY_MS");
-    QTimer showing;
-    showing.setSingleShot(true);
-    QObject::connect(&showing, &QTimer::timeout, &window, &QWidget::show);
-    showing.start(delay);
+    QTimer::singleShot(qEnvironmentVariableIntValue("KESTROVA_RECORDING_WINDOW_DELAY_MS"), &window,
+        &QWidget::show);
     return application.exec();
 }

@@ -1,8 +1,5 @@
-// Prints what the workspace makes of files, one line each:
-//   workspace-probe FILE...   ->
-//   FILE<TAB>CONTENT-TYPE<TAB>DEFAULT-APPLICATION-ID<TAB>program|document
-// Tests run it in a private desktop environment (XDG_* variables) to see the desktop
-// the way a freshly started application would.
+// workspace-probe FILE... prints FILE<TAB>TYPE<TAB>APPLICATION-ID<TAB>program|document,
+// for tests that look at the desktop from a freshly started process.
 #include "workspace/DesktopApplication.h"
 #include "workspace/ProgramTarget.h"
 #include "workspace/Workspace.h"

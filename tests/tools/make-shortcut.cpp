@@ -7,12 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 
-// Writes a sample Windows shortcut, for demonstrations and manual tests:
-//   make-shortcut --net '\\127.0.0.1\Demo' --suffix 'docs\a.txt' OUT.lnk
-//   make-shortcut --local 'C:\dir\a.txt' OUT.lnk
-// with --env TEXT for an EnvironmentVariableDataBlock and --prefer-env to set
-// PreferEnvironmentPath. The share is written as an 8-bit NetName when Latin-1 holds it,
-// else as NetNameUnicode; the suffix in both its 8-bit and its Unicode form.
+// Writes a sample shortcut: make-shortcut --net '\\127.0.0.1\Demo' --suffix 'docs\a.txt' OUT.lnk
+// (NetName when Latin-1 holds the share, else NetNameUnicode), --env adds an environment block.
 namespace {
 
 const char* const usage = "usage: make-shortcut (--net UNC [--suffix PATH] | --local PATH) [--env "
@@ -20,11 +16,7 @@ const char* const usage = "usage: make-shortcut (--net UNC [--suffix PATH] | --l
 
 bool fitsLatin1(const QString& text)
 {
-    for (const QChar character : text) {
-        if (character.unicode() > 0xFF)
-            return false;
-    }
-    return true;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
 struct Options {

@@ -41,37 +41,31 @@ TEST(ApplicationWindows, MatchesEitherClassNameIgnoringCase)
     EXPECT_FALSE(matches("", "", {QString()}));
 }
 
-TEST(ApplicationWindows, LaunchedProcessesWithoutWindowsAreStillLaunchingMostRecentFirst)
+TEST(ApplicationWindows, GroupsWindowsIntoInstancesLaunchedOnesFirst)
 {
-    const QList<ApplicationInstance> instances = ApplicationWindows::instancesOf(
+    // Launched processes without windows are still launching, most recent first.
+    QList<ApplicationInstance> instances = ApplicationWindows::instancesOf(
         {window(7, 400, "other", "Other")}, kViewerClasses, {500, 100}, tree());
     ASSERT_EQ(instances.size(), 2);
     EXPECT_EQ(instances[0].pid, 500);
     EXPECT_EQ(instances[1].pid, 100);
     EXPECT_TRUE(instances[1].launchedHere);
     EXPECT_TRUE(instances[1].windows.isEmpty());
-}
 
-TEST(ApplicationWindows, LaunchedProcessOwnsWindowsOfItsDescendants)
-{
-    // The program behind a wrapper script shows windows of any class; they are the
-    // launched instance's, not a second instance.
-    const QList<ApplicationInstance> instances = ApplicationWindows::instancesOf(
+    // Windows of any class behind a wrapper script are the launched instance's.
+    instances = ApplicationWindows::instancesOf(
         {window(7, 300, "soffice", "Soffice"), window(8, 300, "recording-viewer", "R")},
         kViewerClasses, {100}, tree());
     ASSERT_EQ(instances.size(), 1);
     EXPECT_EQ(instances[0].windows, QList<quint32>({7, 8}));
-}
 
-TEST(ApplicationWindows, OtherInstancesAreGroupedByProcessInWindowOrder)
-{
-    const QList<ApplicationInstance> instances = ApplicationWindows::instancesOf(
+    // Other instances follow, grouped by process in window order.
+    instances = ApplicationWindows::instancesOf(
         {window(1, 500, "recording-viewer", "R"), window(2, {}, "recording-viewer", "R"),
             window(3, 400, "other", "Other"), window(4, 500, "recording-viewer", "R"),
             window(5, 300, "recording-viewer", "R")},
         kViewerClasses, {100}, tree());
     ASSERT_EQ(instances.size(), 3);
-    // The launched instance comes first although its window appeared last.
     EXPECT_EQ(instances[0].pid, 100);
     EXPECT_EQ(instances[0].windows, QList<quint32>({5}));
     EXPECT_EQ(instances[1].pid, 500);
@@ -91,17 +85,13 @@ TEST(ProcessTable, AncestryWalkEndsOnLoopsAndUnknownProcesses)
     EXPECT_FALSE(ProcessTable::isSelfOrDescendantOf(999, 100, tree()));
 }
 
-TEST(ProcessTable, ReadsThisProcessAndSeesExitedOnesGone)
+TEST(ProcessTable, ReadsLiveProcessesAndCountsUnreapedChildrenGone)
 {
     EXPECT_TRUE(ProcessTable::isAlive(getpid()));
     EXPECT_EQ(ProcessTable::parentOf(getpid()), qint64(getppid()));
     EXPECT_TRUE(ProcessTable::isSelfOrDescendantOf(getpid(), getppid()));
     EXPECT_FALSE(ProcessTable::isAlive(0));
     EXPECT_FALSE(ProcessTable::isAlive(-1));
-}
-
-TEST(ProcessTable, UnreapedChildCountsAsGone)
-{
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0)

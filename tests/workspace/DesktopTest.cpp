@@ -1,5 +1,4 @@
-// The workspace on a real X server with an EWMH window manager: ctest runs it under
-// with-xvfb and with-desktop (tests/harness), on a private session bus.
+// The workspace on a real X server with an EWMH window manager, on a private session bus.
 #include "support/Eventually.h"
 #include "support/PrivateSessionBus.h"
 #include "tools/PrivateDesktopSetup.h"
@@ -21,8 +20,7 @@ const QString kViewer = QLatin1String(PrivateDesktop::kViewerId);
 
 class OnDesktop : public testing::Test {
 protected:
-    // GIO and the viewers it starts talk to the bus of DBUS_SESSION_BUS_ADDRESS; without
-    // one, they would start a bus of their own for the display.
+    // Without a bus address, GIO and the viewers would start a bus of their own.
     static void SetUpTestSuite()
     {
         bus = new PrivateSessionBus;
@@ -131,8 +129,7 @@ TEST_F(OnDesktop, ActivationMakesInstanceTheActiveWindow)
 
 TEST_F(OnDesktop, InstanceStartedElsewhereIsFoundByWindowClass)
 {
-    // Started without the workspace, as if from a terminal: only its window's WM_CLASS
-    // ties it to the desktop entry (through the program's name in Exec).
+    // Started as if from a terminal: only WM_CLASS ties it to the desktop entry.
     QProcess viewer;
     viewer.start(QStringLiteral(KESTROVA_RECORDING_VIEWER), {QStringLiteral("elsewhere.txt")});
     ASSERT_TRUE(viewer.waitForStarted());

@@ -1,5 +1,4 @@
-// Installs the desktop integration into a temporary prefix with the build's own install
-// rules, looks at it the way a desktop would, and uninstalls it again.
+// The desktop integration installed with the build's own rules into a temporary prefix.
 #include "support/Eventually.h"
 #include "support/PrivateSessionBus.h"
 #include "support/ProgramRun.h"
@@ -32,8 +31,7 @@ class DesktopInstallation : public testing::Test {
 protected:
     void SetUp() override
     {
-        // Installing writes the manifest and the service file into the build folder, so
-        // test processes that ctest runs side by side take turns.
+        // Installing writes into the build folder: parallel test processes take turns.
         ASSERT_TRUE(m_lock.tryLock(300000)) << "another installation test holds the lock";
         ASSERT_TRUE(m_prefix.isValid());
         ASSERT_NO_FATAL_FAILURE(install(QStringLiteral("desktop")));
@@ -49,8 +47,7 @@ protected:
         ASSERT_EQ(run.exitCode, 0) << said(run);
     }
 
-    // The private desktop, where `kestrova` is on PATH as it is for a real installation:
-    // GIO ignores desktop entries whose program it cannot find.
+    // GIO ignores desktop entries whose program is not on PATH.
     QProcessEnvironment environment() const
     {
         QProcessEnvironment environment = m_desktop.environment();
@@ -59,8 +56,7 @@ protected:
         return environment;
     }
 
-    // content type, default application and program verdict of a shortcut named name,
-    // as a new process sees them
+    // Content type and default application of a new shortcut, as a new process sees them.
     QStringList probeShortcut(const QString& name) const
     {
         QFile file(QDir(m_desktop.root()).filePath(name));
@@ -103,23 +99,21 @@ TEST_F(DesktopInstallation, InstalledEntriesAndActionsRunTheInstalledProgram)
     const QString validator =
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     ASSERT_FALSE(python.isEmpty() || validator.isEmpty()) << "scripts/bootstrap installs them";
-    const ProgramRun parse = runProgram(python,
-        {QStringLiteral("-c"),
-            QStringLiteral("import ast,sys; ast.parse(open(sys.argv[1]).read())"),
-            share(QStringLiteral("nautilus-python/extensions/kestrova-nautilus.py"))});
-    EXPECT_EQ(parse.exitCode, 0) << said(parse);
-    for (const char* entry :
-        {"com.dovrane.Kestrova.desktop", "com.dovrane.Kestrova.Settings.desktop"}) {
-        const ProgramRun validation =
-            runProgram(validator, {share(QStringLiteral("applications/") + QLatin1String(entry))});
-        EXPECT_EQ(validation.exitCode, 0) << said(validation);
-        EXPECT_FALSE((validation.output + validation.errors).contains(u"error"))
-            << said(validation);
+    const ProgramRun checks[] = {
+        runProgram(python,
+            {QStringLiteral("-c"),
+                QStringLiteral("import ast,sys; ast.parse(open(sys.argv[1]).read())"),
+                share(QStringLiteral("nautilus-python/extensions/kestrova-nautilus.py"))}),
+        runProgram(validator, {share(QStringLiteral("applications/com.dovrane.Kestrova.desktop"))}),
+        runProgram(validator,
+            {share(QStringLiteral("applications/com.dovrane.Kestrova.Settings.desktop"))})};
+    for (const ProgramRun& check : checks) {
+        EXPECT_EQ(check.exitCode, 0) << said(check);
+        EXPECT_FALSE((check.output + check.errors).contains(u"error")) << said(check);
     }
 }
 
-// The settings window as the desktop starts it, from its installed entry (with the
-// program and its help page installed beside it), on a display of its own kind.
+// The settings window as the desktop starts it from its installed entry.
 TEST_F(DesktopInstallation, SettingsEntryStartsTheInstalledWindow)
 {
     ASSERT_NO_FATAL_FAILURE(install(QStringLiteral("Unspecified")));
@@ -131,7 +125,7 @@ TEST_F(DesktopInstallation, SettingsEntryStartsTheInstalledWindow)
         m_prefix.filePath(QStringLiteral("bin:")) + session.value(QStringLiteral("PATH")));
     session.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
-    // The window keeps gio's output channels: they must outlive gio, as a session's do.
+    // The window keeps gio's output channels, so they must outlive gio.
     QProcess launch;
     launch.setProcessEnvironment(session);
     launch.setStandardOutputFile(QProcess::nullDevice());
@@ -153,8 +147,7 @@ TEST_F(DesktopInstallation, SettingsEntryStartsTheInstalledWindow)
     EXPECT_TRUE(eventually([&] { return !registered(); }, std::chrono::seconds(20)));
 }
 
-// Shortcuts are Kestrova's by name and by their first bytes while it is installed, and
-// neither once every installed file is gone again and the databases are refreshed.
+// Shortcuts are Kestrova's by name and by first bytes until it is uninstalled again.
 TEST_F(DesktopInstallation, ShortcutTypeComesAndGoesWithTheInstallation)
 {
     const QStringList kestrova {QStringLiteral("application/x-ms-shortcut"),

@@ -1,5 +1,4 @@
-// The program-target rule on real network volumes: a share of the harness's smbd and an
-// export of its NFS server, both mounted through GVfs as a file manager mounts them.
+// The program-target rule on an SMB share and an NFS export of the harness, mounted by GVfs.
 #include "support/FileServer.h"
 #include "support/ProgramRun.h"
 #include "workspace/ProgramTarget.h"
@@ -67,8 +66,7 @@ TEST_F(ProgramTargetOnNetworkVolume, TextOnAnSmbShareIsNoProgramWhileProgramsThe
             {"setup.exe", kText, 0644, true, ".exe"}});
 }
 
-// An NFS export shows the modes the files have on the server: there the bit was set by
-// someone, and a text marked executable is a script.
+// An NFS export keeps the server's modes: a text marked executable there is a script.
 TEST_F(ProgramTargetOnNetworkVolume, ExecuteBitOnAnNfsExportCounts)
 {
     if (FileServer::nfsExports().isEmpty())

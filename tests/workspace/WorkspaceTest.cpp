@@ -14,10 +14,6 @@
 
 #include <gio/gdesktopappinfo.h>
 
-#include <algorithm>
-#include <cctype>
-#include <ostream>
-
 namespace {
 
 QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& contents)
@@ -29,45 +25,30 @@ QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteA
     return path;
 }
 
-struct TypeCase {
-    const char* name;
-    QByteArray contents;
-    const char* contentType;
-    const char* handler; // empty: none
-};
-
-void PrintTo(const TypeCase& testCase, std::ostream* out)
+// The first bytes decide for a file without a telling name ("scan").
+TEST(Workspace, DefaultApplicationFollowsContentTypeAndMimeappsList)
 {
-    *out << testCase.name;
-}
-
-class DefaultApplication : public testing::TestWithParam<TypeCase> { };
-
-TEST_P(DefaultApplication, FollowsContentTypeAndMimeappsList)
-{
+    const struct {
+        const char* name;
+        QByteArray contents;
+        const char* contentType;
+        const char* handler; // empty: none
+    } rows[] = {{"minutes.doc", "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", "application/msword",
+                    PrivateDesktop::kViewerId},
+        {"plan.pdf", "%PDF-1.4\n", "application/pdf", PrivateDesktop::kViewerId},
+        {"notes.txt", "plain words\n", "text/plain", PrivateDesktop::kViewerId},
+        {"scan", "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n", "application/pdf", PrivateDesktop::kViewerId},
+        {"picture.png", "\x89PNG\r\n\x1a\n", "image/png", ""}};
     QTemporaryDir folder;
-    const QString path = writeFile(folder, QString::fromUtf8(GetParam().name), GetParam().contents);
     Workspace workspace;
-    EXPECT_EQ(workspace.contentTypeForFile(path), QLatin1String(GetParam().contentType));
-    const std::optional<DesktopApplication> handler = workspace.applicationForFile(path);
-    EXPECT_EQ(handler ? handler->id() : QString(), QLatin1String(GetParam().handler));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = writeFile(folder, QString::fromUtf8(row.name), row.contents);
+        EXPECT_EQ(workspace.contentTypeForFile(path), QLatin1String(row.contentType));
+        const std::optional<DesktopApplication> handler = workspace.applicationForFile(path);
+        EXPECT_EQ(handler ? handler->id() : QString(), QLatin1String(row.handler));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(SampleFiles, DefaultApplication,
-    testing::Values(TypeCase {"minutes.doc", "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1",
-                        "application/msword", PrivateDesktop::kViewerId},
-        TypeCase {"plan.pdf", "%PDF-1.4\n", "application/pdf", PrivateDesktop::kViewerId},
-        TypeCase {"notes.txt", "plain words\n", "text/plain", PrivateDesktop::kViewerId},
-        // Without a telling name, the first bytes decide.
-        TypeCase {
-            "scan", "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n", "application/pdf", PrivateDesktop::kViewerId},
-        TypeCase {"picture.png", "\x89PNG\r\n\x1a\n", "image/png", ""}),
-    [](const testing::TestParamInfo<TypeCase>& item) {
-        std::string name = item.param.name;
-        std::replace_if(
-            name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
-        return name;
-    });
 
 TEST(DesktopApplication, WindowClassesFollowDesktopEntry)
 {
@@ -92,17 +73,13 @@ TEST(DesktopApplication, WindowClassesFollowDesktopEntry)
 TEST(Workspace, ReportsLaunchThatGioRefuses)
 {
     // A terminal application where no terminal emulator can be found on PATH.
-    GKeyFile* keyFile = g_key_file_new();
-    const char entry[] = "[Desktop Entry]\nType=Application\nName=Console tool\n"
-                         "Exec=/bin/true %F\nTerminal=true\n";
-    ASSERT_TRUE(
-        g_key_file_load_from_data(keyFile, entry, sizeof entry - 1, G_KEY_FILE_NONE, nullptr));
-    GDesktopAppInfo* info = g_desktop_app_info_new_from_keyfile(keyFile);
-    g_key_file_free(keyFile);
+    QTemporaryDir folder;
+    const QByteArray entry = QFile::encodeName(writeFile(folder, QStringLiteral("console.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Console tool\nExec=/bin/true "
+        "%F\nTerminal=true\n"));
+    GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.constData());
     ASSERT_TRUE(info);
     const DesktopApplication consoleTool(GObjectRef<GAppInfo>::adopt(G_APP_INFO(info)));
-
-    QTemporaryDir folder;
     const QString path = writeFile(folder, QStringLiteral("a.txt"), "a");
     const QByteArray searchPath = qgetenv("PATH");
     qputenv("PATH", folder.path().toUtf8());
@@ -115,8 +92,7 @@ TEST(Workspace, ReportsLaunchThatGioRefuses)
         << result.errorMessage.toStdString();
 }
 
-// Without an X server, or with one that cannot be reached, nothing is found running,
-// even right after a launch; the launch itself works.
+// Without a reachable X server nothing is found running, even right after a launch.
 TEST(WorkspaceWithoutDisplay, LaunchesButFindsNothingRunning)
 {
     const QByteArray display = qgetenv("DISPLAY");
