@@ -234,8 +234,7 @@ int unmapDrive(KTPreferences& preferences, const QString& from)
     // Checked against the list as last read; the removal itself applies to the list
     // stored when it is written. Unknown when the file could not be read: saving then
     // fails with the reason.
-    const std::optional<PreferencesFile::Problem>& problem =
-        preferences.domain().userFileProblem();
+    const std::optional<PreferencesFile::Problem>& problem = preferences.domain().userFileProblem();
     const KTDriveMappingList list = preferences.driveMapping().value_or(KTDriveMappingList());
     if ((!problem || problem->isCorrupt())
         && std::none_of(list.begin(), list.end(),
