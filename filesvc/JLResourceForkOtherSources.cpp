@@ -2,6 +2,7 @@
 
 #include "filesvc/FSRef.h"
 #include "filesvc/IconFamily.h"
+#include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
 
 #include <QBuffer>
@@ -43,9 +44,8 @@ void ensureIconTheme()
         g_settings_schema_unref(schema);
         const auto settings =
             GObjectRef<GSettings>::adopt(g_settings_new("org.gnome.desktop.interface"));
-        gchar* theme = g_settings_get_string(settings.get(), "icon-theme");
-        themes.append(QString::fromUtf8(theme));
-        g_free(theme);
+        const GCharPtr theme(g_settings_get_string(settings.get(), "icon-theme"));
+        themes.append(QString::fromUtf8(theme.get()));
     }
     themes.append({QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("hicolor")});
     for (const QString& theme : std::as_const(themes)) {

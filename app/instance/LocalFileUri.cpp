@@ -1,5 +1,6 @@
 #include "instance/LocalFileUri.h"
 
+#include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
 
 #include <QFile>
@@ -22,12 +23,10 @@ std::optional<QString> toPath(const QString& uri)
     if (url.isLocalFile())
         return url.toLocalFile();
     const auto file = GObjectRef<GFile>::adopt(g_file_new_for_uri(uri.toUtf8().constData()));
-    char* path = g_file_get_path(file.get());
+    const GCharPtr path(g_file_get_path(file.get()));
     if (!path)
         return std::nullopt;
-    const QString result = QFile::decodeName(path);
-    g_free(path);
-    return result;
+    return QFile::decodeName(path.get());
 }
 
 }

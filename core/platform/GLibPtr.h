@@ -14,6 +14,9 @@ struct ErrorFree {
 struct Free {
     void operator()(gpointer memory) const { g_free(memory); }
 };
+struct KeyFileFree {
+    void operator()(GKeyFile* keyFile) const { g_key_file_free(keyFile); }
+};
 struct MainContextUnref {
     void operator()(GMainContext* context) const { g_main_context_unref(context); }
 };
@@ -34,6 +37,7 @@ struct SourceDestroy {
 using GErrorPtr = std::unique_ptr<GError, GLibPtr::ErrorFree>;
 // A string or array that GLib allocated and the caller frees with g_free.
 using GCharPtr = std::unique_ptr<gchar, GLibPtr::Free>;
+using GKeyFilePtr = std::unique_ptr<GKeyFile, GLibPtr::KeyFileFree>;
 using GMainContextPtr = std::unique_ptr<GMainContext, GLibPtr::MainContextUnref>;
 using GMainLoopPtr = std::unique_ptr<GMainLoop, GLibPtr::MainLoopUnref>;
 using GSourcePtr = std::unique_ptr<GSource, GLibPtr::SourceDestroy>;

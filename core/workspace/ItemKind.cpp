@@ -1,9 +1,10 @@
 #include "workspace/ItemKind.h"
 
+#include "platform/GLibPtr.h"
+
 #include <QFile>
 #include <QFileInfo>
 
-#include <glib.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
@@ -61,16 +62,12 @@ bool isApplicationEntry(const QString& path)
 {
     if (!path.endsWith(QLatin1String(".desktop")))
         return false;
-    GKeyFile* entry = g_key_file_new();
-    bool application = false;
-    if (g_key_file_load_from_file(
-            entry, QFile::encodeName(path).constData(), G_KEY_FILE_NONE, nullptr)) {
-        char* type = g_key_file_get_string(entry, "Desktop Entry", "Type", nullptr);
-        application = g_strcmp0(type, "Application") == 0;
-        g_free(type);
-    }
-    g_key_file_free(entry);
-    return application;
+    const GKeyFilePtr entry(g_key_file_new());
+    if (!g_key_file_load_from_file(
+            entry.get(), QFile::encodeName(path).constData(), G_KEY_FILE_NONE, nullptr))
+        return false;
+    const GCharPtr type(g_key_file_get_string(entry.get(), "Desktop Entry", "Type", nullptr));
+    return g_strcmp0(type.get(), "Application") == 0;
 }
 
 }
