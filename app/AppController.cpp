@@ -1,6 +1,7 @@
 #include "AppController.h"
 
 #include "alerts/AppAlerts.h"
+#include "cli/FileProblems.h"
 #include "environment/AppEnvironment.h"
 #include "link/KTLinkService.h"
 #include "platform/SystemLog.h"
@@ -54,13 +55,22 @@ void AppController::applicationDidFinishLaunching()
 
 bool AppController::openFile(const QString& path)
 {
+    const Result<bool> opened = openShortcutFile(path);
+    return opened && *opened;
+}
+
+Result<bool> AppController::openShortcutFile(const QString& path)
+{
     KTPreferences& preferences = *m_environment.preferences;
     const auto shortcut =
         HVWindowsShortcut::initWithContentsOfFile(path, preferences.driveMapping());
     if (!shortcut) {
+        const QString reason =
+            FileProblems::unreadableShortcut(path, HVWindowsShortcut::kMaxFileSize);
+        SystemLog::write(QStringLiteral("Open shortcut %1: %2").arg(path, reason));
         m_environment.alerts->runModalAlert(QStringLiteral("Convert Shortcut Failed"),
             QStringLiteral("Invalid Shortcut File. Failed to create alias."));
-        return false;
+        return Failure {path + QStringLiteral(": ") + reason};
     }
     shortcut->setMappingEnabled(preferences.mappingEnabled());
     shortcut->setMountMethod(preferences.mountMethod());
@@ -82,8 +92,14 @@ AppRequestOutcome AppController::perform(const AppRequest& request)
     case AppRequest::Kind::Activate:
         break;
     case AppRequest::Kind::Open:
-        for (const QString& file : request.files.value_or(QStringList()))
-            openFile(file);
+        // Each file's alert, then why its file could not be read.
+        for (const QString& file : request.files.value_or(QStringList())) {
+            const Result<bool> opened = openShortcutFile(file);
+            for (const AppAlert& alert : m_environment.alerts->takeAlerts())
+                outcome.failures << alert.line();
+            if (!opened)
+                outcome.failures << opened.reason();
+        }
         break;
     case AppRequest::Kind::OpenLink:
     case AppRequest::Kind::CopyPath:

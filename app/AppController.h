@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppRequest.h"
+#include "platform/Result.h"
 
 #include <QString>
 
@@ -35,6 +36,10 @@ public:
     AppRequestOutcome perform(const AppRequest& request);
 
 private:
+    // openFile, failing with FILE: REASON when the file is no shortcut that can be read
+    // (missing, a folder, not readable, too large, not a shortcut); a target that could
+    // not be opened is told by its alert alone, and gives false.
+    Result<bool> openShortcutFile(const QString& path);
     QString performService(const AppRequest& request);
 
     const AppEnvironment& m_environment;

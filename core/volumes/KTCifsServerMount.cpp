@@ -29,15 +29,25 @@ struct ProgramRun {
     QString output;
 };
 
+// A program that has not finished within the limit is killed: mount.cifs looks up the
+// server's name and waits for its answers itself.
 ProgramRun run(const QString& program, const QStringList& arguments,
+    std::chrono::milliseconds limit,
     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    if (!process.waitForStarted() || !process.waitForFinished(-1))
+    if (!process.waitForStarted())
         return {-1, process.errorString()};
+    if (!process.waitForFinished(static_cast<int>(limit.count()))) {
+        process.kill();
+        process.waitForFinished(-1);
+        return {-1,
+            QStringLiteral("the server did not answer within %1 s")
+                .arg(std::chrono::duration<double>(limit).count())};
+    }
     const int exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return {exitCode, QString::fromLocal8Bit(process.readAll()).trimmed()};
 }
@@ -133,11 +143,12 @@ std::optional<QString> KTCifsServerMount::userMountPointInFstab(
     return std::nullopt;
 }
 
-KTCifsServerMount::KTCifsServerMount(
-    KTCredentialPrompt& prompt, QString mountRoot, QString fstabPath)
+KTCifsServerMount::KTCifsServerMount(KTCredentialPrompt& prompt, QString mountRoot,
+    QString fstabPath, std::chrono::milliseconds limit)
     : m_prompt(prompt)
     , m_mountRoot(std::move(mountRoot))
     , m_fstabPath(std::move(fstabPath))
+    , m_limit(limit)
 {
 }
 
@@ -185,7 +196,7 @@ KTServerMountResult KTCifsServerMount::mountAsRoot(const QString& share, const Q
             environment.insert(QStringLiteral("PASSWD"), credentials->password);
         }
         const ProgramRun mount =
-            run(program, QStringList {share, mountPoint} + *options, environment);
+            run(program, QStringList {share, mountPoint} + *options, m_limit, environment);
         if (mount.exitCode == 0)
             return {true, mountPoint};
         SystemLog::write(
@@ -211,7 +222,7 @@ KTServerMountResult KTCifsServerMount::mountFromFstab(const QString& share)
     if (isMountPoint(*mountPoint))
         return {true, *mountPoint};
     const QString program = QStandardPaths::findExecutable(QStringLiteral("mount"), systemPrograms);
-    const ProgramRun mount = run(program, {*mountPoint});
+    const ProgramRun mount = run(program, {*mountPoint}, m_limit);
     if (mount.exitCode != 0) {
         SystemLog::write(
             QStringLiteral("Mounter: mount %1 failed: %2").arg(*mountPoint, mount.output));

@@ -10,12 +10,14 @@ class KTCredentialPrompt;
 // Mounts cifs://server/share with the kernel's CIFS client. Root mounts the share below
 // a folder of Kestrova's own with mount.cifs; any other user can mount only a share that
 // /etc/fstab lists with the "user" or "users" option, through mount(8). A failed mount
-// leaves no folder behind that it made.
+// leaves no folder behind that it made; a mount program that has not finished within the
+// limit is killed and the mount fails.
 class KTCifsServerMount final : public KTServerMount {
 public:
     explicit KTCifsServerMount(KTCredentialPrompt& prompt,
         QString mountRoot = QStringLiteral("/run/kestrova/cifs"),
-        QString fstabPath = QStringLiteral("/etc/fstab"));
+        QString fstabPath = QStringLiteral("/etc/fstab"),
+        std::chrono::milliseconds limit = serverMountLimit);
 
     KTServerMountResult mountServerVolume(const QString& url) override;
 
@@ -30,4 +32,5 @@ private:
     KTCredentialPrompt& m_prompt;
     QString m_mountRoot;
     QString m_fstabPath;
+    std::chrono::milliseconds m_limit;
 };

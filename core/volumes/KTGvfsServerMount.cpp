@@ -18,6 +18,8 @@ namespace {
 
 constexpr auto readableLimit = std::chrono::seconds(5);
 constexpr auto readableRetryInterval = std::chrono::milliseconds(50);
+// How often the mount's loop wakes to see whether the server has had its time.
+constexpr guint limitCheckMilliseconds = 100;
 
 struct PendingMount {
     bool finished = false;
@@ -39,6 +41,33 @@ QByteArray gioURI(const QString& url)
     QUrl parsed(url, QUrl::StrictMode);
     parsed.setScheme(parsed.scheme().toLower());
     return parsed.toEncoded();
+}
+
+gboolean keepTicking(gpointer)
+{
+    return G_SOURCE_CONTINUE;
+}
+
+// Runs the context until the mount has finished, cancelling it once the server has had
+// its time; GIO then finishes it with G_IO_ERROR_CANCELLED. Whether it was given up on.
+bool waitForMount(GMainContext* context, const PendingMount& pending,
+    const KTMountOperation& operation, GCancellable* cancellable, std::chrono::milliseconds limit)
+{
+    const GSourcePtr ticker(g_timeout_source_new(limitCheckMilliseconds));
+    g_source_set_callback(ticker.get(), keepTicking, nullptr, nullptr);
+    g_source_attach(ticker.get(), context);
+    const auto started = std::chrono::steady_clock::now();
+    bool givenUp = false;
+    while (!pending.finished) {
+        g_main_context_iteration(context, TRUE);
+        const auto serverTime =
+            std::chrono::steady_clock::now() - started - operation.timeInPrompt();
+        if (!givenUp && serverTime > limit) {
+            givenUp = true;
+            g_cancellable_cancel(cancellable);
+        }
+    }
+    return givenUp;
 }
 
 std::optional<QString> rootPathOfMount(GFile* file)
@@ -67,8 +96,9 @@ void waitUntilReadable(const QString& folder)
 
 }
 
-KTGvfsServerMount::KTGvfsServerMount(KTCredentialPrompt& prompt)
+KTGvfsServerMount::KTGvfsServerMount(KTCredentialPrompt& prompt, std::chrono::milliseconds limit)
     : m_prompt(prompt)
+    , m_limit(limit)
 {
 }
 
@@ -79,10 +109,11 @@ KTServerMountResult KTGvfsServerMount::mountServerVolume(const QString& url)
     const auto file = GObjectRef<GFile>::adopt(g_file_new_for_uri(gioURI(url).constData()));
     KTMountOperation operation(m_prompt);
     PendingMount pending;
-    g_file_mount_enclosing_volume(
-        file.get(), G_MOUNT_MOUNT_NONE, operation.get(), nullptr, mountFinished, &pending);
-    while (!pending.finished)
-        g_main_context_iteration(context.get(), TRUE);
+    const auto cancellable = GObjectRef<GCancellable>::adopt(g_cancellable_new());
+    g_file_mount_enclosing_volume(file.get(), G_MOUNT_MOUNT_NONE, operation.get(),
+        cancellable.get(), mountFinished, &pending);
+    const bool givenUp =
+        waitForMount(context.get(), pending, operation, cancellable.get(), m_limit);
 
     KTServerMountResult result;
     result.mounted = !pending.error
@@ -91,6 +122,11 @@ KTServerMountResult KTGvfsServerMount::mountServerVolume(const QString& url)
         result.rootPath = rootPathOfMount(file.get());
         if (result.rootPath)
             waitUntilReadable(*result.rootPath);
+    } else if (givenUp) {
+        SystemLog::write(QStringLiteral("Mounter: gave up mounting %1: the server did not answer "
+                                        "within %2 s")
+                             .arg(url)
+                             .arg(std::chrono::duration<double>(m_limit).count()));
     } else if (!g_error_matches(pending.error.get(), G_IO_ERROR, G_IO_ERROR_FAILED_HANDLED)) {
         SystemLog::write(QStringLiteral("Mounter: mounting %1 failed: %2")
                              .arg(url, QString::fromUtf8(pending.error->message)));

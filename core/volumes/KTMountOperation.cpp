@@ -56,7 +56,9 @@ void KTMountOperation::askPassword(GMountOperation* operation, const char* messa
     request.needsPassword = flags & G_ASK_PASSWORD_NEED_PASSWORD;
     request.anonymousAllowed = flags & G_ASK_PASSWORD_ANONYMOUS_SUPPORTED;
     request.attempt = self->m_attempts;
+    const auto asked = std::chrono::steady_clock::now();
     const std::optional<KTCredentials> credentials = self->m_prompt.askPassword(request);
+    self->m_timeInPrompt += std::chrono::steady_clock::now() - asked;
     if (!credentials) {
         g_mount_operation_reply(operation, G_MOUNT_OPERATION_ABORTED);
         return;

@@ -4,6 +4,8 @@
 
 #include <gio/gio.h>
 
+#include <chrono>
+
 class KTCredentialPrompt;
 
 // A GMountOperation that answers GIO's questions during a mount through a credential
@@ -18,6 +20,9 @@ public:
 
     GMountOperation* get() const { return m_operation.get(); }
 
+    // How long the prompt has been up so far: the user's time, not the server's.
+    std::chrono::steady_clock::duration timeInPrompt() const { return m_timeInPrompt; }
+
     static constexpr int maximumAttempts = 3;
 
 private:
@@ -30,4 +35,5 @@ private:
     GObjectRef<GMountOperation> m_operation;
     KTCredentialPrompt& m_prompt;
     int m_attempts = 0;
+    std::chrono::steady_clock::duration m_timeInPrompt {};
 };
