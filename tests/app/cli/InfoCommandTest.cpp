@@ -1,4 +1,4 @@
-#include "TerminalFolder.h"
+#include "app/TerminalFolder.h"
 #include "support/Corpus.h"
 #include "support/ShellLinkWriter.h"
 
