@@ -2,6 +2,8 @@
 
 #include "support/QtPrinters.h"
 
+#include <QList>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;

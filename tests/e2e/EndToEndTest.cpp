@@ -83,7 +83,8 @@ void EndToEndTest::TearDown()
 
 QString EndToEndTest::uncPath(const QString& relativePath)
 {
-    return (u"\\\\127.0.0.1\\share\\"_s + relativePath).replace(u'/', u'\\');
+    QString path = u"\\\\127.0.0.1\\share\\"_s + relativePath;
+    return path.replace(u'/', u'\\');
 }
 
 void EndToEndTest::putOnShare(const QString& relativePath, const QByteArray& contents)
@@ -128,8 +129,8 @@ bool EndToEndTest::holdSelection(
     xclip.write(data);
     xclip.waitForBytesWritten();
     xclip.closeWriteChannel();
-    return eventually([&] { return selectionText(selection, type).toUtf8() == data; },
-        std::chrono::seconds(10));
+    return eventually(
+        [&] { return selectionText(selection, type).toUtf8() == data; }, std::chrono::seconds(10));
 }
 
 void EndToEndTest::addViewerType(const QString& contentType)
