@@ -79,7 +79,7 @@ protected:
     PrivateDesktop m_desktop;
 };
 
-TEST_F(DesktopInstallation, InstalledEntriesAndActionsRunTheInstalledProgram)
+TEST_F(DesktopInstallation, InstalledEntriesRunTheProgramUntilUninstalled)
 {
     // The bus service file is started from its installed place in DesktopActivation (e2e).
     for (const char* action : {"nemo/actions/kestrova-open-windows-link.nemo_action",
@@ -102,6 +102,30 @@ TEST_F(DesktopInstallation, InstalledEntriesAndActionsRunTheInstalledProgram)
         EXPECT_EQ(check.exitCode, 0) << said(check);
         EXPECT_FALSE((check.output + check.errors).contains(u"error")) << said(check);
     }
+
+    // Shortcuts are Kestrova's by name and by first bytes until it is uninstalled again.
+    const QStringList kestrova {u"application/x-ms-shortcut"_s, u"com.dovrane.Kestrova.desktop"_s};
+    EXPECT_EQ(probeShortcut(u"Report.doc.lnk"_s), kestrova);
+    EXPECT_EQ(probeShortcut(u"Report shortcut"_s), kestrova);
+
+    QFile manifest(kManifest);
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QStringList installed =
+        QString::fromUtf8(manifest.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(installed.size(), 10);
+    for (const QString& file : installed)
+        ASSERT_TRUE(file.startsWith(m_prefix.path())) << file.toStdString();
+    const ProgramRun uninstall = runProgram(QStringLiteral(KESTROVA_CMAKE),
+        {u"-DMANIFEST="_s + kManifest, u"-P"_s,
+            QStringLiteral(KESTROVA_SOURCE_DIR "/cmake/KestrovaUninstall.cmake")});
+    ASSERT_EQ(uninstall.exitCode, 0) << said(uninstall);
+    for (const QString& file : installed)
+        EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+
+    const QStringList after = probeShortcut(u"Report.doc.lnk"_s);
+    ASSERT_EQ(after.size(), 2);
+    EXPECT_NE(after[0], kestrova[0]);
+    EXPECT_NE(after[1], kestrova[1]);
 }
 
 // The settings window as the desktop starts it from its installed entry.
@@ -134,33 +158,6 @@ TEST_F(DesktopInstallation, SettingsEntryStartsTheInstalledWindow)
         m_prefix.filePath(u"bin/kestrova-settings"_s));
     ::kill(pid_t(pid), SIGTERM);
     EXPECT_TRUE(eventually([&] { return !registered(); }, std::chrono::seconds(20)));
-}
-
-// Shortcuts are Kestrova's by name and by first bytes until it is uninstalled again.
-TEST_F(DesktopInstallation, ShortcutTypeComesAndGoesWithTheInstallation)
-{
-    const QStringList kestrova {u"application/x-ms-shortcut"_s, u"com.dovrane.Kestrova.desktop"_s};
-    EXPECT_EQ(probeShortcut(u"Report.doc.lnk"_s), kestrova);
-    EXPECT_EQ(probeShortcut(u"Report shortcut"_s), kestrova);
-
-    QFile manifest(kManifest);
-    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
-    const QStringList installed =
-        QString::fromUtf8(manifest.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_GE(installed.size(), 10);
-    for (const QString& file : installed)
-        ASSERT_TRUE(file.startsWith(m_prefix.path())) << file.toStdString();
-    const ProgramRun uninstall = runProgram(QStringLiteral(KESTROVA_CMAKE),
-        {u"-DMANIFEST="_s + kManifest, u"-P"_s,
-            QStringLiteral(KESTROVA_SOURCE_DIR "/cmake/KestrovaUninstall.cmake")});
-    ASSERT_EQ(uninstall.exitCode, 0) << said(uninstall);
-    for (const QString& file : installed)
-        EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
-
-    const QStringList after = probeShortcut(u"Report.doc.lnk"_s);
-    ASSERT_EQ(after.size(), 2);
-    EXPECT_NE(after[0], kestrova[0]);
-    EXPECT_NE(after[1], kestrova[1]);
 }
 
 }
