@@ -84,7 +84,8 @@ TEST_F(DesktopActivation, OpeningAShortcutFileStartsTheInstalledServiceOverTheBu
     open.setProcessEnvironment(session());
     open.start(u"gio"_s, {u"open"_s, shortcut});
     ASSERT_TRUE(connectAsGuest()) << "the share's password question did not show";
-    EXPECT_EQ(viewerArguments(), QStringList {mountedPath(u"Projects/plan.txt"_s)});
+    const QStringList opened = viewerArguments(); // waits, then the share is mounted
+    EXPECT_EQ(opened, QStringList {mountedPath(u"Projects/plan.txt"_s)});
     ASSERT_TRUE(open.waitForFinished(60000));
     EXPECT_EQ(open.exitCode(), 0) << open.readAllStandardError().toStdString();
 

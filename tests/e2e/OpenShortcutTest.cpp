@@ -22,7 +22,8 @@ TEST_F(OpenShortcut, MountsTheShareAndOpensTheTargetInFront)
 
     QProcess& open = start({u"open"_s, shortcut});
     ASSERT_TRUE(connectAsGuest()) << "the share's password question did not show";
-    EXPECT_EQ(viewerArguments(), QStringList {mountedPath(u"Reports/Q3 summary.txt"_s)});
+    const QStringList opened = viewerArguments(); // waits, then the share is mounted
+    EXPECT_EQ(opened, QStringList {mountedPath(u"Reports/Q3 summary.txt"_s)});
     const qint64 viewer = viewerRecords().value(0).value(u"pid"_s).toInteger();
     EXPECT_TRUE(
         eventually([&] { return activeWindowProcess() == viewer; }, std::chrono::seconds(10)))
