@@ -13,14 +13,15 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 // The alert and the program question as message boxes on a real X server: what they
 // show, which answer Return and Escape give.
 namespace {
 
-const ProgramTargetVerdict program {QStringLiteral("application/x-ms-dos-executable"),
-    {QStringLiteral("its name ends in .exe (a Windows program)")}};
-const QString path =
-    QStringLiteral("/run/user/1000/gvfs/smb-share:server=fs1,share=s/<b>setup<i>.exe");
+const ProgramTargetVerdict program {
+    u"application/x-ms-dos-executable"_s, {u"its name ends in .exe (a Windows program)"_s}};
+const QString path = u"/run/user/1000/gvfs/smb-share:server=fs1,share=s/<b>setup<i>.exe"_s;
 
 // Runs show, and acts on the box it puts up once the box is on the screen.
 void answerBox(const std::function<void()>& show, const std::function<void(QMessageBox&)>& act)
@@ -51,8 +52,7 @@ bool askAndAnswer(const std::function<void(QMessageBox&)>& act)
 
 TEST(AlertWindow, ShowsTitleAndMessageVerbatimWithOneOkButton)
 {
-    const AppAlert alert {QStringLiteral("Could not follow shortcut"),
-        QStringLiteral("Share <b>%1</b> & \"x\" is gone")};
+    const AppAlert alert {u"Could not follow shortcut"_s, u"Share <b>%1</b> & \"x\" is gone"_s};
     QString title;
     QString text;
     QStringList buttons;
@@ -66,7 +66,7 @@ TEST(AlertWindow, ShowsTitleAndMessageVerbatimWithOneOkButton)
         });
     EXPECT_EQ(title, alert.title);
     EXPECT_EQ(text, alert.message);
-    EXPECT_EQ(buttons, QStringList(QStringLiteral("OK")));
+    EXPECT_EQ(buttons, QStringList(u"OK"_s));
 }
 
 TEST(ProgramQuestion, OpensOnlyWhenTheUserChoosesTo)
@@ -76,7 +76,7 @@ TEST(ProgramQuestion, OpensOnlyWhenTheUserChoosesTo)
         text = box.text();
         QTest::keyClick(&box, Qt::Key_Return);
     }));
-    EXPECT_TRUE(text.startsWith(QStringLiteral("\u201c<b>setup<i>.exe\u201d is a program")));
+    EXPECT_TRUE(text.startsWith(u"\u201c<b>setup<i>.exe\u201d is a program"_s));
     EXPECT_TRUE(text.contains(program.reasons.first()));
     EXPECT_TRUE(text.endsWith(path));
     EXPECT_FALSE(askAndAnswer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));

@@ -1,26 +1,25 @@
 #include "AppController.h"
-#include "KestrovaProcess.h"
+#include "TerminalFolder.h"
 #include "TestAppEnvironment.h"
 #include "instance/AppBusProtocol.h"
 #include "instance/KestrovaInstance.h"
 #include "platform/ControlEscapes.h"
 #include "support/PrivateSessionBus.h"
-#include "support/ShellLinkWriter.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 // A second kestrova process hands its request to the running instance, which this
 // test serves itself over stand-ins on a private session bus.
 namespace {
 
 const QString notAShortcutLine =
-    QStringLiteral("Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.");
+    u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias."_s;
 
 class InstanceHandover : public testing::Test {
 protected:
@@ -30,17 +29,10 @@ protected:
         ASSERT_TRUE(m_instance.registerOnBus(m_connection));
     }
 
-    ProgramRun kestrova(const QStringList& arguments)
-    {
-        return runKestrova(arguments,
-            terminalEnvironment(m_folder.filePath(QStringLiteral("config")), m_bus.address()),
-            m_folder.path());
-    }
-
     void expectRun(const QStringList& arguments, int exitCode, const QString& errors)
     {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
-        const ProgramRun run = kestrova(arguments);
+        const ProgramRun run = m_folder.kestrova(arguments, m_bus.address());
         EXPECT_EQ(run.exitCode, exitCode);
         EXPECT_EQ(run.errors, errors);
     }
@@ -52,12 +44,12 @@ protected:
             if (line->startsWith(prefix))
                 return line->mid(prefix.size());
         }
-        return QStringLiteral("(not logged)");
+        return u"(not logged)"_s;
     }
 
     PrivateSessionBus m_bus;
     QDBusConnection m_connection = m_bus.connect();
-    QTemporaryDir m_folder;
+    TerminalFolder m_folder;
     TestAppEnvironment m_app;
     AppController m_controller {m_app.environment()};
     KestrovaInstance m_instance {m_controller, std::chrono::minutes(10)};
@@ -67,55 +59,44 @@ protected:
 
 TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
 {
-    ShellLinkContents contents;
-    contents.netName = "\\\\fs1\\Projects";
-    contents.commonPathSuffix = "plans\\a.doc";
-    QFile good(m_folder.filePath(QStringLiteral("good.lnk")));
-    ASSERT_TRUE(good.open(QIODevice::WriteOnly));
-    good.write(ShellLinkWriter::write(contents));
-    good.close();
-
+    m_folder.writeShortcut(u"good.lnk"_s, "\\\\fs1\\Projects", "plans\\a.doc");
     // Relative names reach the instance, whose working folder is another, made absolute.
-    expectRun({QStringLiteral("open"), QStringLiteral("bad.lnk"), QStringLiteral("good.lnk")}, 2,
-        notAShortcutLine + QLatin1Char('\n'));
+    expectRun({u"open"_s, u"bad.lnk"_s, u"good.lnk"_s}, 2, notAShortcutLine + QLatin1Char('\n'));
     ASSERT_EQ(m_app.opened().size(), 1);
-    EXPECT_EQ(m_app.opened().first().networkShare, QStringLiteral("//fs1/Projects"));
-    expectRun({QStringLiteral("open"), QStringLiteral("good.lnk")}, 0, QString());
+    EXPECT_EQ(m_app.opened().first().networkShare, u"//fs1/Projects"_s);
+    expectRun({u"open"_s, u"good.lnk"_s}, 0, QString());
 
-    expectRun({QStringLiteral("copy-path"), QStringLiteral("b c.doc"), QStringLiteral("--"),
-                  QStringLiteral("-a.doc")},
-        0, QString());
+    expectRun({u"copy-path"_s, u"b c.doc"_s, u"--"_s, u"-a.doc"_s}, 0, QString());
     const QString folder = QDir(m_folder.path()).absolutePath();
-    EXPECT_EQ(m_app.clipboardText(),
-        folder + QStringLiteral("/b c.doc\n") + folder + QStringLiteral("/-a.doc"));
+    EXPECT_EQ(m_app.clipboardText(), folder + u"/b c.doc\n"_s + folder + u"/-a.doc"_s);
 
     // Without a text or files the instance reads its own selection and clipboard.
-    m_app.setSelection(QStringLiteral("text/plain"), "X:\\a%C3%A9.doc");
-    expectRun({QStringLiteral("open-link")}, 2,
-        QStringLiteral("Error: Pasteboard contains empty String selection\n"));
-    m_app.setClipboardText(QStringLiteral("words, no files"));
-    expectRun({QStringLiteral("copy-path")}, 2,
-        QStringLiteral("Error: Pasteboard doesn't contain a proper selection\n"));
-    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("words, no files"));
+    m_app.setSelection(u"text/html"_s, "<p>see <a href=\"smb://h/s/d.doc\">d</a></p>");
+    expectRun({u"open-link"_s}, 0, QString());
+    EXPECT_EQ(m_app.opened().last().fullFilename, u"smb://h/s/d.doc"_s);
+    m_app.setSelection(u"text/plain"_s, "X:\\a%C3%A9.doc");
+    expectRun({u"open-link"_s}, 2, u"Error: Pasteboard contains empty String selection\n"_s);
+    m_app.setClipboardText(u"words, no files"_s);
+    expectRun({u"copy-path"_s}, 2, u"Error: Pasteboard doesn't contain a proper selection\n"_s);
+    EXPECT_EQ(m_app.clipboardText(), u"words, no files"_s);
 
     m_app.setOpenSucceeds(false);
-    expectRun({QStringLiteral("open-link"), QStringLiteral("\\\\fs1\\share\\a.doc")}, 2,
-        QStringLiteral("Could not follow link: The target could not be opened.\n"));
+    expectRun({u"open-link"_s, u"\\\\fs1\\share\\a.doc"_s}, 2,
+        u"Could not follow link: The target could not be opened.\n"_s);
 }
 
 TEST_F(InstanceHandover, HostileTextsArriveVerbatimAndRunNothing)
 {
-    const QString marker = m_folder.filePath(QStringLiteral("ran"));
-    const QStringList texts = {QStringLiteral("$(touch %1)").arg(marker),
-        QStringLiteral("`touch %1`").arg(marker), QStringLiteral("a.doc; touch %1").arg(marker),
-        QStringLiteral("\"'\\\\srv\\s\\a'\" && touch %1 | sh").arg(marker),
-        QStringLiteral("\\\\srv\\s\\a.doc\ntouch %1\n").arg(marker),
-        QStringLiteral("-platformpluginpath"), QString(100000, QLatin1Char('\\'))};
+    const QString marker = m_folder.filePath(u"ran"_s);
+    const QStringList texts = {u"$(touch %1)"_s.arg(marker), u"`touch %1`"_s.arg(marker),
+        u"a.doc; touch %1"_s.arg(marker), u"\"'\\\\srv\\s\\a'\" && touch %1 | sh"_s.arg(marker),
+        u"\\\\srv\\s\\a.doc\ntouch %1\n"_s.arg(marker), u"-platformpluginpath"_s,
+        QString(100000, QLatin1Char('\\'))};
     for (const QString& text : texts) {
-        const ProgramRun run = kestrova({QStringLiteral("open-link"), QStringLiteral("--"), text});
+        const ProgramRun run = m_folder.kestrova({u"open-link"_s, u"--"_s, text}, m_bus.address());
         EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
         // The log shows a newline escaped, so that one line stays one line.
-        EXPECT_EQ(lastLogged(QStringLiteral("String: ")), ControlEscapes::escapeControls(text));
+        EXPECT_EQ(lastLogged(u"String: "_s), ControlEscapes::escapeControls(text));
         m_app.alerts().takeAlerts();
     }
     EXPECT_EQ(m_app.opened().size(), texts.size());
@@ -141,19 +122,17 @@ TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
     const auto files = [](const char* uri) {
         return QVariantList {QStringList {QLatin1String(uri)}, QVariantMap()};
     };
-    const QString invalidArgs = QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs");
-    EXPECT_EQ(call(QStringLiteral("Activate"), {QVariantMap()}).type(), QDBusMessage::ReplyMessage);
-    EXPECT_EQ(
-        call(QStringLiteral("ActivateAction"), action("format-disk")).errorName(), invalidArgs);
-    EXPECT_EQ(
-        call(QStringLiteral("Open"), files("https://example.org/a.lnk")).errorName(), invalidArgs);
+    const QString invalidArgs = u"org.freedesktop.DBus.Error.InvalidArgs"_s;
+    EXPECT_EQ(call(u"Activate"_s, {QVariantMap()}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(call(u"ActivateAction"_s, action("format-disk")).errorName(), invalidArgs);
+    EXPECT_EQ(call(u"Open"_s, files("https://example.org/a.lnk")).errorName(), invalidArgs);
 
     m_app.setClipboardFiles("file:///srv/a.doc\r\n");
-    const QDBusMessage copy = call(QStringLiteral("ActivateAction"), action("copy-path"));
+    const QDBusMessage copy = call(u"ActivateAction"_s, action("copy-path"));
     EXPECT_EQ(copy.type(), QDBusMessage::ReplyMessage) << copy.errorMessage().toStdString();
-    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("/srv/a.doc"));
+    EXPECT_EQ(m_app.clipboardText(), u"/srv/a.doc"_s);
 
-    const QDBusMessage open = call(QStringLiteral("Open"), files("file:///nonexistent/a%20b.lnk"));
+    const QDBusMessage open = call(u"Open"_s, files("file:///nonexistent/a%20b.lnk"));
     EXPECT_EQ(open.errorName(), AppBusProtocol::failureError);
     EXPECT_EQ(open.errorMessage(), notAShortcutLine);
 }

@@ -8,15 +8,15 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString plain = QStringLiteral("text/plain");
-const QString uriList = QStringLiteral("text/uri-list");
-const QString untouched = QStringLiteral("untouched");
-const QString noSelection = QStringLiteral("Error: Pasteboard doesn't contain a proper selection");
-const QString emptySelection = QStringLiteral("Error: Pasteboard contains empty String selection");
+const QString plain = u"text/plain"_s;
+const QString uriList = u"text/uri-list"_s;
+const QString untouched = u"untouched"_s;
+const QString noSelection = u"Error: Pasteboard doesn't contain a proper selection"_s;
+const QString emptySelection = u"Error: Pasteboard contains empty String selection"_s;
 
 using Mappings = QList<QPair<std::optional<QString>, QString>>;
 
@@ -59,23 +59,23 @@ protected:
 
 TEST_F(LinkService, OpenLinkHandsDecodedTextWithSettingsToShortcut)
 {
-    storeMappings(m_app, {{QStringLiteral("X:"), QStringLiteral("\\\\fs1\\Projects")}});
-    m_app.preferences().setMountMethod(QStringLiteral("afp"));
+    storeMappings(m_app, {{u"X:"_s, u"\\\\fs1\\Projects"_s}});
+    m_app.preferences().setMountMethod(u"afp"_s);
     EXPECT_EQ(openLink({{plain, "X:\\plans\\a%20b.doc"}}), untouched);
-    m_app.preferences().setMountMethod(QStringLiteral("webdav"));
+    m_app.preferences().setMountMethod(u"webdav"_s);
     EXPECT_EQ(openLink({{plain, ""}}), untouched);
     ASSERT_EQ(m_app.opened().size(), 2);
     const auto& opened = m_app.opened().first();
-    EXPECT_EQ(opened.fullFilename, QStringLiteral("X:/plans/a b.doc"));
-    EXPECT_EQ(opened.networkShare, QStringLiteral("//fs1/Projects"));
-    EXPECT_EQ(opened.filename, QStringLiteral("plans/a b.doc"));
-    EXPECT_EQ(opened.mountMethod, QStringLiteral("afp"));
+    EXPECT_EQ(opened.fullFilename, u"X:/plans/a b.doc"_s);
+    EXPECT_EQ(opened.networkShare, u"//fs1/Projects"_s);
+    EXPECT_EQ(opened.filename, u"plans/a b.doc"_s);
+    EXPECT_EQ(opened.mountMethod, u"afp"_s);
     EXPECT_TRUE(opened.mappingEnabled);
     EXPECT_TRUE(m_app.logLines().contains(
-        QStringLiteral("Follow Windows Link Share: //fs1/Projects file: plans/a b.doc")));
+        u"Follow Windows Link Share: //fs1/Projects file: plans/a b.doc"_s));
     // An empty text goes on to the shortcut; an unknown mount method keeps smb.
     EXPECT_EQ(m_app.opened().last().fullFilename.value_or(QString()), QString());
-    EXPECT_EQ(m_app.opened().last().mountMethod, QStringLiteral("smb"));
+    EXPECT_EQ(m_app.opened().last().mountMethod, u"smb"_s);
     EXPECT_TRUE(m_app.alerts().takeAlerts().isEmpty());
 }
 
@@ -83,7 +83,7 @@ TEST_F(LinkService, OpenLinkErrorsAndFailures)
 {
     EXPECT_EQ(openLink({{uriList, "file:///tmp/a.doc\r\n"}}), noSelection);
     EXPECT_EQ(openLink({{plain, "\\\\fs1\\share\\caf%C3%A9.doc"}}), emptySelection);
-    EXPECT_EQ(openLink({{QStringLiteral("text/rtf"), "not rtf"}}), emptySelection);
+    EXPECT_EQ(openLink({{u"text/rtf"_s, "not rtf"}}), emptySelection);
     EXPECT_TRUE(m_app.opened().isEmpty());
     EXPECT_TRUE(m_app.alerts().takeAlerts().isEmpty());
 
@@ -91,92 +91,65 @@ TEST_F(LinkService, OpenLinkErrorsAndFailures)
     EXPECT_EQ(openLink({{plain, "\\\\fs1\\share\\a.doc"}}), untouched);
     const QList<AppAlert> alerts = m_app.alerts().takeAlerts();
     ASSERT_EQ(alerts.size(), 1);
-    EXPECT_EQ(alerts.first().title, QStringLiteral("Could not follow link"));
+    EXPECT_EQ(alerts.first().title, u"Could not follow link"_s);
 }
 
 TEST_F(LinkService, CopyPathsOneLineEachInOrderAsTheSettingsSay)
 {
-    m_app.addNetworkVolume(QStringLiteral("/run/gvfs/s"), QStringLiteral("//srv/share"));
+    m_app.addNetworkVolume(u"/run/gvfs/s"_s, u"//srv/share"_s);
     const QByteArray files = "file:///run/gvfs/s/c.doc\r\nfile:///home/u/a.doc\r\n"
                              "file:///run/gvfs/s/dir/b.doc\r\n";
     EXPECT_EQ(copyPaths({{uriList, files}}), untouched);
-    EXPECT_EQ(m_app.clipboardText(),
-        QStringLiteral("//srv/share/c.doc\n/home/u/a.doc\n//srv/share/dir/b.doc"));
+    EXPECT_EQ(m_app.clipboardText(), u"//srv/share/c.doc\n/home/u/a.doc\n//srv/share/dir/b.doc"_s);
     EXPECT_EQ(m_app.clipboardWrites(), 1);
 
-    storeMappings(m_app, {{QStringLiteral("X:"), QStringLiteral("\\\\srv\\share")}});
+    storeMappings(m_app, {{u"X:"_s, u"\\\\srv\\share"_s}});
     m_app.preferences().setUseQuotationMarks(true);
     m_app.preferences().setUseBackwardSlash(true);
     copyPaths({{uriList, files}});
-    EXPECT_EQ(m_app.clipboardText(),
-        QStringLiteral("\"X:\\c.doc\"\n\"\\home\\u\\a.doc\"\n\"X:\\dir\\b.doc\""));
+    EXPECT_EQ(m_app.clipboardText(), u"\"X:\\c.doc\"\n\"\\home\\u\\a.doc\"\n\"X:\\dir\\b.doc\""_s);
 
     m_app.preferences().setMappingEnabled(false);
     copyPaths({{uriList, "file:///run/gvfs/s/c.doc\r\n"}});
-    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("\"\\\\srv\\share\\c.doc\""));
+    EXPECT_EQ(m_app.clipboardText(), u"\"\\\\srv\\share\\c.doc\""_s);
 }
 
 TEST_F(LinkService, CopyPathsWithoutFilesLeavesTheClipboard)
 {
-    m_app.setClipboardText(QStringLiteral("before"));
+    m_app.setClipboardText(u"before"_s);
     EXPECT_EQ(copyPaths({{plain, "/tmp/a.doc"}}), noSelection);
     EXPECT_EQ(copyPaths({{uriList, ""}}), untouched);
-    EXPECT_EQ(m_app.clipboardText(), QStringLiteral("before"));
+    EXPECT_EQ(m_app.clipboardText(), u"before"_s);
     EXPECT_EQ(m_app.clipboardWrites(), 0);
     m_app.setClipboardAvailable(false);
     EXPECT_EQ(copyPaths({{uriList, "file:///tmp/a.doc\r\n"}}), KTLinkService::noClipboardError);
 }
 
-namespace {
-
-struct InverseMappingCase {
-    const char* name;
-    Mappings mappings;
-    QString networkPath;
-    QString expected;
-};
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const InverseMappingCase& testCase, std::ostream* out)
+TEST(InverseMapping, FirstMatchingShareInListOrderBecomesDriveLetter)
 {
-    *out << testCase.name;
+    const struct {
+        const char* name;
+        Mappings mappings;
+        QString networkPath;
+        QString expected;
+    } rows[] = {{"EarlierWinsOverLonger",
+                    {{u"Y:"_s, u"\\\\srv\\data"_s}, {u"Z:"_s, u"\\\\srv\\data\\sub"_s}},
+                    u"//srv/data/sub"_s, u"Y:/sub/f.doc"_s},
+        {"IgnoresCase", {{u"X:"_s, u"\\\\SRV\\DATA"_s}}, u"//srv/data"_s, u"X:/f.doc"_s},
+        {"ShareInTheMiddle", {{u"X:"_s, u"//srv/data"_s}}, u"/backup//srv/data/d"_s,
+            u"/backupX:/d/f.doc"_s},
+        {"PrefixOfLongerShareName", {{u"X:"_s, u"\\\\srv\\data"_s}}, u"//srv/database"_s,
+            u"X:base/f.doc"_s},
+        {"EmptyShareSkipped", {{u"W:"_s, QString()}, {u"X:"_s, u"//srv/s"_s}}, u"//srv/s"_s,
+            u"X:/f.doc"_s},
+        {"NoDriveLetterSkipped", {{std::nullopt, u"//srv/s"_s}, {u"X:"_s, u"//srv"_s}},
+            u"//srv/s"_s, u"X:/s/f.doc"_s},
+        {"NoMatchKeepsPath", {{u"X:"_s, u"//other/s"_s}}, u"//srv/s"_s, u"//srv/s/f.doc"_s}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestAppEnvironment app;
+        storeMappings(app, row.mappings);
+        app.addNetworkVolume(u"/mnt"_s, row.networkPath);
+        EXPECT_EQ(KTLinkService(app.environment()).windowsPath(u"/mnt/f.doc"_s), row.expected);
+    }
 }
-
-class InverseMapping : public testing::TestWithParam<InverseMappingCase> { };
-
-}
-
-TEST_P(InverseMapping, FirstMatchingShareInListOrderBecomesDriveLetter)
-{
-    TestAppEnvironment app;
-    storeMappings(app, GetParam().mappings);
-    app.addNetworkVolume(QStringLiteral("/mnt"), GetParam().networkPath);
-    const KTLinkService service(app.environment());
-    EXPECT_EQ(service.windowsPath(QStringLiteral("/mnt/f.doc")), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, InverseMapping,
-    testing::Values(InverseMappingCase {"EarlierWinsOverLonger",
-                        {{QStringLiteral("Y:"), QStringLiteral("\\\\srv\\data")},
-                            {QStringLiteral("Z:"), QStringLiteral("\\\\srv\\data\\sub")}},
-                        QStringLiteral("//srv/data/sub"), QStringLiteral("Y:/sub/f.doc")},
-        InverseMappingCase {"IgnoresCase",
-            {{QStringLiteral("X:"), QStringLiteral("\\\\SRV\\DATA")}}, QStringLiteral("//srv/data"),
-            QStringLiteral("X:/f.doc")},
-        InverseMappingCase {"ShareInTheMiddle",
-            {{QStringLiteral("X:"), QStringLiteral("//srv/data")}},
-            QStringLiteral("/backup//srv/data/d"), QStringLiteral("/backupX:/d/f.doc")},
-        InverseMappingCase {"PrefixOfLongerShareName",
-            {{QStringLiteral("X:"), QStringLiteral("\\\\srv\\data")}},
-            QStringLiteral("//srv/database"), QStringLiteral("X:base/f.doc")},
-        InverseMappingCase {"EmptyShareSkipped",
-            {{QStringLiteral("W:"), QString()}, {QStringLiteral("X:"), QStringLiteral("//srv/s")}},
-            QStringLiteral("//srv/s"), QStringLiteral("X:/f.doc")},
-        InverseMappingCase {"NoDriveLetterSkipped",
-            {{std::nullopt, QStringLiteral("//srv/s")},
-                {QStringLiteral("X:"), QStringLiteral("//srv")}},
-            QStringLiteral("//srv/s"), QStringLiteral("X:/s/f.doc")},
-        InverseMappingCase {"NoMatchKeepsPath",
-            {{QStringLiteral("X:"), QStringLiteral("//other/s")}}, QStringLiteral("//srv/s"),
-            QStringLiteral("//srv/s/f.doc")}),
-    [](const testing::TestParamInfo<InverseMappingCase>& testCase) { return testCase.param.name; });

@@ -2,42 +2,21 @@
 
 #include "support/QtPrinters.h"
 
+#include <QList>
+
 #include <gtest/gtest.h>
 
-#include <ostream>
+using namespace Qt::StringLiterals;
 
-namespace {
-
-struct EscapeCase {
-    const char* text;
-    std::optional<QString> decoded;
-};
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const EscapeCase& testCase, std::ostream* out)
+TEST(PercentEscapes, DecodesAsciiEscapesOnly)
 {
-    *out << testCase.text;
+    const QList<QPair<const char*, std::optional<QString>>> rows = {
+        {"\\\\fs1\\share\\a%20b.doc", u"\\\\fs1\\share\\a b.doc"_s},
+        {"file://fs1/s/%41%7e%7E", u"file://fs1/s/A~~"_s}, {"%2525", u"%25"_s},
+        {"50% off.doc", u"50% off.doc"_s}, {"end%", u"end%"_s}, {"end%4", u"end%4"_s},
+        {"%g0%0g", u"%g0%0g"_s}, {"caf\xc3\xa9 stays", u"caf\u00e9 stays"_s}, {"", QString()},
+        {"caf%C3%A9", std::nullopt}, {"%80", std::nullopt}, {"%ff", std::nullopt},
+        {"a%00b", std::nullopt}};
+    for (const auto& [text, decoded] : rows)
+        EXPECT_EQ(PercentEscapes::decodeAsAscii(QString::fromUtf8(text)), decoded) << text;
 }
-
-class PercentDecoding : public testing::TestWithParam<EscapeCase> { };
-
-}
-
-TEST_P(PercentDecoding, DecodesAsciiEscapesOnly)
-{
-    EXPECT_EQ(
-        PercentEscapes::decodeAsAscii(QString::fromUtf8(GetParam().text)), GetParam().decoded);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, PercentDecoding,
-    testing::Values(
-        EscapeCase {"\\\\fs1\\share\\a%20b.doc", QStringLiteral("\\\\fs1\\share\\a b.doc")},
-        EscapeCase {"file://fs1/s/%41%7e%7E", QStringLiteral("file://fs1/s/A~~")},
-        EscapeCase {"%2525", QStringLiteral("%25")},
-        EscapeCase {"50% off.doc", QStringLiteral("50% off.doc")},
-        EscapeCase {"end%", QStringLiteral("end%")}, EscapeCase {"end%4", QStringLiteral("end%4")},
-        EscapeCase {"%g0%0g", QStringLiteral("%g0%0g")},
-        EscapeCase {"caf\xc3\xa9 stays", QStringLiteral("caf\u00e9 stays")},
-        EscapeCase {"", QString()}, EscapeCase {"caf%C3%A9", std::nullopt},
-        EscapeCase {"%80", std::nullopt}, EscapeCase {"%ff", std::nullopt},
-        EscapeCase {"a%00b", std::nullopt}));

@@ -2,80 +2,66 @@
 
 #include "support/QtPrinters.h"
 
+#include <QList>
+
 #include <gtest/gtest.h>
 
-#include <ostream>
+using namespace Qt::StringLiterals;
 
-namespace {
-
-struct RtfCase {
-    const char* name;
-    QByteArray rtf;
-    QString plainText;
-    std::optional<QString> link;
-};
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const RtfCase& testCase, std::ostream* out)
+TEST(RtfHyperlinkReader, FindsCharactersAndFirstHyperlink)
 {
-    *out << testCase.name;
-}
-
-class RtfReading : public testing::TestWithParam<RtfCase> { };
-
-}
-
-TEST_P(RtfReading, FindsCharactersAndFirstHyperlink)
-{
-    const std::optional<RichTextContent> content = RtfHyperlinkReader::read(GetParam().rtf);
-    ASSERT_TRUE(content);
-    EXPECT_EQ(content->plainText, GetParam().plainText);
-    EXPECT_EQ(content->firstLink, GetParam().link);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RtfReading,
-    testing::Values(
-        RtfCase {"WordStyleFieldWithDoubledBackslashes",
+    const struct {
+        const char* name;
+        QByteArray rtf;
+        QString plainText;
+        std::optional<QString> link;
+    } rows[] = {
+        {"WordStyleFieldWithDoubledBackslashes",
             R"({\rtf1\ansi{\field{\*\fldinst {\rtlch HYPERLINK "\\\\\\\\fs1\\\\share\\\\a.doc" }}{\fldrslt {\ul the file}}}\par})",
-            QStringLiteral("the file\n"), QStringLiteral("\\\\fs1\\share\\a.doc")},
-        RtfCase {"InstructionSplitOverGroups",
-            R"({\rtf1{\field{\*\fldinst{HYPER}{LINK "smb://fs1/s/a.doc"}}{\fldrslt x}}})",
-            QStringLiteral("x"), QStringLiteral("smb://fs1/s/a.doc")},
-        RtfCase {"FieldInstructionWithoutStar",
-            R"({\rtf1{\field{\fldinst HYPERLINK file:///a.doc}{\fldrslt y}}})", QStringLiteral("y"),
-            QStringLiteral("file:///a.doc")},
-        RtfCase {"SwitchesBeforeAndAfterTarget",
+            u"the file\n"_s, u"\\\\fs1\\share\\a.doc"_s},
+        {"InstructionSplitOverGroups",
+            R"({\rtf1{\field{\*\fldinst{HYPER}{LINK "smb://fs1/s/a.doc"}}{\fldrslt x}}})", u"x"_s,
+            u"smb://fs1/s/a.doc"_s},
+        {"FieldInstructionWithoutStar",
+            R"({\rtf1{\field{\fldinst HYPERLINK file:///a.doc}{\fldrslt y}}})", u"y"_s,
+            u"file:///a.doc"_s},
+        {"SwitchesBeforeAndAfterTarget",
             R"({\rtf1{\field{\*\fldinst HYPERLINK \\o "tip" "X:\\\\a.doc" \\t "_blank"}{\fldrslt z}}})",
-            QStringLiteral("z"), QStringLiteral("X:\\a.doc")},
-        RtfCase {"BookmarkLinkSkippedForLaterLink",
+            u"z"_s, u"X:\\a.doc"_s},
+        {"BookmarkLinkSkippedForLaterLink",
             R"({\rtf1{\field{\*\fldinst HYPERLINK \\l "mark"}{\fldrslt a}} {\field{\*\fldinst HYPERLINK "smb://b/c"}{\fldrslt b}}})",
-            QStringLiteral("a b"), QStringLiteral("smb://b/c")},
-        RtfCase {"OtherFieldIsNoLink",
+            u"a b"_s, u"smb://b/c"_s},
+        {"OtherFieldIsNoLink",
             R"({\rtf1{\field{\*\fldinst PAGE }{\fldrslt 3}} then {\field{\*\fldinst HYPERLINK "smb://x/y"}{\fldrslt y}}})",
-            QStringLiteral("3 then y"), QStringLiteral("smb://x/y")},
-        RtfCase {"FirstOfTwoLinks",
+            u"3 then y"_s, u"smb://x/y"_s},
+        {"FirstOfTwoLinks",
             R"({\rtf1{\field{\*\fldinst HYPERLINK "smb://one/a"}{\fldrslt one}}{\field{\*\fldinst HYPERLINK "smb://two/b"}{\fldrslt two}}})",
-            QStringLiteral("onetwo"), QStringLiteral("smb://one/a")},
-        RtfCase {"SkippedDestinationsAndIgnorableGroups",
+            u"onetwo"_s, u"smb://one/a"_s},
+        {"SkippedDestinationsAndIgnorableGroups",
             R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red0;}{\*\generator Writer;}{\info{\title T}}{\*\unknown junk}Body})",
-            QStringLiteral("Body"), std::nullopt},
-        RtfCase {"HexBytesAreWindows1252", R"({\rtf1\ansi caf\'e9 \'80 \'zz})",
-            QStringLiteral("caf\u00e9 \u20ac zz"), std::nullopt},
-        RtfCase {"UnicodeWithFallback", R"({\rtf1\uc1 a\u233?b\uc2 \u-3913xyc})",
-            QStringLiteral("a\u00e9b\uf0b7c"), std::nullopt},
-        RtfCase {"EscapedSymbolsAndSpecialCharacters", R"({\rtf1 \{x\}\\\tab y\line z\emdash})",
-            QStringLiteral("{x}\\\ty\nz\u2014"), std::nullopt},
-        RtfCase {"BinaryDataSkipped", QByteArray("{\\rtf1 a{\\pict\\bin4 }}{b}c}"),
-            QStringLiteral("ac"), std::nullopt},
-        RtfCase {"BinaryLengthBeyondEnd", R"({\rtf1 a\bin999999999999 xyz})", QStringLiteral("a"),
+            u"Body"_s, std::nullopt},
+        {"HexBytesAreWindows1252", R"({\rtf1\ansi caf\'e9 \'80 \'zz})", u"caf\u00e9 \u20ac zz"_s,
             std::nullopt},
-        RtfCase {"UnbalancedClosingBraces", R"({\rtf1 a}}}} b)", QStringLiteral("a"), std::nullopt},
-        RtfCase {"CutShortInsideField", R"({\rtf1 a{\field{\*\fldinst HYPERLINK "smb://x)",
-            QStringLiteral("a"), std::nullopt},
-        RtfCase {"HugeParameterAndLongWord",
-            R"({\rtf1\uc99999999999999999 \abcdefghijklmnopqrstuvwxyzabcdefghijklmnop x})",
-            QStringLiteral("x"), std::nullopt}),
-    [](const testing::TestParamInfo<RtfCase>& testCase) { return testCase.param.name; });
+        {"UnicodeWithFallback", R"({\rtf1\uc1 a\u233?b\uc2 \u-3913xyc})", u"a\u00e9b\uf0b7c"_s,
+            std::nullopt},
+        {"EscapedSymbolsAndSpecialCharacters", R"({\rtf1 \{x\}\\\tab y\line z\emdash})",
+            u"{x}\\\ty\nz\u2014"_s, std::nullopt},
+        {"BinaryDataSkipped", QByteArray("{\\rtf1 a{\\pict\\bin4 }}{b}c}"), u"ac"_s, std::nullopt},
+        {"BinaryLengthBeyondEnd", R"({\rtf1 a\bin999999999999 xyz})", u"a"_s, std::nullopt},
+        {"UnbalancedClosingBraces", R"({\rtf1 a}}}} b)", u"a"_s, std::nullopt},
+        {"CutShortInsideField", R"({\rtf1 a{\field{\*\fldinst HYPERLINK "smb://x)", u"a"_s,
+            std::nullopt},
+        {"HugeParameterAndLongWord",
+            R"({\rtf1\uc99999999999999999 \abcdefghijklmnopqrstuvwxyzabcdefghijklmnop x})", u"x"_s,
+            std::nullopt}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::optional<RichTextContent> content = RtfHyperlinkReader::read(row.rtf);
+        ASSERT_TRUE(content);
+        EXPECT_EQ(content->plainText, row.plainText);
+        EXPECT_EQ(content->firstLink, row.link);
+    }
+}
 
 TEST(RtfHyperlinkReader, RefusesWhatIsNoRtf)
 {
@@ -90,7 +76,7 @@ TEST(RtfHyperlinkReader, DeepNestingEndsTheReadingWithoutHarm)
     rtf += QByteArray(100000, '{') + "inside" + QByteArray(100000, '}');
     const std::optional<RichTextContent> content = RtfHyperlinkReader::read(rtf);
     ASSERT_TRUE(content);
-    EXPECT_EQ(content->plainText, QStringLiteral("before"));
+    EXPECT_EQ(content->plainText, u"before"_s);
 }
 
 TEST(RtfHyperlinkReader, EveryPrefixOfAFieldReadsSafely)
@@ -103,15 +89,12 @@ TEST(RtfHyperlinkReader, EveryPrefixOfAFieldReadsSafely)
 
 TEST(RtfHyperlinkTarget, ReadsTheFirstArgument)
 {
-    EXPECT_EQ(RtfHyperlinkReader::hyperlinkTarget(QStringLiteral(" HYPERLINK \"a b\\\"c\" ")),
-        QStringLiteral("a b\"c"));
-    EXPECT_EQ(RtfHyperlinkReader::hyperlinkTarget(QStringLiteral("hyperlink smb://x/y \\n")),
-        QStringLiteral("smb://x/y"));
-    EXPECT_EQ(
-        RtfHyperlinkReader::hyperlinkTarget(QStringLiteral("HYPERLINK\"q\"")), QStringLiteral("q"));
-    EXPECT_EQ(RtfHyperlinkReader::hyperlinkTarget(QStringLiteral("HYPERLINKS x")), std::nullopt);
-    EXPECT_EQ(RtfHyperlinkReader::hyperlinkTarget(QStringLiteral("HYPERLINK \"\"")), std::nullopt);
-    EXPECT_EQ(RtfHyperlinkReader::hyperlinkTarget(QStringLiteral("HYPERLINK \\")), std::nullopt);
-    EXPECT_EQ(
-        RtfHyperlinkReader::hyperlinkTarget(QStringLiteral("INCLUDETEXT \"a\"")), std::nullopt);
+    const QList<QPair<QString, std::optional<QString>>> rows = {
+        {u" HYPERLINK \"a b\\\"c\" "_s, u"a b\"c"_s},
+        {u"hyperlink smb://x/y \\n"_s, u"smb://x/y"_s}, {u"HYPERLINK\"q\""_s, u"q"_s},
+        {u"HYPERLINKS x"_s, std::nullopt}, {u"HYPERLINK \"\""_s, std::nullopt},
+        {u"HYPERLINK \\"_s, std::nullopt}, {u"INCLUDETEXT \"a\""_s, std::nullopt}};
+    for (const auto& [instruction, target] : rows)
+        EXPECT_EQ(RtfHyperlinkReader::hyperlinkTarget(instruction), target)
+            << instruction.toStdString();
 }

@@ -2,8 +2,10 @@
 
 #include "shortcut/HVWindowsShortcut.h"
 
+using namespace Qt::StringLiterals;
+
 TestAppEnvironment::TestAppEnvironment()
-    : m_domain(PreferencesPaths {m_folder.filePath(QStringLiteral("settings.json")), {}})
+    : m_domain(PreferencesPaths {m_folder.filePath(u"settings.json"_s), {}})
     , m_preferences(m_domain)
 {
     m_environment.preferences = &m_preferences;
@@ -15,7 +17,7 @@ TestAppEnvironment::TestAppEnvironment()
     };
     m_environment.networkVolumePath = [this](
                                           const QString& path) { return networkVolumePath(path); };
-    m_environment.primarySelection = [this] { return selectionPasteboard(); };
+    m_environment.primarySelection = [this] { return pasteboard(m_selection); };
     m_environment.clipboardContents = [this] { return clipboardPasteboard(); };
     m_environment.setClipboardText = [this](const QString& text) {
         if (!m_clipboardAvailable)
@@ -24,12 +26,6 @@ TestAppEnvironment::TestAppEnvironment()
         m_clipboardText = text;
         return true;
     };
-    m_previousSink = SystemLog::setSink([this](const QString& line) { m_logLines << line; });
-}
-
-TestAppEnvironment::~TestAppEnvironment()
-{
-    SystemLog::setSink(std::move(m_previousSink));
 }
 
 void TestAppEnvironment::addNetworkVolume(const QString& localFolder, const QString& share)
@@ -46,25 +42,16 @@ QString TestAppEnvironment::networkVolumePath(const QString& path) const
     return path;
 }
 
-std::unique_ptr<QMimeData> TestAppEnvironment::selectionPasteboard() const
-{
-    auto result = std::make_unique<QMimeData>();
-    for (auto item = m_selection.begin(); item != m_selection.end(); ++item)
-        result->setData(item.key(), item.value());
-    return result;
-}
-
 std::unique_ptr<QMimeData> TestAppEnvironment::clipboardPasteboard() const
 {
-    auto result = std::make_unique<QMimeData>();
     if (m_clipboardFiles)
-        result->setData(QStringLiteral("text/uri-list"), *m_clipboardFiles);
-    else if (m_clipboardText)
-        result->setData(QStringLiteral("text/plain"), m_clipboardText->toUtf8());
-    return result;
+        return pasteboard({{u"text/uri-list"_s, *m_clipboardFiles}});
+    if (m_clipboardText)
+        return pasteboard({{u"text/plain"_s, m_clipboardText->toUtf8()}});
+    return pasteboard({});
 }
 
-std::unique_ptr<QMimeData> pasteboard(const QList<QPair<QString, QByteArray>>& items)
+std::unique_ptr<QMimeData> pasteboard(const PasteboardItems& items)
 {
     auto result = std::make_unique<QMimeData>();
     for (const auto& [type, data] : items)

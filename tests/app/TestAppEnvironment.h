@@ -2,27 +2,25 @@
 
 #include "alerts/AppAlerts.h"
 #include "environment/AppEnvironment.h"
-#include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 #include "preferences/PreferencesDomain.h"
+#include "support/LogCapture.h"
 
-#include <QHash>
 #include <QMimeData>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <optional>
 
+using PasteboardItems = QList<QPair<QString, QByteArray>>;
+
 // The application's handlers over stand-ins: settings in a temporary domain, alerts that
-// are only recorded, a mounter that maps the folders a test names to shares, a
-// clipboard that is a string, and an opener that records each shortcut it is handed
-// and answers as the test says. Log lines are kept instead of logged.
+// are only recorded, a mounter that maps the folders a test names to shares, a clipboard
+// that is a string, and an opener that records each shortcut it is handed and answers as
+// the test says. Log lines are kept instead of logged.
 class TestAppEnvironment {
 public:
     TestAppEnvironment();
-    ~TestAppEnvironment();
-    TestAppEnvironment(const TestAppEnvironment&) = delete;
-    TestAppEnvironment& operator=(const TestAppEnvironment&) = delete;
 
     const AppEnvironment& environment() const { return m_environment; }
     KTPreferences& preferences() { return m_preferences; }
@@ -50,14 +48,13 @@ public:
     int clipboardWrites() const { return m_clipboardWrites; }
 
     // What the selection and the clipboard offer as pasteboards.
-    void setSelection(const QString& type, const QByteArray& data) { m_selection[type] = data; }
+    void setSelection(const QString& type, const QByteArray& data) { m_selection = {{type, data}}; }
     void setClipboardFiles(const QByteArray& uriList) { m_clipboardFiles = uriList; }
 
-    const QStringList& logLines() const { return m_logLines; }
+    const QStringList& logLines() const { return m_log.lines(); }
 
 private:
     QString networkVolumePath(const QString& path) const;
-    std::unique_ptr<QMimeData> selectionPasteboard() const;
     std::unique_ptr<QMimeData> clipboardPasteboard() const;
 
     QTemporaryDir m_folder;
@@ -71,11 +68,10 @@ private:
     std::optional<QString> m_clipboardText;
     bool m_clipboardAvailable = true;
     int m_clipboardWrites = 0;
-    QHash<QString, QByteArray> m_selection;
+    PasteboardItems m_selection;
     std::optional<QByteArray> m_clipboardFiles;
-    QStringList m_logLines;
-    SystemLog::Sink m_previousSink;
+    LogCapture m_log;
 };
 
 // A pasteboard with the given types and their data.
-std::unique_ptr<QMimeData> pasteboard(const QList<QPair<QString, QByteArray>>& items);
+std::unique_ptr<QMimeData> pasteboard(const PasteboardItems& items);

@@ -1,87 +1,118 @@
-#include "DesktopUser.h"
 #include "EndToEndTest.h"
+#include "support/FileServer.h"
 
-// Every way opening can fail ends in an alert in front of the user's windows, with the
-// exact title and message, and the command that asked reports the alert and fails.
-// Unusable selections are reported to the command alone.
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+// Every way opening can fail ends in an alert in front of the user's windows, and the
+// command that asked reports the alert and fails. A target that is a program opens only when the
+// user says so: the viewer is made the application of program types too, so that a program opened
+// by mistake would show in its records.
 namespace {
 
-using Alerts = EndToEndTest;
+const QString followShortcut = u"Could not follow shortcut"_s;
+const QString followLink = u"Could not follow link"_s;
+const QString targetMissing = u"Target file does not exist"_s;
 
-const QString followShortcut = QStringLiteral("Could not follow shortcut");
-const QString followLink = QStringLiteral("Could not follow link");
-const QString targetMissing = QStringLiteral("Target file does not exist");
+class Alerts : public EndToEndTest {
+protected:
+    void SetUp() override
+    {
+        EndToEndTest::SetUp();
+        if (IsSkipped())
+            return;
+        for (const char* type : {"application/x-ms-dos-executable", "application/x-msdownload",
+                 "application/x-shellscript", "application/x-desktop", "application/x-executable"})
+            addViewerType(QLatin1String(type));
+    }
+
+    QString marker() const { return m_work.filePath(u"ran"_s); }
+};
 
 }
 
 TEST_F(Alerts, EachFailureOfAnOpenGetsItsAlert)
 {
-    mountShare();
-    putOnShare(QStringLiteral("data.bin"), QByteArray("\x00\x01\x02\xff\xfe", 5));
-    const QString notes = writeFile(QStringLiteral("notes.lnk"), "plain text, not a shell link\n");
-    const QString missing =
-        writeShortcut(QStringLiteral("missing.lnk"), share(), QStringLiteral("gone\\a.txt"));
-    QProcess& open = start({QStringLiteral("open"), notes, missing});
-    dismissWindow(QStringLiteral("Convert Shortcut Failed"));
+    ASSERT_TRUE(FileServer::gioMount(kShare));
+    putOnShare(u"data.bin"_s, QByteArray("\x00\x01\x02\xff\xfe", 5));
+    const QString notes = writeFile(u"notes.lnk"_s, "plain text, not a shell link\n");
+    const QString missing = writeShortcut(u"missing.lnk"_s, u"gone\\a.txt"_s);
+    QProcess& open = start({u"open"_s, notes, missing});
+    dismissWindow(u"Convert Shortcut Failed"_s);
     dismissWindow(followShortcut);
     const ProgramRun result = finish(open);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.errors,
-        QStringLiteral("Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n")
-            + followShortcut + QStringLiteral(": ") + targetMissing + QLatin1Char('\n'));
+        u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"_s
+            + followShortcut + u": "_s + targetMissing + QLatin1Char('\n'));
 
-    expectAlert(
-        start({QStringLiteral("open"),
-            writeShortcut(QStringLiteral("data.lnk"), share(), QStringLiteral("data.bin"))}),
-        followShortcut,
+    expectAlert(start({u"open"_s, writeShortcut(u"data.lnk"_s, u"data.bin"_s)}), followShortcut,
         QStringLiteral(
             "No application is set to open \u201cdata.bin\u201d (type application/octet-stream)."));
-    expectAlert(start({QStringLiteral("open-link"), uncPath(QStringLiteral("gone/a.txt"))}),
-        followLink, targetMissing);
+    expectAlert(start({u"open-link"_s, uncPath(u"gone/a.txt"_s)}), followLink, targetMissing);
 }
 
 TEST_F(Alerts, ShareThatCannotBeMounted)
 {
-    const QStringList commands[] = {
-        {QStringLiteral("open"),
-            writeShortcut(
-                QStringLiteral("nosuch.lnk"), QStringLiteral("nosuch"), QStringLiteral("a.txt"))},
-        {QStringLiteral("open-link"), QStringLiteral("\\\\127.0.0.1\\nosuch\\a.txt")},
-    };
+    const QString nosuch = u"nosuch"_s;
+    const QStringList commands[] = {{u"open"_s, writeShortcut(u"nosuch.lnk"_s, u"a.txt"_s, nosuch)},
+        {u"open-link"_s, u"\\\\127.0.0.1\\nosuch\\a.txt"_s}};
     for (const QStringList& command : commands) {
         QProcess& open = start(command);
-        ASSERT_TRUE(DesktopUser::connectAsGuest());
+        ASSERT_TRUE(connectAsGuest());
         expectAlert(open, command.first() == QLatin1String("open") ? followShortcut : followLink,
-            QStringLiteral("Mount of network drive failed"));
+            u"Mount of network drive failed"_s);
     }
     EXPECT_TRUE(viewerRecords().isEmpty());
 }
 
-TEST_F(Alerts, UnusableSelectionsAreReportedWithoutAlert)
+// Return, the answer nearest to hand, cancels the question.
+TEST_F(Alerts, ReturnAtTheProgramQuestionCancelsAndNothingRuns)
 {
-    struct Case {
-        const char* selection;
-        const char* type;
-        QByteArray data;
-        const char* command;
-        QString error;
-    };
-    const QString noSelection =
-        QStringLiteral("Error: Pasteboard doesn't contain a proper selection");
-    const QList<Case> cases = {
-        {"primary", "text/uri-list", "file:///srv/a.doc\r\n", "open-link", noSelection},
-        {"primary", "UTF8_STRING", "X:\\caf%C3%A9.doc", "open-link",
-            QStringLiteral("Error: Pasteboard contains empty String selection")},
-        {"clipboard", "UTF8_STRING", "words, no files", "copy-path", noSelection},
-    };
-    for (const Case& entry : cases) {
-        SCOPED_TRACE(entry.data.toStdString());
-        const DesktopUser::SelectionOwner owner(
-            QLatin1String(entry.selection), QLatin1String(entry.type), entry.data);
-        ASSERT_TRUE(owner.isServing());
-        // An alert would have held the command until the timeout, when it is killed.
-        const ProgramRun result = run({QLatin1String(entry.command)});
+    ASSERT_TRUE(FileServer::gioMount(kShare));
+    const QByteArray touch = "touch " + marker().toUtf8();
+    const QList<QPair<QString, QByteArray>> targets = {
+        {u"setup.exe"_s, QByteArray("MZ\x90\x00\x03\x00\x00\x00", 8) + QByteArray(56, '\0')},
+        {u"install.sh"_s, "#!/bin/sh\n" + touch + '\n'},
+        {u"tool.desktop"_s, "[Desktop Entry]\nType=Application\nName=Tool\nExec=" + touch + '\n'}};
+    for (const auto& [name, contents] : targets) {
+        SCOPED_TRACE(name.toStdString());
+        putOnShare(name, contents);
+        QProcess& open = start({u"open"_s, writeShortcut(u"program.lnk"_s, name)});
+        dismissWindow(u"Open program?"_s);
+        dismissWindow(followShortcut);
+        const ProgramRun result = finish(open);
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_EQ(result.errors, entry.error + QLatin1Char('\n'));
+        const QString refusal =
+            QStringLiteral("Could not follow shortcut: \u201c%1\u201d was not "
+                           "opened because it is a program: its name ends in .%2")
+                .arg(name, name.section(QLatin1Char('.'), -1));
+        EXPECT_TRUE(result.errors.startsWith(refusal)) << result.errors.toStdString();
     }
+    EXPECT_TRUE(viewerRecords().isEmpty());
+    EXPECT_FALSE(QFile::exists(marker()));
+}
+
+// Texts selected in any application never reach a shell.
+TEST_F(Alerts, HostileLinkTextsRunNothing)
+{
+    ASSERT_TRUE(FileServer::gioMount(kShare));
+    const QString touch = u"touch "_s + marker();
+    const QString share = u"\\\\127.0.0.1\\share\\"_s;
+    const QStringList texts = {share + u"$(%1).txt"_s.arg(touch), share + u"a.txt; "_s + touch,
+        share + u"`%1`.txt"_s.arg(touch), u"\"%1a.txt\" && %2"_s.arg(share, touch),
+        share + u"a.txt\n"_s + touch + QLatin1Char('\n'),
+        u"file://127.0.0.1/share/a.txt|"_s + touch, u"'; %1; '"_s.arg(touch),
+        u"\\\\127.0.0.1\\$(%1)\\a.txt"_s.arg(touch), share + QString(100000, QLatin1Char('a'))};
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.left(80).toStdString());
+        const ProgramRun result = finish(startWithoutDisplay({u"open-link"_s, u"--"_s, text}));
+        EXPECT_EQ(result.exitCode, 2);
+        // A share name that may be one is mounted first, so the status line may come first.
+        EXPECT_TRUE(result.errors.contains(u"Could not follow link: "_s))
+            << result.errors.left(300).toStdString();
+    }
+    EXPECT_TRUE(viewerRecords().isEmpty());
+    EXPECT_FALSE(QFile::exists(marker()));
 }

@@ -1,77 +1,50 @@
 #include "EndToEndTest.h"
 
-#include "DesktopUser.h"
+#include "support/Eventually.h"
 #include "support/FileServer.h"
 #include "support/ShellLinkWriter.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <unistd.h>
 
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-const QString busName = QStringLiteral("com.dovrane.Kestrova");
-constexpr int commandTimeoutMilliseconds = 60000;
-constexpr int waitMilliseconds = 20000;
-constexpr int pollMilliseconds = 20;
-
-bool fitsLatin1(const QString& text)
-{
-    return std::all_of(
-        text.cbegin(), text.cend(), [](QChar character) { return character.unicode() <= 0xFF; });
-}
-
-bool windowManagerRuns()
-{
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"),
-        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-    return xprop.waitForFinished() && xprop.readAllStandardOutput().contains("window id");
-}
 
 std::optional<QString> missingHarness()
 {
-    // The guest share the tests' CMake list asks the file server for.
-    if (!FileServer::isRunning() || !FileServer::guestShares().contains(QStringLiteral("share")))
+    if (!FileServer::isRunning() || !FileServer::guestShares().contains(u"share"_s))
         return QStringLiteral("needs the file server with the guest share \"share\": run under "
                               "tests/harness/with-file-server (as root)");
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return QStringLiteral("needs an X server: run under tests/harness/with-xvfb");
-    if (!windowManagerRuns())
-        return QStringLiteral("needs a window manager: run under tests/harness/with-desktop");
+        return u"needs an X server: run under tests/harness/with-xvfb"_s;
+    const ProgramRun xprop = runProgram(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s});
+    if (!xprop.output.contains(u"window id"_s))
+        return u"needs a window manager: run under tests/harness/with-desktop"_s;
     return std::nullopt;
 }
 
-void emptyFolder(const QString& path)
+std::optional<quint32> xdotoolNumber(const QStringList& arguments)
 {
-    QDir folder(path);
-    for (const QFileInfo& entry : folder.entryInfoList(
-             QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System)) {
-        if (entry.isDir() && !entry.isSymLink())
-            QDir(entry.filePath()).removeRecursively();
-        else
-            QFile::remove(entry.filePath());
-    }
+    bool valid = false;
+    const quint32 number =
+        runProgram(u"xdotool"_s, arguments).output.trimmed().section(u'\n', 0, 0).toUInt(&valid);
+    return valid ? std::optional(number) : std::nullopt;
 }
 
-void stop(QProcess& process)
+QString selectionText(const QString& selection, const QString& type)
 {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished();
-    }
+    return runProgram(u"xclip"_s, {u"-o"_s, u"-selection"_s, selection, u"-t"_s, type}).output;
 }
 
 }
@@ -83,126 +56,116 @@ void EndToEndTest::SetUp()
     ASSERT_TRUE(m_desktop.isValid());
     ASSERT_TRUE(m_work.isValid());
     FileServer::unmountEverything();
-    emptyFolder(FileServer::shareFolder(share()));
+    // Empties the share in place: the server keeps its folder and the folder's modes.
+    QDir folder(FileServer::shareFolder(kShare));
+    for (const QFileInfo& entry :
+        folder.entryInfoList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System))
+        ASSERT_TRUE(entry.isDir() && !entry.isSymLink() ? QDir(entry.filePath()).removeRecursively()
+                                                        : QFile::remove(entry.filePath()));
 }
 
 void EndToEndTest::TearDown()
 {
-    for (const std::unique_ptr<QProcess>& process : m_processes)
-        stop(*process);
-    stopViewers();
+    for (const std::unique_ptr<QProcess>& process : m_processes) {
+        process->terminate();
+        if (!process->waitForFinished(5000))
+            process->kill(); // the destructor waits for it
+    }
+    for (const QJsonObject& record : viewerRecords()) {
+        if (const auto pid = pid_t(record.value(u"pid"_s).toInteger()); pid > 1)
+            ::kill(pid, SIGTERM);
+    }
     // Nothing a user does here throws: every kestrova of the test logged no exception.
-    QFile exceptionLog(m_desktop.root() + QStringLiteral("/state/kestrova/exceptions.log"));
+    QFile exceptionLog(m_desktop.root() + u"/state/kestrova/exceptions.log"_s);
     if (exceptionLog.open(QIODevice::ReadOnly))
         ADD_FAILURE() << "exceptions were logged:\n" << exceptionLog.readAll().toStdString();
 }
 
-void EndToEndTest::stopViewers()
-{
-    for (const QJsonObject& record : viewerRecords()) {
-        const auto pid = pid_t(record.value(QStringLiteral("pid")).toInteger());
-        if (pid > 1)
-            ::kill(pid, SIGTERM);
-    }
-}
-
 QString EndToEndTest::uncPath(const QString& relativePath)
 {
-    QString path = QStringLiteral("\\\\127.0.0.1\\") + share() + QLatin1Char('\\') + relativePath;
-    return path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    QString path = u"\\\\127.0.0.1\\share\\"_s + relativePath;
+    return path.replace(u'/', u'\\');
 }
 
 void EndToEndTest::putOnShare(const QString& relativePath, const QByteArray& contents)
 {
-    const QString path = FileServer::shareFolder(share()) + QLatin1Char('/') + relativePath;
+    const QString path = FileServer::shareFolder(kShare) + u'/' + relativePath;
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(contents), contents.size());
-}
-
-void EndToEndTest::mountShare()
-{
-    ASSERT_TRUE(FileServer::gioMount(share()));
+    writeFile(path, contents);
 }
 
 QString EndToEndTest::mountedPath(const QString& relativePath)
 {
-    return FileServer::gvfsFolder(share()).value_or(QStringLiteral("(not mounted)"))
-        + QLatin1Char('/') + relativePath;
+    return FileServer::gvfsFolder(kShare).value_or(u"(not mounted)"_s) + QLatin1Char('/')
+        + relativePath;
 }
 
 QString EndToEndTest::writeFile(const QString& name, const QByteArray& contents)
 {
-    QFile file(m_work.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    EXPECT_EQ(file.write(contents), contents.size());
+    QFile file(QDir(m_work.path()).filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(contents) == contents.size())
+        << file.fileName().toStdString();
     return file.fileName();
 }
 
 QString EndToEndTest::writeShortcut(
-    const QString& name, const QString& shareName, const QString& suffix)
+    const QString& name, const QString& suffix, const QString& shareName)
 {
-    const QString unc = QStringLiteral("\\\\127.0.0.1\\") + shareName;
     ShellLinkContents contents;
-    if (fitsLatin1(unc))
-        contents.netName = unc.toLatin1();
-    else
-        contents.netNameUnicode = unc;
-    contents.commonPathSuffix = fitsLatin1(suffix) ? suffix.toLatin1() : QByteArray("?");
+    contents.netName = "\\\\127.0.0.1\\" + shareName.toLatin1();
+    contents.commonPathSuffix = suffix.toLatin1();
     contents.commonPathSuffixUnicode = suffix;
     return writeFile(name, ShellLinkWriter::write(contents));
 }
 
-QProcessEnvironment EndToEndTest::environment() const
+bool EndToEndTest::holdSelection(
+    const QString& selection, const QString& type, const QByteArray& data)
 {
-    return m_desktop.environment();
+    QProcess& xclip = *m_processes.emplace_back(std::make_unique<QProcess>());
+    xclip.start(u"xclip"_s, {u"-quiet"_s, u"-selection"_s, selection, u"-t"_s, type, u"-i"_s});
+    if (!xclip.waitForStarted())
+        return false;
+    xclip.write(data);
+    xclip.waitForBytesWritten();
+    xclip.closeWriteChannel();
+    return eventually(
+        [&] { return selectionText(selection, type).toUtf8() == data; }, std::chrono::seconds(10));
 }
 
 void EndToEndTest::addViewerType(const QString& contentType)
 {
-    QFile list(m_desktop.root() + QStringLiteral("/config/mimeapps.list"));
+    QFile list(m_desktop.root() + u"/config/mimeapps.list"_s);
     ASSERT_TRUE(list.open(QIODevice::Append));
     list.write(contentType.toUtf8() + '=' + PrivateDesktop::kViewerId + '\n');
 }
 
-QProcess& EndToEndTest::start(const QStringList& arguments)
+QProcess& EndToEndTest::start(
+    const QStringList& arguments, QProcessEnvironment environment, bool ownSession)
 {
-    return launch(arguments, environment(), false);
-}
-
-QProcess& EndToEndTest::start(const QStringList& arguments, const QProcessEnvironment& environment)
-{
-    return launch(arguments, environment, false);
-}
-
-QProcess& EndToEndTest::startWithoutDisplay(const QStringList& arguments)
-{
-    QProcessEnvironment terminal = environment();
-    terminal.remove(QStringLiteral("DISPLAY"));
-    terminal.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    return launch(arguments, terminal, true);
-}
-
-QProcess& EndToEndTest::launch(
-    const QStringList& arguments, const QProcessEnvironment& environment, bool ownSession)
-{
-    m_processes.push_back(std::make_unique<QProcess>());
-    QProcess& process = *m_processes.back();
-    // A session of its own has no controlling terminal: a password question would
-    // otherwise reach the terminal the tests were started from.
+    QProcess& process = *m_processes.emplace_back(std::make_unique<QProcess>());
     if (ownSession)
         process.setChildProcessModifier([] { ::setsid(); });
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(environment.isEmpty() ? m_desktop.environment() : environment);
     process.setWorkingDirectory(m_work.path());
     process.start(QStringLiteral(KESTROVA_BINARY), arguments);
     EXPECT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
     return process;
 }
 
+QProcess& EndToEndTest::startWithoutDisplay(const QStringList& arguments)
+{
+    QProcessEnvironment terminal = m_desktop.environment();
+    terminal.remove(u"DISPLAY"_s);
+    terminal.remove(u"WAYLAND_DISPLAY"_s);
+    // A session of its own has no controlling terminal: a password question would
+    // otherwise reach the terminal the tests were started from.
+    return start(arguments, terminal, true);
+}
+
 ProgramRun EndToEndTest::finish(QProcess& process)
 {
-    if (!process.waitForFinished(commandTimeoutMilliseconds)) {
+    if (!process.waitForFinished(60000)) {
         ADD_FAILURE() << "kestrova " << process.arguments().join(QLatin1Char(' ')).toStdString()
                       << " did not end";
         process.kill();
@@ -211,72 +174,98 @@ ProgramRun EndToEndTest::finish(QProcess& process)
     return ProgramRun::of(process);
 }
 
-ProgramRun EndToEndTest::run(const QStringList& arguments)
-{
-    return finish(start(arguments));
-}
-
-void EndToEndTest::configure(const QStringList& arguments)
-{
-    const ProgramRun result = run(QStringList {QStringLiteral("settings")} + arguments);
-    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
-}
-
 QProcess& EndToEndTest::startService()
 {
-    QProcessEnvironment serviceEnvironment = environment();
-    serviceEnvironment.insert(QStringLiteral("KESTROVA_IDLE_SECONDS"), QStringLiteral("600"));
-    QProcess& service = start({QStringLiteral("service")}, serviceEnvironment);
-    const QDeadlineTimer deadline(waitMilliseconds);
-    while (instanceProcess() != service.processId() && !deadline.hasExpired())
-        QThread::msleep(pollMilliseconds);
-    EXPECT_EQ(instanceProcess(), service.processId()) << "kestrova service did not take its name";
+    QProcessEnvironment environment = m_desktop.environment();
+    environment.insert(u"KESTROVA_IDLE_SECONDS"_s, u"600"_s);
+    QProcess& service = start({u"service"_s}, environment);
+    EXPECT_TRUE(eventually(
+        [&] { return instanceProcess() == service.processId(); }, std::chrono::seconds(20)))
+        << "kestrova service did not take its name";
     return service;
 }
 
 std::optional<qint64> EndToEndTest::instanceProcess()
 {
-    const QDBusReply<uint> pid = QDBusConnection::sessionBus().interface()->servicePid(busName);
+    const QDBusReply<uint> pid =
+        QDBusConnection::sessionBus().interface()->servicePid(u"com.dovrane.Kestrova"_s);
     return pid.isValid() ? std::optional(qint64(pid.value())) : std::nullopt;
 }
 
-std::optional<QJsonObject> EndToEndTest::waitForViewer(qsizetype count)
+QStringList EndToEndTest::viewerArguments(qsizetype count) const
 {
-    const QDeadlineTimer deadline(waitMilliseconds);
-    QList<QJsonObject> records = viewerRecords();
-    while (records.size() < count && !deadline.hasExpired()) {
-        QThread::msleep(pollMilliseconds);
-        records = viewerRecords();
-    }
-    if (records.size() < count)
-        return std::nullopt;
-    return records.last();
-}
-
-QStringList EndToEndTest::argumentsOf(const QJsonObject& record)
-{
+    QList<QJsonObject> records;
+    eventually(
+        [&] { return (records = viewerRecords()).size() >= count; }, std::chrono::seconds(20));
     QStringList arguments;
-    for (const auto& argument : record.value(QStringLiteral("arguments")).toArray())
+    for (const auto& argument : records.value(count - 1).value(u"arguments"_s).toArray())
         arguments << argument.toString();
     return arguments;
 }
 
 void EndToEndTest::dismissWindow(const QString& title)
 {
-    const std::optional<quint32> window = DesktopUser::waitForWindow(title);
+    const std::optional<quint32> window = waitForWindow(title);
     ASSERT_TRUE(window) << "no window titled \"" << title.toStdString() << "\"";
-    EXPECT_TRUE(DesktopUser::becomesActive(*window))
-        << "\"" << title.toStdString() << "\" is not in front";
-    DesktopUser::press(QStringLiteral("Return"));
+    EXPECT_TRUE(becomesActive(*window)) << "\"" << title.toStdString() << "\" is not in front";
+    press(u"Return"_s);
 }
 
 void EndToEndTest::expectAlert(QProcess& command, const QString& title, const QString& message)
 {
     dismissWindow(title);
     const ProgramRun result = finish(command);
-    const QString line = title + QStringLiteral(": ") + message;
+    const QString line = title + u": "_s + message;
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.errors.contains(line + QLatin1Char('\n')))
         << "expected \"" << line.toStdString() << "\" in:\n"
         << result.errors.toStdString();
+}
+
+std::optional<quint32> EndToEndTest::waitForWindow(const QString& title)
+{
+    const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
+    std::optional<quint32> window;
+    eventually(
+        [&] {
+            window = xdotoolNumber({u"search"_s, u"--onlyvisible"_s, u"--name"_s, pattern});
+            return window.has_value();
+        },
+        std::chrono::seconds(20));
+    return window;
+}
+
+bool EndToEndTest::becomesActive(quint32 window)
+{
+    return eventually(
+        [&] { return xdotoolNumber({u"getactivewindow"_s}) == window; }, std::chrono::seconds(10));
+}
+
+std::optional<qint64> EndToEndTest::activeWindowProcess()
+{
+    return xdotoolNumber({u"getactivewindow"_s, u"getwindowpid"_s});
+}
+
+void EndToEndTest::press(const QString& key)
+{
+    runProgram(u"xdotool"_s, {u"key"_s, key});
+}
+
+bool EndToEndTest::connectAsGuest()
+{
+    const std::optional<quint32> question = waitForWindow(u"Authentication Required"_s);
+    if (!question || !becomesActive(*question))
+        return false;
+    // Alt+G picks "Connect as guest", Return presses "Connect". Keys typed the instant the
+    // window is active can arrive before the dialog has the focus; a user is never that quick.
+    for (const char* key : {"alt+g", "Return"}) {
+        QThread::msleep(300);
+        press(QLatin1String(key));
+    }
+    return true;
+}
+
+QString EndToEndTest::readSelection(const QString& selection)
+{
+    return selectionText(selection, u"UTF8_STRING"_s);
 }

@@ -6,8 +6,6 @@
 
 #include <QJsonObject>
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,49 +14,43 @@
 #include <memory>
 #include <optional>
 
-// An end-to-end test: the kestrova program as a user runs it, on a desktop of its own.
-// CTest runs these programs under tests/harness/with-xvfb, with-file-server and
-// with-desktop: an X server with an EWMH window manager, Samba on 127.0.0.1 with the
-// guest share "share", a session bus and GVfs. Each test gets a private XDG desktop whose
-// default application for documents is the recording viewer, and settings of its own;
-// no share is mounted when it starts. Without the harnesses the tests skip.
+// The kestrova program as a user runs it, under tests/harness/with-xvfb, with-file-server
+// and with-desktop: an X server with a window manager, Samba on 127.0.0.1 with the guest
+// share "share", a session bus and GVfs. Each test gets a private XDG desktop whose
+// application for documents is the recording viewer; no share is mounted when it starts.
 class EndToEndTest : public testing::Test {
 protected:
+    static inline const QString kShare = QStringLiteral("share");
+
     void SetUp() override;
     void TearDown() override;
 
-    // The share the tests use, and a path on it in Windows form: \\127.0.0.1\share\a\b.txt.
-    static QString share() { return QStringLiteral("share"); }
+    // A path on the share in Windows form: \\127.0.0.1\share\a\b.txt for a/b.txt.
     static QString uncPath(const QString& relativePath);
-
-    // Puts a file on the server's share (not through the mount): relativePath with "/".
+    // Puts a file on the server's side of the share (not through the mount).
     void putOnShare(const QString& relativePath, const QByteArray& contents);
-    // Mounts the share as a file manager would (gio mount, as guest).
-    void mountShare();
-    // The path of a file of the share below GVfs's FUSE folder; the share must be mounted.
+    // The path of a file of the share below GVfs's FUSE folder.
     static QString mountedPath(const QString& relativePath);
-
-    // A local file of the test (a shortcut, say) with the given contents.
+    // A file of the test's folder, or at an absolute path.
     QString writeFile(const QString& name, const QByteArray& contents);
     // A shortcut to \\127.0.0.1\<shareName>\<suffix> (suffix with backslashes).
-    QString writeShortcut(const QString& name, const QString& shareName, const QString& suffix);
-
-    // The environment of the user's session: display, bus, the private desktop.
-    QProcessEnvironment environment() const;
+    QString writeShortcut(
+        const QString& name, const QString& suffix, const QString& shareName = kShare);
+    // Another application (xclip) holds the selection (primary, clipboard) with data of one
+    // type until another program takes it; whether it serves it.
+    bool holdSelection(const QString& selection, const QString& type, const QByteArray& data);
     // Makes the viewer the default application of one more type as well.
     void addViewerType(const QString& contentType);
 
-    // Starts kestrova with the arguments; the fixture stops it at the end if need be.
-    QProcess& start(const QStringList& arguments);
-    QProcess& start(const QStringList& arguments, const QProcessEnvironment& environment);
-    // The same as a command typed in a terminal without a display: no DISPLAY, and no
-    // controlling terminal to ask a password on.
+    // Starts kestrova in the user's session (or the environment given); the fixture stops
+    // it at the end if need be.
+    QProcess& start(const QStringList& arguments, QProcessEnvironment environment = {},
+        bool ownSession = false);
+    // As typed in a terminal: no display, and no controlling terminal to ask a password on.
     QProcess& startWithoutDisplay(const QStringList& arguments);
-    // Waits for a started command to end (60 s at most; killed then, exit code -1).
+    // Waits a minute at most for a started command to end (killed then, exit code -1).
     static ProgramRun finish(QProcess& process);
-    ProgramRun run(const QStringList& arguments);
-    // Changes a setting the way a user does: kestrova settings set|map ...
-    void configure(const QStringList& arguments);
+    ProgramRun run(const QStringList& arguments) { return finish(start(arguments)); }
     // Starts `kestrova service` and waits until it owns its bus name.
     QProcess& startService();
     // The process that owns com.dovrane.Kestrova on the bus, or none.
@@ -66,24 +58,28 @@ protected:
 
     // What the recording viewer was asked to open, one record per start.
     QList<QJsonObject> viewerRecords() const { return m_desktop.records(); }
-    // Waits until the viewer has count records; returns the last of them.
-    std::optional<QJsonObject> waitForViewer(qsizetype count = 1);
-    static QStringList argumentsOf(const QJsonObject& record);
+    // The arguments of the viewer's start number count, once it has started so often.
+    QStringList viewerArguments(qsizetype count = 1) const;
 
-    // Waits for the window titled title, checks that it comes in front of every other,
-    // and presses Return in it, as a user dismisses an alert.
+    // What a user does on the display, through the tools a desktop answers to: xdotool
+    // finds windows by title and presses keys (Return, alt+g), xclip reads selections.
+    static std::optional<quint32> waitForWindow(const QString& title);
+    static bool becomesActive(quint32 window);
+    // The process that owns the active window (_NET_WM_PID), or none.
+    static std::optional<qint64> activeWindowProcess();
+    static void press(const QString& key);
+    // Answers a share's password question as "Connect as guest"; false when none showed.
+    static bool connectAsGuest();
+    static QString readSelection(const QString& selection);
+
+    // Waits for the window titled title, checks that it comes in front and presses Return.
     static void dismissWindow(const QString& title);
-    // Dismisses the alert titled title and checks that the command then fails and
-    // reports it as "TITLE: MESSAGE".
+    // Dismisses the alert and checks that the command fails reporting "TITLE: MESSAGE".
     static void expectAlert(QProcess& command, const QString& title, const QString& message);
 
     PrivateDesktop m_desktop;
     QTemporaryDir m_work;
 
 private:
-    QProcess& launch(
-        const QStringList& arguments, const QProcessEnvironment& environment, bool ownSession);
-    void stopViewers();
-
     std::deque<std::unique_ptr<QProcess>> m_processes;
 };

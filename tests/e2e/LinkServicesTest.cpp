@@ -1,12 +1,14 @@
-#include "DesktopUser.h"
 #include "EndToEndTest.h"
+#include "support/Eventually.h"
+#include "support/FileServer.h"
 
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QFile>
 #include <QUrl>
 
-// open-link and copy-path between real applications: the selection and the clipboard
-// are held by another program (xclip), the files are on the mounted share.
+using namespace Qt::StringLiterals;
+
+// open-link and copy-path between real applications: another program (xclip) holds the
+// selection and the clipboard, the files are on the mounted share.
 namespace {
 
 class LinkServices : public EndToEndTest {
@@ -15,92 +17,73 @@ protected:
     {
         EndToEndTest::SetUp();
         if (!IsSkipped())
-            mountShare();
-    }
-
-    // Runs open-link, which reads the selection, and checks that the viewer got the
-    // file of the share at relativePath on the mount.
-    void expectOpenLinkOpens(const QString& relativePath)
-    {
-        const ProgramRun result = run({QStringLiteral("open-link")});
-        EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
-        const std::optional<QJsonObject> record = waitForViewer();
-        ASSERT_TRUE(record);
-        EXPECT_EQ(argumentsOf(*record), QStringList {mountedPath(relativePath)});
+            ASSERT_TRUE(FileServer::gioMount(kShare));
     }
 
     static bool clipboardHolds(const QString& text)
     {
-        const QDeadlineTimer deadline(20000);
-        while (DesktopUser::readSelection(QStringLiteral("clipboard")) != text) {
-            if (deadline.hasExpired())
-                return false;
-            QThread::msleep(50);
-        }
-        return true;
+        return eventually(
+            [&] { return readSelection(u"clipboard"_s) == text; }, std::chrono::seconds(20));
     }
 };
 
 }
 
-TEST_F(LinkServices, OpenLinkOpensTheWindowsPathSelectedInAnotherApplication)
+TEST_F(LinkServices, OpenLinkOpensWhatAnotherApplicationSelected)
 {
-    putOnShare(QStringLiteral("docs/minutes.txt"), "Monday\n");
-    const DesktopUser::SelectionOwner selection(QStringLiteral("primary"),
-        QStringLiteral("UTF8_STRING"), uncPath(QStringLiteral("docs/minutes.txt")).toUtf8());
-    ASSERT_TRUE(selection.isServing());
-
-    expectOpenLinkOpens(QStringLiteral("docs/minutes.txt"));
-}
-
-TEST_F(LinkServices, OpenLinkFollowsTheHyperlinkOfSelectedRichText)
-{
-    putOnShare(QStringLiteral("docs/b c.txt"), "linked\n");
-    // The second word carries the link; the visible words name no file at all.
-    const DesktopUser::SelectionOwner selection(QStringLiteral("primary"),
-        QStringLiteral("text/html"),
-        "<p>Read <a href=\"file://127.0.0.1/share/docs/b%20c.txt\">these</a> minutes</p>");
-    ASSERT_TRUE(selection.isServing());
-
-    expectOpenLinkOpens(QStringLiteral("docs/b c.txt"));
+    // A path whose shell characters are data, and rich text whose second word carries the
+    // link while the visible words name no file.
+    const QString named = u"docs/$(touch ran); `touch ran` 'x'.txt"_s;
+    const struct {
+        const char* type;
+        QByteArray data;
+        QString opened;
+    } rows[] = {{"UTF8_STRING", uncPath(named).toUtf8(), named},
+        {"text/html",
+            "<p>Read <a href=\"file://127.0.0.1/share/docs/b%20c.txt\">these</a> minutes</p>",
+            u"docs/b c.txt"_s}};
+    qsizetype opened = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.type);
+        putOnShare(row.opened, "text\n");
+        ASSERT_TRUE(holdSelection(u"primary"_s, QLatin1String(row.type), row.data));
+        const ProgramRun result = run({u"open-link"_s});
+        EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        EXPECT_EQ(viewerArguments(++opened), QStringList {mountedPath(row.opened)});
+    }
+    EXPECT_FALSE(QFile::exists(m_work.filePath(u"ran"_s)));
 }
 
 TEST_F(LinkServices, CopyPathPutsMappedWindowsPathsOnTheClipboard)
 {
-    putOnShare(QStringLiteral("dir/a.doc"), "a");
-    putOnShare(QStringLiteral("dir/b.doc"), "b");
-    configure(
-        {QStringLiteral("map"), QStringLiteral("X:"), QStringLiteral("\\\\127.0.0.1\\share")});
-    configure({QStringLiteral("set"), QStringLiteral("mappingEnabled"), QStringLiteral("true")});
-    configure({QStringLiteral("set"), QStringLiteral("useBackslash"), QStringLiteral("true")});
-    configure({QStringLiteral("set"), QStringLiteral("useQuotationMarks"), QStringLiteral("true")});
-    const QStringList files = {
-        mountedPath(QStringLiteral("dir/a.doc")), mountedPath(QStringLiteral("dir/b.doc"))};
-    const QString expected = QStringLiteral("\"X:\\dir\\a.doc\"\n\"X:\\dir\\b.doc\"");
+    putOnShare(u"dir/a.doc"_s, "a");
+    putOnShare(u"dir/b.doc"_s, "b");
+    for (const char* setting : {"map X: \\\\127.0.0.1\\share", "set mappingEnabled true",
+             "set useBackslash true", "set useQuotationMarks true"}) {
+        const ProgramRun set = run(u"settings %1"_s.arg(QLatin1String(setting)).split(u' '));
+        ASSERT_EQ(set.exitCode, 0) << set.errors.toStdString();
+    }
+    const QStringList files = {mountedPath(u"dir/a.doc"_s), mountedPath(u"dir/b.doc"_s)};
+    const QString expected = u"\"X:\\dir\\a.doc\"\n\"X:\\dir\\b.doc\""_s;
 
     // The command that filled the clipboard keeps it until another program takes it.
-    QProcess& copy = start(QStringList {QStringLiteral("copy-path")} + files);
-    EXPECT_TRUE(clipboardHolds(expected))
-        << DesktopUser::readSelection(QStringLiteral("clipboard")).toStdString();
+    QProcess& copy = start(QStringList {u"copy-path"_s} + files);
+    EXPECT_TRUE(clipboardHolds(expected)) << readSelection(u"clipboard"_s).toStdString();
     EXPECT_FALSE(copy.waitForFinished(1500)) << "the clipboard's owner ended";
-    {
-        // A file manager copies the files; copy-path without files reads them there.
-        QByteArray uris;
-        for (const QString& file : files)
-            uris += QUrl::fromLocalFile(file).toEncoded() + "\r\n";
-        const DesktopUser::SelectionOwner other(
-            QStringLiteral("clipboard"), QStringLiteral("text/uri-list"), uris);
-        EXPECT_TRUE(other.isServing());
-        const ProgramRun copied = finish(copy);
-        EXPECT_EQ(copied.exitCode, 0) << copied.errors.toStdString();
-        start({QStringLiteral("copy-path")});
-        EXPECT_TRUE(clipboardHolds(expected));
-    }
+    // A file manager copies the files; copy-path without files reads them there.
+    QByteArray uris;
+    for (const QString& file : files)
+        uris += QUrl::fromLocalFile(file).toEncoded() + "\r\n";
+    EXPECT_TRUE(holdSelection(u"clipboard"_s, u"text/uri-list"_s, uris));
+    const ProgramRun copied = finish(copy);
+    EXPECT_EQ(copied.exitCode, 0) << copied.errors.toStdString();
+    start({u"copy-path"_s});
+    EXPECT_TRUE(clipboardHolds(expected));
 
     // A file with no Windows path gets its message; the others are still printed.
-    const QString gone = mountedPath(QStringLiteral("dir/gone.doc"));
-    const ProgramRun printed = run({QStringLiteral("winpath"), files.first(), gone, files.last()});
+    const QString gone = mountedPath(u"dir/gone.doc"_s);
+    const ProgramRun printed = run({u"winpath"_s, files.first(), gone, files.last()});
     EXPECT_EQ(printed.exitCode, 2);
     EXPECT_EQ(printed.output, expected + QLatin1Char('\n'));
-    EXPECT_EQ(printed.errors, QStringLiteral("kestrova: winpath: %1: no such file\n").arg(gone));
+    EXPECT_EQ(printed.errors, u"kestrova: winpath: %1: no such file\n"_s.arg(gone));
 }

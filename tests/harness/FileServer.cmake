@@ -1,9 +1,6 @@
-# kestrova_add_file_server_test(NAME SOURCES... [LIBRARIES ...] [WITH_XVFB]
-#                               [HARNESS_OPTIONS --mac-share NAME ...])
-# A GoogleTest program that CTest runs as one test inside with-file-server (a real SMB
-# server, session bus and GVfs), with WITH_XVFB on an X server of its own (with-xvfb).
-# Without root the harness exits with 77, which CTest reports as skipped; run without
-# the harness, the program's tests skip themselves.
+# kestrova_add_file_server_test(NAME SOURCES... [LIBRARIES ...] [WITH_XVFB] [HARNESS_OPTIONS ...])
+# A GoogleTest program run as one CTest test inside with-file-server (and with-xvfb with
+# WITH_XVFB); skipped without root, and its tests skip themselves without the harness.
 set(KESTROVA_FILE_SERVER_HARNESS ${CMAKE_CURRENT_LIST_DIR}/with-file-server)
 set(KESTROVA_XVFB_HARNESS ${CMAKE_CURRENT_LIST_DIR}/with-xvfb)
 

@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 WindowFacts window(
@@ -28,7 +30,7 @@ ProcessTable::ParentLookup tree()
     };
 }
 
-const QStringList kViewerClasses {QStringLiteral("recording-viewer")};
+const QStringList kViewerClasses {u"recording-viewer"_s};
 
 TEST(ApplicationWindows, MatchesEitherClassNameIgnoringCase)
 {

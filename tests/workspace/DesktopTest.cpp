@@ -14,6 +14,8 @@
 
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kViewer = QLatin1String(PrivateDesktop::kViewerId);
@@ -78,44 +80,49 @@ protected:
             std::chrono::seconds(10));
     }
 
+    // A viewer started as if from a terminal: only WM_CLASS ties it to the desktop entry.
+    void expectFoundByWindowClass()
+    {
+        QProcess viewer;
+        viewer.start(QStringLiteral(KESTROVA_RECORDING_VIEWER), {u"elsewhere.txt"_s});
+        ASSERT_TRUE(viewer.waitForStarted());
+        m_started << viewer.processId();
+        ASSERT_TRUE(becomes(viewer.processId(), &RunningApplication::isFinishedLaunching));
+        EXPECT_EQ(instance(viewer.processId())->windows().size(), 1);
+        EXPECT_TRUE(
+            m_workspace.runningApplications(QLatin1String(PrivateDesktop::kDecoyId)).isEmpty())
+            << "another application's entry does not claim the viewer's windows";
+    }
+
     static inline PrivateSessionBus* bus = nullptr;
     Workspace m_workspace;
     QTemporaryDir m_folder;
     QList<qint64> m_started;
 };
 
-TEST_F(OnDesktop, LaunchedViewerIsLaunchingUntilItsWindowMaps)
+// A launched viewer is launching until its window maps, then the user's new window gets
+// the focus; activating an older instance brings its window to the front.
+TEST_F(OnDesktop, LaunchedInstancesAreFollowedUntilActivated)
 {
     qputenv("KESTROVA_RECORDING_WINDOW_DELAY_MS", "1500");
-    const qint64 pid = launchViewer(QStringLiteral("delayed.txt"));
+    const qint64 first = launchViewer(u"delayed.txt"_s);
     qunsetenv("KESTROVA_RECORDING_WINDOW_DELAY_MS");
-    ASSERT_GT(pid, 0);
-
-    const std::optional<RunningApplication> launching = instance(pid);
+    ASSERT_GT(first, 0);
+    const std::optional<RunningApplication> launching = instance(first);
     ASSERT_TRUE(launching) << "a launched process is running before it shows a window";
     EXPECT_FALSE(launching->isFinishedLaunching());
     EXPECT_FALSE(launching->isActive());
     EXPECT_FALSE(launching->activate()) << "nothing to activate yet";
-    EXPECT_EQ(m_workspace.runningApplications(kViewer).first().pid(), pid);
-
-    ASSERT_TRUE(becomes(pid, &RunningApplication::isFinishedLaunching));
-    const QList<QJsonObject> records = privateDesktop().records();
-    ASSERT_FALSE(records.isEmpty());
-    EXPECT_EQ(records.last().value(QStringLiteral("pid")).toInteger(), pid);
-    EXPECT_EQ(records.last().value(QStringLiteral("arguments")).toArray().first().toString(),
-        m_folder.filePath(QStringLiteral("delayed.txt")));
-    EXPECT_TRUE(records.last().value(QStringLiteral("startupId")).toString().contains(u"_TIME"))
-        << "the viewer's entry asks for startup notification";
-}
-
-TEST_F(OnDesktop, ActivationMakesInstanceTheActiveWindow)
-{
-    const qint64 first = launchViewer(QStringLiteral("first.txt"));
     ASSERT_TRUE(becomes(first, &RunningApplication::isFinishedLaunching));
-    const qint64 second = launchViewer(QStringLiteral("second.txt"));
-    ASSERT_TRUE(becomes(second, &RunningApplication::isActive))
-        << "a new window the user asked for gets the focus";
+    const QJsonObject record = privateDesktop().records().value(0);
+    EXPECT_EQ(record.value(u"pid"_s).toInteger(), first);
+    EXPECT_EQ(record.value(u"arguments"_s).toArray().first().toString(),
+        m_folder.filePath(u"delayed.txt"_s));
+    EXPECT_TRUE(record.value(u"startupId"_s).toString().contains(u"_TIME"))
+        << "the viewer's entry asks for startup notification";
 
+    const qint64 second = launchViewer(u"second.txt"_s);
+    ASSERT_TRUE(becomes(second, &RunningApplication::isActive));
     const QList<RunningApplication> running = m_workspace.runningApplications(kViewer);
     ASSERT_GE(running.size(), 2);
     EXPECT_EQ(running[0].pid(), second) << "most recent launch first";
@@ -125,20 +132,7 @@ TEST_F(OnDesktop, ActivationMakesInstanceTheActiveWindow)
     ASSERT_TRUE(older->activate());
     ASSERT_TRUE(becomes(first, &RunningApplication::isActive));
     EXPECT_EQ(m_workspace.x11Session()->activeWindow(), older->windows().last());
-}
-
-TEST_F(OnDesktop, InstanceStartedElsewhereIsFoundByWindowClass)
-{
-    // Started as if from a terminal: only WM_CLASS ties it to the desktop entry.
-    QProcess viewer;
-    viewer.start(QStringLiteral(KESTROVA_RECORDING_VIEWER), {QStringLiteral("elsewhere.txt")});
-    ASSERT_TRUE(viewer.waitForStarted());
-    m_started << viewer.processId();
-
-    ASSERT_TRUE(becomes(viewer.processId(), &RunningApplication::isFinishedLaunching));
-    EXPECT_EQ(instance(viewer.processId())->windows().size(), 1);
-    EXPECT_TRUE(m_workspace.runningApplications(QLatin1String(PrivateDesktop::kDecoyId)).isEmpty())
-        << "another application's entry does not claim the viewer's windows";
+    expectFoundByWindowClass();
 }
 
 }

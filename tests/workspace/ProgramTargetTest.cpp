@@ -11,6 +11,8 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 TEST(ExecuteBit, CountsOnlyWhereTheFileSystemKeepsIt)
@@ -37,15 +39,15 @@ TEST(ExecuteBit, CountsOnlyWhereTheFileSystemKeepsIt)
     }
     // A local file, and what cannot be looked at.
     QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("tool")));
+    QFile file(folder.filePath(u"tool"_s));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     EXPECT_TRUE(ExecuteBit::meansSomethingAt(file.fileName()));
-    EXPECT_TRUE(ExecuteBit::meansSomethingAt(folder.filePath(QStringLiteral("gone"))));
+    EXPECT_TRUE(ExecuteBit::meansSomethingAt(folder.filePath(u"gone"_s)));
 }
 
 QByteArray elfProgram()
 {
-    QFile file(QStringLiteral("/bin/true"));
+    QFile file(u"/bin/true"_s);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -87,8 +89,8 @@ QString make(const QDir& folder, const Case& row)
         write(folder.filePath(name), row.contents, row.mode);
     if (row.item != Item::InLinkedFolder)
         return folder.filePath(name);
-    QFile::link(folder.path(), folder.filePath(QStringLiteral("linked")));
-    return folder.filePath(QStringLiteral("linked/") + name);
+    QFile::link(folder.path(), folder.filePath(u"linked"_s));
+    return folder.filePath(u"linked/"_s + name);
 }
 
 TEST(ProgramTarget, JudgesItems)
@@ -129,7 +131,7 @@ TEST(ProgramTarget, JudgesItems)
         SCOPED_TRACE(std::string(row.name) + " (row " + std::to_string(&row - rows) + ")");
         QTemporaryDir folder;
         const ProgramTargetVerdict verdict = ProgramTarget::examine(make(QDir(folder.path()), row));
-        const std::string reasons = verdict.reasons.join(QStringLiteral("; ")).toStdString();
+        const std::string reasons = verdict.reasons.join(u"; "_s).toStdString();
         EXPECT_EQ(verdict.isProgram(), row.program)
             << "type " << verdict.contentType.toStdString() << ", reasons: " << reasons;
         EXPECT_NE(reasons.find(row.reason), std::string::npos) << reasons;
@@ -138,12 +140,12 @@ TEST(ProgramTarget, JudgesItems)
 
 TEST(ProgramTarget, NamesEveryRuleThatMatched)
 {
-    const ProgramTargetVerdict verdict = ProgramTarget::judge({QStringLiteral("setup.exe")},
-        QStringLiteral("application/x-ms-dos-executable"), QByteArray("MZ"), false);
+    const ProgramTargetVerdict verdict = ProgramTarget::judge(
+        {u"setup.exe"_s}, u"application/x-ms-dos-executable"_s, QByteArray("MZ"), false);
     EXPECT_EQ(verdict.reasons,
-        QStringList({QStringLiteral("its name ends in .exe (a Windows program)"),
-            QStringLiteral("its type is application/x-ms-dos-executable (a Windows program)"),
-            QStringLiteral("it starts with an MZ header (a DOS or Windows program)")}));
+        QStringList({u"its name ends in .exe (a Windows program)"_s,
+            u"its type is application/x-ms-dos-executable (a Windows program)"_s,
+            u"it starts with an MZ header (a DOS or Windows program)"_s}));
 }
 
 }

@@ -14,6 +14,8 @@
 
 #include <gio/gdesktopappinfo.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& contents)
@@ -57,30 +59,29 @@ TEST(DesktopApplication, WindowClassesFollowDesktopEntry)
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->executableName(), QLatin1String("recording-viewer"));
     EXPECT_EQ(viewer->windowClassNames(),
-        QStringList(
-            {QStringLiteral("kestrova-recording-viewer"), QStringLiteral("recording-viewer")}));
+        QStringList({u"kestrova-recording-viewer"_s, u"recording-viewer"_s}));
 
     const std::optional<DesktopApplication> decoy =
         DesktopApplication::fromId(QLatin1String(PrivateDesktop::kDecoyId));
     ASSERT_TRUE(decoy);
     EXPECT_EQ(decoy->executableName(), QLatin1String("false"))
         << "env and its variables are looked through";
-    EXPECT_EQ(decoy->windowClassNames(), QStringList({QStringLiteral("DecoyViewer")}));
+    EXPECT_EQ(decoy->windowClassNames(), QStringList({u"DecoyViewer"_s}));
 
-    EXPECT_FALSE(DesktopApplication::fromId(QStringLiteral("no-such-application.desktop")));
+    EXPECT_FALSE(DesktopApplication::fromId(u"no-such-application.desktop"_s));
 }
 
 TEST(Workspace, ReportsLaunchThatGioRefuses)
 {
     // A terminal application where no terminal emulator can be found on PATH.
     QTemporaryDir folder;
-    const QByteArray entry = QFile::encodeName(writeFile(folder, QStringLiteral("console.desktop"),
+    const QByteArray entry = QFile::encodeName(writeFile(folder, u"console.desktop"_s,
         "[Desktop Entry]\nType=Application\nName=Console tool\nExec=/bin/true "
         "%F\nTerminal=true\n"));
     GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.constData());
     ASSERT_TRUE(info);
     const DesktopApplication consoleTool(GObjectRef<GAppInfo>::adopt(G_APP_INFO(info)));
-    const QString path = writeFile(folder, QStringLiteral("a.txt"), "a");
+    const QString path = writeFile(folder, u"a.txt"_s, "a");
     const QByteArray searchPath = qgetenv("PATH");
     qputenv("PATH", folder.path().toUtf8());
     Workspace workspace;
@@ -100,7 +101,7 @@ TEST(WorkspaceWithoutDisplay, LaunchesButFindsNothingRunning)
     EXPECT_FALSE(Workspace().x11Session());
     qunsetenv("DISPLAY");
     QTemporaryDir folder;
-    const QString path = writeFile(folder, QStringLiteral("minutes.txt"), "words\n");
+    const QString path = writeFile(folder, u"minutes.txt"_s, "words\n");
     Workspace workspace;
     const std::optional<DesktopApplication> viewer = workspace.applicationForFile(path);
     ASSERT_TRUE(viewer);
@@ -115,33 +116,33 @@ TEST(WorkspaceWithoutDisplay, LaunchesButFindsNothingRunning)
     // The viewer records its arguments before it finds that there is no display.
     ASSERT_TRUE(eventually([] { return !privateDesktop().records().isEmpty(); }));
     const QJsonObject record = privateDesktop().records().last();
-    EXPECT_EQ(record.value(QStringLiteral("arguments")).toArray().first().toString(), path);
-    EXPECT_EQ(record.value(QStringLiteral("startupId")).toString(), QString())
+    EXPECT_EQ(record.value(u"arguments"_s).toArray().first().toString(), path);
+    EXPECT_EQ(record.value(u"startupId"_s).toString(), QString())
         << "no startup ID without an X server";
 }
 
 TEST(ItemKind, KindsOfFilesFoldersAndVolumes)
 {
     QTemporaryDir folder;
-    const QString plain = writeFile(folder, QStringLiteral("a.doc"), "x");
-    const QString tool = writeFile(folder, QStringLiteral("tool"), "#!/bin/sh\n");
+    const QString plain = writeFile(folder, u"a.doc"_s, "x");
+    const QString tool = writeFile(folder, u"tool"_s, "#!/bin/sh\n");
     QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString launcher = writeFile(folder, QStringLiteral("r.desktop"),
-        "[Desktop Entry]\nType=Application\nName=R\nExec=true\n");
-    const QString link = writeFile(
-        folder, QStringLiteral("l.desktop"), "[Desktop Entry]\nType=Link\nName=L\nURL=file:///\n");
-    QDir(folder.path()).mkpath(QStringLiteral("Viewer.app"));
+    const QString launcher =
+        writeFile(folder, u"r.desktop"_s, "[Desktop Entry]\nType=Application\nName=R\nExec=true\n");
+    const QString link =
+        writeFile(folder, u"l.desktop"_s, "[Desktop Entry]\nType=Link\nName=L\nURL=file:///\n");
+    QDir(folder.path()).mkpath(u"Viewer.app"_s);
 
     EXPECT_EQ(ItemKindOf::path(plain), ItemKinds(ItemKind::PlainFile));
     EXPECT_EQ(ItemKindOf::path(tool), ItemKind::PlainFile | ItemKind::Application);
     EXPECT_EQ(ItemKindOf::path(launcher), ItemKind::PlainFile | ItemKind::Application);
     EXPECT_EQ(ItemKindOf::path(link), ItemKinds(ItemKind::PlainFile));
     EXPECT_EQ(ItemKindOf::path(folder.path()), ItemKinds(ItemKind::Container));
-    EXPECT_EQ(ItemKindOf::path(folder.filePath(QStringLiteral("Viewer.app"))),
+    EXPECT_EQ(ItemKindOf::path(folder.filePath(u"Viewer.app"_s)),
         ItemKind::Container | ItemKind::Package);
-    EXPECT_EQ(ItemKindOf::path(QStringLiteral("/")), ItemKind::Container | ItemKind::Volume);
-    EXPECT_EQ(ItemKindOf::path(QStringLiteral("/proc")), ItemKind::Container | ItemKind::Volume);
-    EXPECT_FALSE(ItemKindOf::path(folder.filePath(QStringLiteral("missing"))));
+    EXPECT_EQ(ItemKindOf::path(u"/"_s), ItemKind::Container | ItemKind::Volume);
+    EXPECT_EQ(ItemKindOf::path(u"/proc"_s), ItemKind::Container | ItemKind::Volume);
+    EXPECT_FALSE(ItemKindOf::path(folder.filePath(u"missing"_s)));
 }
 
 }

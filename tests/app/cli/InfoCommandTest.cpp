@@ -1,154 +1,137 @@
+#include "app/TerminalFolder.h"
 #include "support/Corpus.h"
-#include "support/ProgramRun.h"
-#include "support/QtPrinters.h"
 #include "support/ShellLinkWriter.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <unistd.h>
 
-ProgramRun kestrova(const QStringList& arguments)
-{
-    return runProgram(QStringLiteral(KESTROVA_BINARY), arguments);
-}
+using namespace Qt::StringLiterals;
+
+namespace {
 
 class InfoCommand : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
-
-    QString write(const QString& name, const QByteArray& bytes)
+    ProgramRun info(const QStringList& arguments)
     {
-        QString path = m_folder.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        return m_folder.kestrova(QStringList {u"info"_s} + arguments);
     }
 
     QString makeShortcut(const QString& name, const QStringList& options)
     {
-        QString path = m_folder.filePath(name);
+        const QString path = m_folder.filePath(name);
         const ProgramRun made =
             runProgram(QStringLiteral(MAKE_SHORTCUT_BINARY), options + QStringList {path});
-        EXPECT_EQ(made.exitCode, 0) << qPrintable(made.errors);
+        EXPECT_EQ(made.exitCode, 0) << made.errors.toStdString();
         return path;
     }
 
-    QTemporaryDir m_folder;
+    TerminalFolder m_folder;
 };
 
 }
 
 TEST_F(InfoCommand, PrintsWhatTheReaderFound)
 {
-    const QString path = makeShortcut(QStringLiteral("net.lnk"),
-        {QStringLiteral("--net"), QStringLiteral("\\\\127.0.0.1\\Demo"), QStringLiteral("--suffix"),
-            QStringLiteral("docs\\a.txt")});
-    const ProgramRun result = kestrova({QStringLiteral("info"), path});
-    EXPECT_EQ(result.exitCode, 0) << qPrintable(result.errors);
-    const QStringList lines = result.output.split(QLatin1Char('\n'));
-    EXPECT_EQ(lines.value(0), path + QLatin1Char(':'));
+    const QString net = makeShortcut(
+        u"net.lnk"_s, {u"--net"_s, u"\\\\127.0.0.1\\Demo"_s, u"--suffix"_s, u"docs\\a.txt"_s});
+    const QString env = makeShortcut(u"env.lnk"_s,
+        {u"--local"_s, u"C:\\a.txt"_s, u"--env"_s, u"%HOMESHARE%\\a.txt"_s, u"--prefer-env"_s});
+    const ProgramRun result = info({net, env});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    const QStringList lines = result.output.split(u'\n');
+    EXPECT_EQ(lines.value(0), net + u':');
     for (const char* expected :
         {"  fullFilename: \\\\127.0.0.1\\Demo/docs\\a.txt", "  share: //127.0.0.1/Demo",
             "  filename: docs/a.txt", "  composedLinkName: smb://127.0.0.1/Demo/docs/a.txt",
             "  shareEncoding: 28591 Western (ISO Latin 1)",
             "  pathEncoding: 1200 Unicode (UTF-16LE)",
             "  share from: CommonNetworkRelativeLink.NetName",
-            "  path from: LinkInfo.CommonPathSuffixUnicode", "    isFileOrDir: 1"})
+            "  path from: LinkInfo.CommonPathSuffixUnicode", "    isFileOrDir: 1",
+            // The environment's target is shown and preferred.
+            "  fullFilename: %HOMESHARE%\\a.txt",
+            "  path from: EnvironmentVariableDataBlock.TargetUnicode",
+            "    preferEnvironmentPath: 1"})
         EXPECT_TRUE(lines.contains(QString::fromUtf8(expected))) << expected << "\n"
-                                                                 << qPrintable(result.output);
+                                                                 << result.output.toStdString();
 }
 
-TEST_F(InfoCommand, JsonHoldsOneObjectPerReadableFile)
+// Text shows a stranger's controls escaped; JSON holds one exact object per readable file.
+TEST_F(InfoCommand, ReportsTextEscapedAndJsonExact)
 {
-    const QString local = makeShortcut(
-        QStringLiteral("local.lnk"), {QStringLiteral("--local"), QStringLiteral("C:\\dir\\b.txt")});
-    const QString broken = write(QStringLiteral("broken.lnk"), "not a shortcut");
-    const QString net = makeShortcut(QStringLiteral("net.lnk"),
-        {QStringLiteral("--net"), QStringLiteral("\\\\srv\\s"), QStringLiteral("--suffix"),
-            QStringLiteral("x")});
-    const ProgramRun result =
-        kestrova({QStringLiteral("info"), QStringLiteral("--json"), local, broken, net});
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(result.errors,
-        QStringLiteral("kestrova: info: ") + broken + QStringLiteral(": not a Windows shortcut\n"));
-    const QJsonArray reports = QJsonDocument::fromJson(result.output.toUtf8()).array();
-    ASSERT_EQ(reports.size(), 2);
-    const QJsonObject first = reports[0].toObject();
-    EXPECT_EQ(first[QStringLiteral("file")].toString(), local);
-    EXPECT_EQ(first[QStringLiteral("fullFilename")].toString(), QStringLiteral("C:\\dir\\b.txt"));
-    EXPECT_TRUE(first[QStringLiteral("share")].isNull());
-    EXPECT_EQ(first[QStringLiteral("from")].toObject()[QStringLiteral("path")].toString(),
-        QStringLiteral("LinkInfo.LocalBasePath"));
-    EXPECT_TRUE(first[QStringLiteral("flags")].toObject()[QStringLiteral("isFileOrDir")].toBool());
-    EXPECT_EQ(reports[1].toObject()[QStringLiteral("composedLinkName")].toString(),
-        QStringLiteral("smb://srv/s/x"));
-}
-
-TEST_F(InfoCommand, EnvironmentTargetIsShownAndPreferred)
-{
-    const QString path = makeShortcut(QStringLiteral("env.lnk"),
-        {QStringLiteral("--local"), QStringLiteral("C:\\a.txt"), QStringLiteral("--env"),
-            QStringLiteral("%HOMESHARE%\\a.txt"), QStringLiteral("--prefer-env")});
-    const ProgramRun result = kestrova({QStringLiteral("info"), path});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_TRUE(result.output.contains(QStringLiteral("  fullFilename: %HOMESHARE%\\a.txt\n")));
-    EXPECT_TRUE(result.output.contains(
-        QStringLiteral("  path from: EnvironmentVariableDataBlock.TargetUnicode\n")));
-    EXPECT_TRUE(result.output.contains(QStringLiteral("    preferEnvironmentPath: 1\n")));
-}
-
-TEST_F(InfoCommand, ControlCharactersAreShownEscaped)
-{
+    const QString local = makeShortcut(u"local.lnk"_s, {u"--local"_s, u"C:\\dir\\b.txt"_s});
+    const QString junk = m_folder.write(u"junk\u202E.lnk"_s, "junk");
     ShellLinkContents contents;
-    contents.localBasePath = "C:\\\x1b[31mred\x9b.txt";
-    const QString path = write(QStringLiteral("escape.lnk"), ShellLinkWriter::write(contents));
-    const ProgramRun result = kestrova({QStringLiteral("info"), path});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_TRUE(
-        result.output.contains(QStringLiteral("  fullFilename: C:\\\\u001b[31mred\\u009b.txt\n")))
-        << qPrintable(result.output);
-    EXPECT_FALSE(result.output.contains(QChar(0x1b)));
+    contents.netNameUnicode = u"\\\\fs1\\s\u202E\u2066\x7f"_s;
+    contents.commonPathSuffix = "a.doc";
+    const QString hostile = m_folder.write(hostileName, ShellLinkWriter::write(contents));
+
+    const ProgramRun text = info({hostile, junk});
+    EXPECT_EQ(text.exitCode, 2);
+    EXPECT_TRUE(text.output.startsWith(m_folder.path() + u'/' + escapedHostileName))
+        << text.output.toStdString();
+    EXPECT_TRUE(text.output.contains(u"share: //fs1/s\\u202e\\u2066\\u007f"_s));
+    EXPECT_EQ(text.errors,
+        u"kestrova: info: %1/junk\\u202e.lnk: not a Windows shortcut\n"_s.arg(m_folder.path()));
+    EXPECT_FALSE((text.output + text.errors).contains(rawControls));
+
+    const ProgramRun json = info({u"--json"_s, local, junk, hostile});
+    EXPECT_EQ(json.exitCode, 2);
+    EXPECT_FALSE(json.output.contains(rawControls));
+    const QJsonArray reports = QJsonDocument::fromJson(json.output.toUtf8()).array();
+    ASSERT_EQ(reports.size(), 2) << json.output.toStdString();
+    const QJsonObject first = reports[0].toObject();
+    EXPECT_EQ(first[u"file"_s].toString(), local);
+    EXPECT_EQ(first[u"fullFilename"_s].toString(), u"C:\\dir\\b.txt"_s);
+    EXPECT_TRUE(first[u"share"_s].isNull());
+    EXPECT_EQ(first[u"from"_s][u"path"_s].toString(), u"LinkInfo.LocalBasePath"_s);
+    EXPECT_TRUE(first[u"flags"_s][u"isFileOrDir"_s].toBool());
+    EXPECT_EQ(reports[1][u"file"_s].toString(), hostile);
+    EXPECT_EQ(reports[1][u"share"_s].toString(), u"//fs1/s\u202E\u2066\x7f"_s);
 }
 
-TEST_F(InfoCommand, UsageErrorsExitWithOne)
+TEST_F(InfoCommand, SaysWhyAFileIsNoShortcut)
 {
-    EXPECT_EQ(kestrova({QStringLiteral("info")}).exitCode, 1);
-    const ProgramRun unknown =
-        kestrova({QStringLiteral("info"), QStringLiteral("--color"), QStringLiteral("a.lnk")});
-    EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_EQ(unknown.errors,
-        QStringLiteral("kestrova: info: unknown option --color (see kestrova help info)\n"));
-    const ProgramRun missing =
-        kestrova({QStringLiteral("info"), QStringLiteral("--"), QStringLiteral("--json")});
-    EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.errors, QStringLiteral("kestrova: info: --json: no such file\n"));
+    m_folder.write(u"text.lnk"_s, "plain words");
+    QFile large(m_folder.filePath(u"large.lnk"_s));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(qint64(17) << 20));
+    QStringList files = {
+        u"--"_s, u"missing.lnk"_s, u"."_s, u"text.lnk"_s, u"large.lnk"_s, u"--json"_s};
+    QString expected = u"kestrova: info: missing.lnk: no such file\n"
+                       "kestrova: info: .: a folder, not a shortcut\n"
+                       "kestrova: info: text.lnk: not a Windows shortcut\n"
+                       "kestrova: info: large.lnk: too large for a shortcut (over 16 MiB)\n"
+                       "kestrova: info: --json: no such file\n"_s;
+    // Root reads whatever the permissions say.
+    if (::geteuid() != 0) {
+        QFile::setPermissions(m_folder.write(u"locked.lnk"_s, "x"), {});
+        files << u"locked.lnk"_s;
+        expected += u"kestrova: info: locked.lnk: permission denied\n"_s;
+    }
+    const ProgramRun run = info(files);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.errors, expected);
+    EXPECT_EQ(run.output, QString());
 }
 
 TEST(InfoCommandCorpus, ReadsWholeCorpusInOneRun)
 {
     KESTROVA_REQUIRE_CORPUS();
-    QStringList files;
-    QDirIterator iterator(
-        Corpus::path(QStringLiteral("lnk")), QDir::Files, QDirIterator::Subdirectories);
+    QStringList files {u"info"_s, u"--json"_s};
+    QDirIterator iterator(Corpus::path(u"lnk"_s), QDir::Files, QDirIterator::Subdirectories);
     while (iterator.hasNext()) {
         const QString file = iterator.next();
-        if (!file.endsWith(QLatin1String("MANIFEST.tsv"))
-            && !file.endsWith(QLatin1String("README.md")))
+        if (!file.endsWith(u"MANIFEST.tsv"_s) && !file.endsWith(u"README.md"_s))
             files << file;
     }
-    const ProgramRun result =
-        kestrova(QStringList {QStringLiteral("info"), QStringLiteral("--json")} + files);
+    const ProgramRun result = runProgram(QStringLiteral(KESTROVA_BINARY), files);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(QJsonDocument::fromJson(result.output.toUtf8()).array().size(), 549);
-    EXPECT_EQ(result.errors.count(QStringLiteral("\n")), 496);
-    EXPECT_EQ(result.errors.count(QStringLiteral("kestrova: info: ")), 496);
+    EXPECT_EQ(result.errors.count(u'\n'), 496);
+    EXPECT_EQ(result.errors.count(u"kestrova: info: "_s), 496);
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList words(const char* text)
@@ -17,8 +19,8 @@ class SettingsCommand : public testing::Test {
 protected:
     ProgramRun settings(const QStringList& arguments)
     {
-        return runProgram(QStringLiteral(KESTROVA_BINARY),
-            QStringList {QStringLiteral("settings")} + arguments, m_folder.environment());
+        return runProgram(QStringLiteral(KESTROVA_BINARY), QStringList {u"settings"_s} + arguments,
+            m_folder.environment());
     }
     QString output(const char* arguments) { return output(words(arguments)); }
     QString output(const QStringList& arguments)
@@ -42,7 +44,7 @@ TEST_F(SettingsCommand, SetsEachKeyAndListsThemWithDefaultsMarked)
     for (const char* change : {"set mountMethod NFS", "set createAlias true",
              "set mappingEnabled true", "set showDetails false", "set useQuotationMarks true"})
         output(change);
-    EXPECT_EQ(output("get mountMethod"), QStringLiteral("nfs\n"));
+    EXPECT_EQ(output("get mountMethod"), u"nfs\n"_s);
     EXPECT_EQ(output(""),
         QStringLiteral("mountMethod        nfs\n"
                        "createAlias        true\n"
@@ -59,11 +61,11 @@ TEST_F(SettingsCommand, MapAndUnmapEditTheListInOrderAndKeepWhatTheyDoNotKnow)
 {
     m_folder.writeUserFile(R"({"driveMapping": [7, {"driveLetter": "X:", "driveName": "a",
         "note": 1}]})");
-    output({QStringLiteral("map"), QStringLiteral("Y:"), QStringLiteral("\\\\fs2\\home")});
-    output({QStringLiteral("map"), QStringLiteral("%HOMESHARE%"), QStringLiteral("//fs3/me")});
-    output({QStringLiteral("map"), QStringLiteral("x:"), QStringLiteral("\\\\fs9\\new")});
+    output({u"map"_s, u"Y:"_s, u"\\\\fs2\\home"_s});
+    output({u"map"_s, u"%HOMESHARE%"_s, u"//fs3/me"_s});
+    output({u"map"_s, u"x:"_s, u"\\\\fs9\\new"_s});
     EXPECT_EQ(output("get driveMapping"),
-        QStringLiteral("x:\t\\\\fs9\\new\nY:\t\\\\fs2\\home\n%HOMESHARE%\t//fs3/me\n"));
+        u"x:\t\\\\fs9\\new\nY:\t\\\\fs2\\home\n%HOMESHARE%\t//fs3/me\n"_s);
     output("unmap y:");
     output("unmap %homeshare%");
     EXPECT_EQ(m_folder.userFileJson(), json(R"({"driveMapping": [7,
@@ -82,11 +84,9 @@ TEST_F(SettingsCommand, BadInputChangesNothing)
         {words("set createAlias TRUE"), 1, "createAlias takes true or false, not TRUE"},
         {words("set mountMethod ftp"), 1, "mountMethod takes one of smb, afp, nfs, cifs, not ftp"},
         {words("set driveMapping X:"), 1, "driveMapping is changed with map and unmap"},
-        {{QStringLiteral("map"), QStringLiteral("X:"), QString()}, 1, "the share is empty"},
-        {{QStringLiteral("map"), QString(), QStringLiteral("\\\\fs\\a")}, 1,
-            "the drive letter is empty"},
-        {{QStringLiteral("map"), QStringLiteral("X:\n"), QStringLiteral("\\\\fs\\a")}, 1,
-            "control characters"},
+        {{u"map"_s, u"X:"_s, QString()}, 1, "the share is empty"},
+        {{u"map"_s, QString(), u"\\\\fs\\a"_s}, 1, "the drive letter is empty"},
+        {{u"map"_s, u"X:\n"_s, u"\\\\fs\\a"_s}, 1, "control characters"},
         {words("map X:"), 1, "(see kestrova help settings)"},
         {words("frobnicate"), 1, "unexpected arguments: frobnicate"},
         {words("unmap Q:"), 2, "no mapping for Q:"},
@@ -111,9 +111,9 @@ TEST_F(SettingsCommand, DefaultsShownForACorruptFileSaySo)
         SCOPED_TRACE(arguments);
         const ProgramRun run = settings(words(arguments));
         EXPECT_EQ(run.exitCode, 0);
-        EXPECT_TRUE(run.output.contains(QStringLiteral("smb"))) << run.output.toStdString();
-        EXPECT_TRUE(run.errors.contains(
-            m_folder.userFile() + QStringLiteral(" is corrupt: it is no valid JSON")))
+        EXPECT_TRUE(run.output.contains(u"smb"_s)) << run.output.toStdString();
+        EXPECT_TRUE(
+            run.errors.contains(m_folder.userFile() + u" is corrupt: it is no valid JSON"_s))
             << run.errors.toStdString();
     }
     EXPECT_EQ(m_folder.userFileBytes(), corrupt);
@@ -122,5 +122,5 @@ TEST_F(SettingsCommand, DefaultsShownForACorruptFileSaySo)
 TEST_F(SettingsCommand, StoredControlCharactersArePrintedEscaped)
 {
     m_folder.writeUserFile(R"({"mountMethod": "smb\u001b]0;owned\u0007"})");
-    EXPECT_EQ(output("get mountMethod"), QStringLiteral("smb\\u001b]0;owned\\u0007\n"));
+    EXPECT_EQ(output("get mountMethod"), u"smb\\u001b]0;owned\\u0007\n"_s);
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "support/ProgramRun.h"
+#include "support/QtPrinters.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+// A temporary folder a terminal without a display works in, with settings of its own.
+class TerminalFolder : public QTemporaryDir {
+public:
+    // Writes the file and returns its absolute path.
+    QString write(const QString& name, const QByteArray& bytes) const;
+    // A shortcut to the network path netName\suffix (Windows form).
+    QString writeShortcut(
+        const QString& name, const QByteArray& netName, const QByteArray& suffix) const;
+
+    // Runs kestrova here to its end (a minute at most) while this process's event loop
+    // turns, so that an instance the test serves itself can answer it. Without a bus
+    // address given, the session bus is one that cannot be reached.
+    ProgramRun kestrova(const QStringList& arguments, const QString& busAddress = {},
+        const QProcessEnvironment& extra = {}) const;
+};
+
+// A name as a stranger's share may give it: a terminal title sequence, DEL, a C1 control,
+// a newline and a right-to-left override that shows "txt.lnk" reversed; and as it is shown.
+inline const QString hostileName = QStringLiteral("a\x1b]0;owned\x07\x7f\u0085\n\u202Etxt.lnk");
+inline const QString escapedHostileName =
+    QStringLiteral("a\\u001b]0;owned\\u0007\\u007f\\u0085\\u000a\\u202etxt.lnk");
+inline const QRegularExpression rawControls(
+    QStringLiteral("[\\x00-\\x09\\x0b-\\x1f\\x7f-\\x9f\\x{202a}-\\x{202e}\\x{2066}-\\x{2069}]"));
