@@ -14,16 +14,18 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void setNumberedValue(KTPreferences& preferences, const QString& key, int number)
 {
     if (key == KTMOUNTMETHODSTR) {
-        preferences.setMountMethod(QStringLiteral("method-%1").arg(number));
+        preferences.setMountMethod(u"method-%1"_s.arg(number));
         return;
     }
-    preferences.setDriveMapping(KTDriveMappingList {
-        KTDriveMapping(QStringLiteral("Z:"), QStringLiteral("\\\\srv\\share-%1").arg(number))});
+    preferences.setDriveMapping(
+        KTDriveMappingList {KTDriveMapping(u"Z:"_s, u"\\\\srv\\share-%1"_s.arg(number))});
 }
 
 int count(const QString& key, int last)
@@ -42,15 +44,14 @@ int count(const QString& key, int last)
 
 void setWholeSet(KTPreferences& preferences, bool first)
 {
-    preferences.setMountMethod(first ? QStringLiteral("afp") : QStringLiteral("nfs"));
+    preferences.setMountMethod(first ? u"afp"_s : u"nfs"_s);
     for (auto setter : {&KTPreferences::setCreateAlias, &KTPreferences::setUseBackwardSlash,
              &KTPreferences::setMappingEnabled, &KTPreferences::setShowDetails,
              &KTPreferences::setUseQuotationMarks, &KTPreferences::setDfsInstalled})
         (preferences.*setter)(first);
-    preferences.setDriveMapping(first
-            ? KTDriveMappingList {KTDriveMapping(QStringLiteral("X:"), QStringLiteral("\\\\a\\a"))}
-            : KTDriveMappingList {KTDriveMapping(QStringLiteral("Y:"), QStringLiteral("\\\\b\\b")),
-                KTDriveMapping(QStringLiteral("Z:"), QStringLiteral("\\\\c\\c"))});
+    preferences.setDriveMapping(first ? KTDriveMappingList {KTDriveMapping(u"X:"_s, u"\\\\a\\a"_s)}
+                                      : KTDriveMappingList {KTDriveMapping(u"Y:"_s, u"\\\\b\\b"_s),
+                                          KTDriveMapping(u"Z:"_s, u"\\\\c\\c"_s)});
 }
 
 int alternate()
