@@ -134,10 +134,6 @@ TEST(SharedStatusController, IsAWindowOnceTheApplicationHasMadeIt)
     EXPECT_EQ(RZStatusController::createShared(), controller);
 }
 
-}
-
-namespace {
-
 // Runs an X client to completion, blocking without turning Qt's event loop, as a mount does.
 QString runXClient(const QString& program, const QStringList& arguments)
 {

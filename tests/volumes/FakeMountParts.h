@@ -44,7 +44,7 @@ public:
     void setTitle(const QString& title) override { calls << QStringLiteral("setTitle ") + title; }
     void showWithProgressEnabled(bool progress) override
     {
-        calls << QStringLiteral("show %1").arg(progress ? "true" : "false");
+        calls << QStringLiteral("show %1").arg(QLatin1String(progress ? "true" : "false"));
         shown = true;
         progressRunning = progressRunning || progress;
     }

@@ -165,10 +165,6 @@ TEST(CifsFstab, FindsTheLineThatLetsUsersMountTheShare)
             << fstab;
 }
 
-}
-
-namespace {
-
 class Mounter : public testing::Test {
 protected:
     void SetUp() override
