@@ -1,13 +1,7 @@
-// A long-lived process that uses the process's own store, over the XDG folders and the
-// session bus of its environment, as the application does:
-//
-//   preferences_worker count KEY N     sets KEY (mountMethod or driveMapping) to its
-//                                      values 1..N, synchronising after each
-//   preferences_worker alternate       prints "writing", then writes two whole sets of
-//                                      values in turn until it is killed
-//
-// Exit status: 0 done, 1 usage, 2 a synchronisation failed.
-
+// Uses the process's own store over the XDG folders and bus of its environment, as the
+// application does. "count KEY N" sets KEY (mountMethod or driveMapping) to its values 1..N,
+// synchronising after each; "alternate" prints "writing", then writes two whole sets of
+// values in turn until it is killed. Exit status: 0 done, 1 usage, 2 a synchronisation failed.
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 
@@ -35,8 +29,7 @@ int count(const QString& key, int last)
         setNumberedValue(preferences, key, number);
         if (!preferences.synchronizeChanges().succeeded())
             return 2;
-        // Hears the other writers' notifications, so their synchronisations interleave
-        // with this one's.
+        // Hears the other writers, so that their synchronisations interleave with this one's.
         QCoreApplication::processEvents();
     }
     return 0;

@@ -11,7 +11,6 @@
 struct ProgramRun {
     // -1 when the program did not exit by itself (it crashed, was killed or did not start).
     int exitCode = -1;
-    bool exitedNormally = false;
     QString output;
     // What the program wrote to stderr, or why it did not start.
     QString errors;
