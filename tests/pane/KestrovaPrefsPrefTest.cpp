@@ -7,9 +7,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDBusConnectionInterface>
+#include <QFile>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -55,39 +57,6 @@ void keepScreenshot(QWidget* window, const QString& name)
 
 }
 
-TEST_F(Pane, DetailsStartHiddenAndComeAndGoAtTheWindowsBottomEdge)
-{
-    writeSettings(QJsonDocument(QJsonObject {{u"driveMapping"_s, mappings(3)}}).toJson());
-    openWindow();
-    const KTPrefsOutlets& o = m_pane->outlets();
-    EXPECT_FALSE(o.createAliasButton->isChecked() || o.dfsInstalledButton->isChecked());
-    EXPECT_EQ(o.mountMethodPopUp->currentText(), u"smb"_s);
-    EXPECT_EQ(o.mappingTable->model()->rowCount(), 3);
-    EXPECT_FALSE(o.expertSettingsBox->isVisible());
-    QTest::qWait(300);
-    const QRect hidden = m_window->geometry();
-    keepScreenshot(m_window.get(), u"settings-window-details-hidden.png"_s);
-    QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->height() > hidden.height(); }));
-    EXPECT_EQ(m_window->geometry().top(), hidden.top());
-    EXPECT_LT(o.expertSettingsBox->geometry().bottom(), o.showDetailButton->geometry().top());
-    EXPECT_EQ(title(o.showDetailButton), u"Hide Details"_s);
-    EXPECT_LE(m_window->frameGeometry().height(), 700) << "taller than a 1366x768 screen allows";
-    keepScreenshot(m_window.get(), u"settings-window-details-shown.png"_s);
-    QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->height() == hidden.height(); }));
-    EXPECT_EQ(m_window->geometry().top(), hidden.top());
-    EXPECT_EQ(title(o.showDetailButton), u"Show Details"_s);
-    // Help opens the help page with the desktop's browser.
-    const QString readMe = QStringLiteral(KESTROVA_SOURCE_DIR "/data/ReadMe.html");
-    m_pane->setHelpDocumentPath(readMe);
-    QTest::mouseClick(o.helpButton, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([] { return !paneDesktop().records().isEmpty(); }, 10000));
-    const QJsonObject record = paneDesktop().records().constLast();
-    EXPECT_TRUE(record.value(u"arguments"_s).toArray().contains(readMe));
-    ::kill(pid_t(record.value(u"pid"_s).toInteger()), SIGTERM);
-}
-
 TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindowIsClosed)
 {
     writeSettings(R"({"driveMapping": [{"driveLetter": "Q:", "driveName": "\\\\old\\q"},
@@ -108,6 +77,7 @@ TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindo
     QSignalSpy notified(&listener, &PreferencesNotifier::changed);
     openWindow();
     const KTPrefsOutlets& o = m_pane->outlets();
+    EXPECT_EQ(o.mountMethodPopUp->currentText(), u"smb"_s) << "the default";
     QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
     for (QCheckBox* box : {o.createAliasButton, o.useBackslashButton, o.enableMappingButton,
              o.enableUseQuotationMarkButton, o.dfsInstalledButton}) {
@@ -150,7 +120,9 @@ TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindo
         EXPECT_TRUE(listing.contains(line + u'\n')) << listing.toStdString();
 }
 
-TEST_F(Pane, OddSettingsAreShownAsWellAsTheyCanBeAndKeptWhereNotChanged)
+// Odd settings are shown as well as they can be and kept where not changed; the details
+// come and go at the window's bottom edge; Help opens with the desktop's browser.
+TEST_F(Pane, OddSettingsAreShownAndKeptAndDetailsComeAndGoAtTheBottomEdge)
 {
     QJsonArray list = mappings(3000);
     list.insert(1, u"no mapping"_s);
@@ -163,14 +135,37 @@ TEST_F(Pane, OddSettingsAreShownAsWellAsTheyCanBeAndKeptWhereNotChanged)
     writeSettings(QJsonDocument(odd).toJson());
     const QByteArray before = storedBytes();
     openWindow();
-    const KTPrefsOutlets& o = m_pane->outlets();
-    EXPECT_EQ(o.mappingTable->model()->rowCount(), 3002);
-    EXPECT_EQ(o.mountMethodPopUp->currentIndex(), -1);
-    EXPECT_EQ(o.mountMethodPopUp->placeholderText(), u"webdav"_s);
-    EXPECT_FALSE(o.createAliasButton->isChecked() || o.useBackslashButton->isChecked());
+    const KTPrefsOutlets& first = m_pane->outlets();
+    EXPECT_EQ(first.mappingTable->model()->rowCount(), 3002);
+    EXPECT_EQ(first.mountMethodPopUp->currentIndex(), -1);
+    EXPECT_EQ(first.mountMethodPopUp->placeholderText(), u"webdav"_s);
+    EXPECT_FALSE(first.createAliasButton->isChecked() || first.useBackslashButton->isChecked());
     m_window->close();
     EXPECT_EQ(storedBytes(), before);
     openWindow();
+    const KTPrefsOutlets& o = m_pane->outlets();
+    EXPECT_FALSE(o.expertSettingsBox->isVisible());
+    QTest::qWait(300);
+    const QRect hidden = m_window->geometry();
+    keepScreenshot(m_window.get(), u"settings-window-details-hidden.png"_s);
+    QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->height() > hidden.height(); }));
+    EXPECT_EQ(m_window->geometry().top(), hidden.top());
+    EXPECT_LT(o.expertSettingsBox->geometry().bottom(), o.showDetailButton->geometry().top());
+    EXPECT_EQ(title(o.showDetailButton), u"Hide Details"_s);
+    EXPECT_LE(m_window->frameGeometry().height(), 700) << "taller than a 1366x768 screen allows";
+    keepScreenshot(m_window.get(), u"settings-window-details-shown.png"_s);
+    QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->height() == hidden.height(); }));
+    EXPECT_EQ(m_window->geometry().top(), hidden.top());
+    EXPECT_EQ(title(o.showDetailButton), u"Show Details"_s);
+    const QString readMe = QStringLiteral(KESTROVA_SOURCE_DIR "/data/ReadMe.html");
+    m_pane->setHelpDocumentPath(readMe);
+    QTest::mouseClick(o.helpButton, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([] { return !paneDesktop().records().isEmpty(); }, 10000));
+    const QJsonObject record = paneDesktop().records().constLast();
+    EXPECT_TRUE(record.value(u"arguments"_s).toArray().contains(readMe));
+    ::kill(pid_t(record.value(u"pid"_s).toInteger()), SIGTERM);
     typeIntoCell(m_pane->outlets().mappingTable, 2, 0, u"Z:"_s);
     m_window->close();
     QJsonObject edited = list.at(3).toObject();
@@ -195,3 +190,64 @@ TEST_F(Pane, ClosingWhenTheSettingsCannotBeSavedSaysWhyAndMayKeepTheWindow)
     EXPECT_TRUE(discard.answered);
     EXPECT_FALSE(m_window->isVisible());
 }
+
+namespace {
+
+struct Ending {
+    const char* name;
+    int signal; // none: the window manager closes the window
+};
+
+QString activeWindowName()
+{
+    return runProgram(u"xdotool"_s, {u"getactivewindow"_s, u"getwindowname"_s}).output.trimmed();
+}
+
+// The program is killed, if still running, with the fixture.
+class SettingsProgram : public PaneTest, public testing::WithParamInterface<Ending> {
+protected:
+    QProcess m_program;
+};
+
+}
+
+// A second start raises the first window; the first stores the table however it ends.
+TEST_P(SettingsProgram, OneWindowPerSessionThatStoresTheTableWhenItEnds)
+{
+    m_program.setProcessEnvironment(programEnvironment());
+    m_program.start(QStringLiteral(KESTROVA_SETTINGS_BINARY), {});
+    ASSERT_TRUE(m_program.waitForStarted());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return activeWindowName() == u"Kestrova Settings"_s; }, 20000));
+    ASSERT_TRUE(m_bus.connect()
+                    .interface()
+                    ->isServiceRegistered(u"com.dovrane.Kestrova.Settings"_s)
+                    .value());
+    QWidget other;
+    other.setWindowTitle(u"Another application"_s);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([] { return activeWindowName() == u"Another application"_s; }));
+    const ProgramRun second =
+        runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, programEnvironment());
+    EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([] { return activeWindowName() == u"Kestrova Settings"_s; }));
+    PreferencesNotifier listener(m_bus.connect(), u"com.dovrane.Kestrova"_s);
+    QSignalSpy notified(&listener, &PreferencesNotifier::changed);
+    if (GetParam().signal)
+        ::kill(pid_t(m_program.processId()), GetParam().signal);
+    else
+        QProcess::execute(u"xdotool"_s, {u"key"_s, u"alt+F4"_s});
+    ASSERT_TRUE(m_program.waitForFinished(20000));
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_program.exitCode(), 0);
+    // With no list stored, leaving the window stores an empty one.
+    EXPECT_EQ(storedSettings().value(u"driveMapping"_s), QJsonValue(QJsonArray()));
+    EXPECT_TRUE(!notified.isEmpty() || notified.wait(5000));
+    EXPECT_FALSE(QFile::exists(m_folder.filePath(u"state/kestrova/exceptions.log"_s)));
+}
+
+INSTANTIATE_TEST_SUITE_P(SettingsProgram, SettingsProgram,
+    testing::Values(Ending {"TerminationSignal", SIGTERM}, Ending {"Hangup", SIGHUP},
+        Ending {"WindowManagerClose", 0}),
+    rowName<Ending>);

@@ -70,12 +70,6 @@ void PaneTest::SetUp()
     ASSERT_TRUE(m_folder.isValid());
 }
 
-void PaneTest::TearDown()
-{
-    m_window.reset();
-    m_pane.reset();
-}
-
 QProcessEnvironment PaneTest::programEnvironment() const
 {
     QProcessEnvironment environment = m_bus.environment();
@@ -109,17 +103,12 @@ QByteArray PaneTest::storedBytes() const
 DialogAnswer::DialogAnswer(QString button)
     : m_button(std::move(button))
 {
-    connect(&m_timer, &QTimer::timeout, this, &DialogAnswer::look);
-    m_timer.start(20);
-}
-
-void DialogAnswer::look()
-{
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible())
-        return;
-    for (QAbstractButton* button : box->buttons()) {
-        if (::title(button) == m_button) {
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        for (QAbstractButton* button :
+            box && box->isVisible() ? box->buttons() : QList<QAbstractButton*>()) {
+            if (::title(button) != m_button)
+                continue;
             m_timer.stop();
             title = box->windowTitle();
             text = box->text();
@@ -127,7 +116,8 @@ void DialogAnswer::look()
             button->click();
             return;
         }
-    }
+    });
+    m_timer.start(20);
 }
 
 bool DialogAnswer::wait(int milliseconds)
@@ -135,9 +125,7 @@ bool DialogAnswer::wait(int milliseconds)
     return QTest::qWaitFor([this] { return answered; }, milliseconds);
 }
 
-namespace {
-
-bool drop(QWidget* target, const QMimeData& data)
+static bool drop(QWidget* target, const QMimeData& data)
 {
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -149,8 +137,6 @@ bool drop(QWidget* target, const QMimeData& data)
             return false;
     }
     return true;
-}
-
 }
 
 bool dropFiles(QWidget* target, const QStringList& paths)

@@ -8,7 +8,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -21,7 +20,6 @@
 class PaneTest : public testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
     // The pane and its window over what the folder holds now, shown and active.
     void openWindow();
     void writeSettings(const QByteArray& json) const;
@@ -35,7 +33,7 @@ protected:
     std::unique_ptr<PreferencesNotifier> m_notifier;
     std::optional<KTPreferences> m_preferences;
     std::unique_ptr<KestrovaPrefsPref> m_pane;
-    std::unique_ptr<KTPrefsWindow> m_window;
+    std::unique_ptr<KTPrefsWindow> m_window; // last: it goes first
 };
 
 class PrivateDesktop;
@@ -45,14 +43,13 @@ const PrivateDesktop& paneDesktop();
 class DialogAnswer : public QObject {
 public:
     explicit DialogAnswer(QString button);
-    // Waits (turning the event loop) until it has answered.
+    // Turns the event loop until it has answered.
     bool wait(int milliseconds = 20000);
     QString title;
     QString text;
     bool answered = false;
 
 private:
-    void look();
     QString m_button;
     QTimer m_timer;
 };
@@ -61,7 +58,6 @@ private:
 bool dropFiles(QWidget* target, const QStringList& paths);
 bool dropText(QWidget* target, const QString& text);
 
-// Names a table's row after its `name` in test listings.
 template<typename Row> std::string rowName(const testing::TestParamInfo<Row>& row)
 {
     return row.param.name;

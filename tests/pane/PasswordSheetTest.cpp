@@ -68,29 +68,23 @@ const QStringList complete {u"bob"_s, u"srv"_s, u"old"_s, u"Secret-2"_s, u"Secre
 
 }
 
-TEST_F(PasswordSheet, ConfirmNeedsEveryFieldAndTheSameNewPasswordTwice)
+// The button needs every field and the same new password twice; the change keeps painting.
+TEST_F(PasswordSheet, ChangeNeedsEveryFieldThenRunsTheProgramWhileTheWindowPaints)
 {
+    fill({complete[0], complete[1], complete[2], u"Secret-2"_s, u"secret-2"_s});
+    EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled());
     fill(complete);
-    EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
     for (QLineEdit* field : fields()) {
         const QString text = field->text();
         field->clear();
         EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled()) << field->text().toStdString();
         QTest::keyClicks(field, text);
-        EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
     }
-    fill({complete[0], complete[1], complete[2], u"Secret-2"_s, u"secret-2"_s});
-    EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled());
-}
-
-TEST_F(PasswordSheet, ChangeRunsTheProgramWhileTheWindowPaintsAndShowsItsTextAsItStands)
-{
-    fill(complete);
+    EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
     const Ticker ticker(20);
     DialogAnswer alert(u"OK"_s);
     QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
-    EXPECT_TRUE(m_sheet->isBusy());
-    EXPECT_TRUE(m_sheet->busyIndicator()->isVisible());
+    EXPECT_TRUE(m_sheet->isBusy() && m_sheet->busyIndicator()->isVisible());
     EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled());
     QTest::qWait(300);
     ScreenCapture::keepAsArtefact(
@@ -103,14 +97,14 @@ TEST_F(PasswordSheet, ChangeRunsTheProgramWhileTheWindowPaintsAndShowsItsTextAsI
     EXPECT_EQ(kept("arguments"), QByteArray("-r\nsrv\n-U\nbob\n-s\n"));
     EXPECT_EQ(kept("input"), QByteArray("old\nSecret-2\nSecret-2\n"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !m_sheet->isVisible(); }));
-    // Nothing typed is lost for the next opening.
     m_pane->openPasswordSheet();
-    EXPECT_EQ(m_sheet->oldPasswordField()->text(), u"old"_s);
+    EXPECT_EQ(m_sheet->oldPasswordField()->text(), u"old"_s) << "typed text lost";
     EXPECT_TRUE(m_sheet->changePasswordButton()->isEnabled());
 }
 
-// Not being edited, the field takes the last path; being edited, every file at the cursor.
-TEST_F(PasswordSheet, ServerFieldTakesFilesAsItsStateSaysAndRefusesText)
+// Not being edited, the field takes the last path; being edited, every file at the cursor;
+// of an unreadable shortcut it says so and inserts nothing.
+TEST_F(PasswordSheet, ServerFieldTakesFilesAsItsStateSaysAndRefusesTextAndBrokenShortcuts)
 {
     KTDragTextField* server = m_sheet->domainServerField();
     m_sheet->usernameField()->setFocus();
@@ -127,18 +121,12 @@ TEST_F(PasswordSheet, ServerFieldTakesFilesAsItsStateSaysAndRefusesText)
     EXPECT_TRUE(QTest::qWaitFor([&] { return server->text() == expected; }))
         << server->text().toStdString();
     EXPECT_FALSE(m_sheet->oldPasswordField()->acceptDrops());
-}
-
-TEST_F(PasswordSheet, ServerFieldAsksAboutAnUnreadableShortcutThenSaysSoAndInsertsNothing)
-{
     // A shortcut by its name; inside, the start of one cut short.
     ShellLinkContents link;
     link.netName = "\\\\fs1\\p";
     link.commonPathSuffix = "a.doc";
     const QString file =
         writeFile(m_folder.filePath(u"broken.lnk"_s), ShellLinkWriter::write(link).left(90));
-    KTDragTextField* server = m_sheet->domainServerField();
-    server->setFocus();
     server->setText(u"kept"_s);
     DialogAnswer question(u"Insert Shortcut Destination"_s);
     DialogAnswer failure(u"OK"_s);
@@ -154,38 +142,26 @@ TEST_F(PasswordSheet, ServerFieldAsksAboutAnUnreadableShortcutThenSaysSoAndInser
     EXPECT_EQ(server->text(), u"kept"_s);
 }
 
-struct RefusedChange {
-    const char* name;
-    const char* program; // none: the stand-in
-    const char* newPassword;
-    const char* message;
-};
-
-class RefusedPasswordChange : public PasswordSheet,
-                              public testing::WithParamInterface<RefusedChange> { };
-
-TEST_P(RefusedPasswordChange, ShowsWhyAndClosesTheSheet)
+// A line break in the password, and a program that is missing: the program never runs.
+TEST_F(PasswordSheet, RefusedChangeShowsWhyAndClosesTheSheet)
 {
-    LogCapture log;
-    if (GetParam().program)
-        m_pane->setPasswordProgram(QString::fromUtf8(GetParam().program));
-    const QString password = QString::fromUtf8(GetParam().newPassword);
-    fill({complete[0], complete[1], complete[2], password, password});
-    DialogAnswer alert(u"OK"_s);
-    QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
-    ASSERT_TRUE(alert.wait());
-    EXPECT_EQ(alert.title, u"Password Change failed"_s);
-    EXPECT_TRUE(alert.text.startsWith(QString::fromUtf8(GetParam().message)))
-        << alert.text.toStdString();
-    EXPECT_TRUE(kept("arguments").isEmpty()) << "the program ran";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_sheet->isVisible(); }));
-    if (GetParam().program)
-        EXPECT_TRUE(log.lines().join(u'\n').contains(u"Caught Exception: "_s));
+    const char* const cases[][3] = {{nullptr, "two\nlines", "Invalid Characters in Password"},
+        {"/nonexistent/smbpasswd", "Secret-2", "/nonexistent/smbpasswd could not be started: "}};
+    for (const auto& [program, newPassword, message] : cases) {
+        SCOPED_TRACE(message);
+        LogCapture log;
+        m_pane->setPasswordProgram(program ? QString::fromUtf8(program) : m_program);
+        if (!m_sheet->isVisible())
+            m_pane->openPasswordSheet();
+        const QString password = QString::fromUtf8(newPassword);
+        fill({complete[0], complete[1], complete[2], password, password});
+        DialogAnswer alert(u"OK"_s);
+        QTest::mouseClick(m_sheet->changePasswordButton(), Qt::LeftButton);
+        ASSERT_TRUE(alert.wait());
+        EXPECT_EQ(alert.title, u"Password Change failed"_s);
+        EXPECT_TRUE(alert.text.startsWith(QString::fromUtf8(message))) << alert.text.toStdString();
+        EXPECT_TRUE(kept("arguments").isEmpty()) << "the program ran";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_sheet->isVisible(); }));
+        EXPECT_TRUE(!program || log.lines().join(u'\n').contains(u"Caught Exception: "_s));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(PasswordSheet, RefusedPasswordChange,
-    testing::Values(RefusedChange {"LineBreakInPassword", nullptr, "two\nlines",
-                        "Invalid Characters in Password"},
-        RefusedChange {"MissingProgram", "/nonexistent/smbpasswd", "Secret-2",
-            "/nonexistent/smbpasswd could not be started: "}),
-    rowName<RefusedChange>);

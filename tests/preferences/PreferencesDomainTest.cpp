@@ -15,9 +15,11 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString mountMethod = QStringLiteral("mountMethod");
+const QString mountMethod = u"mountMethod"_s;
 
 void expectSynchronized(PreferencesDomain& domain)
 {
@@ -35,7 +37,7 @@ qsizetype roomForMountMethod()
 QStringList keptCorruptFiles(const PreferencesTestFolder& folder)
 {
     const QFileInfo user(folder.userFile());
-    return QDir(user.path()).entryList({user.fileName() + QStringLiteral(".corrupt-*")});
+    return QDir(user.path()).entryList({user.fileName() + u".corrupt-*"_s});
 }
 
 }
@@ -58,12 +60,12 @@ TEST(PreferencesDomain, EachCorruptFileIsLoggedOnceAndKeptAsideUnderItsOwnName)
         EXPECT_TRUE(log.lines().first().contains(folder.userFile()));
         EXPECT_EQ(keptCorruptFiles(folder).size(), index) << "nothing moved without a write";
 
-        domain.setValue(QStringLiteral("dfsInstalled"), true);
+        domain.setValue(u"dfsInstalled"_s, true);
         expectSynchronized(domain);
         EXPECT_EQ(folder.userFileJson(), json(R"({"dfsInstalled": true})"));
         const QStringList kept = keptCorruptFiles(folder);
         ASSERT_EQ(kept.size(), index + 1) << "an earlier corrupt file was replaced";
-        QFile newest(QFileInfo(folder.userFile()).path() + QLatin1Char('/') + kept.last());
+        QFile newest(QFileInfo(folder.userFile()).path() + u'/' + kept.last());
         ASSERT_TRUE(newest.open(QIODevice::ReadOnly));
         EXPECT_EQ(newest.readAll(), cases[index]);
     }
@@ -78,7 +80,7 @@ TEST(PreferencesDomain, ChangeThatWouldLoseOrSpoilTheFileIsRefusedAndTheLastValu
         const char* failure;
     } cases[] = {
         // Reading a process's memory at offset 0, which is never mapped, fails with EIO.
-        {[](const QString& file) { return QFile::link(QStringLiteral("/proc/self/mem"), file); }, 1,
+        {[](const QString& file) { return QFile::link(u"/proc/self/mem"_s, file); }, 1,
             "cannot be read: Input/output error"},
         {[](const QString& file) { return QDir().mkdir(file); }, 1, "is not a regular file"},
         {nullptr, roomForMountMethod() + 1, "more than the 4194304"},
@@ -89,13 +91,12 @@ TEST(PreferencesDomain, ChangeThatWouldLoseOrSpoilTheFileIsRefusedAndTheLastValu
         folder.writeUserFile(R"({"mountMethod": "nfs"})");
         LogCapture log;
         PreferencesDomain domain(folder.paths());
-        if (test.spoil) {
+        if (test.spoil)
             ASSERT_TRUE(QFile::remove(folder.userFile()) && test.spoil(folder.userFile()));
-        }
         expectSynchronized(domain);
-        EXPECT_EQ(domain.value(mountMethod), QJsonValue(QStringLiteral("nfs")));
+        EXPECT_EQ(domain.value(mountMethod), QJsonValue(u"nfs"_s));
         const std::string before = folder.userFileJson();
-        domain.setValue(mountMethod, QString(test.size, QLatin1Char('a')));
+        domain.setValue(mountMethod, QString(test.size, u'a'));
         const SynchronizeResult result = domain.synchronize();
         ASSERT_FALSE(result.succeeded());
         EXPECT_TRUE(result.failure->contains(QLatin1String(test.failure)))
@@ -104,15 +105,12 @@ TEST(PreferencesDomain, ChangeThatWouldLoseOrSpoilTheFileIsRefusedAndTheLastValu
         EXPECT_EQ(folder.userFileJson(), before);
         EXPECT_EQ(folder.userFolderEntries().size(), 2) << "the file and the lock, nothing else";
     }
-}
-
-TEST(PreferencesDomain, FileOfTheLargestSizeIsWrittenAndReadBack)
-{
     PreferencesTestFolder folder;
     PreferencesDomain domain(folder.paths());
-    domain.setValue(mountMethod, QString(roomForMountMethod(), QLatin1Char('a')));
+    domain.setValue(mountMethod, QString(roomForMountMethod(), u'a'));
     expectSynchronized(domain);
-    EXPECT_EQ(PreferencesDomain(folder.paths()).value(mountMethod), domain.value(mountMethod));
+    EXPECT_EQ(PreferencesDomain(folder.paths()).value(mountMethod), domain.value(mountMethod))
+        << "a file of the largest size";
 }
 
 TEST(PreferencesDomain, FolderThatCannotBeMadeKeepsThePendingValuesUntilItCan)
@@ -124,7 +122,7 @@ TEST(PreferencesDomain, FolderThatCannotBeMadeKeepsThePendingValuesUntilItCan)
     QFile(domainFolder).open(QIODevice::WriteOnly);
     LogCapture log;
     PreferencesDomain domain(folder.paths());
-    domain.setValue(QStringLiteral("createAlias"), true);
+    domain.setValue(u"createAlias"_s, true);
     const SynchronizeResult result = domain.synchronize();
     ASSERT_FALSE(result.succeeded());
     EXPECT_TRUE(result.failure->contains(domainFolder));
@@ -144,11 +142,11 @@ TEST(PreferencesDomain, SettingsFileThatIsASymbolicLinkStaysOne)
 {
     PreferencesTestFolder folder;
     folder.writeUserFile(R"({"createAlias": true})");
-    const QString target = folder.root() + QStringLiteral("/dotfiles.json");
+    const QString target = folder.root() + u"/dotfiles.json"_s;
     ASSERT_TRUE(QFile::rename(folder.userFile(), target));
     ASSERT_TRUE(QFile::link(target, folder.userFile()));
     PreferencesDomain domain(folder.paths());
-    domain.setValue(mountMethod, QStringLiteral("afp"));
+    domain.setValue(mountMethod, u"afp"_s);
     expectSynchronized(domain);
     EXPECT_TRUE(QFileInfo(folder.userFile()).isSymLink());
     EXPECT_EQ(folder.userFileJson(), json(R"({"createAlias": true, "mountMethod": "afp"})"));
@@ -157,7 +155,7 @@ TEST(PreferencesDomain, SettingsFileThatIsASymbolicLinkStaysOne)
 TEST(PreferencesLock, SecondHolderWaitsAndGivesUp)
 {
     PreferencesTestFolder folder;
-    const QString lockFile = folder.root() + QStringLiteral("/domain.lock");
+    const QString lockFile = folder.root() + u"/domain.lock"_s;
     {
         const PreferencesLock first(lockFile);
         ASSERT_TRUE(first.isLocked());
@@ -170,29 +168,22 @@ TEST(PreferencesLock, SecondHolderWaitsAndGivesUp)
 
 TEST(PreferencesPaths, FollowTheXdgBaseDirectoryRules)
 {
-    struct Case {
-        const char* configHome;
-        const char* configDirs;
-        const char* userFile;
-        QStringList systemFiles;
-    };
-    const QString name = QStringLiteral("/kestrova/com.dovrane.Kestrova.json");
-    const Case cases[] = {
-        {"/cfg", "/a:/b", "/cfg", {QStringLiteral("/a") + name, QStringLiteral("/b") + name}},
-        {"", "", "/home/tester/.config", {QStringLiteral("/etc/xdg") + name}},
-        {"relative/cfg", "relative:/c/", "/home/tester/.config", {QStringLiteral("/c") + name}},
-        {"/cfg/", "::", "/cfg", {QStringLiteral("/etc/xdg") + name}},
-    };
+    // XDG_CONFIG_HOME, XDG_CONFIG_DIRS, the user's folder, the system folders.
+    const char* const cases[][4] = {{"/cfg", "/a:/b", "/cfg", "/a /b"},
+        {"", "", "/home/tester/.config", "/etc/xdg"},
+        {"relative/cfg", "relative:/c/", "/home/tester/.config", "/c"},
+        {"/cfg/", "::", "/cfg", "/etc/xdg"}};
+    const QString name = u"/kestrova/com.dovrane.Kestrova.json"_s;
     const QByteArray savedHome = qgetenv("HOME");
     qputenv("HOME", "/home/tester");
-    for (const Case& test : cases) {
-        SCOPED_TRACE(std::string(test.configHome) + " | " + test.configDirs);
-        qputenv("XDG_CONFIG_HOME", test.configHome);
-        qputenv("XDG_CONFIG_DIRS", test.configDirs);
-        const PreferencesPaths paths =
-            PreferencesPaths::forDomain(QStringLiteral("com.dovrane.Kestrova"));
-        EXPECT_EQ(paths.userFile, QString::fromUtf8(test.userFile) + name);
-        EXPECT_EQ(paths.systemFiles, test.systemFiles);
+    for (const auto& [configHome, configDirs, userFolder, systemFolders] : cases) {
+        SCOPED_TRACE(std::string(configHome) + " | " + configDirs);
+        qputenv("XDG_CONFIG_HOME", configHome);
+        qputenv("XDG_CONFIG_DIRS", configDirs);
+        const PreferencesPaths paths = PreferencesPaths::forDomain(u"com.dovrane.Kestrova"_s);
+        EXPECT_EQ(paths.userFile, QString::fromUtf8(userFolder) + name);
+        EXPECT_EQ(paths.systemFiles.join(u' '),
+            QString::fromUtf8(systemFolders).replace(u' ', name + u' ') + name);
     }
     qputenv("HOME", savedHome);
     qunsetenv("XDG_CONFIG_HOME");

@@ -18,6 +18,8 @@
 #include <grp.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString worker = QStringLiteral(PREFERENCES_WORKER);
@@ -25,18 +27,36 @@ const QString kestrova = QStringLiteral(KESTROVA_PROGRAM);
 
 QStringList words(const char* text)
 {
-    return QString::fromUtf8(text).split(QLatin1Char(' '));
+    return QString::fromUtf8(text).split(u' ');
 }
 
 void expectOnlyTheFileAndTheLock(const PreferencesTestFolder& folder)
 {
     const QString name = QFileInfo(folder.userFile()).fileName();
-    EXPECT_EQ(folder.userFolderEntries(), QStringList({name, name + QStringLiteral(".lock")}));
+    EXPECT_EQ(folder.userFolderEntries(), QStringList({name, name + u".lock"_s}));
+}
+
+// Runs the program once for each list of arguments, all at the same time; each must succeed.
+void runAtOnce(const QString& program, const QList<QStringList>& argumentLists,
+    const QProcessEnvironment& environment)
+{
+    std::vector<QProcess> processes(size_t(argumentLists.size()));
+    for (size_t index = 0; index < processes.size(); ++index) {
+        processes[index].setProcessEnvironment(environment);
+        processes[index].start(program, argumentLists[qsizetype(index)]);
+    }
+    for (QProcess& process : processes) {
+        ASSERT_TRUE(process.waitForFinished(120000));
+        const ProgramRun run = ProgramRun::of(process);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    }
 }
 
 }
 
-TEST(PreferencesAcrossProcesses, ChangeReachesARunningStoreWhichThenWritesItsOwn)
+// A running store hears a change and then writes its own; two writers of different keys
+// synchronising in turn both keep their last values.
+TEST(PreferencesAcrossProcesses, ChangesOfEachProcessReachTheOthersAndAllAreKept)
 {
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.isRunning()) << bus.failure().toStdString();
@@ -44,56 +64,31 @@ TEST(PreferencesAcrossProcesses, ChangeReachesARunningStoreWhichThenWritesItsOwn
     PreferencesDomain domain(folder.paths());
     PreferencesNotifier notifier(bus.connect(), KTBUNDLENAME);
     KTPreferences hearer(domain, &notifier);
-    // Hearing a change synchronises, which writes what is pending here too.
     hearer.setShowDetails(true);
     const ProgramRun setter = runProgram(
         kestrova, words("settings set mountMethod cifs"), folder.environment(bus.environment()));
     ASSERT_EQ(setter.exitCode, 0) << setter.errors.toStdString();
     EXPECT_TRUE(eventually([&] {
         QCoreApplication::processEvents();
-        return hearer.mountMethod() == QStringLiteral("cifs");
+        return hearer.mountMethod() == u"cifs"_s;
     }));
     EXPECT_EQ(folder.userFileJson(), json(R"({"mountMethod": "cifs", "showDetails": true})"));
-}
-
-TEST(PreferencesAcrossProcesses, TwoWritersOfDifferentKeysBothKeepTheirLastValues)
-{
-    PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << bus.failure().toStdString();
-    PreferencesTestFolder folder;
-    QProcess writers[2];
-    const char* const keys[2] = {"mountMethod", "driveMapping"};
-    for (int index = 0; index < 2; ++index) {
-        writers[index].setProcessEnvironment(folder.environment(bus.environment()));
-        writers[index].start(
-            worker, {QStringLiteral("count"), QLatin1String(keys[index]), QStringLiteral("150")});
-    }
-    for (QProcess& writer : writers) {
-        ASSERT_TRUE(writer.waitForFinished(120000));
-        const ProgramRun run = ProgramRun::of(writer);
-        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    }
-    EXPECT_EQ(folder.userFileJson(), json(R"({"mountMethod": "method-150",
+    runAtOnce(worker, {words("count mountMethod 150"), words("count driveMapping 150")},
+        folder.environment(bus.environment()));
+    EXPECT_EQ(folder.userFileJson(), json(R"({"mountMethod": "method-150", "showDetails": true,
         "driveMapping": [{"driveLetter": "Z:", "driveName": "\\\\srv\\share-150"}]})"));
 }
 
 TEST(PreferencesAcrossProcesses, TwentyMappingsAddedAtOnceAreAllKept)
 {
     PreferencesTestFolder folder;
-    QProcess commands[20];
-    for (int index = 0; index < 20; ++index) {
-        commands[index].setProcessEnvironment(folder.environment());
-        commands[index].start(kestrova,
-            {QStringLiteral("settings"), QStringLiteral("map"), QChar(u'D' + index) + u':',
-                QStringLiteral("\\\\srv\\share%1").arg(index)});
-    }
-    for (QProcess& command : commands) {
-        ASSERT_TRUE(command.waitForFinished(120000));
-        const ProgramRun run = ProgramRun::of(command);
-        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    }
+    QList<QStringList> commands;
+    for (int index = 0; index < 20; ++index)
+        commands << QStringList {
+            u"settings"_s, u"map"_s, QChar(u'D' + index) + u':', u"\\\\srv\\share%1"_s.arg(index)};
+    runAtOnce(kestrova, commands, folder.environment());
     const QJsonDocument stored = QJsonDocument::fromJson(folder.userFileBytes().value_or(""));
-    EXPECT_EQ(stored.object().value(QStringLiteral("driveMapping")).toArray().size(), 20);
+    EXPECT_EQ(stored.object().value(u"driveMapping"_s).toArray().size(), 20);
 }
 
 TEST(PreferencesAcrossProcesses, WriterKilledAtAnyMomentLeavesOldOrNewValuesWhole)
@@ -116,8 +111,8 @@ TEST(PreferencesAcrossProcesses, WriterKilledAtAnyMomentLeavesOldOrNewValuesWhol
     for (int round = 0; round < 100; ++round) {
         QProcess writer;
         writer.setProcessEnvironment(folder.environment());
-        writer.start(worker, {QStringLiteral("alternate")});
-        ASSERT_TRUE(waitForLine(writer, QStringLiteral("writing")));
+        writer.start(worker, {u"alternate"_s});
+        ASSERT_TRUE(waitForLine(writer, u"writing"_s));
         QThread::usleep(random.bounded(20000U));
         writer.kill();
         ASSERT_TRUE(writer.waitForFinished());
@@ -147,17 +142,17 @@ TEST(PreferencesAcrossProcesses, FileTheUserMayNotReadFailsTheCommandAndIsLeftAl
         if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
             ::_exit(127);
     };
-    const QString denied = folder.userFile() + QStringLiteral(" cannot be read: Permission denied");
+    const QString denied = folder.userFile() + u" cannot be read: Permission denied"_s;
     const ProgramRun get =
         runProgram(kestrova, words("settings get mountMethod"), folder.environment(), asNobody);
     EXPECT_EQ(get.exitCode, 2);
-    EXPECT_EQ(get.output, QStringLiteral("smb\n"));
-    EXPECT_TRUE(get.errors.contains(denied + QStringLiteral("; the defaults are shown")))
+    EXPECT_EQ(get.output, u"smb\n"_s);
+    EXPECT_TRUE(get.errors.contains(denied + u"; the defaults are shown"_s))
         << get.errors.toStdString();
     const ProgramRun unmap =
         runProgram(kestrova, words("settings unmap X:"), folder.environment(), asNobody);
     EXPECT_EQ(unmap.exitCode, 2);
-    EXPECT_TRUE(unmap.errors.contains(QStringLiteral("cannot save the settings: ") + denied))
+    EXPECT_TRUE(unmap.errors.contains(u"cannot save the settings: "_s + denied))
         << unmap.errors.toStdString();
     EXPECT_EQ(folder.userFileJson(), json(R"({"mountMethod": "nfs"})"));
     expectOnlyTheFileAndTheLock(folder);

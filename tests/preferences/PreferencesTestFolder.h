@@ -1,46 +1,67 @@
 #pragma once
 
+#include "preferences/KTPreferenceKeys.h"
 #include "preferences/PreferencesPaths.h"
 #include "support/QtPrinters.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-// A temporary stand-in for the user's configuration folders: XDG_CONFIG_HOME is
-// ROOT/config and XDG_CONFIG_DIRS is ROOT/system1:ROOT/system2, so a test's domain and
-// the programs it starts never see the user's real settings.
+// A stand-in for the user's configuration folders (ROOT/config, then ROOT/system1 and
+// ROOT/system2), so that a test's domain and its programs never see the real settings.
 class PreferencesTestFolder {
 public:
     QString root() const { return m_folder.path(); }
     QString configHome() const { return root() + QStringLiteral("/config"); }
-    QString systemBase(int number) const
+    PreferencesPaths paths() const
     {
-        return root() + QStringLiteral("/system%1").arg(number);
+        const QString name = QStringLiteral("/kestrova/") + KTBUNDLENAME + QStringLiteral(".json");
+        return {configHome() + name, {system(1) + name, system(2) + name}};
     }
-    PreferencesPaths paths() const;
     QString userFile() const { return paths().userFile; }
-
     void writeUserFile(const QByteArray& bytes) const { write(userFile(), bytes); }
     // number 1 is the more important system folder.
     void writeSystemFile(const QByteArray& bytes, int number = 1) const
     {
         write(paths().systemFiles.at(number - 1), bytes);
     }
-    std::optional<QByteArray> userFileBytes() const;
+    std::optional<QByteArray> userFileBytes() const
+    {
+        QFile file(userFile());
+        return file.open(QIODevice::ReadOnly) ? std::optional(file.readAll()) : std::nullopt;
+    }
     // The user's file as compact JSON; "unreadable" when it is missing or no JSON.
-    std::string userFileJson() const;
-    // The names in the folder of the user's file.
-    QStringList userFolderEntries() const;
-
-    // The given environment pointed at these folders, with no session bus unless the
-    // base names one.
-    QProcessEnvironment environment(QProcessEnvironment base = withoutBus()) const;
+    std::string userFileJson() const
+    {
+        const QJsonDocument document = QJsonDocument::fromJson(userFileBytes().value_or(""));
+        return document.isNull() ? "unreadable"
+                                 : document.toJson(QJsonDocument::Compact).toStdString();
+    }
+    QStringList userFolderEntries() const
+    {
+        return QDir(QFileInfo(userFile()).path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+    // The given environment pointed at these folders; no session bus unless the base names one.
+    QProcessEnvironment environment(QProcessEnvironment base = withoutBus()) const
+    {
+        base.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+        base.insert(QStringLiteral("XDG_CONFIG_DIRS"), system(1) + u':' + system(2));
+        return base;
+    }
     static QProcessEnvironment withoutBus();
 
 private:
+    QString system(int number) const { return root() + QStringLiteral("/system%1").arg(number); }
     static void write(const QString& path, const QByteArray& bytes);
 
     QTemporaryDir m_folder;

@@ -1,29 +1,25 @@
-// A long-lived process that uses the process's own store, over the XDG folders and the
-// session bus of its environment, as the application does:
-//
-//   preferences_worker count KEY N     sets KEY (mountMethod or driveMapping) to its
-//                                      values 1..N, synchronising after each
-//   preferences_worker alternate       prints "writing", then writes two whole sets of
-//                                      values in turn until it is killed
-//
-// Exit status: 0 done, 1 usage, 2 a synchronisation failed.
-
+// Uses the process's own store over the XDG folders and bus of its environment, as the
+// application does. "count KEY N" sets KEY (mountMethod or driveMapping) to its values 1..N,
+// synchronising after each; "alternate" prints "writing", then writes two whole sets of
+// values in turn until it is killed. Exit status: 0 done, 1 usage, 2 a synchronisation failed.
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void setNumberedValue(KTPreferences& preferences, const QString& key, int number)
 {
     if (key == KTMOUNTMETHODSTR) {
-        preferences.setMountMethod(QStringLiteral("method-%1").arg(number));
+        preferences.setMountMethod(u"method-%1"_s.arg(number));
         return;
     }
-    preferences.setDriveMapping(KTDriveMappingList {
-        KTDriveMapping(QStringLiteral("Z:"), QStringLiteral("\\\\srv\\share-%1").arg(number))});
+    preferences.setDriveMapping(
+        KTDriveMappingList {KTDriveMapping(u"Z:"_s, u"\\\\srv\\share-%1"_s.arg(number))});
 }
 
 int count(const QString& key, int last)
@@ -33,8 +29,7 @@ int count(const QString& key, int last)
         setNumberedValue(preferences, key, number);
         if (!preferences.synchronizeChanges().succeeded())
             return 2;
-        // Hears the other writers' notifications, so their synchronisations interleave
-        // with this one's.
+        // Hears the other writers, so that their synchronisations interleave with this one's.
         QCoreApplication::processEvents();
     }
     return 0;
@@ -42,15 +37,14 @@ int count(const QString& key, int last)
 
 void setWholeSet(KTPreferences& preferences, bool first)
 {
-    preferences.setMountMethod(first ? QStringLiteral("afp") : QStringLiteral("nfs"));
+    preferences.setMountMethod(first ? u"afp"_s : u"nfs"_s);
     for (auto setter : {&KTPreferences::setCreateAlias, &KTPreferences::setUseBackwardSlash,
              &KTPreferences::setMappingEnabled, &KTPreferences::setShowDetails,
              &KTPreferences::setUseQuotationMarks, &KTPreferences::setDfsInstalled})
         (preferences.*setter)(first);
-    preferences.setDriveMapping(first
-            ? KTDriveMappingList {KTDriveMapping(QStringLiteral("X:"), QStringLiteral("\\\\a\\a"))}
-            : KTDriveMappingList {KTDriveMapping(QStringLiteral("Y:"), QStringLiteral("\\\\b\\b")),
-                KTDriveMapping(QStringLiteral("Z:"), QStringLiteral("\\\\c\\c"))});
+    preferences.setDriveMapping(first ? KTDriveMappingList {KTDriveMapping(u"X:"_s, u"\\\\a\\a"_s)}
+                                      : KTDriveMappingList {KTDriveMapping(u"Y:"_s, u"\\\\b\\b"_s),
+                                          KTDriveMapping(u"Z:"_s, u"\\\\c\\c"_s)});
 }
 
 int alternate()

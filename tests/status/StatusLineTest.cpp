@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // What the process writes to its real stderr (file descriptor 2) while it runs.
@@ -34,7 +36,7 @@ TEST(StatusLine, ShownTitlesAreWrittenToStderrOnceEachWithControlCharactersEscap
     ASSERT_NE(controller, nullptr);
     EXPECT_EQ(controller->statusWindow(), nullptr);
     EXPECT_EQ(RZStatusController::createShared(), controller);
-    const QString title = QStringLiteral("Mounting drive smb://127.0.0.1/share");
+    const QString title = u"Mounting drive smb://127.0.0.1/share"_s;
     EXPECT_EQ(stderrOf([&] {
         controller->setTitle(title);
         controller->showWithProgressEnabled(true);
@@ -52,9 +54,9 @@ TEST(StatusLine, ShownTitlesAreWrittenToStderrOnceEachWithControlCharactersEscap
         for (const char* hidden : {"first", "second"})
             line.setTitle(QString::fromUtf8(hidden));
         line.show();
-        line.setTitle(QStringLiteral("third"));
+        line.setTitle(u"third"_s);
         line.hide();
-        line.setTitle(QStringLiteral("fourth"));
+        line.setTitle(u"fourth"_s);
     }),
         "second\nthird\n");
     const char16_t* const cases[][2] = {

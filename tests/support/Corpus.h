@@ -4,13 +4,11 @@
 
 #include <optional>
 
-// The shared corpus of real files made by other programs. It lies beside the project,
-// not in it, so a fresh clone of the project alone has none: tests that need it call
-// KESTROVA_REQUIRE_CORPUS and are skipped with a message saying why.
+// The shared corpus of real files made by other programs. It lies beside the project, so a
+// fresh clone has none: tests that need it call KESTROVA_REQUIRE_CORPUS and are skipped.
 namespace Corpus {
 
-// The corpus folder (KESTROVA_CORPUS in the environment, else the folder the build was
-// configured with), or none when it does not exist.
+// KESTROVA_CORPUS, else the folder the build was configured with; none when it is absent.
 std::optional<QString> directory();
 
 // A file or folder inside the corpus, such as "lnk/MANIFEST.tsv".

@@ -7,9 +7,8 @@
 
 #include <optional>
 
-// The SMB server, session bus and GVfs that tests/harness/with-file-server starts around
-// a test program, as it describes them in the environment. Tests that need them call
-// KESTROVA_REQUIRE_FILE_SERVER and are skipped with a message without the harness.
+// The SMB server, session bus and GVfs that tests/harness/with-file-server starts around a
+// test program and describes in the environment; tests without it are skipped.
 namespace FileServer {
 
 bool isRunning();
@@ -18,8 +17,7 @@ QString address();
 QString user();
 QString password();
 QStringList guestShares();
-// The paths of the NFS exports, served as nfs://127.0.0.1/PATH; none where the machine
-// has no NFS server.
+// The paths of the NFS exports (nfs://127.0.0.1/PATH); none without an NFS server.
 QStringList nfsExports();
 
 // The server's folder of a share, where a test puts the files the share serves.
@@ -28,13 +26,12 @@ QString shareFolder(const QString& share);
 QString shareText(const QString& share);
 QString smbURL(const QString& share, const QString& user = {});
 
-// GVfs's FUSE folder of a mounted share, as GVfs names it (server and share in lower
-// case, ",user=NAME" after them when the URL named a user); none while it is not mounted.
+// GVfs's FUSE folder of a mounted share (server and share in lower case, then ",user=NAME"
+// where the URL named a user); none while it is not mounted.
 std::optional<QString> gvfsFolder(const QString& share);
 
-// Mounts a share with `gio mount`, as a user or a file manager would: anonymously, or
-// with the harness's account named in the URL and its password typed at gio's prompt.
-// Returns once the share can be listed.
+// Mounts a share with `gio mount` as a user would: anonymously, or with the harness's
+// account in the URL and its password typed at gio's prompt; returns once it can be listed.
 bool gioMount(const QString& share, bool withAccount = false);
 // Unmounts a share with `gio mount -u` and returns once GVfs lists it no more.
 bool gioUnmount(const QString& share);
@@ -50,8 +47,7 @@ void unmountEverything();
                             "(as root)";                                                           \
     } while (false)
 
-// Tests against the file server: skipped without it, every GVfs mount undone before and
-// after each.
+// Tests against the file server: skipped without it, every GVfs mount undone around each.
 class FileServerTest : public testing::Test {
 protected:
     void SetUp() override;

@@ -6,14 +6,11 @@
 #include <QString>
 #include <QStringList>
 
-// A D-Bus session bus of the test's own: a dbus-daemon started for the test and
-// stopped with this object, so that tests never talk to the user's desktop session.
-// Programs the test starts reach it through environment(); the test itself through
-// connect().
+// A session bus of the test's own (a dbus-daemon living as long as this object), so that
+// tests never talk to the user's desktop; programs reach it through environment().
 class PrivateSessionBus {
 public:
-    // Starts the daemon and waits for its address; isRunning() says whether it worked,
-    // and failure() why not.
+    // Starts the daemon and waits for its address; failure() says why it is not running.
     PrivateSessionBus();
     ~PrivateSessionBus();
     PrivateSessionBus(const PrivateSessionBus&) = delete;
@@ -23,8 +20,7 @@ public:
     const QString& failure() const { return m_failure; }
     const QString& address() const { return m_address; }
 
-    // The given environment (the test's own by default) with DBUS_SESSION_BUS_ADDRESS
-    // set to this bus.
+    // The given environment with DBUS_SESSION_BUS_ADDRESS set to this bus.
     QProcessEnvironment environment(
         QProcessEnvironment base = QProcessEnvironment::systemEnvironment()) const;
 

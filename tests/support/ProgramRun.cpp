@@ -12,8 +12,7 @@ ProgramRun ProgramRun::of(QProcess& process)
         run.errors = process.errorString();
         return run;
     }
-    run.exitedNormally = process.exitStatus() == QProcess::NormalExit;
-    if (run.exitedNormally)
+    if (process.exitStatus() == QProcess::NormalExit)
         run.exitCode = process.exitCode();
     run.output = QString::fromUtf8(process.readAllStandardOutput());
     run.errors = QString::fromUtf8(process.readAllStandardError());

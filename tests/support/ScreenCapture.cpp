@@ -26,11 +26,6 @@ QImage capture(const QStringList& xwdArguments)
     return QImage::fromData(convert.readAllStandardOutput(), "PPM");
 }
 
-QImage captureScreen()
-{
-    return capture({QStringLiteral("-root")});
-}
-
 PixelCensus takeCensus(const QImage& image)
 {
     PixelCensus census;

@@ -7,13 +7,11 @@
 // What the X server itself shows, for tests of windows: not what Qt believes it drew.
 namespace ScreenCapture {
 
-// A dump by xwd (with the arguments that say what: "-root", or "-id" and a window),
-// made a PPM by xwdtopnm; a null image, with a test failure, where either fails.
+// A dump by xwd ("-root", or "-id" and a window) through xwdtopnm; a null image, with a
+// test failure, where either fails.
 QImage capture(const QStringList& xwdArguments);
-QImage captureScreen();
 
-// Pixels by kind: text is near black, a panel near white, and a running indicator in the
-// palette's highlight colour, a clear blue.
+// Pixels by kind: text near black, a panel near white, a running indicator clear blue.
 struct PixelCensus {
     int text = 0;
     int background = 0;
@@ -21,8 +19,7 @@ struct PixelCensus {
 };
 PixelCensus takeCensus(const QImage& image);
 
-// Saves the image as NAME in the build folder's test-artifacts and names it in the test's
-// report.
+// Saves the image as NAME in the build's test-artifacts and names it in the test's report.
 void keepAsArtefact(const QImage& image, const QString& name);
 
 }

@@ -3,9 +3,8 @@
 #include <cstdlib>
 #include <iostream>
 
-// Tests run with a Qt application object, as Kestrova's own code does. Window tests
-// (KESTROVA_GUI_TEST) get a QApplication on a real X server through Qt's xcb platform;
-// CTest starts each of them under tests/harness/with-xvfb.
+// Tests run with a Qt application object, as Kestrova's own code does; window tests
+// (KESTROVA_GUI_TEST) a QApplication on the X server of tests/harness/with-xvfb.
 #ifdef KESTROVA_GUI_TEST
 #include <QApplication>
 using TestApplication = QApplication;

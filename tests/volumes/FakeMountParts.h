@@ -44,7 +44,7 @@ public:
     void setTitle(const QString& title) override { calls << QStringLiteral("setTitle ") + title; }
     void showWithProgressEnabled(bool progress) override
     {
-        calls << (progress ? QStringLiteral("show true") : QStringLiteral("show false"));
+        calls << QStringLiteral("show %1").arg(QLatin1String(progress ? "true" : "false"));
         shown = true;
         progressRunning = progressRunning || progress;
     }
@@ -61,19 +61,16 @@ public:
 };
 
 // Gives the same answer to every question (none: cancel; unset: a guest login).
-class ScriptedPrompt final : public KTCredentialPrompt {
-public:
+struct ScriptedPrompt final : KTCredentialPrompt {
     explicit ScriptedPrompt(std::optional<KTCredentials> answer = KTCredentials {true, {}, {}, {}})
-        : m_answer(std::move(answer))
+        : answer(std::move(answer))
     {
     }
     std::optional<KTCredentials> askPassword(const KTCredentialRequest& request) override
     {
         requests << request;
-        return m_answer;
+        return answer;
     }
+    std::optional<KTCredentials> answer;
     QList<KTCredentialRequest> requests;
-
-private:
-    std::optional<KTCredentials> m_answer;
 };

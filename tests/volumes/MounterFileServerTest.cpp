@@ -17,11 +17,12 @@
 
 #include <sys/mount.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Shares named as Windows users name them: plain, with a space, beyond ASCII.
-const QStringList namedShares = {
-    QStringLiteral("guest"), QStringLiteral("My Files"), QStringLiteral("Données")};
+const QStringList namedShares = {u"guest"_s, u"My Files"_s, u"Données"_s};
 
 class MounterFileServer : public FileServerTest {
 protected:
@@ -65,35 +66,31 @@ TEST_F(MounterFileServer, SharesNamedAsWindowsNamesThemMountOpenAndTurnBackIntoT
     KTMounter& mounter = mounterWith(m_guest);
     for (const QString& share : namedShares) {
         SCOPED_TRACE(share.toStdString());
-        ASSERT_TRUE(QFile(FileServer::shareFolder(share) + QStringLiteral("/a b.txt"))
-                        .open(QIODevice::WriteOnly));
+        ASSERT_TRUE(
+            QFile(FileServer::shareFolder(share) + u"/a b.txt"_s).open(QIODevice::WriteOnly));
         const QString text = FileServer::shareText(share);
         ASSERT_TRUE(FileServer::gioMount(share));
         const QString folder = FileServer::gvfsFolder(share).value();
         ASSERT_TRUE(eventually([&] { return mounter.networkVolumeForShare(text).has_value(); }));
-        EXPECT_EQ(
-            mounter.networkVolumeForShare(text.toUpper() + QStringLiteral("/plans/a.doc")), folder);
+        EXPECT_EQ(mounter.networkVolumeForShare(text.toUpper() + u"/plans/a.doc"_s), folder);
         EXPECT_FALSE(mounter.mountPoints().contains(text.toLower()));
         ASSERT_TRUE(FileServer::gioUnmount(share));
         ASSERT_TRUE(eventually([&] { return !mounter.networkVolumeForShare(text); }));
         m_status.calls.clear();
-        ASSERT_TRUE(mounter.mountNetworkVolume(text, QStringLiteral("SMB")));
+        ASSERT_TRUE(mounter.mountNetworkVolume(text, u"SMB"_s));
         EXPECT_EQ(m_status.calls.join(u'|'),
-            QStringLiteral("setTitle Mounting drive SMB://127.0.0.1/")
-                + QString::fromLatin1(QUrl::toPercentEncoding(share))
-                + QStringLiteral("|show true|hideNow"));
+            u"setTitle Mounting drive SMB://127.0.0.1/"_s
+                + QString::fromLatin1(QUrl::toPercentEncoding(share)) + u"|show true|hideNow"_s);
         EXPECT_EQ(mounter.networkVolumeForShare(text), folder);
         EXPECT_EQ(mounter.mountPoints().value(text.toLower()).mnto, folder);
-        EXPECT_TRUE(QFile(folder + QStringLiteral("/a b.txt")).open(QIODevice::ReadOnly));
-        const QString serverPath =
-            mounter.transformToNetworkVolumePath(folder + QStringLiteral("/a b.txt"));
-        EXPECT_EQ(serverPath.compare(text + QStringLiteral("/a b.txt"), Qt::CaseInsensitive), 0)
+        EXPECT_TRUE(QFile(folder + u"/a b.txt"_s).open(QIODevice::ReadOnly));
+        const QString serverPath = mounter.transformToNetworkVolumePath(folder + u"/a b.txt"_s);
+        EXPECT_EQ(serverPath.compare(text + u"/a b.txt"_s, Qt::CaseInsensitive), 0)
             << serverPath.toStdString();
-        EXPECT_TRUE(mounter.mountNetworkVolume(text, QStringLiteral("smb"))) << "already mounted";
+        EXPECT_TRUE(mounter.mountNetworkVolume(text, u"smb"_s)) << "already mounted";
     }
-    EXPECT_TRUE(m_log.lines().contains(
-        QStringLiteral("We seem to have found it from: //127.0.0.1/guest to: ")
-        + FileServer::gvfsFolder(QStringLiteral("guest")).value()));
+    EXPECT_TRUE(m_log.lines().contains(u"We seem to have found it from: //127.0.0.1/guest to: "_s
+        + FileServer::gvfsFolder(u"guest"_s).value()));
     const QTemporaryDir local;
     EXPECT_EQ(mounter.transformToNetworkVolumePath(local.path()), local.path());
 }
@@ -101,32 +98,30 @@ TEST_F(MounterFileServer, SharesNamedAsWindowsNamesThemMountOpenAndTurnBackIntoT
 TEST_F(MounterFileServer, PasswordShareMountsWithTheAccountAndIsRefusedOtherwise)
 {
     ScriptedPrompt account(KTCredentials {false, FileServer::user(), {}, FileServer::password()});
-    ScriptedPrompt wrongPassword(
-        KTCredentials {false, FileServer::user(), {}, QStringLiteral("wrong")});
+    ScriptedPrompt wrongPassword(KTCredentials {false, FileServer::user(), {}, u"wrong"_s});
     ScriptedPrompt cancel(std::nullopt);
     for (auto [prompt, name] :
         {std::pair<KTCredentialPrompt*, const char*> {&wrongPassword, "private"},
             {&cancel, "private"}, {&m_guest, "nosuch"}}) {
         m_status.calls.clear();
         KTMounter& mounter = mounterWith(*prompt);
-        const QString share = QStringLiteral("//127.0.0.1/") + QString::fromUtf8(name);
-        EXPECT_FALSE(mounter.mountNetworkVolume(share, QStringLiteral("smb"))) << name;
+        const QString share = u"//127.0.0.1/"_s + QString::fromUtf8(name);
+        EXPECT_FALSE(mounter.mountNetworkVolume(share, u"smb"_s)) << name;
         EXPECT_EQ(m_status.calls.join(u'|'),
-            QStringLiteral("setTitle Mounting drive smb:") + share
-                + QStringLiteral("|show true|hideNow"));
+            u"setTitle Mounting drive smb:"_s + share + u"|show true|hideNow"_s);
         EXPECT_FALSE(FileServer::gvfsFolder(QString::fromUtf8(name)));
         EXPECT_TRUE(mounter.mountPoints().isEmpty());
     }
     EXPECT_LE(wrongPassword.requests.size(), 3);
     EXPECT_EQ(cancel.requests.size(), 1);
-    const QString share = QStringLiteral("//127.0.0.1/private");
+    const QString share = u"//127.0.0.1/private"_s;
     KTMounter& mounter = mounterWith(account);
-    ASSERT_TRUE(mounter.mountNetworkVolume(share, QStringLiteral("smb")));
+    ASSERT_TRUE(mounter.mountNetworkVolume(share, u"smb"_s));
     EXPECT_TRUE(account.requests.value(0).needsPassword);
     // GVfs names the user in the mount source only when the URL named one.
     EXPECT_EQ(mounter.mountPoints().value(share).mntfrom, share);
-    EXPECT_EQ(mounter.networkVolumeForShare(QStringLiteral("//127.0.0.1/Private")),
-        FileServer::gvfsFolder(QStringLiteral("private")));
+    EXPECT_EQ(mounter.networkVolumeForShare(u"//127.0.0.1/Private"_s),
+        FileServer::gvfsFolder(u"private"_s));
 }
 
 // GVfs's folder of an NFS export holds its path percent-encoded, which stays as it is.
@@ -135,44 +130,41 @@ TEST_F(MounterFileServer, NfsExportMountsThroughGvfs)
     if (FileServer::nfsExports().isEmpty())
         GTEST_SKIP() << "no NFS server: nfs-ganesha and rpcbind are not installed";
     const QString exportPath = FileServer::nfsExports().first();
-    ASSERT_TRUE(QFile(exportPath + QStringLiteral("/a.txt")).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile(exportPath + u"/a.txt"_s).open(QIODevice::WriteOnly));
     KTMounter& mounter = mounterWith(m_guest);
-    const QString share = QStringLiteral("//127.0.0.1") + exportPath;
-    ASSERT_TRUE(mounter.mountNetworkVolume(share, QStringLiteral("nfs")));
+    const QString share = u"//127.0.0.1"_s + exportPath;
+    ASSERT_TRUE(mounter.mountNetworkVolume(share, u"nfs"_s));
     const KTMountRecord record = mounter.mountPoints().value(share.toLower());
     EXPECT_EQ(record.mntfrom, share);
-    EXPECT_TRUE(record.mnto.contains(QStringLiteral("/nfs:host=127.0.0.1,prefix=%2F")))
+    EXPECT_TRUE(record.mnto.contains(u"/nfs:host=127.0.0.1,prefix=%2F"_s))
         << record.mnto.toStdString();
-    EXPECT_TRUE(QFile::exists(record.mnto + QStringLiteral("/a.txt")));
+    EXPECT_TRUE(QFile::exists(record.mnto + u"/a.txt"_s));
     // The scan compares the export's last component with the share; the record the full path.
-    EXPECT_EQ(mounter.networkVolumeForShare(QStringLiteral("//127.0.0.1/NFS")), record.mnto);
+    EXPECT_EQ(mounter.networkVolumeForShare(u"//127.0.0.1/NFS"_s), record.mnto);
     EXPECT_EQ(mounter.networkVolumeForShare(share), record.mnto);
-    EXPECT_EQ(mounter.transformToNetworkVolumePath(record.mnto + QStringLiteral("/a.txt")),
-        share + QStringLiteral("/a.txt"));
+    EXPECT_EQ(mounter.transformToNetworkVolumePath(record.mnto + u"/a.txt"_s), share + u"/a.txt"_s);
 }
 
 // Without the kernel's CIFS client mount.cifs fails, and must leave no mount point behind.
 TEST_F(MounterFileServer, CifsMountsThroughMountCifsOrFailsLeavingNothing)
 {
-    QFile filesystems(QStringLiteral("/proc/filesystems"));
+    QFile filesystems(u"/proc/filesystems"_s);
     ASSERT_TRUE(filesystems.open(QIODevice::ReadOnly));
     const bool kernelHasCifs = filesystems.readAll().contains("\tcifs\n");
     const QTemporaryDir mountRoot;
     KTCifsServerMount cifs(m_guest, mountRoot.path());
     KTMounter mounter(*m_table, cifs, [this] { return &m_status; });
-    const bool mounted =
-        mounter.mountNetworkVolume(QStringLiteral("//127.0.0.1/My Files"), QStringLiteral("cifs"));
+    const bool mounted = mounter.mountNetworkVolume(u"//127.0.0.1/My Files"_s, u"cifs"_s);
     EXPECT_EQ(mounted, kernelHasCifs);
     EXPECT_FALSE(m_status.shown);
     if (mounted) {
-        QProcess::execute(
-            QStringLiteral("umount"), {mountRoot.path() + QStringLiteral("/127.0.0.1/My Files")});
+        QProcess::execute(u"umount"_s, {mountRoot.path() + u"/127.0.0.1/My Files"_s});
         return;
     }
     EXPECT_TRUE(
         QDir(mountRoot.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     EXPECT_TRUE(std::ranges::any_of(m_log.lines(), [](const QString& line) {
-        return line.startsWith(QStringLiteral("Mounter: mount.cifs //127.0.0.1/My Files failed: "));
+        return line.startsWith(u"Mounter: mount.cifs //127.0.0.1/My Files failed: "_s);
     }));
 }
 
@@ -180,34 +172,33 @@ TEST_F(MounterFileServer, CifsMountsThroughMountCifsOrFailsLeavingNothing)
 TEST_F(MounterFileServer, TableFollowsKernelMountsAndGvfsShares)
 {
     const std::shared_ptr<const KTMountTable> first = m_table->current();
-    EXPECT_EQ(first->volumeForPath(u"/")->mountPoint(), QStringLiteral("/"));
+    EXPECT_EQ(first->volumeForPath(u"/")->mountPoint(), u"/"_s);
     EXPECT_EQ(volumeAt(qEnvironmentVariable("KESTROVA_GVFS_FUSE")).value().fileSystemType(),
-        QStringLiteral("fuse.gvfsd-fuse"));
+        u"fuse.gvfsd-fuse"_s);
     EXPECT_EQ(m_table->current(), first) << "read again without a change";
     const QTemporaryDir folder;
     const QByteArray path = QFile::encodeName(folder.path());
     ASSERT_EQ(::mount("kestrova-test", path.constData(), "tmpfs", 0, nullptr), 0);
     ASSERT_TRUE(eventually([&] { return volumeAt(folder.path()).has_value(); }));
-    EXPECT_EQ(volumeAt(folder.path())->mountSource(), QStringLiteral("kestrova-test"));
+    EXPECT_EQ(volumeAt(folder.path())->mountSource(), u"kestrova-test"_s);
     ASSERT_EQ(::umount(path.constData()), 0);
     EXPECT_TRUE(eventually([&] { return !volumeAt(folder.path()); }));
-    ASSERT_TRUE(FileServer::gioMount(QStringLiteral("guest")));
-    ASSERT_TRUE(FileServer::gioMount(QStringLiteral("private"), true));
-    const QString guest = FileServer::gvfsFolder(QStringLiteral("guest")).value();
-    const QString account = FileServer::gvfsFolder(QStringLiteral("private")).value();
+    ASSERT_TRUE(FileServer::gioMount(u"guest"_s));
+    ASSERT_TRUE(FileServer::gioMount(u"private"_s, true));
+    const QString guest = FileServer::gvfsFolder(u"guest"_s).value();
+    const QString account = FileServer::gvfsFolder(u"private"_s).value();
     ASSERT_TRUE(eventually([&] { return volumeAt(guest) && volumeAt(account); }));
+    EXPECT_EQ(m_table->current()->volumeForPath(QString(guest + u"/a/b"_s))->mountSource(),
+        u"//127.0.0.1/guest"_s);
     EXPECT_EQ(
-        m_table->current()->volumeForPath(QString(guest + QStringLiteral("/a/b")))->mountSource(),
-        QStringLiteral("//127.0.0.1/guest"));
-    EXPECT_EQ(volumeAt(account)->mountSource(),
-        QStringLiteral("//") + FileServer::user() + QStringLiteral("@127.0.0.1/private"));
+        volumeAt(account)->mountSource(), u"//"_s + FileServer::user() + u"@127.0.0.1/private"_s);
     // Kernel mounts first, then the GVfs shares in the order of their folders.
     const QList<KTMountEntry>& volumes = m_table->current()->volumes();
     EXPECT_EQ(volumes[volumes.size() - 2].mountPoint(), guest);
     EXPECT_EQ(volumes.last().mountPoint(), account);
-    ASSERT_TRUE(FileServer::gioUnmount(QStringLiteral("guest")));
+    ASSERT_TRUE(FileServer::gioUnmount(u"guest"_s));
     ASSERT_TRUE(eventually([&] { return !volumeAt(guest); }));
-    EXPECT_EQ(m_table->current()->volumeForPath(QString(guest + QStringLiteral("/a"))), nullptr);
+    EXPECT_EQ(m_table->current()->volumeForPath(QString(guest + u"/a"_s)), nullptr);
 }
 
 }

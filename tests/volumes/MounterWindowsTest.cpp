@@ -21,13 +21,15 @@
 
 #include <cstdlib>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 KTCredentialRequest request(bool anonymousAllowed)
 {
     KTCredentialRequest request;
-    request.message = QStringLiteral("Enter user and password for share “private” on “127.0.0.1”");
-    request.defaultUser = QStringLiteral("root");
+    request.message = u"Enter user and password for share “private” on “127.0.0.1”"_s;
+    request.defaultUser = u"root"_s;
     request.needsUser = request.needsPassword = true;
     request.needsDomain = request.anonymousAllowed = anonymousAllowed;
     return request;
@@ -38,7 +40,7 @@ TEST(PasswordDialog, ShowsTheFieldsTheServerNeedsAndGivesTheAnswer)
     KTPasswordDialog plain(request(false));
     EXPECT_TRUE(plain.domainField()->isHidden());
     EXPECT_EQ(plain.guestChoice(), nullptr);
-    EXPECT_EQ(plain.userField()->text(), QStringLiteral("root"));
+    EXPECT_EQ(plain.userField()->text(), u"root"_s);
     EXPECT_EQ(plain.passwordField()->echoMode(), QLineEdit::Password);
     KTPasswordDialog withGuest(request(true));
     withGuest.guestChoice()->setChecked(true);
@@ -48,15 +50,15 @@ TEST(PasswordDialog, ShowsTheFieldsTheServerNeedsAndGivesTheAnswer)
         QTimer::singleShot(0, [accept] {
             auto* dialog = qobject_cast<KTPasswordDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            dialog->domainField()->setText(QStringLiteral("KESTROVA"));
-            dialog->passwordField()->setText(QStringLiteral("s3cret"));
+            dialog->domainField()->setText(u"KESTROVA"_s);
+            dialog->passwordField()->setText(u"s3cret"_s);
             accept ? dialog->accept() : dialog->reject();
         });
         const std::optional<KTCredentials> answer = KTPasswordDialog::ask(request(true));
         ASSERT_EQ(answer.has_value(), accept);
         if (answer) {
-            EXPECT_EQ(answer->user, QStringLiteral("root"));
-            EXPECT_EQ(answer->domain + answer->password, QStringLiteral("KESTROVAs3cret"));
+            EXPECT_EQ(answer->user, u"root"_s);
+            EXPECT_EQ(answer->domain + answer->password, u"KESTROVAs3cret"_s);
         }
     }
     // A process that can ask nobody tries a guest login once, where the server allows it.
@@ -135,9 +137,7 @@ TEST_F(PasswordDialogDuringMount, StatusWindowStepsAsideAndComesBackOnlyForAnAns
             answer ? dialog->accept() : dialog->reject();
         });
         answering.start(20);
-        EXPECT_EQ(mounter.mountNetworkVolume(
-                      QStringLiteral("//127.0.0.1/private"), QStringLiteral("smb")),
-            answer);
+        EXPECT_EQ(mounter.mountNetworkVolume(u"//127.0.0.1/private"_s, u"smb"_s), answer);
         EXPECT_EQ(sightings, (QList {std::pair(true, false)})) << "dialog shown, status aside";
         EXPECT_EQ(prompt.statusWhenAsked, QList {true});
         EXPECT_EQ(prompt.statusWhenAnswered, QList {answer});
