@@ -98,25 +98,25 @@ const char* const kMissing = "Target file does not exist";
 // Parent references stay within the share.
 INSTANTIATE_TEST_SUITE_P(ShortcutOpening, Opening,
     testing::Values(
-        OpeningCase {"onMountedShare", kTarget, Mounted, false, kLocalPath, 0, "", 0, 0, 99, false,
+        OpeningCase {"onMountedShare", kTarget, Mounted, false, kLocalPath, 0, "", 0, 0, 1, false,
             kComposed, "Opening /mnt/srv data/plans/a.doc with Viewer (viewer.desktop)"},
         OpeningCase {"missingOnMountedShareEvenWithDfs", kTarget, Mounted, true, QString(), 0,
-            kMissing, 0, 0, 99, false, kComposed, kDfsCheck},
+            kMissing, 0, 0, 1, false, kComposed, kDfsCheck},
         OpeningCase {"neverAppearsAfterMount", kTarget, Mountable, true, QString(), 0, kMissing, 15,
-            1, 99, true, kComposed, "Giving up after 15 retries. Still no success with mounting"},
+            1, 16, true, kComposed, "Giving up after 15 retries. Still no success with mounting"},
         OpeningCase {"missingAfterMountWithoutDfs", kTarget, Mountable, false, kLocalPath, 3,
-            kMissing, 0, 1, 99, false, kComposed, "No DFS installed. No file found"},
+            kMissing, 0, 1, 1, false, kComposed, "No DFS installed. No file found"},
         OpeningCase {"mountPointUnknownAfterMount", kTarget, LostAfterMount, true, QString(), 0,
-            kMissing, 0, 1, 99, false, "Composed link is: (none)", nullptr},
+            kMissing, 0, 1, 0, false, "Composed link is: (none)", nullptr},
         OpeningCase {"localBelowRoot", QStringLiteral("X:\\dir\\file.doc"), Unmountable, true,
-            QStringLiteral("/X:/dir/file.doc"), 0, "", 0, 0, 99, false, nullptr, nullptr},
+            QStringLiteral("/X:/dir/file.doc"), 0, "", 0, 0, 1, false, nullptr, nullptr},
         OpeningCase {"localMissing", QStringLiteral("X:\\dir\\missing.doc"), Unmountable, true,
-            QStringLiteral("/X:/dir/file.doc"), 0, kMissing, 0, 0, 99, false, nullptr, nullptr},
+            QStringLiteral("/X:/dir/file.doc"), 0, kMissing, 0, 0, 1, false, nullptr, nullptr},
         OpeningCase {"parentsStopAtTheShare",
             QStringLiteral("\\\\srv\\data\\..\\..\\..\\etc\\passwd"), Mounted, false,
-            kMountPoint + QStringLiteral("/etc/passwd"), 0, "", 0, 0, 99, false, nullptr, nullptr},
+            kMountPoint + QStringLiteral("/etc/passwd"), 0, "", 0, 0, 1, false, nullptr, nullptr},
         OpeningCase {"parentInsideTheShare", QStringLiteral("\\\\srv\\data\\plans\\..\\b.doc"),
-            Mounted, false, kMountPoint + QStringLiteral("/b.doc"), 0, "", 0, 0, 99, false, nullptr,
+            Mounted, false, kMountPoint + QStringLiteral("/b.doc"), 0, "", 0, 0, 1, false, nullptr,
             nullptr}),
     [](const testing::TestParamInfo<OpeningCase>& param) { return param.param.name; });
 
@@ -280,11 +280,8 @@ TEST_F(ShortcutOpening, ExecuteBitCountsOnALocalDiskWhateverTheShortcutNames)
 
 struct AliasCase {
     const char* what;
-    // The target as a Windows path; "SHARE" stands for the share, "LOCAL" for the
-    // temporary folder seen as a local path.
-    const char* target;
-    bool shareMounted;
-    bool shareMountable;
+    const char* target; // a Windows path; "LOCAL" stands for the test's folder
+    ShareState share;
     const char* aliasName;
     const char* error; // empty: the alias is written
 };
@@ -304,10 +301,10 @@ TEST_P(SaveAsAlias, WritesAnAliasOfTheComposedTargetOrSaysWhy)
     target.close();
     FakeOpeningSystem system;
     const QString mountPoint = m_root.filePath(QStringLiteral("share"));
-    if (row.shareMounted)
-        system.mounted.insert(QStringLiteral("//srv/data"), mountPoint);
-    if (row.shareMountable)
-        system.mountable.insert(QStringLiteral("//srv/data"), mountPoint);
+    if (row.share == Mounted)
+        system.mounted.insert(kShare, mountPoint);
+    if (row.share == Mountable)
+        system.mountable.insert(kShare, mountPoint);
     QString text = QString::fromUtf8(row.target);
     text.replace(QStringLiteral("LOCAL"), m_root.path());
     const auto shortcut = HVWindowsShortcut::initWithMountString(text);
@@ -330,14 +327,14 @@ TEST_P(SaveAsAlias, WritesAnAliasOfTheComposedTargetOrSaysWhy)
 
 INSTANTIATE_TEST_SUITE_P(HVWindowsShortcut, SaveAsAlias,
     testing::Values(
-        AliasCase {"mounted share", "\\\\srv\\data\\plans\\a.doc", true, false, "a.doc", ""},
-        AliasCase {"share mounted now", "\\\\srv\\data\\plans\\a.doc", false, true, "a.doc", ""},
-        AliasCase {"local target", "LOCAL/share/plans/a.doc", false, false, "Report.doc", ""},
-        AliasCase {"mount fails", "\\\\srv\\data\\plans\\a.doc", false, false, "a.doc",
+        AliasCase {"mounted share", "\\\\srv\\data\\plans\\a.doc", Mounted, "a.doc", ""},
+        AliasCase {"share mounted now", "\\\\srv\\data\\plans\\a.doc", Mountable, "a.doc", ""},
+        AliasCase {"local target", "LOCAL/share/plans/a.doc", Unmountable, "Report.doc", ""},
+        AliasCase {"mount fails", "\\\\srv\\data\\plans\\a.doc", Unmountable, "a.doc",
             "Mount of network drive failed"},
-        AliasCase {"target missing", "\\\\srv\\data\\plans\\gone.doc", true, false, "gone.doc",
+        AliasCase {"target missing", "\\\\srv\\data\\plans\\gone.doc", Mounted, "gone.doc",
             "Failed to create alias"},
-        AliasCase {"no folder for the alias", "\\\\srv\\data\\plans\\a.doc", true, false,
+        AliasCase {"no folder for the alias", "\\\\srv\\data\\plans\\a.doc", Mounted,
             "missing/a.doc", "Failed to create alias"}));
 
 }
