@@ -1,12 +1,12 @@
 #include "diagnostics/YCExceptionHandler.h"
 
-#include "ExceptionReports.h"
+#include "diagnostics/ExceptionLog.h"
 #include "diagnostics/ThrowHook.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 
-#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,11 +14,117 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <exception>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
 namespace {
+
+// The reports of an exception log file, each without its closing "\n\n" and last newline;
+// a last report that is not whole is "(unfinished report)".
+QStringList exceptionReports(const QString& logPath)
+{
+    QFile file(logPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList reports = QString::fromUtf8(file.readAll()).split(QStringLiteral("\n\n\n"));
+    if (reports.takeLast() != QString())
+        reports << QStringLiteral("(unfinished report)");
+    return reports;
+}
+
+// Whether report is one of an exception of this type and reason, with a numbered trace.
+bool hasReportLayout(const QString& report, const QString& type, const QString& reason)
+{
+    static const QRegularExpression layout(QStringLiteral(
+        "^(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+        "[ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}\n"
+        "An exception of type (.*) occured: (.*)\nStack trace:\n( +[0-9]+\t[^\n]*\n)+$"));
+    const QRegularExpressionMatch match = layout.match(report + QLatin1Char('\n'));
+    return match.hasMatch() && match.captured(3) == type && match.captured(4) == reason;
+}
+
+[[gnu::noinline]] void dereferenceNullForTheLog()
+{
+    // Volatile both ways, so that the compiler keeps the store.
+    volatile int* volatile nothing = nullptr;
+    *nothing = 1; // NOLINT(clang-analyzer-core.NullDereference)
+}
+
+[[gnu::noinline]] void abortForTheLog()
+{
+    std::abort();
+}
+
+[[gnu::noinline]] void throwUncaughtForTheLog()
+{
+    throw std::logic_error("nobody catches this");
+}
+
+[[gnu::noinline]] void terminateForTheLog()
+{
+    std::terminate();
+}
+
+struct FatalCase {
+    const char* name;
+    void (*end)();
+    int signal;
+    const char* type;
+    const char* reason;
+    const char* function;
+};
+
+// Each case ends the child process of a death test with the log installed; the one
+// report it leaves names the function that ended it.
+const FatalCase fatalCases[] = {
+    {"NullDereference", dereferenceNullForTheLog, SIGSEGV, "SIGSEGV",
+        "Invalid memory reference at address 0x0", "dereferenceNullForTheLog"},
+    {"Abort", abortForTheLog, SIGABRT, "SIGABRT", "Abort signal", "abortForTheLog"},
+    {"UncaughtException", throwUncaughtForTheLog, SIGABRT, "std::logic_error",
+        "nobody catches this", "throwUncaughtForTheLog"},
+    {"TerminateWithoutException", terminateForTheLog, SIGABRT, "std::terminate",
+        "called without an active exception", "terminateForTheLog"},
+};
+
+// noexcept, so that an exception thrown in it is uncaught for certain.
+[[noreturn]] void endWithTheLogInstalled(const QString& path, const FatalCase& fatal) noexcept
+{
+    const rlimit noCoreFile {0, 0};
+    setrlimit(RLIMIT_CORE, &noCoreFile);
+    ExceptionLog::install(path);
+    fatal.end();
+    std::_Exit(0);
+}
+
+class FatalSignals : public testing::TestWithParam<FatalCase> { };
+
+TEST_P(FatalSignals, LeaveOneReportAndEndTheProcessAsWithoutTheLog)
+{
+    const FatalCase& fatal = GetParam();
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer takes SIGSEGV for its own report, then exits with its own status.
+    if (fatal.signal == SIGSEGV)
+        GTEST_SKIP() << "AddressSanitizer handles SIGSEGV itself";
+#endif
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("kestrova/exceptions.log"));
+    EXPECT_EXIT(endWithTheLogInstalled(path, fatal), testing::KilledBySignal(fatal.signal), "");
+
+    const QStringList reports = exceptionReports(path);
+    ASSERT_EQ(reports.size(), 1) << reports.join(QStringLiteral("\n----\n")).toStdString();
+    EXPECT_TRUE(
+        hasReportLayout(reports[0], QString::fromUtf8(fatal.type), QString::fromUtf8(fatal.reason)))
+        << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains(QString::fromUtf8(fatal.function))) << reports[0].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, FatalSignals, testing::ValuesIn(fatalCases),
+    [](const testing::TestParamInfo<FatalCase>& row) { return row.param.name; });
 
 struct DistinctiveError {
     int code;
@@ -35,7 +141,7 @@ struct DistinctiveError {
 }
 
 // Reports go to the handler while a test lives, to nothing after it.
-class ThrowHookTest : public testing::Test {
+class ThrowReports : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
     void TearDown() override { ThrowHook::install(nullptr); }
@@ -50,9 +156,8 @@ protected:
     std::unique_ptr<YCExceptionHandler> m_handler;
 };
 
-using ExceptionLog = ThrowHookTest;
-
-TEST_F(ExceptionLog, ReportsEachThrowInOrderAndLetsItReachItsHandler)
+// Threads throwing at once write whole reports too.
+TEST_F(ThrowReports, ReportsEachThrowInOrderAndLetsItReachItsHandler)
 {
     const QString path = m_folder.filePath(QStringLiteral("state/kestrova/exceptions.log"));
     installHandler(path);
@@ -62,9 +167,18 @@ TEST_F(ExceptionLog, ReportsEachThrowInOrderAndLetsItReachItsHandler)
     } catch (const DistinctiveError& error) {
         EXPECT_EQ(error.code, 7);
     }
+    std::vector<std::thread> threads(2);
+    for (std::thread& thread : threads) {
+        thread = std::thread([] {
+            for (int round = 0; round < 2; ++round)
+                EXPECT_THROW(throwRuntimeErrorForTheLog("from a thread"), std::runtime_error);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
 
     const QStringList reports = exceptionReports(path);
-    ASSERT_EQ(reports.size(), 2) << path.toStdString();
+    ASSERT_EQ(reports.size(), 6) << path.toStdString();
     EXPECT_TRUE(hasReportLayout(
         reports[0], QStringLiteral("std::runtime_error"), QStringLiteral("first failure")))
         << reports[0].toStdString();
@@ -74,35 +188,14 @@ TEST_F(ExceptionLog, ReportsEachThrowInOrderAndLetsItReachItsHandler)
         reports[1], QStringLiteral("(anonymous namespace)::DistinctiveError"), QString()))
         << reports[1].toStdString();
     EXPECT_TRUE(reports[1].contains(QStringLiteral("throwOwnTypeForTheLog")));
-}
-
-TEST_F(ExceptionLog, ThreadsThrowingAtOnceWriteWholeReports)
-{
-    const QString path = m_folder.filePath(QStringLiteral("exceptions.log"));
-    installHandler(path);
-    std::vector<std::thread> threads(2);
-    for (std::thread& thread : threads) {
-        thread = std::thread([] {
-            for (int round = 0; round < 2; ++round) {
-                try {
-                    throwRuntimeErrorForTheLog("from a thread");
-                } catch (const std::runtime_error&) {
-                }
-            }
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    const QStringList reports = exceptionReports(path);
-    ASSERT_EQ(reports.size(), 4);
-    for (const QString& report : reports) {
+    for (const QString& report : reports.mid(2)) {
         EXPECT_TRUE(hasReportLayout(
             report, QStringLiteral("std::runtime_error"), QStringLiteral("from a thread")))
             << report.toStdString();
     }
 }
 
-TEST_F(ExceptionLog, FolderThatCannotBeMadeIsSaidInTheSystemLog)
+TEST_F(ThrowReports, FolderThatCannotBeMadeIsSaidInTheSystemLog)
 {
     QFile blocker(m_folder.filePath(QStringLiteral("file")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -116,7 +209,7 @@ TEST_F(ExceptionLog, FolderThatCannotBeMadeIsSaidInTheSystemLog)
 
 // With no descriptor left for the command's pipes, the report says so in place of the
 // exception and its trace.
-TEST_F(ExceptionLog, CommandThatCannotStartIsNamedInTheReport)
+TEST_F(ThrowReports, CommandThatCannotStartIsNamedInTheReport)
 {
     const QString path = m_folder.filePath(QStringLiteral("exceptions.log"));
     installHandler(path);

@@ -1,12 +1,12 @@
 #include "TestFolder.h"
 #include "filesvc/JLAlias.h"
 #include "filesvc/JLResourceForkOtherSources.h"
+#include "support/ProgramRun.h"
 #include "support/QtPrinters.h"
 
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QtEndian>
 
@@ -33,15 +33,11 @@ QStringList elementsOf(const QByteArray& family)
     return elements;
 }
 
-// Runs a program of another project to its end: its output, or why it failed.
+// What a program of another project printed, or why it failed.
 QString run(const QString& program, const QStringList& arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(600000);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return u"failed: "_s + QString::fromUtf8(process.readAllStandardError());
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    const ProgramRun run = runProgram(program, arguments);
+    return run.exitCode == 0 ? run.output.trimmed() : u"failed: "_s + run.errors;
 }
 
 using IndependentReaders = TestFolder;

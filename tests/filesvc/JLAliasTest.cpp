@@ -8,8 +8,6 @@
 #include "filesvc/JLResourceFork.h"
 #include "support/QtPrinters.h"
 
-#include <functional>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -136,7 +134,7 @@ constexpr quint32 kText = 0x54455854; // 'TEXT'
 struct AliasFileCase {
     const char* name;
     const char* target; // a plain text file in the test's folder, or a folder ending in '/'
-    std::function<void(const QString& target, const QString& aliasPath)> prepare;
+    enum { AsItIs, Typed, AliasHasAFork } before;
     bool gone; // the target is removed before the alias file is written
     bool icon; // includeCustomIcon of the second write (the first includes it)
     quint16 flags;
@@ -154,8 +152,12 @@ TEST_P(AliasFileWrites, HoldTheRecordTheFinderInformationAndWhatTheForkHeld)
     const QString aliasPath = path("the alias");
     const QString name = QString::fromUtf8(row.target);
     const QString target = make(QString(name).remove(u'/'), name.endsWith(u'/'));
-    if (row.prepare)
-        row.prepare(target, aliasPath);
+    if (row.before == AliasFileCase::Typed)
+        EXPECT_TRUE(
+            JLCarbonUtilities::setFinderInfoFlags(target, 0x0800, 0xFFFF, 0x57384244, 0x4D535744));
+    if (row.before == AliasFileCase::AliasHasAFork)
+        EXPECT_TRUE(
+            JLResourceForkData::writeToResourceForkFile("keep", aliasPath, kText, 1, std::nullopt));
     const std::unique_ptr<JLAlias> alias = JLAlias::aliasWithPath(target);
     ASSERT_TRUE(alias);
     ASSERT_TRUE(!row.gone || QFile::remove(target));
@@ -179,24 +181,16 @@ TEST_P(AliasFileWrites, HoldTheRecordTheFinderInformationAndWhatTheForkHeld)
 }
 
 INSTANTIATE_TEST_SUITE_P(JLAlias, AliasFileWrites,
-    testing::Values(AliasFileCase {"TypedDocument", "typed.doc",
-                        [](const QString& typed, const QString&) {
-                            EXPECT_TRUE(JLCarbonUtilities::setFinderInfoFlags(
-                                typed, 0x0800, 0xFFFF, 0x57384244, 0x4D535744));
-                        },
-                        false, true, 0x8000, 0x57384244, 0x4D535744, {kAliasResourceType}},
-        AliasFileCase {"FolderOverAForkOfItsOwn", "Folder/",
-            [](const QString&, const QString& aliasPath) {
-                EXPECT_TRUE(JLResourceForkData::writeToResourceForkFile(
-                    "keep", aliasPath, kText, 1, std::nullopt));
-            },
-            false, true, 0x8000, kFolderAlias, finderCreatorCode, {kText, kAliasResourceType}},
-        AliasFileCase {"GoneTarget", "gone.txt", {}, true, true, 0x8000, kFolderAlias,
-            finderCreatorCode, {kAliasResourceType}},
-        AliasFileCase {"UntypedFileGetsTheThemeIcon", "plain.txt", {}, false, true, 0x8400, 0, 0,
-            {kAliasResourceType, kIconFamilyResourceType}},
-        AliasFileCase {
-            "IconLeftOut", "plain.txt", {}, false, false, 0x8000, 0, 0, {kAliasResourceType}}),
+    testing::Values(AliasFileCase {"TypedDocument", "typed.doc", AliasFileCase::Typed, false, true,
+                        0x8000, 0x57384244, 0x4D535744, {kAliasResourceType}},
+        AliasFileCase {"FolderOverAForkOfItsOwn", "Folder/", AliasFileCase::AliasHasAFork, false,
+            true, 0x8000, kFolderAlias, finderCreatorCode, {kText, kAliasResourceType}},
+        AliasFileCase {"GoneTarget", "gone.txt", AliasFileCase::AsItIs, true, true, 0x8000,
+            kFolderAlias, finderCreatorCode, {kAliasResourceType}},
+        AliasFileCase {"UntypedFileGetsTheThemeIcon", "plain.txt", AliasFileCase::AsItIs, false,
+            true, 0x8400, 0, 0, {kAliasResourceType, kIconFamilyResourceType}},
+        AliasFileCase {"IconLeftOut", "plain.txt", AliasFileCase::AsItIs, false, false, 0x8000, 0,
+            0, {kAliasResourceType}}),
     [](const testing::TestParamInfo<AliasFileCase>& row) { return std::string(row.param.name); });
 
 TEST_F(AliasFiles, ChainsOfAliasFilesAreFollowedToTheEnd)

@@ -33,7 +33,6 @@ public:
     QList<std::optional<Instance>> instances;
     // The user's answer to the question before a program is opened; unset, nobody asks.
     std::function<bool(const QString&, const ProgramTargetVerdict&)> confirmProgramTarget;
-
     QStringList events;
     int sleeps = 0;
     int activations = 0;

@@ -41,6 +41,13 @@ ShellLinkContents localLink(const QByteArray& path, QList<QByteArray> blocks = {
     return contents;
 }
 
+template<typename Field, typename Value>
+ShellLinkContents with(ShellLinkContents contents, Field ShellLinkContents::*field, Value value)
+{
+    contents.*field = value;
+    return contents;
+}
+
 QByteArray environment(const char* utf8Target)
 {
     return environmentBlock("", QString::fromUtf8(utf8Target));
@@ -110,11 +117,6 @@ struct TargetCase {
     QStringList log;
 };
 
-void PrintTo(const TargetCase& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 class ShellLinkTarget : public testing::TestWithParam<TargetCase> { };
 
 TEST_P(ShellLinkTarget, IsReadFromTheFieldThatCounts)
@@ -134,18 +136,12 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, ShellLinkTarget,
                         QStringLiteral("X:\\dir\\file.txt"), Field::LocalBasePath, {}},
         TargetCase {"eightBitIsLatin1", write(localLink(highBytes())),
             QString::fromLatin1(highBytes()), Field::LocalBasePath, {}},
-        TargetCase {"networkReplacesLocal", write([] {
-                        ShellLinkContents contents = networkLink();
-                        contents.localBasePath = "Z:\\dir\\file.doc";
-                        return contents;
-                    }()),
+        TargetCase {"networkReplacesLocal",
+            write(with(networkLink(), &ShellLinkContents::localBasePath, "Z:\\dir\\file.doc")),
             kNetworkTarget, Field::CommonPathSuffix, {}},
         TargetCase {"noTarget", write(ShellLinkContents {}), std::nullopt, Field::None, {}},
-        TargetCase {"emptySuffixKeepsSlash", write([] {
-                        ShellLinkContents contents = networkLink();
-                        contents.commonPathSuffix = "";
-                        return contents;
-                    }()),
+        TargetCase {"emptySuffixKeepsSlash",
+            write(with(networkLink(), &ShellLinkContents::commonPathSuffix, "")),
             QStringLiteral("\\\\SERVER\\SHARE/"), Field::CommonPathSuffix, {}},
         TargetCase {"netName0x14", write(unicodeFields(0x14, 0x24)),
             QStringLiteral("\\\\ANSI\\S/unicodé.txt"), Field::CommonPathSuffixUnicode, {}},
@@ -251,27 +247,22 @@ TEST(ShellLinkReader, TruncatedFileIsRefusedOrKeepsItsTarget)
     }
 }
 
-class ShellLinkFile : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
-    QString written(const QByteArray& bytes, qint64 size = -1)
-    {
-        const QString path = m_folder.filePath(QStringLiteral("a.lnk"));
+// Read from a file, a link reads like its bytes, also past the first read; bytes after the
+// TerminalBlock are never read, a last block that runs to the end is read up to the limit.
+TEST(ShellLinkReader, ReadsAFileLikeItsBytesUpToTheSizeLimit)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("a.lnk"));
+    const auto written = [&](const ShellLinkContents& contents, qint64 size = -1) {
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
+        file.write(write(contents));
         EXPECT_TRUE(size < 0 || file.resize(size));
         return path;
-    }
-    QTemporaryDir m_folder;
-};
-
-TEST_F(ShellLinkFile, ReadsLikeItsBytesAcrossTheFirstRead)
-{
+    };
     const KTDriveMappingList mappings {
         KTDriveMapping(QStringLiteral("X:"), QStringLiteral("//s/d"))};
-    const auto small =
-        HVWindowsShortcut::initWithContentsOfFile(written(write(networkLink())), mappings);
+    const auto small = HVWindowsShortcut::initWithContentsOfFile(written(networkLink()), mappings);
     ASSERT_TRUE(small);
     EXPECT_EQ(small->fullFilename(), kNetworkTarget);
     EXPECT_EQ(small->driveMapping().value_or(KTDriveMappingList()).size(), 1);
@@ -279,35 +270,128 @@ TEST_F(ShellLinkFile, ReadsLikeItsBytesAcrossTheFirstRead)
         {extraDataBlock(0xA0000003, QByteArray(200000, 'd')), environment("C:\\far.txt")});
     for (const bool terminalBlock : {true, false}) {
         far.terminalBlock = terminalBlock;
-        const auto shortcut = HVWindowsShortcut::initWithContentsOfFile(written(write(far)));
+        const auto shortcut = HVWindowsShortcut::initWithContentsOfFile(written(far));
         ASSERT_TRUE(shortcut);
         EXPECT_EQ(shortcut->fullFilename(), QStringLiteral("C:\\far.txt"));
     }
-}
-
-// Bytes after the TerminalBlock are never read; a last block that runs to the end of
-// the file is read up to the size limit.
-TEST_F(ShellLinkFile, RefusesWhatIsNoReadableFileOrLargerThanTheLimit)
-{
+    ShellLinkContents endless = networkLink(0, {uint32(0xFFFFFFF0) + uint32(0xA0000003)});
+    endless.terminalBlock = false;
+    const qint64 limit = HVWindowsShortcut::kMaxFileSize;
+    EXPECT_TRUE(HVWindowsShortcut::initWithContentsOfFile(written(endless, limit)));
+    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(written(endless, limit + 1)));
     LogCapture log;
-    EXPECT_FALSE(
-        HVWindowsShortcut::initWithContentsOfFile(m_folder.filePath(QStringLiteral("no"))));
-    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(m_folder.path()));
+    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(folder.filePath(QStringLiteral("no"))));
+    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(folder.path()));
     EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(QStringLiteral("/dev/zero")));
     EXPECT_TRUE(log.lines().isEmpty());
-    ShellLinkContents contents = networkLink(0, {uint32(0xFFFFFFF0) + uint32(0xA0000003)});
-    contents.terminalBlock = false;
-    const qint64 limit = HVWindowsShortcut::kMaxFileSize;
-    EXPECT_TRUE(HVWindowsShortcut::initWithContentsOfFile(written(write(contents), limit)));
-    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(written(write(contents), limit + 1)));
 }
 
-TEST(ShellLinkReader, DescribesTenFlagsShellItemIdFirst)
+constexpr quint32 kLatin1 = HVStringEncoding::Latin1;
+constexpr quint32 kUtf16 = HVStringEncoding::Utf16LE;
+constexpr quint32 kNone = HVStringEncoding::None;
+
+const HVEncodingRepair& repair()
 {
-    EXPECT_EQ(HVLinkFlags((1u << 0) | (1u << 1) | (1u << 7) | (1u << 25)).description(),
-        QStringLiteral("hasShellItemId: 1\nisFileOrDir: 1\nhasName: 0\nhasRelativePath: 0\n"
-                       "hasWorkingDir: 0\nhasArguments: 0\nhasIconLocation: 0\nhasExpString: 0\n"
-                       "isUnicode: 1\npreferEnvironmentPath: 1"));
+    return HVEncodingRepair::shared();
+}
+
+ShellLinkContents network(const QByteArray& share, const QByteArray& suffix)
+{
+    ShellLinkContents contents;
+    if (!share.isEmpty())
+        contents.netName = share;
+    if (!suffix.isEmpty())
+        contents.commonPathSuffix = suffix;
+    return contents;
+}
+
+struct RepairCase {
+    const char* name;
+    ShellLinkContents contents;
+    std::vector<const char*> hints; // UTF-8, one environment block each, in file order
+    quint32 pathEncoding;
+    quint32 shareEncoding;
+    const char* fullFilename; // UTF-8; null for none
+};
+
+class EncodingRepair : public testing::TestWithParam<RepairCase> { };
+
+// The first candidate whose decoding spells the hint's tail wins; the blocks are read in
+// turn, the log says once what they left.
+TEST_P(EncodingRepair, TakesTheFirstCodePageSpellingTheHintsTail)
+{
+    ShellLinkContents contents = GetParam().contents;
+    for (const char* hint : GetParam().hints)
+        contents.extraDataBlocks << environmentBlock("", QString::fromUtf8(hint));
+    LogCapture log;
+    const auto shortcut = read(write(contents));
+    ASSERT_TRUE(shortcut);
+    EXPECT_EQ(shortcut->pathEncoding(), GetParam().pathEncoding);
+    EXPECT_EQ(shortcut->shareEncoding(), GetParam().shareEncoding);
+    const char* full = GetParam().fullFilename;
+    EXPECT_EQ(
+        shortcut->fullFilename(), full ? std::optional(QString::fromUtf8(full)) : std::nullopt);
+    EXPECT_EQ(shortcut->provenance().environmentTarget, QString::fromUtf8(GetParam().hints.back()));
+    QStringList expectedLog {kFixing};
+    if (const quint32 found = GetParam().pathEncoding;
+        found != kLatin1 && found != kUtf16 && found != kNone)
+        expectedLog << QStringLiteral("Correct Encoding is: ")
+                + HVEncodingRepair::encodingName(GetParam().pathEncoding);
+    EXPECT_EQ(log.lines(), expectedLog);
+}
+
+const QByteArray kCyrillicShare = "\\\\SRV\\\xc4\xc0\xcd\xcd\xdb\xc5";
+const QByteArray kCyrillicFile = "\xf4\xe0\xe9\xeb.txt";
+const char* const kCyrillicHint = "\\\\srv\\данные\\файл.txt";
+
+INSTANTIATE_TEST_SUITE_P(ShellLinkReader, EncodingRepair,
+    testing::Values(
+        RepairCase {"ascii", localLink("C:\\a.txt"), {"C:\\a.txt"}, 1252, kNone, "C:\\a.txt"},
+        RepairCase {"western", localLink("C:\\caf\xe9\x80.txt"), {"C:\\café€.txt"}, 1252, kNone,
+            "C:\\café€.txt"},
+        RepairCase {"cyrillic", localLink("C:\\\xcf\xf0\xe8\xe2\xe5\xf2"), {"C:\\Привет"}, 1251,
+            kNone, "C:\\Привет"},
+        RepairCase {
+            "japanese", localLink("C:\\\x82\xa0.txt"), {"C:\\あ.txt"}, 932, kNone, "C:\\あ.txt"},
+        RepairCase {"dosCyrillic", localLink("C:\\\x8f\xe0\xa8\xa2\xa5\xe2"), {"C:\\Привет"}, 866,
+            kNone, "C:\\Привет"},
+        RepairCase {"decomposedHint", localLink("C:\\caf\xe9"), {"C:\\cafe\xcc\x81"}, 1252, kNone,
+            "C:\\café"},
+        RepairCase {
+            "caseDiffers", localLink("C:\\caf\xe9"), {"C:\\CAFÉ"}, kLatin1, kNone, "C:\\café"},
+        RepairCase {"pathLongerThanHint", localLink("C:\\dir\\a.txt"), {"a.txt"}, kLatin1, kNone,
+            "C:\\dir\\a.txt"},
+        RepairCase {"emptyPath", localLink(""), {"C:\\x"}, 1252, kNone, ""},
+        RepairCase {"laterMismatchKeepsRepair", localLink("C:\\caf\xe9"), {"C:\\café", "D:\\other"},
+            1252, kNone, "C:\\café"},
+        RepairCase {"lastMatchWins", localLink("C:\\\xcf\xf0\xe8\xe2\xe5\xf2"),
+            {"C:\\Привет", "C:\\Ïðèâåò"}, 1252, kNone, "C:\\Ïðèâåò"},
+        RepairCase {"eightBitShareTakesPathEncoding", network(kCyrillicShare, kCyrillicFile),
+            {kCyrillicHint}, 1251, 1251, "\\\\SRV\\ДАННЫЕ/файл.txt"},
+        RepairCase {"unicodeShareKeepsItsEncoding",
+            with(network({}, kCyrillicFile), &ShellLinkContents::netNameUnicode,
+                QStringLiteral("\\\\SRV\\ДАННЫЕ")),
+            {kCyrillicHint}, 1251, kUtf16, "\\\\SRV\\ДАННЫЕ/файл.txt"},
+        RepairCase {"shareUndefinedInPathEncodingKeepsLatin1", network("\\\\SRV\\\x81", "caf\xe9"),
+            {"\\\\srv\\x\\café"}, 1252, kLatin1, "\\\\SRV\\\u0081/café"},
+        RepairCase {"unicodePathIsLeftAlone",
+            with(network("\\\\SRV\\S", {}), &ShellLinkContents::commonPathSuffixUnicode,
+                QStringLiteral("cafe")),
+            {"\\\\srv\\s\\café"}, kUtf16, kLatin1, "\\\\SRV\\S/cafe"},
+        RepairCase {"noPathBytesLeavesNoTarget", ShellLinkContents {}, {"%HOMESHARE%\\a.doc"},
+            kNone, kNone, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EncodingRepairDecoding, IsStrictInEveryCandidateAndKeepsAscii)
+{
+    for (const quint32 encoding : repair().candidates())
+        EXPECT_EQ(repair().decode("dir\\file.txt", encoding), QStringLiteral("dir\\file.txt"))
+            << encoding;
+    EXPECT_FALSE(repair().decode("\x81", 1252));
+    EXPECT_FALSE(repair().decode("\x82", 932)); // a lead byte without its trail byte
+    EXPECT_EQ(repair().decode("\x81", kLatin1), QString(QChar(0x81)));
+    EXPECT_EQ(repair().decode("\x82\xa0", 932), QString::fromUtf8("あ"));
+    EXPECT_FALSE(repair().decode("a", 99999));
 }
 
 }

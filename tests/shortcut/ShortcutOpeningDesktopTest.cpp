@@ -1,7 +1,5 @@
-// Opening shortcuts for real: run by ctest under tests/harness/with-xvfb, with-file-server
-// and with-desktop, so that a real smbd serves the share, GVfs mounts it, GIO launches the
-// recording viewer as the default application of a private desktop, and openbox brings
-// its window to the front.
+// Opening for real (under with-xvfb, with-file-server and with-desktop): smbd serves the
+// share, GVfs mounts it, GIO launches the recording viewer, openbox brings it to the front.
 #include "shortcut/HVOpeningServices.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "support/Eventually.h"
@@ -26,11 +24,6 @@ namespace {
 
 const QString kShare = QStringLiteral("guest");
 
-bool waitFor(const std::function<bool()>& condition)
-{
-    return eventually(condition, std::chrono::seconds(15));
-}
-
 bool writeFile(const QString& path, const QByteArray& contents)
 {
     QFile file(path);
@@ -38,24 +31,22 @@ bool writeFile(const QString& path, const QByteArray& contents)
         && file.write(contents) == contents.size();
 }
 
-class OpeningOnDesktop : public testing::Test {
+class OpeningOnDesktop : public FileServerTest {
 protected:
     void SetUp() override
     {
-        KESTROVA_REQUIRE_FILE_SERVER();
+        FileServerTest::SetUp();
+        if (IsSkipped())
+            return;
         const std::shared_ptr<X11Session> session = X11Session::open();
         if (!session || !session->hasWindowManager())
             GTEST_SKIP() << "needs an X server with a window manager (with-xvfb, with-desktop)";
-        FileServer::unmountEverything();
-        ASSERT_TRUE(m_folder.isValid());
     }
     void TearDown() override
     {
         for (const QJsonObject& record : privateDesktop().records())
             ::kill(pid_t(record.value(QStringLiteral("pid")).toInteger()), SIGTERM);
-        QFile::remove(privateDesktop().recordingFile());
-        if (FileServer::isRunning())
-            FileServer::unmountEverything();
+        FileServerTest::TearDown();
     }
 
     // A shortcut file to \\127.0.0.1\guest\SUFFIX, read back as the application reads it.
@@ -84,49 +75,38 @@ protected:
     LogCapture m_log;
 };
 
-TEST_F(OpeningOnDesktop, MountsTheShareAndOpensTheTargetInTheForeground)
+// One mount serves all three: a missing target fails after mounting, a document opens, a
+// program is refused unless the user allows it. (OpenShortcut in tests/e2e sees the window
+// come to the front.)
+TEST_F(OpeningOnDesktop, MountsTheShareAndOpensDocumentsButNoPrograms)
 {
-    ASSERT_TRUE(
-        writeFile(FileServer::shareFolder(kShare) + QStringLiteral("/dir/a.txt"), "words\n"));
-    const std::unique_ptr<HVWindowsShortcut> shortcut = shortcutTo(QStringLiteral("dir\\a.txt"));
-    ASSERT_TRUE(shortcut);
-
-    ASSERT_TRUE(shortcut->openFile()) << shortcut->errorMessage().value_or(QString()).toStdString();
+    const QString share = FileServer::shareFolder(kShare);
+    ASSERT_TRUE(writeFile(share + QStringLiteral("/dir/a.txt"), "words\n"));
+    ASSERT_TRUE(writeFile(share + QStringLiteral("/setup.exe"), QByteArray("MZ\x90\0\3\0\0\0", 8)));
+    const std::unique_ptr<HVWindowsShortcut> missing = shortcutTo(QStringLiteral("dir\\gone.txt"));
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing->openFile());
+    EXPECT_EQ(missing->errorMessage(), QStringLiteral("Target file does not exist"));
+    EXPECT_EQ(m_log.lines().last(), QStringLiteral("No DFS installed. No file found"));
     const std::optional<QString> mountPoint = FileServer::gvfsFolder(kShare);
     ASSERT_TRUE(mountPoint) << "the share is mounted through GVfs";
+
+    const std::unique_ptr<HVWindowsShortcut> shortcut = shortcutTo(QStringLiteral("dir\\a.txt"));
+    ASSERT_TRUE(shortcut);
+    ASSERT_TRUE(shortcut->openFile()) << shortcut->errorMessage().value_or(QString()).toStdString();
     const QString target = *mountPoint + QStringLiteral("/dir/a.txt");
     EXPECT_TRUE(m_log.lines().contains(QStringLiteral("Composed link is: ") + target));
-    ASSERT_TRUE(waitFor([&] { return !openedPaths().isEmpty(); }));
+    ASSERT_TRUE(eventually([&] { return !openedPaths().isEmpty(); }, std::chrono::seconds(15)));
     EXPECT_EQ(openedPaths(), QStringList {target});
 
-    const qint64 pid = privateDesktop().records().first().value(QStringLiteral("pid")).toInteger();
-    Workspace& workspace = Workspace::sharedWorkspace();
-    const QString viewer = QLatin1String(PrivateDesktop::kViewerId);
-    // Opening waits while the viewer launches, so its window is up by now; the window
-    // manager handles the activation a moment later.
-    EXPECT_TRUE(waitFor([&] {
-        for (const RunningApplication& running : workspace.runningApplications(viewer)) {
-            if (running.pid() == pid && running.isActive())
-                return true;
-        }
-        return false;
-    })) << "the viewer's window becomes the active window";
-}
-
-TEST_F(OpeningOnDesktop, ProgramOnTheShareIsRefusedUnlessTheUserAllowsIt)
-{
-    ASSERT_TRUE(writeFile(FileServer::shareFolder(kShare) + QStringLiteral("/setup.exe"),
-        QByteArray("MZ\x90\0\3\0\0\0", 8)));
-    const std::unique_ptr<HVWindowsShortcut> shortcut = shortcutTo(QStringLiteral("setup.exe"));
-    ASSERT_TRUE(shortcut);
-
-    EXPECT_FALSE(shortcut->openFile());
-    const QString message = shortcut->errorMessage().value_or(QString());
+    const std::unique_ptr<HVWindowsShortcut> program = shortcutTo(QStringLiteral("setup.exe"));
+    ASSERT_TRUE(program);
+    EXPECT_FALSE(program->openFile());
+    const QString message = program->errorMessage().value_or(QString());
     EXPECT_TRUE(message.startsWith(
         QStringLiteral("\u201csetup.exe\u201d was not opened because it is a program: ")))
         << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("an MZ header"))) << message.toStdString();
-
     // Allowed, it goes to the desktop, which has no application for Windows programs.
     auto allowing = std::make_shared<HVOpeningServices>(HVOpeningServices::shared());
     QStringList asked;
@@ -134,25 +114,14 @@ TEST_F(OpeningOnDesktop, ProgramOnTheShareIsRefusedUnlessTheUserAllowsIt)
         asked << path;
         return true;
     };
-    shortcut->setOpeningServices(allowing);
-    EXPECT_FALSE(shortcut->openFile());
-    EXPECT_EQ(asked, QStringList {*FileServer::gvfsFolder(kShare) + QStringLiteral("/setup.exe")});
-    EXPECT_TRUE(shortcut->errorMessage()->startsWith(
+    program->setOpeningServices(allowing);
+    EXPECT_FALSE(program->openFile());
+    EXPECT_EQ(asked, QStringList {*mountPoint + QStringLiteral("/setup.exe")});
+    EXPECT_TRUE(program->errorMessage()->startsWith(
         QStringLiteral("No application is set to open \u201csetup.exe\u201d")))
-        << shortcut->errorMessage()->toStdString();
+        << program->errorMessage()->toStdString();
     QThread::msleep(500);
-    EXPECT_TRUE(privateDesktop().records().isEmpty()) << "nothing was started";
-}
-
-TEST_F(OpeningOnDesktop, MissingTargetOnTheShareFailsAfterMounting)
-{
-    const std::unique_ptr<HVWindowsShortcut> shortcut = shortcutTo(QStringLiteral("dir\\gone.txt"));
-    ASSERT_TRUE(shortcut);
-
-    EXPECT_FALSE(shortcut->openFile());
-    EXPECT_EQ(shortcut->errorMessage(), QStringLiteral("Target file does not exist"));
-    EXPECT_TRUE(FileServer::gvfsFolder(kShare));
-    EXPECT_EQ(m_log.lines().last(), QStringLiteral("No DFS installed. No file found"));
+    EXPECT_EQ(privateDesktop().records().size(), 1) << "nothing else was started";
 }
 
 }

@@ -1,8 +1,10 @@
 #include "FakeOpeningSystem.h"
+#include "filesvc/JLCarbonUtilities.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -16,7 +18,6 @@ const QString kMountPoint = QStringLiteral("/mnt/srv data");
 const QString kTarget = QStringLiteral("\\\\srv\\data\\plans\\a.doc");
 const QString kLocalPath = QStringLiteral("/mnt/srv data/plans/a.doc");
 const QString kMountFailed = QStringLiteral("Mount of network drive failed");
-const QString kTargetMissing = QStringLiteral("Target file does not exist");
 
 class ShortcutOpening : public testing::Test {
 protected:
@@ -42,38 +43,82 @@ protected:
     std::unique_ptr<HVWindowsShortcut> m_shortcut;
 };
 
-TEST_F(ShortcutOpening, OpensTargetOnMountedShareWithoutMountingOrWaiting)
+enum ShareState { Unmountable, Mounted, Mountable, LostAfterMount };
+
+struct OpeningCase {
+    const char* name;
+    QString target;
+    ShareState share;
+    bool dfs;
+    QString file; // the one file there is, appearing after `appearsAfter` seconds
+    int appearsAfter;
+    const char* error; // empty: `file` is opened
+    int sleeps, mounts, existsTests;
+    bool listed;
+    const char* firstLog; // null: not checked
+    const char* lastLog;
+};
+
+class Opening : public ShortcutOpening, public testing::WithParamInterface<OpeningCase> { };
+
+// A document is opened without asking, whatever the user would answer.
+TEST_P(Opening, MountsWaitsAndOpensAsTheShareAndTheFileAllow)
 {
-    m_system.mounted.insert(kShare, kMountPoint);
-    m_system.files.insert(kLocalPath, 0);
+    const OpeningCase& row = GetParam();
+    if (row.share == Mounted)
+        m_system.mounted.insert(kShare, kMountPoint);
+    if (row.share >= Mountable)
+        m_system.mountable.insert(kShare, kMountPoint);
+    m_system.mountPointLostAfterMount = row.share == LostAfterMount;
+    m_system.dfsInstalled = row.dfs;
+    m_system.files.insert(row.file, row.appearsAfter);
     m_system.confirmProgramTarget = [](const QString&, const ProgramTargetVerdict&) {
         return false;
     };
 
-    EXPECT_TRUE(open(kTarget));
-    EXPECT_EQ(m_system.opened, QStringList {kLocalPath});
-    EXPECT_TRUE(eventsLike(QStringLiteral("confirm")).isEmpty()) << "a document is not asked for";
-    EXPECT_TRUE(eventsLike(QStringLiteral("mount")).isEmpty());
-    EXPECT_EQ(m_system.sleeps, 0);
-    EXPECT_FALSE(m_shortcut->errorMessage());
-    EXPECT_EQ(m_log.lines(),
-        QStringList({QStringLiteral("Composed link is: ") + kLocalPath,
-            QStringLiteral("Opening %1 with Viewer (viewer.desktop)").arg(kLocalPath)}));
+    const QString error = QString::fromUtf8(row.error);
+    EXPECT_EQ(open(row.target), error.isEmpty());
+    EXPECT_EQ(errorMessage(), error);
+    EXPECT_EQ(m_system.opened, error.isEmpty() ? QStringList {row.file} : QStringList());
+    EXPECT_EQ(m_system.sleeps, row.sleeps);
+    EXPECT_EQ(eventsLike(QStringLiteral("mount")).size(), row.mounts);
+    EXPECT_EQ(eventsLike(QStringLiteral("exists")).size(), row.existsTests);
+    EXPECT_EQ(!eventsLike(QStringLiteral("list")).isEmpty(), row.listed);
+    EXPECT_TRUE(eventsLike(QStringLiteral("confirm")).isEmpty());
+    if (row.firstLog)
+        EXPECT_EQ(m_log.lines().value(0), QString::fromUtf8(row.firstLog));
+    if (row.lastLog)
+        EXPECT_EQ(m_log.lines().value(m_log.lines().size() - 1), QString::fromUtf8(row.lastLog));
 }
 
-TEST_F(ShortcutOpening, MissingTargetOnMountedShareFailsAtOnceEvenWithDfs)
-{
-    m_system.mounted.insert(kShare, kMountPoint);
-    m_system.dfsInstalled = true;
+const char* const kComposed = "Composed link is: /mnt/srv data/plans/a.doc";
+const char* const kDfsCheck = "I have DFS Installed - do the additional check";
+const char* const kMissing = "Target file does not exist";
 
-    EXPECT_FALSE(open(kTarget));
-    EXPECT_EQ(errorMessage(), kTargetMissing);
-    EXPECT_EQ(m_system.sleeps, 0);
-    EXPECT_TRUE(eventsLike(QStringLiteral("list")).isEmpty());
-    EXPECT_EQ(m_log.lines(),
-        QStringList({QStringLiteral("Composed link is: ") + kLocalPath,
-            QStringLiteral("I have DFS Installed - do the additional check")}));
-}
+// Parent references stay within the share.
+INSTANTIATE_TEST_SUITE_P(ShortcutOpening, Opening,
+    testing::Values(
+        OpeningCase {"onMountedShare", kTarget, Mounted, false, kLocalPath, 0, "", 0, 0, 1, false,
+            kComposed, "Opening /mnt/srv data/plans/a.doc with Viewer (viewer.desktop)"},
+        OpeningCase {"missingOnMountedShareEvenWithDfs", kTarget, Mounted, true, QString(), 0,
+            kMissing, 0, 0, 1, false, kComposed, kDfsCheck},
+        OpeningCase {"neverAppearsAfterMount", kTarget, Mountable, true, QString(), 0, kMissing, 15,
+            1, 16, true, kComposed, "Giving up after 15 retries. Still no success with mounting"},
+        OpeningCase {"missingAfterMountWithoutDfs", kTarget, Mountable, false, kLocalPath, 3,
+            kMissing, 0, 1, 1, false, kComposed, "No DFS installed. No file found"},
+        OpeningCase {"mountPointUnknownAfterMount", kTarget, LostAfterMount, true, QString(), 0,
+            kMissing, 0, 1, 0, false, "Composed link is: (none)", nullptr},
+        OpeningCase {"localBelowRoot", QStringLiteral("X:\\dir\\file.doc"), Unmountable, true,
+            QStringLiteral("/X:/dir/file.doc"), 0, "", 0, 0, 1, false, nullptr, nullptr},
+        OpeningCase {"localMissing", QStringLiteral("X:\\dir\\missing.doc"), Unmountable, true,
+            QStringLiteral("/X:/dir/file.doc"), 0, kMissing, 0, 0, 1, false, nullptr, nullptr},
+        OpeningCase {"parentsStopAtTheShare",
+            QStringLiteral("\\\\srv\\data\\..\\..\\..\\etc\\passwd"), Mounted, false,
+            kMountPoint + QStringLiteral("/etc/passwd"), 0, "", 0, 0, 1, false, nullptr, nullptr},
+        OpeningCase {"parentInsideTheShare", QStringLiteral("\\\\srv\\data\\plans\\..\\b.doc"),
+            Mounted, false, kMountPoint + QStringLiteral("/b.doc"), 0, "", 0, 0, 1, false, nullptr,
+            nullptr}),
+    [](const testing::TestParamInfo<OpeningCase>& param) { return param.param.name; });
 
 TEST_F(ShortcutOpening, FreshlyMountedTargetIsOpenedAfterWalkAndThirdTest)
 {
@@ -97,57 +142,7 @@ TEST_F(ShortcutOpening, FreshlyMountedTargetIsOpenedAfterWalkAndThirdTest)
                            "if we have success")}));
 }
 
-TEST_F(ShortcutOpening, FreshlyMountedTargetThatNeverAppearsIsGivenUpAfterFifteenTests)
-{
-    m_system.mountable.insert(kShare, kMountPoint);
-    m_system.dfsInstalled = true;
-
-    EXPECT_FALSE(open(kTarget));
-    EXPECT_EQ(m_system.sleeps, 15);
-    EXPECT_EQ(eventsLike(QStringLiteral("exists")).size(), 16);
-    EXPECT_EQ(errorMessage(), kTargetMissing);
-    EXPECT_EQ(m_log.lines().last(),
-        QStringLiteral("Giving up after 15 retries. Still no success with mounting"));
-}
-
-TEST_F(ShortcutOpening, FreshlyMountedMissingTargetWithoutDfsFailsAtOnce)
-{
-    m_system.mountable.insert(kShare, kMountPoint);
-    m_system.files.insert(kLocalPath, 3);
-
-    EXPECT_FALSE(open(kTarget));
-    EXPECT_EQ(eventsLike(QStringLiteral("mount")).size(), 1);
-    EXPECT_EQ(m_system.sleeps, 0);
-    EXPECT_EQ(errorMessage(), kTargetMissing);
-    EXPECT_EQ(m_log.lines().last(), QStringLiteral("No DFS installed. No file found"));
-}
-
-TEST_F(ShortcutOpening, MountPointUnknownAfterMountIsAMissingTargetWithoutWait)
-{
-    m_system.mountable.insert(kShare, kMountPoint);
-    m_system.mountPointLostAfterMount = true;
-    m_system.dfsInstalled = true;
-
-    EXPECT_FALSE(open(kTarget));
-    EXPECT_EQ(errorMessage(), kTargetMissing);
-    EXPECT_EQ(m_system.sleeps, 0);
-    EXPECT_TRUE(eventsLike(QStringLiteral("exists")).isEmpty());
-    EXPECT_EQ(m_log.lines().first(), QStringLiteral("Composed link is: (none)"));
-}
-
-TEST_F(ShortcutOpening, LocalTargetIsLookedForBelowRootAndNeverMountedNorWaitedFor)
-{
-    m_system.dfsInstalled = true;
-    m_system.files.insert(QStringLiteral("/X:/dir/file.doc"), 0);
-
-    EXPECT_TRUE(open(QStringLiteral("X:\\dir\\file.doc")));
-    EXPECT_EQ(m_system.opened, QStringList {QStringLiteral("/X:/dir/file.doc")});
-
-    EXPECT_FALSE(open(QStringLiteral("X:\\dir\\missing.doc")));
-    EXPECT_EQ(errorMessage(), kTargetMissing);
-    EXPECT_TRUE(eventsLike(QStringLiteral("(lookup|mount|list|sleep)")).isEmpty());
-}
-
+// A failure sets the message, a later success leaves it.
 TEST_F(ShortcutOpening, FailedMountWithTheShortcutsMethodSetsItsMessageAndOpensNothing)
 {
     m_system.dfsInstalled = true;
@@ -159,52 +154,24 @@ TEST_F(ShortcutOpening, FailedMountWithTheShortcutsMethodSetsItsMessageAndOpensN
     EXPECT_EQ(m_system.events,
         QStringList({QStringLiteral("lookup //srv/data"), QStringLiteral("mount //srv/data AFP")}));
     EXPECT_TRUE(m_log.lines().isEmpty());
-}
-
-TEST_F(ShortcutOpening, SuccessLeavesEarlierErrorMessage)
-{
-    ASSERT_FALSE(open(kTarget));
-    ASSERT_EQ(errorMessage(), kMountFailed);
-
     m_system.mountable.insert(kShare, kMountPoint);
     m_system.files.insert(kLocalPath, 0);
     EXPECT_TRUE(openAgain());
     EXPECT_EQ(errorMessage(), kMountFailed);
 }
 
-TEST_F(ShortcutOpening, ParentReferencesStayWithinTheShare)
-{
-    m_system.mounted.insert(kShare, kMountPoint);
-    m_system.files.insert(kMountPoint + QStringLiteral("/etc/passwd"), 0);
-    m_system.files.insert(kMountPoint + QStringLiteral("/b.doc"), 0);
-
-    EXPECT_TRUE(open(QStringLiteral("\\\\srv\\data\\..\\..\\..\\etc\\passwd")));
-    EXPECT_TRUE(open(QStringLiteral("\\\\srv\\data\\plans\\..\\b.doc")));
-    EXPECT_EQ(m_system.opened,
-        QStringList(
-            {kMountPoint + QStringLiteral("/etc/passwd"), kMountPoint + QStringLiteral("/b.doc")}));
-}
-
-TEST_F(ShortcutOpening, NoApplicationForTheTypeFailsWithAMessage)
+TEST_F(ShortcutOpening, NoApplicationOrARefusedLaunchFailsWithItsReason)
 {
     m_system.mounted.insert(kShare, kMountPoint);
     m_system.files.insert(kLocalPath, 0);
     m_system.application.reset();
-
     EXPECT_FALSE(open(kTarget));
     EXPECT_EQ(errorMessage(),
         QStringLiteral(
             "No application is set to open \u201ca.doc\u201d (type application/msword)."));
     EXPECT_TRUE(eventsLike(QStringLiteral("open")).isEmpty());
-}
-
-TEST_F(ShortcutOpening, RefusedLaunchReplacesAnEarlierMessageWithItsReason)
-{
-    ASSERT_FALSE(open(kTarget));
-    m_system.mounted.insert(kShare, kMountPoint);
-    m_system.files.insert(kLocalPath, 0);
+    m_system.application = {QStringLiteral("viewer.desktop"), QStringLiteral("Viewer")};
     m_system.launch = {false, std::nullopt, QStringLiteral("Failed to execute child process")};
-
     EXPECT_FALSE(openAgain());
     EXPECT_EQ(errorMessage(),
         QStringLiteral(
@@ -217,11 +184,6 @@ struct ActivationCase {
     int activations;
     int sleeps;
 };
-
-void PrintTo(const ActivationCase& value, std::ostream* out)
-{
-    *out << value.name;
-}
 
 class Activation : public ShortcutOpening, public testing::WithParamInterface<ActivationCase> { };
 
@@ -255,11 +217,6 @@ struct ProgramCase {
     std::optional<bool> answer; // none: nobody can be asked
     bool opened;
 };
-
-void PrintTo(const ProgramCase& value, std::ostream* out)
-{
-    *out << value.name;
-}
 
 class ProgramTargetRule : public ShortcutOpening,
                           public testing::WithParamInterface<ProgramCase> { };
@@ -320,5 +277,64 @@ TEST_F(ShortcutOpening, ExecuteBitCountsOnALocalDiskWhateverTheShortcutNames)
     }
     EXPECT_TRUE(m_system.opened.isEmpty());
 }
+
+struct AliasCase {
+    const char* what;
+    const char* target; // a Windows path; "LOCAL" stands for the test's folder
+    ShareState share;
+    const char* aliasName;
+    const char* error; // empty: the alias is written
+};
+
+class SaveAsAlias : public testing::TestWithParam<AliasCase> {
+protected:
+    QTemporaryDir m_temporary;
+    QDir m_root {m_temporary.path()};
+};
+
+TEST_P(SaveAsAlias, WritesAnAliasOfTheComposedTargetOrSaysWhy)
+{
+    const AliasCase& row = GetParam();
+    ASSERT_TRUE(m_root.mkpath(QStringLiteral("share/plans")));
+    QFile target(m_root.filePath(QStringLiteral("share/plans/a.doc")));
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.close();
+    FakeOpeningSystem system;
+    const QString mountPoint = m_root.filePath(QStringLiteral("share"));
+    if (row.share == Mounted)
+        system.mounted.insert(kShare, mountPoint);
+    if (row.share == Mountable)
+        system.mountable.insert(kShare, mountPoint);
+    QString text = QString::fromUtf8(row.target);
+    text.replace(QStringLiteral("LOCAL"), m_root.path());
+    const auto shortcut = HVWindowsShortcut::initWithMountString(text);
+    shortcut->setOpeningServices(system.services());
+    const QString aliasPath = m_root.filePath(QString::fromUtf8(row.aliasName));
+
+    const bool saved = shortcut->saveAsAlias(aliasPath);
+    EXPECT_EQ(saved, QByteArray(row.error).isEmpty()) << row.what;
+    EXPECT_EQ(shortcut->errorMessage().value_or(QString()), QString::fromUtf8(row.error));
+    EXPECT_TRUE(system.events.filter(QStringLiteral("exists")).isEmpty())
+        << "no wait for the target";
+    if (!saved) {
+        EXPECT_FALSE(QFile::exists(aliasPath)
+            && JLCarbonUtilities::resolveAliasFile(aliasPath) != aliasPath);
+        return;
+    }
+    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(aliasPath), target.fileName());
+    EXPECT_TRUE(JLCarbonUtilitiesFinderInfoFlags::isAliasFinderInfoFlag(aliasPath));
+}
+
+INSTANTIATE_TEST_SUITE_P(HVWindowsShortcut, SaveAsAlias,
+    testing::Values(
+        AliasCase {"mounted share", "\\\\srv\\data\\plans\\a.doc", Mounted, "a.doc", ""},
+        AliasCase {"share mounted now", "\\\\srv\\data\\plans\\a.doc", Mountable, "a.doc", ""},
+        AliasCase {"local target", "LOCAL/share/plans/a.doc", Unmountable, "Report.doc", ""},
+        AliasCase {"mount fails", "\\\\srv\\data\\plans\\a.doc", Unmountable, "a.doc",
+            "Mount of network drive failed"},
+        AliasCase {"target missing", "\\\\srv\\data\\plans\\gone.doc", Mounted, "gone.doc",
+            "Failed to create alias"},
+        AliasCase {"no folder for the alias", "\\\\srv\\data\\plans\\a.doc", Mounted,
+            "missing/a.doc", "Failed to create alias"}));
 
 }

@@ -18,13 +18,10 @@ public:
 
     PrivateDesktop();
     bool isValid() const { return m_valid; }
-
     // Searched before the private system folder; call before apply() or environment().
     void prependDataDir(const QString& folder) { m_extraDataDirs.prepend(folder); }
-
     void apply() const;
     QProcessEnvironment environment() const;
-
     QString root() const { return m_root.path(); }
     QString recordingFile() const;
     // What the viewer recorded, one object per start.

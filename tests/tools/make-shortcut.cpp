@@ -1,8 +1,8 @@
 #include "support/ShellLinkWriter.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,66 +11,30 @@
 // (NetName when Latin-1 holds the share, else NetNameUnicode), --env adds an environment block.
 namespace {
 
-const char* const usage = "usage: make-shortcut (--net UNC [--suffix PATH] | --local PATH) [--env "
-                          "TEXT] [--prefer-env] OUT.lnk\n";
-
 bool fitsLatin1(const QString& text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
-struct Options {
-    std::optional<QString> net;
-    std::optional<QString> suffix;
-    std::optional<QString> local;
-    std::optional<QString> environment;
-    bool preferEnvironment = false;
-    QString output;
-};
-
-std::optional<Options> parse(QStringList arguments)
-{
-    Options options;
-    const std::pair<const char*, std::optional<QString> Options::*> valued[] = {
-        {"--net", &Options::net}, {"--suffix", &Options::suffix}, {"--local", &Options::local},
-        {"--env", &Options::environment}};
-    while (arguments.size() > 1) {
-        const QString option = arguments.takeFirst();
-        options.preferEnvironment |= option == QLatin1String("--prefer-env");
-        if (option == QLatin1String("--prefer-env"))
-            continue;
-        const auto* known = std::find_if(std::begin(valued), std::end(valued),
-            [&](const auto& entry) { return option == QLatin1String(entry.first); });
-        if (known == std::end(valued) || arguments.size() < 2)
-            return std::nullopt;
-        options.*(known->second) = arguments.takeFirst();
-    }
-    if (arguments.size() != 1 || options.net.has_value() == options.local.has_value())
-        return std::nullopt;
-    options.output = arguments.first();
-    return options;
-}
-
-std::optional<ShellLinkContents> contentsFor(const Options& options)
+ShellLinkContents contentsFor(const QCommandLineParser& options)
 {
     ShellLinkContents contents;
-    if (options.local) {
-        if (!fitsLatin1(*options.local))
-            return std::nullopt;
-        contents.localBasePath = options.local->toLatin1();
+    if (options.isSet(QStringLiteral("local"))) {
+        contents.localBasePath = options.value(QStringLiteral("local")).toLatin1();
     } else {
-        if (fitsLatin1(*options.net))
-            contents.netName = options.net->toLatin1();
+        const QString net = options.value(QStringLiteral("net"));
+        if (fitsLatin1(net))
+            contents.netName = net.toLatin1();
         else
-            contents.netNameUnicode = *options.net;
-        const QString suffix = options.suffix.value_or(QString());
+            contents.netNameUnicode = net;
+        const QString suffix = options.value(QStringLiteral("suffix"));
         contents.commonPathSuffix = fitsLatin1(suffix) ? suffix.toLatin1() : QByteArray("?");
         contents.commonPathSuffixUnicode = suffix;
     }
-    if (options.environment)
-        contents.extraDataBlocks << ShellLinkWriter::environmentBlock(
-            options.environment->toLatin1(), *options.environment);
-    if (options.preferEnvironment)
+    if (const QString text = options.value(QStringLiteral("env"));
+        options.isSet(QStringLiteral("env")))
+        contents.extraDataBlocks << ShellLinkWriter::environmentBlock(text.toLatin1(), text);
+    if (options.isSet(QStringLiteral("prefer-env")))
         contents.extraLinkFlags |= ShellLinkWriter::kPreferEnvironmentPath;
     return contents;
 }
@@ -80,21 +44,28 @@ std::optional<ShellLinkContents> contentsFor(const Options& options)
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
-    const std::optional<Options> options = parse(QCoreApplication::arguments().mid(1));
-    if (!options) {
-        (void)std::fputs(usage, stderr);
+    QCommandLineParser options;
+    for (const char* name : {"net", "suffix", "local", "env"})
+        options.addOption({QString::fromLatin1(name), QString(), QStringLiteral("TEXT")});
+    options.addOption({QStringLiteral("prefer-env"), QString()});
+    options.addPositionalArgument(QStringLiteral("OUT.lnk"), QString());
+    const bool parsed = options.parse(QCoreApplication::arguments());
+    if (!parsed || options.positionalArguments().size() != 1
+        || options.isSet(QStringLiteral("net")) == options.isSet(QStringLiteral("local"))) {
+        (void)std::fputs("usage: make-shortcut (--net UNC [--suffix PATH] | --local PATH) [--env "
+                         "TEXT] [--prefer-env] OUT.lnk\n",
+            stderr);
         return 1;
     }
-    const std::optional<ShellLinkContents> contents = contentsFor(*options);
-    if (!contents) {
+    if (!fitsLatin1(options.value(QStringLiteral("local")))) {
         (void)std::fputs("make-shortcut: a local path must be Latin-1 text\n", stderr);
         return 1;
     }
-    QFile file(options->output);
-    const QByteArray bytes = ShellLinkWriter::write(*contents);
+    QFile file(options.positionalArguments().first());
+    const QByteArray bytes = ShellLinkWriter::write(contentsFor(options));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
         || !file.flush()) {
-        (void)std::fprintf(stderr, "make-shortcut: %s: %s\n", qUtf8Printable(options->output),
+        (void)std::fprintf(stderr, "make-shortcut: %s: %s\n", qUtf8Printable(file.fileName()),
             qUtf8Printable(file.errorString()));
         return 2;
     }
