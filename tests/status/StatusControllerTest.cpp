@@ -1,6 +1,6 @@
-#include "status/RZStatusController.h"
-#include "status/RZStatusWindow.h"
 #include "support/QtPrinters.h"
+#include "windows/RZStatusController.h"
+#include "windows/RZStatusWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>

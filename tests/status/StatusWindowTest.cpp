@@ -1,6 +1,6 @@
-#include "status/RZStatusController.h"
-#include "status/RZStatusWindow.h"
 #include "support/ScreenCapture.h"
+#include "windows/RZStatusController.h"
+#include "windows/RZStatusWindow.h"
 
 #include <QProcess>
 #include <QRegularExpression>
