@@ -1,7 +1,10 @@
 #include "ProcessApplication.h"
 
 #include "DisplayProbe.h"
-#include "status/RZStatusController.h"
+#include "volumes/MountWindows.h"
+#include "windows/KTPasswordDialog.h"
+#include "windows/KTStatusControllerDisplay.h"
+#include "windows/RZStatusController.h"
 
 #include <QApplication>
 
@@ -26,6 +29,8 @@ std::unique_ptr<QCoreApplication> make()
         // nothing: the instance decides when it is done.
         QApplication::setQuitOnLastWindowClosed(false);
         RZStatusController::createShared();
+        if (RZStatusController::displayAvailable())
+            MountWindows::installed().credentialDialog = &KTPasswordDialog::ask;
         return made;
     }
     return std::make_unique<QCoreApplication>(qtArgumentCount, qtArguments);
@@ -40,6 +45,9 @@ void prepare(char* programName, bool wantsDisplay, std::unique_ptr<QCoreApplicat
     qtArguments[0] = programName;
     applicationWantsDisplay = wantsDisplay;
     applicationOwner = &owner;
+    // The status goes where the process's controller puts it: the status window once the
+    // application with a display has made it, else the terminal.
+    MountWindows::installed().statusDisplay = KTStatusControllerDisplay::sharedController();
 }
 
 QCoreApplication& ensure()

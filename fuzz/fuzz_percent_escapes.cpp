@@ -1,4 +1,4 @@
-#include "link/PercentEscapes.h"
+#include "text/PercentEscapes.h"
 
 #include <cstddef>
 #include <cstdint>

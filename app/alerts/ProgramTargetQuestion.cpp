@@ -2,7 +2,7 @@
 
 #include "alerts/MessageBoxAlertPresenter.h"
 #include "platform/SystemLog.h"
-#include "status/RZStatusController.h"
+#include "windows/RZStatusController.h"
 #include "workspace/ProgramTarget.h"
 
 #include <QFileInfo>

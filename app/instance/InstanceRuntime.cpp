@@ -3,7 +3,7 @@
 #include "alerts/MessageBoxAlertPresenter.h"
 #include "alerts/ProgramTargetQuestion.h"
 #include "shortcut/HVOpeningServices.h"
-#include "status/RZStatusController.h"
+#include "windows/RZStatusController.h"
 
 #include <QCoreApplication>
 

@@ -3,10 +3,10 @@
 #include "alerts/AppAlerts.h"
 #include "environment/AppEnvironment.h"
 #include "link/Pasteboard.h"
-#include "link/PercentEscapes.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "text/PercentEscapes.h"
 
 #include <QMimeData>
 

@@ -1,8 +1,8 @@
 #include "link/Pasteboard.h"
 
 #include "link/HtmlLinkReader.h"
-#include "link/RtfHyperlinkReader.h"
 #include "platform/SystemLog.h"
+#include "text/RtfHyperlinkReader.h"
 
 #include <QMimeData>
 #include <QUrl>

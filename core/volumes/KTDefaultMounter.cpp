@@ -1,8 +1,8 @@
 #include "volumes/KTMounter.h"
 #include "volumes/KTPlatformServerMount.h"
 #include "volumes/KTProcessCredentialPrompt.h"
-#include "volumes/KTStatusControllerDisplay.h"
 #include "volumes/KTSystemMountTable.h"
+#include "volumes/MountWindows.h"
 
 KTMounter& KTMounter::defaultKTMounter()
 {
@@ -11,9 +11,9 @@ KTMounter& KTMounter::defaultKTMounter()
     // the process ends.
     static KTSystemMountTable* const mountTable = new KTSystemMountTable;
     static KTProcessCredentialPrompt* const prompt =
-        new KTProcessCredentialPrompt(KTStatusControllerDisplay::sharedController());
+        new KTProcessCredentialPrompt(MountWindows::installed());
     static KTPlatformServerMount* const serverMount = new KTPlatformServerMount(*prompt);
-    static KTMounter* const mounter =
-        new KTMounter(*mountTable, *serverMount, KTStatusControllerDisplay::sharedController());
+    static KTMounter* const mounter = new KTMounter(
+        *mountTable, *serverMount, [] { return MountWindows::installed().currentStatusDisplay(); });
     return *mounter;
 }

@@ -1,7 +1,5 @@
 #include "volumes/KTProcessCredentialPrompt.h"
 
-#include "status/RZStatusController.h"
-#include "volumes/KTPasswordDialog.h"
 #include "volumes/KTTerminalCredentialPrompt.h"
 
 std::optional<KTCredentials> anonymousCredentials(const KTCredentialRequest& request)
@@ -13,15 +11,15 @@ std::optional<KTCredentials> anonymousCredentials(const KTCredentialRequest& req
     return credentials;
 }
 
-KTProcessCredentialPrompt::KTProcessCredentialPrompt(KTStatusDisplaySource statusDisplay)
-    : m_statusDisplay(std::move(statusDisplay))
+KTProcessCredentialPrompt::KTProcessCredentialPrompt(const MountWindows& windows)
+    : m_windows(windows)
 {
 }
 
 std::optional<KTCredentials> KTProcessCredentialPrompt::askPassword(
     const KTCredentialRequest& request)
 {
-    if (RZStatusController::displayAvailable())
+    if (m_windows.credentialDialog)
         return askInDialog(request);
     if (std::unique_ptr<KTTerminalCredentialPrompt> terminal =
             KTTerminalCredentialPrompt::openControllingTerminal())
@@ -35,21 +33,16 @@ std::optional<KTCredentials> KTProcessCredentialPrompt::askPassword(
 std::optional<KTCredentials> KTProcessCredentialPrompt::askInDialog(
     const KTCredentialRequest& request)
 {
-    KTStatusDisplay* status = statusDisplay();
+    KTStatusDisplay* status = m_windows.currentStatusDisplay();
     const bool statusShown = status && status->isShown();
     const bool progressRunning = statusShown && status->isProgressRunning();
     if (statusShown)
         status->hideNow();
-    std::optional<KTCredentials> answer = KTPasswordDialog::ask(request);
+    std::optional<KTCredentials> answer = m_windows.credentialDialog(request);
     // The dialog ran the event loop: the status display is looked up again.
     if (statusShown && answer) {
-        if (KTStatusDisplay* again = statusDisplay())
+        if (KTStatusDisplay* again = m_windows.currentStatusDisplay())
             again->showWithProgressEnabled(progressRunning);
     }
     return answer;
-}
-
-KTStatusDisplay* KTProcessCredentialPrompt::statusDisplay() const
-{
-    return m_statusDisplay ? m_statusDisplay() : nullptr;
 }

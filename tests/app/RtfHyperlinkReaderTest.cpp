@@ -1,4 +1,4 @@
-#include "link/RtfHyperlinkReader.h"
+#include "text/RtfHyperlinkReader.h"
 
 #include "support/QtPrinters.h"
 

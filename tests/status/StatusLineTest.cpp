@@ -1,6 +1,6 @@
-#include "status/RZStatusController.h"
 #include "status/RZStatusLine.h"
 #include "support/QtPrinters.h"
+#include "windows/RZStatusController.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "status/RZStatusController.h"
-#include "status/RZStatusWindow.h"
 #include "support/QtPrinters.h"
 #include "support/ScreenCapture.h"
+#include "windows/RZStatusController.h"
+#include "windows/RZStatusWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,13 +1,14 @@
 #include "FakeMountParts.h"
-#include "status/RZStatusController.h"
-#include "status/RZStatusWindow.h"
 #include "support/FileServer.h"
 #include "volumes/KTGvfsServerMount.h"
 #include "volumes/KTMounter.h"
-#include "volumes/KTPasswordDialog.h"
 #include "volumes/KTProcessCredentialPrompt.h"
-#include "volumes/KTStatusControllerDisplay.h"
 #include "volumes/KTSystemMountTable.h"
+#include "volumes/MountWindows.h"
+#include "windows/KTPasswordDialog.h"
+#include "windows/KTStatusControllerDisplay.h"
+#include "windows/RZStatusController.h"
+#include "windows/RZStatusWindow.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -113,7 +114,8 @@ TEST_F(PasswordDialogDuringMount, StatusWindowStepsAsideAndComesBackOnlyForAnAns
         RZStatusController controller(std::make_unique<RZStatusWindow>());
         KTStatusControllerDisplay display(controller);
         const WId status = controller.statusWindow()->winId();
-        KTProcessCredentialPrompt dialogPrompt([&] { return &display; });
+        const MountWindows windows {[&] { return &display; }, &KTPasswordDialog::ask};
+        KTProcessCredentialPrompt dialogPrompt(windows);
         ObservedPrompt prompt(dialogPrompt, status);
         KTSystemMountTable table;
         KTGvfsServerMount gvfs(prompt);

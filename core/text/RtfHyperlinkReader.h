@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/RichTextContent.h"
+#include "text/RichTextContent.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "link/RtfHyperlinkReader.h"
+#include "text/RtfHyperlinkReader.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,7 +1,7 @@
-#include "status/RZStatusController.h"
+#include "windows/RZStatusController.h"
 
 #include "status/RZStatusLine.h"
-#include "status/RZStatusWindow.h"
+#include "windows/RZStatusWindow.h"
 
 #include <QApplication>
 #include <QLabel>

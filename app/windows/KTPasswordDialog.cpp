@@ -1,4 +1,4 @@
-#include "volumes/KTPasswordDialog.h"
+#include "windows/KTPasswordDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

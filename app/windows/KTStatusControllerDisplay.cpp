@@ -1,6 +1,6 @@
-#include "volumes/KTStatusControllerDisplay.h"
+#include "windows/KTStatusControllerDisplay.h"
 
-#include "status/RZStatusController.h"
+#include "windows/RZStatusController.h"
 
 #include <QProgressBar>
 

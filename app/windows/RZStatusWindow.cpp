@@ -1,4 +1,4 @@
-#include "status/RZStatusWindow.h"
+#include "windows/RZStatusWindow.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
