@@ -48,7 +48,9 @@ TEST_F(Controller, EachFileOfAnOpenRequestGetsItsOwnAlert)
     const QString bad = m_folder.write(u"bad.lnk"_s, "junk");
     const QString missing = m_folder.filePath(u"missing.lnk"_s);
     const AppRequestOutcome outcome = m_controller.perform(AppRequest::open({bad, good, missing}));
-    EXPECT_EQ(outcome.failures, QStringList(2, notAShortcut.line()));
+    EXPECT_EQ(outcome.failures,
+        QStringList({notAShortcut.line(), bad + u": not a Windows shortcut"_s, notAShortcut.line(),
+            missing + u": no such file"_s}));
     EXPECT_EQ(m_app.opened().size(), 1);
     EXPECT_TRUE(m_controller.perform(AppRequest::open({good})).succeeded());
 

@@ -48,11 +48,12 @@ TEST_P(CommandOutcome, EndsWithItsStatusAndMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, CommandOutcome,
-    testing::Values(
-        CommandCase {"NotAShortcutAlertsOncePerFile",
-            {u"open"_s, u"/nonexistent/a.lnk"_s, u"/nonexistent/b.lnk"_s}, 2,
-            u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"_s.repeated(
-                2)},
+    testing::Values(CommandCase {"NotAShortcutAlertsOncePerFile",
+                        {u"open"_s, u"/nonexistent/a.lnk"_s, u"/nonexistent/b.lnk"_s}, 2,
+                        u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"
+                        u"/nonexistent/a.lnk: no such file\n"
+                        u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"
+                        u"/nonexistent/b.lnk: no such file\n"_s},
         CommandCase {"OpenLinkUndecodable", {u"open-link"_s, u"\\\\fs1\\s\\caf%C3%A9.doc"_s}, 2,
             u"Error: Pasteboard contains empty String selection\n"_s},
         // Without a display there is no selection to read, and no clipboard to fill.

@@ -61,7 +61,9 @@ TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
 {
     m_folder.writeShortcut(u"good.lnk"_s, "\\\\fs1\\Projects", "plans\\a.doc");
     // Relative names reach the instance, whose working folder is another, made absolute.
-    expectRun({u"open"_s, u"bad.lnk"_s, u"good.lnk"_s}, 2, notAShortcutLine + QLatin1Char('\n'));
+    expectRun({u"open"_s, u"bad.lnk"_s, u"good.lnk"_s}, 2,
+        notAShortcutLine + u"\n"_s + QDir(m_folder.path()).absoluteFilePath(u"bad.lnk"_s)
+            + u": no such file\n"_s);
     ASSERT_EQ(m_app.opened().size(), 1);
     EXPECT_EQ(m_app.opened().first().networkShare, u"//fs1/Projects"_s);
     expectRun({u"open"_s, u"good.lnk"_s}, 0, QString());
@@ -134,5 +136,5 @@ TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
 
     const QDBusMessage open = call(u"Open"_s, files("file:///nonexistent/a%20b.lnk"));
     EXPECT_EQ(open.errorName(), AppBusProtocol::failureError);
-    EXPECT_EQ(open.errorMessage(), notAShortcutLine);
+    EXPECT_EQ(open.errorMessage(), notAShortcutLine + u"\n/nonexistent/a b.lnk: no such file"_s);
 }

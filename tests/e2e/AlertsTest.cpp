@@ -44,8 +44,9 @@ TEST_F(Alerts, EachFailureOfAnOpenGetsItsAlert)
     const ProgramRun result = finish(open);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.errors,
-        u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"_s
-            + followShortcut + u": "_s + targetMissing + QLatin1Char('\n'));
+        u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"_s + notes
+            + u": not a Windows shortcut\n"_s + followShortcut + u": "_s + targetMissing
+            + QLatin1Char('\n'));
 
     expectAlert(start({u"open"_s, writeShortcut(u"data.lnk"_s, u"data.bin"_s)}), followShortcut,
         QStringLiteral(
