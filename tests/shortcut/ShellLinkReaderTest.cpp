@@ -202,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, ShellLinkTarget,
             QStringLiteral("C:\\last.txt"), Field::EnvironmentTargetUnicode, {kOverwriting}},
         TargetCase {"manyBlocksAgainstLongPath", manyBlocksAgainstLongPath(),
             QString(1 << 20, QChar(0xE9)), Field::LocalBasePath, {kFixing}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ShellLinkReader, ExtraDataEndsAtEndOfFileWithoutTerminalBlock)
 {
@@ -242,8 +242,9 @@ TEST(ShellLinkReader, TruncatedFileIsRefusedOrKeepsItsTarget)
     for (qsizetype length = 0; length < whole.size(); ++length) {
         const std::unique_ptr<HVWindowsShortcut> shortcut = read(whole.first(length));
         ASSERT_EQ(bool(shortcut), length >= targetEnd) << length;
-        if (shortcut)
+        if (shortcut) {
             EXPECT_EQ(shortcut->fullFilename(), kNetworkTarget) << length;
+        }
     }
 }
 
@@ -380,7 +381,7 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, EncodingRepair,
             {"\\\\srv\\s\\café"}, kUtf16, kLatin1, "\\\\SRV\\S/cafe"},
         RepairCase {"noPathBytesLeavesNoTarget", ShellLinkContents {}, {"%HOMESHARE%\\a.doc"},
             kNone, kNone, nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(EncodingRepairDecoding, IsStrictInEveryCandidateAndKeepsAscii)
 {
