@@ -1,9 +1,9 @@
 #include "AppController.h"
 
 #include "alerts/AppAlerts.h"
-#include "cli/FileProblems.h"
 #include "environment/AppEnvironment.h"
 #include "link/KTLinkService.h"
+#include "platform/FileProblems.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 #include "shortcut/HVWindowsShortcut.h"

@@ -2,8 +2,8 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CommandError.h"
-#include "cli/FileProblems.h"
 #include "platform/ControlEscapes.h"
+#include "platform/FileProblems.h"
 #include "shortcut/HVEncodingRepair.h"
 #include "shortcut/HVWindowsShortcut.h"
 

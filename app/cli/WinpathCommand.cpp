@@ -5,10 +5,10 @@
 #include "cli/CommandArguments.h"
 #include "cli/CommandError.h"
 #include "cli/CommandOperands.h"
-#include "cli/FileProblems.h"
 #include "environment/AppEnvironment.h"
 #include "link/KTLinkService.h"
 #include "platform/ControlEscapes.h"
+#include "platform/FileProblems.h"
 
 #include <QTextStream>
 

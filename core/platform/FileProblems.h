@@ -4,9 +4,9 @@
 
 #include <optional>
 
-// Why a file named on the command line could not be used, in the words that follow
-// "kestrova: COMMAND: FILE: ". Asked after the operation failed, so a file that changes
-// in between may be described as it is now.
+// Why a file given by name could not be used, in the words that follow "FILE: " (on the
+// command line "kestrova: COMMAND: FILE: "). Asked after the operation failed, so a file
+// that changes in between may be described as it is now.
 namespace FileProblems {
 
 // "no such file", "permission denied", ...; none when the file can be looked up.

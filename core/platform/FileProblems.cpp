@@ -1,4 +1,4 @@
-#include "cli/FileProblems.h"
+#include "platform/FileProblems.h"
 
 #include "platform/FileDescriptor.h"
 
