@@ -2,9 +2,9 @@
 
 #include "DisplayProbe.h"
 #include "volumes/MountWindows.h"
-#include "windows/KTPasswordDialog.h"
-#include "windows/KTStatusControllerDisplay.h"
+#include "windows/PasswordDialog.h"
 #include "windows/RZStatusController.h"
+#include "windows/StatusControllerDisplay.h"
 
 #include <QApplication>
 
@@ -30,7 +30,7 @@ std::unique_ptr<QCoreApplication> make()
         QApplication::setQuitOnLastWindowClosed(false);
         RZStatusController::createShared();
         if (RZStatusController::displayAvailable())
-            MountWindows::installed().credentialDialog = &KTPasswordDialog::ask;
+            MountWindows::installed().credentialDialog = &PasswordDialog::ask;
         return made;
     }
     return std::make_unique<QCoreApplication>(qtArgumentCount, qtArguments);
@@ -47,7 +47,7 @@ void prepare(char* programName, bool wantsDisplay, std::unique_ptr<QCoreApplicat
     applicationOwner = &owner;
     // The status goes where the process's controller puts it: the status window once the
     // application with a display has made it, else the terminal.
-    MountWindows::installed().statusDisplay = KTStatusControllerDisplay::sharedController();
+    MountWindows::installed().statusDisplay = StatusControllerDisplay::sharedController();
 }
 
 QCoreApplication& ensure()

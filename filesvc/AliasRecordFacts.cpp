@@ -1,8 +1,8 @@
 #include "filesvc/AliasRecordFacts.h"
 
+#include "filesvc/AliasMounting.h"
 #include "filesvc/BigEndianWriter.h"
 #include "filesvc/FinderInformation.h"
-#include "filesvc/JLAliasMounting.h"
 #include "filesvc/MacRoman.h"
 
 #include <QDir>
@@ -134,7 +134,7 @@ Result<QString> volumeMountPoint(const AliasRecord& record, quint64 mountFlags)
         if (const std::optional<MountedVolume> mounted =
                 MountedVolumes::showingShare(volumes, share->share))
             return mounted->mountPoint;
-        const auto& mountShare = JLAliasMounting::shared().mountShare;
+        const auto& mountShare = AliasMounting::shared().mountShare;
         const bool allowUserInteraction =
             (mountFlags & AliasRecordFacts::kResolveWithoutUserInteraction) == 0;
         if (const std::optional<QString> mountPoint = mountShare

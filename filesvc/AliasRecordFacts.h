@@ -27,7 +27,7 @@ struct Resolution {
 };
 
 // Finds the record's item: the volume first (mounting the record's share through
-// JLAliasMounting when it is not mounted), then the item by its path and by its file
+// AliasMounting when it is not mounted), then the item by its path and by its file
 // number inside its last known folder, in the order the flags say.
 Result<Resolution> resolve(const AliasRecord& record, quint64 mountFlags);
 

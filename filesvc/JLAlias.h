@@ -13,7 +13,7 @@
 
 // A persistent reference to a file, folder or volume that finds the item again after it
 // was moved inside its folder or renamed there, and can mount the share it lies on
-// again (through JLAliasMounting). It holds the bytes of a classic alias record
+// again (through AliasMounting). It holds the bytes of a classic alias record
 // (version 2, see AliasRecordFormat), which alias files keep as their 'alis' resource;
 // records made on a Mac (versions 2 and 3) are read too. Resolving may rewrite the
 // record, and then sets changed(). Main thread only.

@@ -3,7 +3,7 @@
 #include "filesvc/JLAlias.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "filesvc/JLResourceFork.h"
-#include "filesvc/JLResourceForkOtherSources.h"
+#include "filesvc/ResourceForkOtherSources.h"
 
 #include <QFileInfo>
 
@@ -80,7 +80,7 @@ Result<void> JLAlias::writeAliasFile(const QString& path, bool includeCustomIcon
     bool withIcon = false;
     if (includeCustomIcon && target.url && wantsIcon(type, target.flags)) {
         const std::optional<QByteArray> icon =
-            JLResourceForkOtherSources::iconFamilyDataForURL(*target.url);
+            ResourceForkOtherSources::iconFamilyDataForURL(*target.url);
         withIcon = icon && fork.addData(*icon, kIconFamilyResourceType, kCustomIconId, QString());
     }
     if (!withIcon)

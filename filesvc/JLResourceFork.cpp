@@ -328,7 +328,7 @@ QList<quint32> ResourceTypeEnumerator::allObjects()
     return types;
 }
 
-namespace JLResourceForkData {
+namespace ResourceForkData {
 
 bool writeToResourceForkFile(const QByteArray& data, const QString& path, quint32 type, qint16 id,
     const std::optional<QString>& name)

@@ -114,7 +114,7 @@ private:
 };
 
 // One call that opens a fork, writes or reads one resource and closes the fork again.
-namespace JLResourceForkData {
+namespace ResourceForkData {
 
 bool writeToResourceForkFile(const QByteArray& data, const QString& path, quint32 type, qint16 id,
     const std::optional<QString>& name);

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QStringList pieces =
         QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size))
             .split(QChar(0x0001));
-    KTDriveMappingList mappings;
+    DriveMappingList mappings;
     for (qsizetype index = 1; index + 1 < pieces.size(); index += 2)
         mappings << KTDriveMapping(pieces[index], pieces[index + 1]);
     const auto shortcut = HVWindowsShortcut::initWithMountString(pieces.first(), mappings);

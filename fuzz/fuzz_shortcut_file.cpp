@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return true;
     }();
     (void)quiet;
-    static const KTDriveMappingList mappings {
+    static const DriveMappingList mappings {
         KTDriveMapping(QStringLiteral("X:"), QStringLiteral("\\\\srv\\data")),
         KTDriveMapping(QStringLiteral("%HOMESHARE%"), QStringLiteral("//home/me")),
     };

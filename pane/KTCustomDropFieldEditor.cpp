@@ -1,6 +1,6 @@
 #include "KTCustomDropFieldEditor.h"
 
-#include "KTDropAlerts.h"
+#include "DropAlerts.h"
 #include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
 
@@ -92,7 +92,7 @@ void KTCustomDropFieldEditor::insertPendingDrops()
         for (const QString& filename : drop.filenames) {
             if (!drop.field)
                 break;
-            const std::optional<QString> text = KTDropAlerts::translatedPath(drop.field, filename);
+            const std::optional<QString> text = DropAlerts::translatedPath(drop.field, filename);
             if (text && drop.field)
                 drop.field->insert(*text);
         }

@@ -1,11 +1,11 @@
 #include "KestrovaPrefsPref.h"
 
+#include "DriveMapTableModel.h"
+#include "DropAlerts.h"
+#include "DropFieldDelegate.h"
 #include "KTCustomDropFieldEditor.h"
-#include "KTDriveMapTableModel.h"
-#include "KTDropAlerts.h"
-#include "KTDropFieldDelegate.h"
-#include "KTPasswordSheet.h"
-#include "KTShortcutOpenPanel.h"
+#include "PasswordSheet.h"
+#include "ShortcutOpenPanel.h"
 #include "platform/SystemLog.h"
 #include "workspace/Workspace.h"
 
@@ -46,15 +46,15 @@ KestrovaPrefsPref::KestrovaPrefsPref(KTPreferences& preferences, QObject* parent
     : QObject(parent)
     , m_preferences(preferences)
     , m_mainView(new QWidget)
-    , m_outlets(KTPrefsInterface::load(m_mainView))
-    , m_passwordChange(std::make_unique<KTSmbPasswordChange>())
+    , m_outlets(PrefsInterface::load(m_mainView))
+    , m_passwordChange(std::make_unique<SmbPasswordChange>())
 {
-    m_driveArrayController = new KTDriveMapTableModel(this);
-    m_cellDelegate = new KTDropFieldDelegate(
+    m_driveArrayController = new DriveMapTableModel(this);
+    m_cellDelegate = new DropFieldDelegate(
         [this](QObject* field) { return windowWillReturnFieldEditor(field); }, this);
     m_outlets.mappingTable->setItemDelegate(m_cellDelegate);
     connectActions();
-    setPasswordProgram(QString::fromLatin1(KTSmbPasswordChange::kProgram));
+    setPasswordProgram(QString::fromLatin1(SmbPasswordChange::kProgram));
 }
 
 KestrovaPrefsPref::~KestrovaPrefsPref()
@@ -65,7 +65,7 @@ KestrovaPrefsPref::~KestrovaPrefsPref()
 
 void KestrovaPrefsPref::connectActions()
 {
-    const KTPrefsOutlets& o = m_outlets;
+    const PrefsOutlets& o = m_outlets;
     connect(o.mountMethodPopUp, &QComboBox::activated, this,
         [this] { changeMountMethod(m_outlets.mountMethodPopUp); });
     const std::pair<QCheckBox*, void (KestrovaPrefsPref::*)(QCheckBox*)> boxes[] = {
@@ -92,7 +92,7 @@ void KestrovaPrefsPref::connectTable()
 {
     QTableView* table = m_outlets.mappingTable;
     table->setModel(m_driveArrayController);
-    table->horizontalHeader()->resizeSection(KTDriveMapTableModel::MapFromColumn,
+    table->horizontalHeader()->resizeSection(DriveMapTableModel::MapFromColumn,
         table->fontMetrics().horizontalAdvance(QStringLiteral("Drive letter")) * 2);
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &KestrovaPrefsPref::updateTableButtons);
@@ -103,7 +103,7 @@ void KestrovaPrefsPref::connectTable()
 
 void KestrovaPrefsPref::mainViewDidLoad()
 {
-    const KTPrefsOutlets& o = m_outlets;
+    const PrefsOutlets& o = m_outlets;
     o.createAliasButton->setChecked(createAlias());
     o.useBackslashButton->setChecked(useBackslash());
     const QString method = mountMethod();
@@ -282,7 +282,7 @@ void KestrovaPrefsPref::displayHelp()
         SystemLog::write(QStringLiteral("The help document is not installed"));
         return;
     }
-    Workspace& workspace = Workspace::sharedWorkspace();
+    Workspace& workspace = Workspace::shared();
     const std::optional<DesktopApplication> browser =
         workspace.applicationForFile(*m_helpDocumentPath);
     if (!browser) {
@@ -322,8 +322,7 @@ void KestrovaPrefsPref::addMapping()
     if (!insertObject(KTDriveMapping(), row))
         return;
     QTableView* table = m_outlets.mappingTable;
-    const QModelIndex cell =
-        m_driveArrayController->index(row, KTDriveMapTableModel::MapFromColumn);
+    const QModelIndex cell = m_driveArrayController->index(row, DriveMapTableModel::MapFromColumn);
     table->selectRow(row);
     table->setCurrentIndex(cell);
     table->edit(cell);
@@ -341,7 +340,7 @@ void KestrovaPrefsPref::removeMappings()
         removeObjectFromDriveMapArrayAtIndex(row);
 }
 
-KTShortcutOpenPanel* KestrovaPrefsPref::openPanel() const
+ShortcutOpenPanel* KestrovaPrefsPref::openPanel() const
 {
     return m_openPanel;
 }
@@ -350,7 +349,7 @@ void KestrovaPrefsPref::browseFile(QAbstractButton* sender)
 {
     if (m_openPanel)
         return;
-    auto* panel = new KTShortcutOpenPanel(sender->window());
+    auto* panel = new ShortcutOpenPanel(sender->window());
     m_openPanel = panel;
     connect(panel, &QDialog::finished, this,
         [this, panel, context = QPointer<QObject>(sender)](int returnCode) {
@@ -366,12 +365,12 @@ void KestrovaPrefsPref::openPanelDidEnd(int returnCode, const QString& path, QOb
     if (returnCode != QDialog::Accepted || !contextInfo)
         return;
     bool hasTag = false;
-    const int tag = contextInfo->property(KTPrefsInterface::tagProperty).toInt(&hasTag);
+    const int tag = contextInfo->property(PrefsInterface::tagProperty).toInt(&hasTag);
     const std::optional<qsizetype> row = firstSelectedRow();
     if (!hasTag || (tag != 0 && tag != 1) || !row)
         return;
     // A shortcut that cannot be read is reported, and the mapping stays as it was.
-    const std::optional<QString> text = KTDropAlerts::translatedPath(m_mainView, path);
+    const std::optional<QString> text = DropAlerts::translatedPath(m_mainView, path);
     if (!text)
         return;
     KTDriveMapping mapping = driveMapArray().at(*row);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KTPrefsInterface.h"
-#include "KTSmbPasswordChange.h"
+#include "PrefsInterface.h"
+#include "SmbPasswordChange.h"
 #include "preferences/KTPreferences.h"
 
 #include <QObject>
@@ -11,10 +11,10 @@
 #include <optional>
 
 class KTCustomDropFieldEditor;
-class KTDriveMapTableModel;
-class KTDropFieldDelegate;
-class KTPasswordSheet;
-class KTShortcutOpenPanel;
+class DriveMapTableModel;
+class DropFieldDelegate;
+class PasswordSheet;
+class ShortcutOpenPanel;
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
@@ -46,11 +46,11 @@ public:
 
     // The pane's top view, for the host to put in its window (which then owns it).
     QWidget* mainView() const { return m_mainView; }
-    const KTPrefsOutlets& outlets() const { return m_outlets; }
+    const PrefsOutlets& outlets() const { return m_outlets; }
     // The password sheet, made on first use as a child of the pane's window.
-    KTPasswordSheet* passwordWindow();
+    PasswordSheet* passwordWindow();
     // The open panel while it runs, else null.
-    KTShortcutOpenPanel* openPanel() const;
+    ShortcutOpenPanel* openPanel() const;
 
     // ReadMe.html where the program is installed; none: the help has no document.
     void setHelpDocumentPath(std::optional<QString> path) { m_helpDocumentPath = std::move(path); }
@@ -124,15 +124,15 @@ private:
 
     KTPreferences& m_preferences;
     QPointer<QWidget> m_mainView;
-    KTPrefsOutlets m_outlets;
-    KTDriveMapTableModel* m_driveArrayController = nullptr;
-    KTDropFieldDelegate* m_cellDelegate = nullptr;
+    PrefsOutlets m_outlets;
+    DriveMapTableModel* m_driveArrayController = nullptr;
+    DropFieldDelegate* m_cellDelegate = nullptr;
     bool m_driveMapLoaded = false;
-    QPointer<KTPasswordSheet> m_passwordWindow;
-    std::unique_ptr<KTSmbPasswordChange> m_passwordChange;
+    QPointer<PasswordSheet> m_passwordWindow;
+    std::unique_ptr<SmbPasswordChange> m_passwordChange;
     // Whose password the running change changes, for the message of its outcome.
     QString m_changingUser;
     QString m_changingServer;
-    QPointer<KTShortcutOpenPanel> m_openPanel;
+    QPointer<ShortcutOpenPanel> m_openPanel;
     std::optional<QString> m_helpDocumentPath;
 };

@@ -1,6 +1,6 @@
 #include "KTDragTextField.h"
-#include "KTPasswordSheet.h"
 #include "KestrovaPrefsPref.h"
+#include "PasswordSheet.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -24,23 +24,22 @@ void showAlert(
 
 void KestrovaPrefsPref::setPasswordProgram(const QString& program)
 {
-    m_passwordChange = std::make_unique<KTSmbPasswordChange>(program);
-    connect(m_passwordChange.get(), &KTSmbPasswordChange::finished, this,
+    m_passwordChange = std::make_unique<SmbPasswordChange>(program);
+    connect(m_passwordChange.get(), &SmbPasswordChange::finished, this,
         &KestrovaPrefsPref::passwordChangeFinished);
 }
 
-KTPasswordSheet* KestrovaPrefsPref::passwordWindow()
+PasswordSheet* KestrovaPrefsPref::passwordWindow()
 {
-    if (KTPasswordSheet* existing = m_passwordWindow.data())
+    if (PasswordSheet* existing = m_passwordWindow.data())
         return existing;
-    auto* sheet = new KTPasswordSheet(m_outlets.preferencesBox->window());
+    auto* sheet = new PasswordSheet(m_outlets.preferencesBox->window());
     m_passwordWindow = sheet;
     sheet->domainServerField()->setFieldEditorSource(
         [this](QObject* field) { return windowWillReturnFieldEditor(field); });
     connect(
-        sheet, &KTPasswordSheet::changePasswordRequested, this, &KestrovaPrefsPref::changePassword);
-    connect(
-        sheet, &KTPasswordSheet::cancelRequested, this, &KestrovaPrefsPref::cancelPasswordChange);
+        sheet, &PasswordSheet::changePasswordRequested, this, &KestrovaPrefsPref::changePassword);
+    connect(sheet, &PasswordSheet::cancelRequested, this, &KestrovaPrefsPref::cancelPasswordChange);
     return sheet;
 }
 
@@ -52,19 +51,19 @@ void KestrovaPrefsPref::openPasswordSheet()
 
 void KestrovaPrefsPref::cancelPasswordChange()
 {
-    KTPasswordSheet* sheet = m_passwordWindow.data();
+    PasswordSheet* sheet = m_passwordWindow.data();
     if (sheet && !sheet->isBusy())
         sheet->done(0);
 }
 
 void KestrovaPrefsPref::changePassword()
 {
-    KTPasswordSheet* sheet = m_passwordWindow.data();
+    PasswordSheet* sheet = m_passwordWindow.data();
     if (!sheet || sheet->isBusy() || !sheet->changePasswordButton()->isEnabled())
         return;
     m_changingServer = sheet->domainServerField()->text();
     m_changingUser = sheet->usernameField()->text();
-    const KTSmbPasswordChange::Request request {m_changingServer, m_changingUser,
+    const SmbPasswordChange::Request request {m_changingServer, m_changingUser,
         sheet->oldPasswordField()->text(), sheet->passwordField()->text(),
         sheet->passwordVerifyField()->text()};
     sheet->setBusy(true);
@@ -75,7 +74,7 @@ void KestrovaPrefsPref::changePassword()
 
 void KestrovaPrefsPref::passwordChangeFinished(const Result<void>& outcome)
 {
-    KTPasswordSheet* sheet = m_passwordWindow.data();
+    PasswordSheet* sheet = m_passwordWindow.data();
     if (!sheet)
         return;
     sheet->setBusy(false);

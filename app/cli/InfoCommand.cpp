@@ -4,7 +4,7 @@
 #include "cli/CommandError.h"
 #include "platform/ControlEscapes.h"
 #include "platform/FileProblems.h"
-#include "shortcut/HVEncodingRepair.h"
+#include "shortcut/EncodingRepair.h"
 #include "shortcut/HVWindowsShortcut.h"
 
 #include <QJsonArray>
@@ -57,19 +57,19 @@ QJsonValue jsonOrNull(const std::optional<QString>& text)
 
 QString encodingText(quint32 encoding)
 {
-    if (encoding == HVStringEncoding::None)
+    if (encoding == StringEncoding::None)
         return QStringLiteral("(none)");
-    return QStringLiteral("%1 %2").arg(encoding).arg(HVEncodingRepair::encodingName(encoding));
+    return QStringLiteral("%1 %2").arg(encoding).arg(EncodingRepair::encodingName(encoding));
 }
 
-QString fieldName(HVReadingProvenance::Field field)
+QString fieldName(ReadingProvenance::Field field)
 {
-    return HVReadingProvenance::fieldName(field);
+    return ReadingProvenance::fieldName(field);
 }
 
 QString textReport(const QString& file, const HVWindowsShortcut& shortcut)
 {
-    const HVReadingProvenance& provenance = shortcut.provenance();
+    const ReadingProvenance& provenance = shortcut.provenance();
     QString flags = shortcut.linkFlags().description();
     flags.replace(QLatin1Char('\n'), QLatin1String("\n    "));
     QString report = escapeControls(file) + QLatin1String(":\n");
@@ -86,7 +86,7 @@ QString textReport(const QString& file, const HVWindowsShortcut& shortcut)
         {"share from", fieldName(provenance.share)},
         {"path from", fieldName(provenance.path)},
         {"encodings from",
-            provenance.encoding == HVReadingProvenance::Field::None
+            provenance.encoding == ReadingProvenance::Field::None
                 ? QStringLiteral("the string fields")
                 : fieldName(provenance.encoding)},
         {"environment target", orNone(provenance.environmentTarget)},
@@ -98,16 +98,16 @@ QString textReport(const QString& file, const HVWindowsShortcut& shortcut)
 
 QJsonObject encodingJson(quint32 encoding)
 {
-    if (encoding == HVStringEncoding::None)
+    if (encoding == StringEncoding::None)
         return {};
     return {{QStringLiteral("codePage"), qint64(encoding)},
-        {QStringLiteral("name"), HVEncodingRepair::encodingName(encoding)}};
+        {QStringLiteral("name"), EncodingRepair::encodingName(encoding)}};
 }
 
 QJsonObject jsonReport(const QString& file, const HVWindowsShortcut& shortcut)
 {
     const HVLinkFlags& linkFlags = shortcut.linkFlags();
-    const HVReadingProvenance& provenance = shortcut.provenance();
+    const ReadingProvenance& provenance = shortcut.provenance();
     const QJsonObject flags {
         {QStringLiteral("value"), qint64(linkFlags.flags())},
         {QStringLiteral("hasShellItemId"), linkFlags.hasShellItemId()},

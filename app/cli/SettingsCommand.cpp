@@ -79,7 +79,7 @@ QStringList valueLines(
     if (key == KTMOUNTMETHODSTR)
         return {escapeControls(preferences.mountMethod())};
     QStringList lines;
-    for (const KTDriveMapping& mapping : preferences.driveMapping().value_or(KTDriveMappingList()))
+    for (const KTDriveMapping& mapping : preferences.driveMapping().value_or(DriveMappingList()))
         lines << mappingText(mapping, separator);
     return lines;
 }
@@ -235,7 +235,7 @@ int unmapDrive(KTPreferences& preferences, const QString& from)
     // stored when it is written. Unknown when the file could not be read: saving then
     // fails with the reason.
     const std::optional<PreferencesFile::Problem>& problem = preferences.domain().userFileProblem();
-    const KTDriveMappingList list = preferences.driveMapping().value_or(KTDriveMappingList());
+    const DriveMappingList list = preferences.driveMapping().value_or(DriveMappingList());
     if ((!problem || problem->isCorrupt())
         && std::none_of(list.begin(), list.end(),
             [&](const KTDriveMapping& mapping) { return mapsFrom(mapping, from); }))

@@ -2,7 +2,7 @@
 
 #include "alerts/MessageBoxAlertPresenter.h"
 #include "alerts/ProgramTargetQuestion.h"
-#include "shortcut/HVOpeningServices.h"
+#include "shortcut/OpeningServices.h"
 #include "windows/RZStatusController.h"
 
 #include <QCoreApplication>
@@ -26,7 +26,7 @@ InstanceRuntime::InstanceRuntime(std::chrono::milliseconds idleTime)
 {
     m_controller.applicationDidFinishLaunching();
     // A shortcut's target that is a program opens only when the user says so.
-    HVOpeningServices::shared().confirmProgramTarget = ProgramTargetQuestion::ask;
+    OpeningServices::shared().confirmProgramTarget = ProgramTargetQuestion::ask;
     QObject::connect(&m_instance, &KestrovaInstance::finished, QCoreApplication::instance(),
         &QCoreApplication::quit);
 }

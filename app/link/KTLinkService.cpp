@@ -105,7 +105,7 @@ QString KTLinkService::doInverseMapping(const QString& path) const
     const KTPreferences& preferences = *m_environment.preferences;
     if (!preferences.mappingEnabled())
         return path;
-    const std::optional<KTDriveMappingList> mappings = preferences.driveMapping();
+    const std::optional<DriveMappingList> mappings = preferences.driveMapping();
     if (!mappings)
         return path;
     for (const KTDriveMapping& mapping : *mappings) {

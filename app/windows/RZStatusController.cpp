@@ -1,6 +1,6 @@
 #include "windows/RZStatusController.h"
 
-#include "status/RZStatusLine.h"
+#include "status/StatusLine.h"
 #include "windows/RZStatusWindow.h"
 
 #include <QApplication>
@@ -59,7 +59,7 @@ RZStatusController::RZStatusController(std::unique_ptr<RZStatusWindow> statusWin
 }
 
 RZStatusController::RZStatusController()
-    : m_statusLine(std::make_unique<RZStatusLine>())
+    : m_statusLine(std::make_unique<StatusLine>())
 {
     awakeFromNib();
 }

@@ -7,7 +7,7 @@
 
 class QLabel;
 class QProgressBar;
-class RZStatusLine;
+class StatusLine;
 class RZStatusWindow;
 
 // Drives the status window that tells the user what the application waits for, such as
@@ -78,7 +78,7 @@ private:
     void fitWindowToTitle(const QString& title);
 
     std::unique_ptr<RZStatusWindow> m_statusWindow;
-    std::unique_ptr<RZStatusLine> m_statusLine;
+    std::unique_ptr<StatusLine> m_statusLine;
     QTimer m_timer;
     int m_sizeOffset = 0;
 };

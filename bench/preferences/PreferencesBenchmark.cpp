@@ -10,9 +10,9 @@
 
 namespace {
 
-KTDriveMappingList mappings(int count)
+DriveMappingList mappings(int count)
 {
-    KTDriveMappingList list;
+    DriveMappingList list;
     for (int index = 0; index < count; ++index) {
         list.append(KTDriveMapping(QStringLiteral("%1:").arg(QChar(u'D' + index)),
             QStringLiteral("\\\\fs%1\\share").arg(index)));

@@ -4,10 +4,10 @@
 //
 //   tests/harness/with-file-server build/default/bench/volumes/volumes_bench
 
-#include "volumes/KTCredentialPrompt.h"
-#include "volumes/KTGvfsServerMount.h"
+#include "volumes/CredentialPrompt.h"
+#include "volumes/GvfsServerMount.h"
 #include "volumes/KTMounter.h"
-#include "volumes/KTSystemMountTable.h"
+#include "volumes/SystemMountTable.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -24,22 +24,22 @@ namespace {
 constexpr int pathCount = 10000;
 const QString share = QStringLiteral("//127.0.0.1/guest");
 
-class GuestPrompt final : public KTCredentialPrompt {
+class GuestPrompt final : public CredentialPrompt {
 public:
-    std::optional<KTCredentials> askPassword(const KTCredentialRequest& request) override
+    std::optional<Credentials> askPassword(const CredentialRequest& request) override
     {
         if (!request.anonymousAllowed)
             return std::nullopt;
-        KTCredentials credentials;
+        Credentials credentials;
         credentials.anonymous = true;
         return credentials;
     }
 };
 
 struct MountedShare {
-    KTSystemMountTable table;
+    SystemMountTable table;
     GuestPrompt prompt;
-    KTGvfsServerMount serverMount {prompt};
+    GvfsServerMount serverMount {prompt};
     KTMounter mounter {table, serverMount, [] { return nullptr; }};
     QStringList paths;
     QList<QByteArray> nativePaths;

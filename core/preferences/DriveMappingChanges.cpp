@@ -30,9 +30,9 @@ DriveMappingChanges::DriveMappingChanges(const std::optional<QJsonValue>& stored
     }
 }
 
-KTDriveMappingList DriveMappingChanges::list() const
+DriveMappingList DriveMappingChanges::list() const
 {
-    KTDriveMappingList list;
+    DriveMappingList list;
     list.reserve(m_rows.size());
     for (const Row& row : m_rows)
         list.append(row.mapping);

@@ -26,7 +26,7 @@ public:
 
     qsizetype count() const { return m_rows.size(); }
     const KTDriveMapping& at(qsizetype row) const { return m_rows.at(row).mapping; }
-    KTDriveMappingList list() const;
+    DriveMappingList list() const;
 
     // Rows outside the list are refused (false) and change nothing.
     bool insert(qsizetype row, KTDriveMapping mapping);

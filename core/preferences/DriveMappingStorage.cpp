@@ -34,11 +34,11 @@ std::optional<KTDriveMapping> mappingFromStored(const QJsonValue& element)
     return mapping;
 }
 
-std::optional<KTDriveMappingList> listFromStored(const QJsonValue& stored)
+std::optional<DriveMappingList> listFromStored(const QJsonValue& stored)
 {
     if (!stored.isArray())
         return std::nullopt;
-    KTDriveMappingList list;
+    DriveMappingList list;
     const QJsonArray elements = stored.toArray();
     for (const auto& element : elements) {
         if (std::optional<KTDriveMapping> mapping = mappingFromStored(element))
@@ -47,7 +47,7 @@ std::optional<KTDriveMappingList> listFromStored(const QJsonValue& stored)
     return list;
 }
 
-QJsonArray storedFromList(const KTDriveMappingList& list)
+QJsonArray storedFromList(const DriveMappingList& list)
 {
     QJsonArray stored;
     for (const KTDriveMapping& mapping : list) {

@@ -21,11 +21,11 @@ std::optional<KTDriveMapping> mappingFromStored(const QJsonValue& element);
 // The list a stored value holds, or none when the value is not an array. An element
 // without a usable "driveLetter" reads with no mapFrom; one without a usable
 // "driveName" keeps the placeholder "Map To".
-std::optional<KTDriveMappingList> listFromStored(const QJsonValue& stored);
+std::optional<DriveMappingList> listFromStored(const QJsonValue& stored);
 
 // The array that stores a list. Mappings without mapTo or without mapFrom are dropped;
 // the others keep their order.
-QJsonArray storedFromList(const KTDriveMappingList& list);
+QJsonArray storedFromList(const DriveMappingList& list);
 
 // The stored value with the drive letter from (matched ignoring case) mapped to the
 // share to: the first element mapping that letter takes both texts and keeps its other

@@ -29,4 +29,4 @@ private:
 
 // QList shares its data when copied, so a shortcut holding the caller's list costs no
 // copy of the mappings.
-using KTDriveMappingList = QList<KTDriveMapping>;
+using DriveMappingList = QList<KTDriveMapping>;

@@ -140,7 +140,7 @@ void KTPreferences::setMountMethod(const std::optional<QString>& mountMethod)
     m_domain.setValue(KTMOUNTMETHODSTR, QJsonValue(*mountMethod));
 }
 
-std::optional<KTDriveMappingList> KTPreferences::driveMapping() const
+std::optional<DriveMappingList> KTPreferences::driveMapping() const
 {
     const std::optional<QJsonValue> value = m_domain.value(KTDRIVEMAP);
     if (!value)
@@ -148,7 +148,7 @@ std::optional<KTDriveMappingList> KTPreferences::driveMapping() const
     return DriveMappingStorage::listFromStored(*value);
 }
 
-void KTPreferences::setDriveMapping(const std::optional<KTDriveMappingList>& driveMapping)
+void KTPreferences::setDriveMapping(const std::optional<DriveMappingList>& driveMapping)
 {
     if (!driveMapping)
         return;

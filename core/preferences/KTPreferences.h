@@ -2,7 +2,7 @@
 
 #include "preferences/DriveMappingChanges.h"
 #include "preferences/KTDriveMapping.h"
-#include "preferences/KTPreferenceKeys.h"
+#include "preferences/PreferenceKeys.h"
 #include "preferences/PreferencesDomain.h"
 
 #include <QObject>
@@ -65,10 +65,10 @@ public:
 
     // A fresh list, or none when no list is stored; an empty stored list reads as an
     // empty list.
-    std::optional<KTDriveMappingList> driveMapping() const;
+    std::optional<DriveMappingList> driveMapping() const;
     // None leaves the stored list as it is. Mappings without mapTo or mapFrom are
     // dropped; the others are stored in their order.
-    void setDriveMapping(const std::optional<KTDriveMappingList>& driveMapping);
+    void setDriveMapping(const std::optional<DriveMappingList>& driveMapping);
     // The stored list, for a person to edit; see DriveMappingChanges.
     DriveMappingChanges driveMappingChanges() const;
     // Stores what was changed in such a list: the next synchronisation applies the

@@ -1,7 +1,7 @@
 #include "preferences/PreferencesNotifier.h"
 
 #include "platform/SystemLog.h"
-#include "preferences/KTPreferenceKeys.h"
+#include "preferences/PreferenceKeys.h"
 
 #include <QDBusError>
 #include <QDBusMessage>

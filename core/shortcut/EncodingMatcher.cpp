@@ -1,6 +1,6 @@
 #include "shortcut/EncodingMatcher.h"
 
-#include "shortcut/HVEncodingRepair.h"
+#include "shortcut/EncodingRepair.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ bool isAscii(QByteArrayView bytes)
 
 }
 
-EncodingMatcher::EncodingMatcher(const HVEncodingRepair& repair, QByteArrayView bytes)
+EncodingMatcher::EncodingMatcher(const EncodingRepair& repair, QByteArrayView bytes)
     : m_repair(repair)
     , m_bytes(bytes)
     , m_ascii(isAscii(bytes))

@@ -1,13 +1,13 @@
 #include "shortcut/EnvironmentHints.h"
 
-#include "shortcut/HVEncodingRepair.h"
+#include "shortcut/EncodingRepair.h"
 
 #include <algorithm>
 
 EnvironmentHints::EnvironmentHints(std::optional<QByteArrayView> pathBytes)
 {
     if (pathBytes)
-        m_matcher.emplace(HVEncodingRepair::shared(), *pathBytes);
+        m_matcher.emplace(EncodingRepair::shared(), *pathBytes);
 }
 
 void EnvironmentHints::take(const QString& target)

@@ -1,6 +1,6 @@
 #include "shortcut/HVLinkInfo.h"
 
-#include "shortcut/HVByteReader.h"
+#include "shortcut/ByteReader.h"
 
 #include <cstring>
 
@@ -26,7 +26,7 @@ constexpr quint32 kNetNameOffsetWithoutUnicode = 0x14;
 
 // A string runs from its offset to its terminator. One whose offset lies outside the
 // block, or that has no terminator inside it, reads as absent.
-std::optional<HVLinkInfo::String> ansiStringAt(const HVByteReader& block, quint64 offset)
+std::optional<HVLinkInfo::String> ansiStringAt(const ByteReader& block, quint64 offset)
 {
     const std::optional<QByteArrayView> rest = block.bytesFrom(offset);
     if (!rest)
@@ -38,7 +38,7 @@ std::optional<HVLinkInfo::String> ansiStringAt(const HVByteReader& block, quint6
     return HVLinkInfo::String {rest->first(terminator - rest->data()).toByteArray(), false};
 }
 
-std::optional<HVLinkInfo::String> unicodeStringAt(const HVByteReader& block, quint64 offset)
+std::optional<HVLinkInfo::String> unicodeStringAt(const ByteReader& block, quint64 offset)
 {
     const std::optional<QByteArrayView> rest = block.bytesFrom(offset);
     if (!rest)
@@ -50,7 +50,7 @@ std::optional<HVLinkInfo::String> unicodeStringAt(const HVByteReader& block, qui
     return std::nullopt;
 }
 
-std::optional<HVLinkInfo::String> netNameAt(const HVByteReader& block, quint64 linkOffset)
+std::optional<HVLinkInfo::String> netNameAt(const ByteReader& block, quint64 linkOffset)
 {
     const std::optional<quint32> netNameOffset = block.uint32At(linkOffset + kNetNameOffset);
     if (!netNameOffset)
@@ -63,7 +63,7 @@ std::optional<HVLinkInfo::String> netNameAt(const HVByteReader& block, quint64 l
     return unicodeStringAt(block, linkOffset + *unicodeOffset);
 }
 
-std::optional<HVLinkInfo::String> commonPathSuffixIn(const HVByteReader& block, quint32 headerSize)
+std::optional<HVLinkInfo::String> commonPathSuffixIn(const ByteReader& block, quint32 headerSize)
 {
     if (headerSize < kLinkInfoHeaderSizeWithUnicode) {
         const std::optional<quint32> offset = block.uint32At(kCommonPathSuffixOffset);
@@ -75,7 +75,7 @@ std::optional<HVLinkInfo::String> commonPathSuffixIn(const HVByteReader& block, 
 
 }
 
-std::optional<HVLinkInfo> HVLinkInfo::read(HVByteReader& reader)
+std::optional<HVLinkInfo> HVLinkInfo::read(ByteReader& reader)
 {
     const std::optional<quint32> size = reader.uint32At(quint64(reader.position()));
     if (!size || *size < kLinkInfoMinimumSize)
@@ -83,7 +83,7 @@ std::optional<HVLinkInfo> HVLinkInfo::read(HVByteReader& reader)
     const std::optional<QByteArrayView> bytes = reader.readBytes(*size);
     if (!bytes)
         return std::nullopt;
-    const HVByteReader block(*bytes);
+    const ByteReader block(*bytes);
 
     HVLinkInfo info;
     info.headerSize = block.uint32At(kLinkInfoHeaderSizeOffset).value_or(0);

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-class HVByteReader;
+class ByteReader;
 
 // The LinkInfo structure of a shell link ([MS-SHLLINK] 2.3) with its
 // CommonNetworkRelativeLink (2.3.2), reduced to the strings that name the target.
@@ -34,5 +34,5 @@ struct HVLinkInfo {
 
     // Reads LinkInfoSize and the rest of the block from the reader. None when the block
     // is cut short by the end of the file or too small for its fixed fields.
-    static std::optional<HVLinkInfo> read(HVByteReader& reader);
+    static std::optional<HVLinkInfo> read(ByteReader& reader);
 };

@@ -1,7 +1,7 @@
 #include "shortcut/HVWindowsShortcut.h"
 
 #include "platform/FileDescriptor.h"
-#include "shortcut/HVByteReader.h"
+#include "shortcut/ByteReader.h"
 
 #include <QFile>
 
@@ -51,13 +51,13 @@ std::optional<QByteArray> readToEnd(int descriptor, QByteArrayView start, qint64
 }
 }
 
-HVWindowsShortcut::HVWindowsShortcut(std::optional<KTDriveMappingList> driveMapping)
+HVWindowsShortcut::HVWindowsShortcut(std::optional<DriveMappingList> driveMapping)
     : m_driveMapping(std::move(driveMapping))
 {
 }
 
 std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithContentsOfFile(
-    const QString& path, std::optional<KTDriveMappingList> driveMapping)
+    const QString& path, std::optional<DriveMappingList> driveMapping)
 {
     // Plain system calls: QFile would add two stat calls to the open and the reads,
     // and reading a file is most of the time spent on a shortcut. O_NONBLOCK keeps a
@@ -85,17 +85,17 @@ std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithContentsOfFile(
 }
 
 std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithContentsOfData(
-    QByteArrayView data, std::optional<KTDriveMappingList> driveMapping)
+    QByteArrayView data, std::optional<DriveMappingList> driveMapping)
 {
     bool reachedEnd = false;
     return readContents(data, std::move(driveMapping), reachedEnd);
 }
 
 std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::readContents(
-    QByteArrayView data, std::optional<KTDriveMappingList> driveMapping, bool& reachedEnd)
+    QByteArrayView data, std::optional<DriveMappingList> driveMapping, bool& reachedEnd)
 {
     std::unique_ptr<HVWindowsShortcut> shortcut(new HVWindowsShortcut(std::move(driveMapping)));
-    HVByteReader file(data);
+    ByteReader file(data);
     const bool complete = shortcut->readHeaderSection(file) && shortcut->readIdListSection(file)
         && shortcut->readLinkInfoSection(file) && shortcut->readStringDataSection(file)
         && shortcut->readExtraDataSection(file);
@@ -116,7 +116,7 @@ bool HVWindowsShortcut::setMountMethod(const QString& mountMethod)
     return false;
 }
 
-QString HVReadingProvenance::fieldName(Field field)
+QString ReadingProvenance::fieldName(Field field)
 {
     switch (field) {
     case Field::None:

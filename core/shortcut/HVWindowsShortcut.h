@@ -3,7 +3,7 @@
 #include "platform/Result.h"
 #include "preferences/KTDriveMapping.h"
 #include "shortcut/HVLinkFlags.h"
-#include "shortcut/HVStringEncoding.h"
+#include "shortcut/StringEncoding.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,13 +14,13 @@
 #include <optional>
 
 class EnvironmentHints;
-class HVByteReader;
-struct HVOpeningServices;
+class ByteReader;
+struct OpeningServices;
 struct ProgramTargetVerdict;
 
 // Which field of the file decided what the reader found, for tools that explain a
 // shortcut (`kestrova info`). Field names are those of [MS-SHLLINK].
-struct HVReadingProvenance {
+struct ReadingProvenance {
     enum class Field {
         None,
         LocalBasePath, // LinkInfo
@@ -43,9 +43,9 @@ struct HVReadingProvenance {
 
 // What a person wants inserted for a shortcut file dragged onto a text field: the
 // destination the shortcut points to, or the location of the file itself.
-enum class HVShortcutInsertion { Destination, FileLocation };
+enum class ShortcutInsertion { Destination, FileLocation };
 // Asks the person which, for the shortcut file at the path.
-using HVDraggedShortcutQuestion = std::function<HVShortcutInsertion(const QString& path)>;
+using DraggedShortcutQuestion = std::function<ShortcutInsertion(const QString& path)>;
 
 // One Windows shortcut and its target: read from a shell-link (.lnk) file, or made from
 // a mount string (a Windows, UNC or "file:" path). The target is kept as read
@@ -60,13 +60,13 @@ public:
     // shortcut (wrong header size, no LinkInfo, cut short before its target is whole,
     // larger than kMaxFileSize).
     static std::unique_ptr<HVWindowsShortcut> initWithContentsOfFile(
-        const QString& path, std::optional<KTDriveMappingList> driveMapping = std::nullopt);
+        const QString& path, std::optional<DriveMappingList> driveMapping = std::nullopt);
     // The same, from the bytes of a shell-link file already in memory.
     static std::unique_ptr<HVWindowsShortcut> initWithContentsOfData(
-        QByteArrayView data, std::optional<KTDriveMappingList> driveMapping = std::nullopt);
+        QByteArrayView data, std::optional<DriveMappingList> driveMapping = std::nullopt);
     // A shortcut to a Windows, UNC or "file:" path given as text. Never refuses a text.
     static std::unique_ptr<HVWindowsShortcut> initWithMountString(
-        const QString& text, std::optional<KTDriveMappingList> driveMapping = std::nullopt);
+        const QString& text, std::optional<DriveMappingList> driveMapping = std::nullopt);
 
     // The text to insert for a file dropped on a text field or chosen for a drive
     // mapping. For a file that opens with Kestrova (its type's default application is
@@ -77,7 +77,7 @@ public:
     // why, when the destination was asked for and the file is no readable shortcut or
     // names no target; nothing in the file is run.
     static Result<QString> translateFilepath(
-        const QString& path, const HVDraggedShortcutQuestion& question);
+        const QString& path, const DraggedShortcutQuestion& question);
 
     const HVLinkFlags& linkFlags() const { return m_linkFlags; }
 
@@ -93,8 +93,8 @@ public:
     // The reason of the last failure of an opening operation; none until then.
     const std::optional<QString>& errorMessage() const { return m_errorMessage; }
 
-    const std::optional<KTDriveMappingList>& driveMapping() const { return m_driveMapping; }
-    void setDriveMapping(std::optional<KTDriveMappingList> driveMapping)
+    const std::optional<DriveMappingList>& driveMapping() const { return m_driveMapping; }
+    void setDriveMapping(std::optional<DriveMappingList> driveMapping)
     {
         m_driveMapping = std::move(driveMapping);
     }
@@ -110,7 +110,7 @@ public:
     quint32 shareEncoding() const { return m_shareEncoding; }
     void setShareEncoding(quint32 encoding) { m_shareEncoding = encoding; }
 
-    const HVReadingProvenance& provenance() const { return m_provenance; }
+    const ReadingProvenance& provenance() const { return m_provenance; }
 
     // The share of the target, //server/share, with the mount method in front
     // (smb://server/share) when asked; none for a target without a share.
@@ -125,7 +125,7 @@ public:
     // application to the front. Mounts the share first when it is not mounted (the
     // mounter remembers the mount); where the network uses DFS referrals, waits up to
     // 15 s for the target of a share mounted just now. A target that is a program is
-    // opened only when HVOpeningServices::confirmProgramTarget allows it. False, with
+    // opened only when OpeningServices::confirmProgramTarget allows it. False, with
     // errorMessage() saying why, when nothing was opened; a success leaves
     // errorMessage() as it was. Blocks the calling (main) thread throughout.
     [[nodiscard]] bool openFile();
@@ -136,8 +136,8 @@ public:
     // "Mount of network drive failed" or "Failed to create alias", when nothing was written.
     [[nodiscard]] bool saveAsAlias(const QString& aliasPath);
 
-    // The services opening uses; null, the default, stands for HVOpeningServices::shared().
-    void setOpeningServices(std::shared_ptr<const HVOpeningServices> services)
+    // The services opening uses; null, the default, stands for OpeningServices::shared().
+    void setOpeningServices(std::shared_ptr<const OpeningServices> services)
     {
         m_openingServices = std::move(services);
     }
@@ -156,19 +156,19 @@ private:
         QString filename;
     };
 
-    HVWindowsShortcut(std::optional<KTDriveMappingList> driveMapping);
+    HVWindowsShortcut(std::optional<DriveMappingList> driveMapping);
 
     // Reads the bytes; reachedEnd tells whether more bytes after them could have
     // changed the outcome (a section or block ran into their end).
     static std::unique_ptr<HVWindowsShortcut> readContents(
-        QByteArrayView data, std::optional<KTDriveMappingList> driveMapping, bool& reachedEnd);
+        QByteArrayView data, std::optional<DriveMappingList> driveMapping, bool& reachedEnd);
 
-    bool readHeaderSection(HVByteReader& file);
-    bool readIdListSection(HVByteReader& file);
-    bool readLinkInfoSection(HVByteReader& file);
-    bool readStringDataSection(HVByteReader& file);
-    bool readExtraDataSection(HVByteReader& file);
-    std::optional<QString> readStringData(HVByteReader& file, bool flag);
+    bool readHeaderSection(ByteReader& file);
+    bool readIdListSection(ByteReader& file);
+    bool readLinkInfoSection(ByteReader& file);
+    bool readStringDataSection(ByteReader& file);
+    bool readExtraDataSection(ByteReader& file);
+    std::optional<QString> readStringData(ByteReader& file, bool flag);
     std::optional<QByteArrayView> repairablePathData() const;
     void applyEnvironmentHints(const EnvironmentHints& hints);
     void repairEncoding(const EnvironmentHints& hints);
@@ -176,7 +176,7 @@ private:
     std::optional<SplitTarget> splitFullFilename() const;
     QString substituteMapping(const QString& text) const;
 
-    const HVOpeningServices& openingServices() const;
+    const OpeningServices& openingServices() const;
     // None, with errorMessage() set, when the share had to be mounted and could not be.
     std::optional<LocalTarget> composeLocalTarget();
     bool waitForReferredTarget(const QString& path);
@@ -194,12 +194,12 @@ private:
     QString m_mountMethod = QStringLiteral("smb");
     std::optional<QString> m_fullFilename;
     std::optional<QString> m_errorMessage;
-    std::optional<KTDriveMappingList> m_driveMapping;
+    std::optional<DriveMappingList> m_driveMapping;
     bool m_mappingEnabled = false;
     std::optional<QByteArray> m_pathData;
     std::optional<QByteArray> m_shareData;
-    quint32 m_shareEncoding = HVStringEncoding::None;
-    quint32 m_pathEncoding = HVStringEncoding::None;
-    HVReadingProvenance m_provenance;
-    std::shared_ptr<const HVOpeningServices> m_openingServices;
+    quint32 m_shareEncoding = StringEncoding::None;
+    quint32 m_pathEncoding = StringEncoding::None;
+    ReadingProvenance m_provenance;
+    std::shared_ptr<const OpeningServices> m_openingServices;
 };

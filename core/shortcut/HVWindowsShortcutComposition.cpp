@@ -23,7 +23,7 @@ qsizetype leadingSlashCount(const QString& text)
 }
 
 std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithMountString(
-    const QString& text, std::optional<KTDriveMappingList> driveMapping)
+    const QString& text, std::optional<DriveMappingList> driveMapping)
 {
     std::unique_ptr<HVWindowsShortcut> shortcut(new HVWindowsShortcut(std::move(driveMapping)));
     QString target = withForwardSlashes(text);

@@ -1,6 +1,6 @@
 #include "platform/SystemLog.h"
-#include "shortcut/HVOpeningServices.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "shortcut/OpeningServices.h"
 #include "workspace/ProgramTarget.h"
 
 #include <QFileInfo>
@@ -70,14 +70,14 @@ QString programRefusedMessage(const QString& path, const ProgramTargetVerdict& v
 
 }
 
-const HVOpeningServices& HVWindowsShortcut::openingServices() const
+const OpeningServices& HVWindowsShortcut::openingServices() const
 {
-    return m_openingServices ? *m_openingServices : HVOpeningServices::shared();
+    return m_openingServices ? *m_openingServices : OpeningServices::shared();
 }
 
 std::optional<HVWindowsShortcut::LocalTarget> HVWindowsShortcut::composeLocalTarget()
 {
-    const HVOpeningServices& services = openingServices();
+    const OpeningServices& services = openingServices();
     const std::optional<QString> share = networkShare();
     const std::optional<QString> file = filename();
     LocalTarget target;
@@ -102,7 +102,7 @@ std::optional<HVWindowsShortcut::LocalTarget> HVWindowsShortcut::composeLocalTar
 
 bool HVWindowsShortcut::openFile()
 {
-    const HVOpeningServices& services = openingServices();
+    const OpeningServices& services = openingServices();
     const std::optional<LocalTarget> target = composeLocalTarget();
     if (!target)
         return false;
@@ -129,7 +129,7 @@ bool HVWindowsShortcut::openFile()
 
 bool HVWindowsShortcut::waitForReferredTarget(const QString& path)
 {
-    const HVOpeningServices& services = openingServices();
+    const OpeningServices& services = openingServices();
     for (const QString& directory : directoriesDownTo(path))
         services.listDirectory(directory);
     for (int test = 0; test < kReferralTests; ++test) {
@@ -144,11 +144,11 @@ bool HVWindowsShortcut::waitForReferredTarget(const QString& path)
 
 bool HVWindowsShortcut::openInForeground(const QString& path)
 {
-    const HVOpeningServices& services = openingServices();
+    const OpeningServices& services = openingServices();
     const ProgramTargetVerdict verdict = ProgramTarget::examine(path);
     if (!mayOpenTarget(path, verdict))
         return false;
-    const std::optional<HVTargetApplication> application =
+    const std::optional<TargetApplication> application =
         services.applicationForContentType(verdict.contentType);
     // GIO has no default choice to fall back on where the desktop names no application.
     if (!application) {
@@ -175,7 +175,7 @@ bool HVWindowsShortcut::mayOpenTarget(const QString& path, const ProgramTargetVe
         return true;
     SystemLog::write(QStringLiteral("Target %1 is a program: %2")
                          .arg(path, verdict.reasons.join(QLatin1String("; "))));
-    const HVOpeningServices& services = openingServices();
+    const OpeningServices& services = openingServices();
     if (services.confirmProgramTarget && services.confirmProgramTarget(path, verdict))
         return true;
     setErrorMessage(programRefusedMessage(path, verdict));
@@ -184,8 +184,8 @@ bool HVWindowsShortcut::mayOpenTarget(const QString& path, const ProgramTargetVe
 
 void HVWindowsShortcut::bringToFront(const QString& applicationId)
 {
-    const HVOpeningServices& services = openingServices();
-    std::optional<HVRunningInstance> running = services.firstRunningApplication(applicationId);
+    const OpeningServices& services = openingServices();
+    std::optional<RunningInstance> running = services.firstRunningApplication(applicationId);
     if (!running)
         return;
     running->activate();

@@ -1,32 +1,32 @@
 #include "platform/SystemLog.h"
+#include "shortcut/ByteReader.h"
+#include "shortcut/EncodingRepair.h"
 #include "shortcut/EnvironmentHints.h"
-#include "shortcut/HVByteReader.h"
-#include "shortcut/HVEncodingRepair.h"
 #include "shortcut/HVLinkInfo.h"
-#include "shortcut/HVShellLinkRecords.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "shortcut/ShellLinkRecords.h"
 
 #include <algorithm>
 
-using Field = HVReadingProvenance::Field;
-namespace Records = HVShellLinkRecords;
+using Field = ReadingProvenance::Field;
+namespace Records = ShellLinkRecords;
 
 namespace {
 
 QString decodedString(const HVLinkInfo::String& string)
 {
-    return string.isUnicode ? HVEncodingRepair::decodeUtf16LE(string.bytes)
-                            : HVEncodingRepair::decodeLatin1(string.bytes);
+    return string.isUnicode ? EncodingRepair::decodeUtf16LE(string.bytes)
+                            : EncodingRepair::decodeLatin1(string.bytes);
 }
 
 quint32 encodingOf(const HVLinkInfo::String& string)
 {
-    return string.isUnicode ? HVStringEncoding::Utf16LE : HVStringEncoding::Latin1;
+    return string.isUnicode ? StringEncoding::Utf16LE : StringEncoding::Latin1;
 }
 
 }
 
-bool HVWindowsShortcut::readHeaderSection(HVByteReader& file)
+bool HVWindowsShortcut::readHeaderSection(ByteReader& file)
 {
     const std::optional<Records::ShellLinkHeader> header = Records::readShellLinkHeader(file);
     if (!header || header->headerSize != Records::ShellLinkHeader::kSize)
@@ -39,7 +39,7 @@ bool HVWindowsShortcut::readHeaderSection(HVByteReader& file)
     return true;
 }
 
-bool HVWindowsShortcut::readIdListSection(HVByteReader& file)
+bool HVWindowsShortcut::readIdListSection(ByteReader& file)
 {
     if (!m_linkFlags.hasShellItemId())
         return true;
@@ -47,7 +47,7 @@ bool HVWindowsShortcut::readIdListSection(HVByteReader& file)
     return Records::skipLinkTargetIdList(file);
 }
 
-bool HVWindowsShortcut::readLinkInfoSection(HVByteReader& file)
+bool HVWindowsShortcut::readLinkInfoSection(ByteReader& file)
 {
     const std::optional<HVLinkInfo> info = HVLinkInfo::read(file);
     // A LinkInfo block cut short, or too small for its fixed fields: the file is refused.
@@ -56,8 +56,8 @@ bool HVWindowsShortcut::readLinkInfoSection(HVByteReader& file)
     if (info->hasLocalBasePath() && info->localBasePath) {
         m_pathData = info->localBasePath->bytes;
         m_shareData.reset();
-        m_pathEncoding = HVStringEncoding::Latin1;
-        setFullFilename(HVEncodingRepair::decodeLatin1(*m_pathData));
+        m_pathEncoding = StringEncoding::Latin1;
+        setFullFilename(EncodingRepair::decodeLatin1(*m_pathData));
         m_provenance.path = Field::LocalBasePath;
     }
     if (!info->hasNetworkTarget())
@@ -77,7 +77,7 @@ bool HVWindowsShortcut::readLinkInfoSection(HVByteReader& file)
     return true;
 }
 
-bool HVWindowsShortcut::readStringDataSection(HVByteReader& file)
+bool HVWindowsShortcut::readStringDataSection(ByteReader& file)
 {
     for (const bool flag :
         {m_linkFlags.hasName(), m_linkFlags.hasRelativePath(), m_linkFlags.hasWorkingDir(),
@@ -86,7 +86,7 @@ bool HVWindowsShortcut::readStringDataSection(HVByteReader& file)
     return true;
 }
 
-std::optional<QString> HVWindowsShortcut::readStringData(HVByteReader& file, bool flag)
+std::optional<QString> HVWindowsShortcut::readStringData(ByteReader& file, bool flag)
 {
     if (!flag)
         return std::nullopt;
@@ -97,7 +97,7 @@ std::optional<QString> HVWindowsShortcut::readStringData(HVByteReader& file, boo
     return text;
 }
 
-bool HVWindowsShortcut::readExtraDataSection(HVByteReader& file)
+bool HVWindowsShortcut::readExtraDataSection(ByteReader& file)
 {
     // The environment blocks are handled in turn, but what they leave is applied once:
     // a file of many blocks repairs the path and writes the log once.
@@ -118,7 +118,7 @@ std::optional<QByteArrayView> HVWindowsShortcut::repairablePathData() const
 {
     // Without path bytes (a LinkInfo naming no target) there is nothing to repair, nor
     // for a path held as UTF-16 or one the environment text replaces.
-    if (!m_pathData || m_pathEncoding == HVStringEncoding::Utf16LE
+    if (!m_pathData || m_pathEncoding == StringEncoding::Utf16LE
         || m_linkFlags.preferEnvironmentPath())
         return std::nullopt;
     return QByteArrayView(*m_pathData);
@@ -143,10 +143,10 @@ void HVWindowsShortcut::repairEncoding(const EnvironmentHints& hints)
 {
     const quint32 encoding = *hints.pathEncoding();
     SystemLog::write(
-        QStringLiteral("Correct Encoding is: %1").arg(HVEncodingRepair::encodingName(encoding)));
+        QStringLiteral("Correct Encoding is: %1").arg(EncodingRepair::encodingName(encoding)));
     m_pathEncoding = encoding;
     m_provenance.encoding = Field::EnvironmentTargetUnicode;
-    const HVEncodingRepair& repair = HVEncodingRepair::shared();
+    const EncodingRepair& repair = EncodingRepair::shared();
     const QString path = repair.decode(*m_pathData, encoding).value_or(QString());
     if (!m_shareData) {
         setFullFilename(path);
@@ -154,7 +154,7 @@ void HVWindowsShortcut::repairEncoding(const EnvironmentHints& hints)
     }
     // A share stored as UTF-16 keeps its encoding; an 8-bit one takes the encoding of the
     // last match whose code page defines its bytes, else keeps Latin-1.
-    if (m_shareEncoding != HVStringEncoding::Utf16LE) {
+    if (m_shareEncoding != StringEncoding::Utf16LE) {
         const std::vector<quint32>& matched = hints.matchedEncodings();
         const auto defining = std::find_if(matched.rbegin(), matched.rend(),
             [&](quint32 candidate) { return repair.decode(*m_shareData, candidate).has_value(); });

@@ -15,7 +15,7 @@ bool opensWithApplication(const QString& path)
     if (!file.exists() || file.isDir())
         return false;
     const std::optional<DesktopApplication> application =
-        Workspace::sharedWorkspace().applicationForFile(path);
+        Workspace::shared().applicationForFile(path);
     return application && application->id().compare(applicationDesktopId, Qt::CaseInsensitive) == 0;
 }
 
@@ -42,9 +42,9 @@ Result<QString> destinationOf(const QString& path)
 }
 
 Result<QString> HVWindowsShortcut::translateFilepath(
-    const QString& path, const HVDraggedShortcutQuestion& question)
+    const QString& path, const DraggedShortcutQuestion& question)
 {
-    if (opensWithApplication(path) && question(path) == HVShortcutInsertion::Destination)
+    if (opensWithApplication(path) && question(path) == ShortcutInsertion::Destination)
         return destinationOf(path);
     return KTMounter::defaultKTMounter().transformToNetworkVolumePath(path);
 }

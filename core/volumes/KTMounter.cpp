@@ -3,10 +3,10 @@
 #include "filesvc/FSRef.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "platform/SystemLog.h"
-#include "volumes/KTMountEntry.h"
-#include "volumes/KTMountTableSource.h"
-#include "volumes/KTServerMount.h"
+#include "volumes/MountEntry.h"
+#include "volumes/MountTableSource.h"
 #include "volumes/MountURL.h"
+#include "volumes/ServerMount.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +48,7 @@ QString absoluteCleanPath(const QString& path)
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
 
-const KTMountSourceURL* networkURL(const KTMountEntry* volume)
+const MountSourceURL* networkURL(const MountEntry* volume)
 {
     if (!volume || !volume->sourceURL() || !volume->sourceURL()->host())
         return nullptr;
@@ -57,7 +57,7 @@ const KTMountSourceURL* networkURL(const KTMountEntry* volume)
 
 // //host/share followed by the rest of the path below the mount point. A volume whose
 // source names a host but no path (an nfs export of "/") gives //host/rest.
-QString serverPath(const KTMountEntry& volume, const KTMountSourceURL& url, const QString& path)
+QString serverPath(const MountEntry& volume, const MountSourceURL& url, const QString& path)
 {
     const QString& mountPoint = volume.mountPoint();
     const qsizetype restStart =
@@ -84,7 +84,7 @@ bool isDirectoryRoot(const QString& mountPointPath)
 }
 
 KTMounter::KTMounter(
-    KTMountTableSource& mountTable, KTServerMount& serverMount, KTStatusDisplaySource statusDisplay)
+    MountTableSource& mountTable, ServerMount& serverMount, StatusDisplaySource statusDisplay)
     : m_mountTable(mountTable)
     , m_serverMount(serverMount)
     , m_statusDisplay(std::move(statusDisplay))
@@ -107,9 +107,9 @@ std::optional<QString> KTMounter::scanMountedVolumes(const QString& share)
     const QStringList parts = share.split(QLatin1Char('/'));
     if (parts.size() < 4)
         return std::nullopt;
-    const std::shared_ptr<const KTMountTable> table = m_mountTable.current();
-    for (const KTMountEntry& volume : table->volumes()) {
-        const KTMountEntry* holder = table->volumeForPath(volume.mountPoint());
+    const std::shared_ptr<const MountTable> table = m_mountTable.current();
+    for (const MountEntry& volume : table->volumes()) {
+        const MountEntry* holder = table->volumeForPath(volume.mountPoint());
         if (!holder || !holder->sourceURL())
             continue;
         const std::optional<QString>& host = holder->sourceURL()->host();
@@ -133,10 +133,10 @@ std::optional<QString> KTMounter::recordedMountPoint(const QString& share)
     const auto found = m_mountPoints.constFind(key);
     if (found == m_mountPoints.constEnd())
         return std::nullopt;
-    const KTMountRecord& record = found.value();
+    const MountRecord& record = found.value();
     SystemLog::write(QStringLiteral("Mounter: There is already one mntfrom: %1 mnto %2")
                          .arg(record.mntfrom, record.mnto));
-    const std::optional<KTMountEntry> volume = statfs(record.mnto);
+    const std::optional<MountEntry> volume = statfs(record.mnto);
     if (!volume)
         return std::nullopt;
     if (!equalsIgnoringCase(volume->mountSource(), record.mntfrom)
@@ -148,11 +148,11 @@ std::optional<QString> KTMounter::recordedMountPoint(const QString& share)
 }
 
 // What statfs(2) tells of an existing path: the volume that holds it.
-std::optional<KTMountEntry> KTMounter::statfs(const QString& path)
+std::optional<MountEntry> KTMounter::statfs(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo::exists(path))
         return std::nullopt;
-    const KTMountEntry* volume = m_mountTable.current()->volumeForPath(absoluteCleanPath(path));
+    const MountEntry* volume = m_mountTable.current()->volumeForPath(absoluteCleanPath(path));
     if (!volume)
         return std::nullopt;
     return *volume;
@@ -165,12 +165,12 @@ bool KTMounter::mountNetworkVolume(const QString& share, const QString& mountMet
         SystemLog::write(QStringLiteral("Mounter: ") + url.reason());
         return false;
     }
-    if (KTStatusDisplay* status = statusDisplay()) {
+    if (StatusDisplay* status = statusDisplay()) {
         status->setTitle(QStringLiteral("Mounting drive ") + *url);
         status->showWithProgressEnabled(true);
     }
-    const KTServerMountResult result = m_serverMount.mountServerVolume(*url);
-    if (KTStatusDisplay* status = statusDisplay())
+    const ServerMountResult result = m_serverMount.mountServerVolume(*url);
+    if (StatusDisplay* status = statusDisplay())
         status->hideNow();
     if (!result.mounted)
         return false;
@@ -188,11 +188,11 @@ void KTMounter::recordMount(const QString& share, const QString& rootPath)
     const std::optional<QString> path = JLCarbonUtilities::stringWithFSRef(*root);
     if (!path)
         return;
-    const std::optional<KTMountEntry> volume = statfs(*path);
+    const std::optional<MountEntry> volume = statfs(*path);
     if (!volume)
         return;
     m_mountPoints.insert(
-        share.toLower(), KTMountRecord {volume->mountSource(), volume->mountPoint()});
+        share.toLower(), MountRecord {volume->mountSource(), volume->mountPoint()});
 }
 
 // The path is taken as written, without following symbolic links, so that converting
@@ -203,20 +203,20 @@ QString KTMounter::transformToNetworkVolumePath(const QString& path)
     if (path.isEmpty())
         return path;
     const QString absolutePath = absoluteCleanPath(path);
-    const std::shared_ptr<const KTMountTable> table = m_mountTable.current();
-    const KTMountEntry* volume = table->volumeForPath(absolutePath);
-    if (const KTMountSourceURL* url = networkURL(volume))
+    const std::shared_ptr<const MountTable> table = m_mountTable.current();
+    const MountEntry* volume = table->volumeForPath(absolutePath);
+    if (const MountSourceURL* url = networkURL(volume))
         return serverPath(*volume, *url, absolutePath);
     const QString resolvedPath = QFileInfo(absolutePath).canonicalFilePath();
     if (resolvedPath.isEmpty() || resolvedPath == absolutePath)
         return path;
     volume = table->volumeForPath(resolvedPath);
-    if (const KTMountSourceURL* url = networkURL(volume))
+    if (const MountSourceURL* url = networkURL(volume))
         return serverPath(*volume, *url, resolvedPath);
     return path;
 }
 
-KTStatusDisplay* KTMounter::statusDisplay() const
+StatusDisplay* KTMounter::statusDisplay() const
 {
     return m_statusDisplay ? m_statusDisplay() : nullptr;
 }

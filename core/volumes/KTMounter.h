@@ -1,22 +1,22 @@
 #pragma once
 
-#include "volumes/KTStatusDisplay.h"
+#include "volumes/StatusDisplay.h"
 
 #include <QHash>
 #include <QString>
 
 #include <optional>
 
-class KTMountEntry;
-class KTMountTableSource;
-class KTServerMount;
+class MountEntry;
+class MountTableSource;
+class ServerMount;
 
 // A mount this process made: the mount source and mount point the table gave for it.
-struct KTMountRecord {
+struct MountRecord {
     QString mntfrom;
     QString mnto;
 
-    friend bool operator==(const KTMountRecord&, const KTMountRecord&) = default;
+    friend bool operator==(const MountRecord&, const MountRecord&) = default;
 };
 
 // Knows where server shares (//server/share) are mounted, mounts them, and turns local
@@ -25,8 +25,8 @@ struct KTMountRecord {
 // Everything runs on the main thread; a mount blocks it.
 class KTMounter {
 public:
-    KTMounter(KTMountTableSource& mountTable, KTServerMount& serverMount,
-        KTStatusDisplaySource statusDisplay);
+    KTMounter(
+        MountTableSource& mountTable, ServerMount& serverMount, StatusDisplaySource statusDisplay);
     KTMounter(const KTMounter&) = delete;
     KTMounter& operator=(const KTMounter&) = delete;
 
@@ -48,17 +48,17 @@ public:
     QString transformToNetworkVolumePath(const QString& path);
 
     // The mounts this process made, by lower-case share.
-    const QHash<QString, KTMountRecord>& mountPoints() const { return m_mountPoints; }
+    const QHash<QString, MountRecord>& mountPoints() const { return m_mountPoints; }
 
 private:
     std::optional<QString> scanMountedVolumes(const QString& share);
     std::optional<QString> recordedMountPoint(const QString& share);
-    std::optional<KTMountEntry> statfs(const QString& path);
+    std::optional<MountEntry> statfs(const QString& path);
     void recordMount(const QString& share, const QString& rootPath);
-    KTStatusDisplay* statusDisplay() const;
+    StatusDisplay* statusDisplay() const;
 
-    KTMountTableSource& m_mountTable;
-    KTServerMount& m_serverMount;
-    KTStatusDisplaySource m_statusDisplay;
-    QHash<QString, KTMountRecord> m_mountPoints;
+    MountTableSource& m_mountTable;
+    ServerMount& m_serverMount;
+    StatusDisplaySource m_statusDisplay;
+    QHash<QString, MountRecord> m_mountPoints;
 };

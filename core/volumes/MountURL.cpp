@@ -1,6 +1,6 @@
 #include "volumes/MountURL.h"
 
-#include "status/RZStatusLine.h"
+#include "status/StatusLine.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -47,7 +47,7 @@ bool isAddressLiteral(const QString& server)
 Failure refusal(const QString& share, const QString& what)
 {
     return Failure {
-        QStringLiteral("%1 cannot be mounted: %2").arg(RZStatusLine::printable(share), what)};
+        QStringLiteral("%1 cannot be mounted: %2").arg(StatusLine::printable(share), what)};
 }
 
 Result<QString> checkedServer(const QString& share, const QString& server)

@@ -7,7 +7,7 @@ MountWindows& MountWindows::installed()
     return *windows;
 }
 
-KTStatusDisplay* MountWindows::currentStatusDisplay() const
+StatusDisplay* MountWindows::currentStatusDisplay() const
 {
     return statusDisplay ? statusDisplay() : nullptr;
 }

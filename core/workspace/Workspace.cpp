@@ -22,7 +22,7 @@ void onLaunched(GAppLaunchContext*, GAppInfo*, GVariant* platformData, gpointer 
 
 }
 
-Workspace& Workspace::sharedWorkspace()
+Workspace& Workspace::shared()
 {
     static Workspace workspace;
     return workspace;

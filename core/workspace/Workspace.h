@@ -31,7 +31,7 @@ struct [[nodiscard]] LaunchResult {
 class Workspace {
 public:
     // The process-wide workspace, which remembers the processes it launched.
-    static Workspace& sharedWorkspace();
+    static Workspace& shared();
 
     Workspace();
     ~Workspace();

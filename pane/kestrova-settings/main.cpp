@@ -1,9 +1,9 @@
 // kestrova-settings: the settings window. One per session: a second start raises the
 // first one's window and ends.
-#include "KTPrefsWindow.h"
-#include "KTSettingsInstance.h"
-#include "KTTerminationSignals.h"
 #include "KestrovaPrefsPref.h"
+#include "PrefsWindow.h"
+#include "SettingsInstance.h"
+#include "TerminationSignals.h"
 #include "diagnostics/ExceptionLog.h"
 
 #include <QApplication>
@@ -37,22 +37,22 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("com.dovrane.Kestrova.Settings"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.dovrane.Kestrova")));
 
-    KTSettingsInstance instance(QDBusConnection::sessionBus());
-    if (instance.claim() == KTSettingsInstance::Role::Later)
+    SettingsInstance instance(QDBusConnection::sessionBus());
+    if (instance.claim() == SettingsInstance::Role::Later)
         return 0;
-    const KTTerminationSignals termination;
+    const TerminationSignals termination;
 
     KestrovaPrefsPref pane(KTPreferences::defaultKTPreferences());
     pane.setHelpDocumentPath(helpDocumentPath());
-    KTPrefsWindow window(pane);
+    PrefsWindow window(pane);
     QObject::connect(
-        &instance, &KTSettingsInstance::activationRequested, &window, &KTPrefsWindow::present);
+        &instance, &SettingsInstance::activationRequested, &window, &PrefsWindow::present);
     QObject::connect(
-        &termination, &KTTerminationSignals::received, &window, &KTPrefsWindow::endProgram);
+        &termination, &TerminationSignals::received, &window, &PrefsWindow::endProgram);
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
-        &KTPrefsWindow::saveForSessionEnd);
+        &PrefsWindow::saveForSessionEnd);
     QObject::connect(
-        &application, &QCoreApplication::aboutToQuit, &window, &KTPrefsWindow::leavePane);
+        &application, &QCoreApplication::aboutToQuit, &window, &PrefsWindow::leavePane);
     window.present();
     return QApplication::exec();
 }

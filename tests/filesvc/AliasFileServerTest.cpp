@@ -5,7 +5,7 @@
 #include "shortcut/HVWindowsShortcut.h"
 #include "support/FileServer.h"
 #include "support/ProgramRun.h"
-#include "volumes/KTAliasMounting.h"
+#include "volumes/AliasShareMounter.h"
 
 #include <QtEndian>
 
@@ -45,7 +45,7 @@ TEST_F(AliasFileServer, AMacSeesTheAliasOfAConvertedShortcut)
     ASSERT_TRUE(FileServer::gioMount(m_share));
     const std::optional<QString> mounted = FileServer::gvfsFolder(m_share);
     ASSERT_TRUE(mounted);
-    KTAliasMounting::install();
+    AliasShareMounter::install();
     const auto shortcut = HVWindowsShortcut::initWithMountString(
         u"\\\\127.0.0.1\\%1\\Documents\\Report.doc"_s.arg(m_share));
     const QString aliasPath = *mounted + u"/Report.doc"_s;

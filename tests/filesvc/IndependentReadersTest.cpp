@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 #include "filesvc/JLAlias.h"
-#include "filesvc/JLResourceForkOtherSources.h"
+#include "filesvc/ResourceForkOtherSources.h"
 #include "support/ProgramRun.h"
 #include "support/QtPrinters.h"
 
@@ -45,14 +45,14 @@ using IndependentReaders = TestFolder;
 TEST_F(IndependentReaders, QtAndPillowReadTheThemeIconInThreeSizes)
 {
     const QString target = write(u"notes.txt"_s, "text\n");
-    EXPECT_TRUE(JLResourceForkOtherSources::iconNamesForPath(target).contains(u"text-plain"_s));
+    EXPECT_TRUE(ResourceForkOtherSources::iconNamesForPath(target).contains(u"text-plain"_s));
     const std::optional<QByteArray> family =
-        JLResourceForkOtherSources::iconFamilyDataForFile(target);
+        ResourceForkOtherSources::iconFamilyDataForFile(target);
     ASSERT_TRUE(family) << "no icon theme icon for text/plain";
     EXPECT_EQ(elementsOf(*family),
         (QStringList {u"ic07 128x128"_s, u"ic08 256x256"_s, u"ic09 512x512"_s}));
-    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyDataForFile(path("missing")));
-    EXPECT_FALSE(JLResourceForkOtherSources::iconFamilyForIconNames({u"no-such-icon-anywhere"_s}));
+    EXPECT_FALSE(ResourceForkOtherSources::iconFamilyDataForFile(path("missing")));
+    EXPECT_FALSE(ResourceForkOtherSources::iconFamilyForIconNames({u"no-such-icon-anywhere"_s}));
     // Debian's own interpreter, which python3-pil belongs to, whatever else is on PATH.
     const QString python =
         QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s : u"python3"_s;

@@ -2,8 +2,8 @@
 
 #include "TestFolder.h"
 #include "filesvc/AliasFile.h"
+#include "filesvc/AliasMounting.h"
 #include "filesvc/AliasRecordFormat.h"
-#include "filesvc/JLAliasMounting.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "filesvc/JLResourceFork.h"
 #include "support/QtPrinters.h"
@@ -84,15 +84,15 @@ TEST_F(AliasFiles, ARecordOfAnUnmountedShareMountsItAgain)
         JLAlias::initWithData(*AliasRecordFormat::serialize(*record));
     EXPECT_EQ(alias->lastKnownShareURL(), u"smb://fs1/Projects"_s);
     QStringList calls;
-    JLAliasMounting::shared().mountShare = [&](const QString& what, const QString& method,
-                                               bool interactive) {
+    AliasMounting::shared().mountShare = [&](const QString& what, const QString& method,
+                                             bool interactive) {
         calls.append(u"%1 %2 %3"_s.arg(what, method).arg(interactive));
         return std::optional<QString>(share);
     };
     EXPECT_EQ(alias->path(), target);
     alias->setAllowUserInteraction(true);
     (void)alias->path();
-    JLAliasMounting::shared().mountShare = {};
+    AliasMounting::shared().mountShare = {};
     EXPECT_EQ(calls, (QStringList {u"//fs1/Projects smb 0"_s, u"//fs1/Projects smb 1"_s}));
     EXPECT_FALSE(alias->path()) << "without a way to mount, the share stays away";
 }
@@ -158,7 +158,7 @@ TEST_P(AliasFileWrites, HoldTheRecordTheFinderInformationAndWhatTheForkHeld)
     }
     if (row.before == AliasFileCase::AliasHasAFork) {
         EXPECT_TRUE(
-            JLResourceForkData::writeToResourceForkFile("keep", aliasPath, kText, 1, std::nullopt));
+            ResourceForkData::writeToResourceForkFile("keep", aliasPath, kText, 1, std::nullopt));
     }
     const std::unique_ptr<JLAlias> alias = JLAlias::aliasWithPath(target);
     ASSERT_TRUE(alias);

@@ -133,7 +133,7 @@ TEST_F(ResourceForkFiles, ClosingReplacesTheSidecarWholeAndKeepsFinderInformatio
     quint32 type = 0;
     ASSERT_TRUE(JLCarbonUtilities::finderInfoFlags(path(u"both"_s), nullptr, &type, nullptr));
     EXPECT_EQ(type, 7u);
-    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(path(u"both"_s), kText, 1),
+    EXPECT_EQ(ResourceForkData::dataWithResourceForkContentsOfFile(path(u"both"_s), kText, 1),
         QByteArray(5000, 'x'));
 }
 
@@ -156,7 +156,7 @@ TEST_F(ResourceForkFiles, WholeForkIsWrittenOnlyWhenItReadsAsOneAndAForgottenClo
     EXPECT_EQ(log.lines(),
         QStringList {u"JLAlias ERROR: you neglected to call closeFile: before "
                      u"disposing this JLResourceFork"_s});
-    EXPECT_EQ(JLResourceForkData::dataWithResourceForkContentsOfFile(path(u"whole"_s), kText, 4),
+    EXPECT_EQ(ResourceForkData::dataWithResourceForkContentsOfFile(path(u"whole"_s), kText, 4),
         QByteArray("four"));
 }
 }

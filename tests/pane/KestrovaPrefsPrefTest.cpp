@@ -1,5 +1,5 @@
-#include "KTShortcutOpenPanel.h"
 #include "PaneTest.h"
+#include "ShortcutOpenPanel.h"
 #include "support/ProgramRun.h"
 #include "support/ScreenCapture.h"
 #include "tools/PrivateDesktop.h"
@@ -76,7 +76,7 @@ TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindo
     PreferencesNotifier listener(bus, u"com.dovrane.Kestrova"_s);
     QSignalSpy notified(&listener, &PreferencesNotifier::changed);
     openWindow();
-    const KTPrefsOutlets& o = m_pane->outlets();
+    const PrefsOutlets& o = m_pane->outlets();
     EXPECT_EQ(o.mountMethodPopUp->currentText(), u"smb"_s) << "the default";
     QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
     for (QCheckBox* box : {o.createAliasButton, o.useBackslashButton, o.enableMappingButton,
@@ -99,7 +99,7 @@ TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindo
     QTest::mouseClick(o.browseMapToButton, Qt::LeftButton);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return m_pane->openPanel() && m_pane->openPanel()->isVisible(); }));
-    KTShortcutOpenPanel* panel = m_pane->openPanel();
+    ShortcutOpenPanel* panel = m_pane->openPanel();
     EXPECT_EQ(panel->windowTitle(), u"Select Directory"_s);
     EXPECT_EQ(panel->labelText(QFileDialog::Accept), u"Choose"_s);
     panel->setDirectory(QFileInfo(m_folder.path()).path());
@@ -135,7 +135,7 @@ TEST_F(Pane, OddSettingsAreShownAndKeptAndDetailsComeAndGoAtTheBottomEdge)
     writeSettings(QJsonDocument(odd).toJson());
     const QByteArray before = storedBytes();
     openWindow();
-    const KTPrefsOutlets& first = m_pane->outlets();
+    const PrefsOutlets& first = m_pane->outlets();
     EXPECT_EQ(first.mappingTable->model()->rowCount(), 3002);
     EXPECT_EQ(first.mountMethodPopUp->currentIndex(), -1);
     EXPECT_EQ(first.mountMethodPopUp->placeholderText(), u"webdav"_s);
@@ -143,7 +143,7 @@ TEST_F(Pane, OddSettingsAreShownAndKeptAndDetailsComeAndGoAtTheBottomEdge)
     m_window->close();
     EXPECT_EQ(storedBytes(), before);
     openWindow();
-    const KTPrefsOutlets& o = m_pane->outlets();
+    const PrefsOutlets& o = m_pane->outlets();
     EXPECT_FALSE(o.expertSettingsBox->isVisible());
     QTest::qWait(300);
     const QRect hidden = m_window->geometry();

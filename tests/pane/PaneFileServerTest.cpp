@@ -1,6 +1,6 @@
 #include "KTDragTextField.h"
-#include "KTPasswordSheet.h"
 #include "PaneTest.h"
+#include "PasswordSheet.h"
 #include "support/FileServer.h"
 #include "support/ProgramRun.h"
 #include "support/ShellLinkWriter.h"
@@ -75,7 +75,7 @@ protected:
         reset.closeWriteChannel();
         EXPECT_TRUE(reset.waitForFinished() && reset.exitCode() == 0);
     }
-    KTPasswordSheet* m_sheet = nullptr;
+    PasswordSheet* m_sheet = nullptr;
 };
 
 }

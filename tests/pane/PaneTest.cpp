@@ -84,7 +84,7 @@ void PaneTest::openWindow()
     m_notifier = std::make_unique<PreferencesNotifier>(m_bus.connect(), u"com.dovrane.Kestrova"_s);
     m_preferences.emplace(*m_domain, m_notifier.get());
     m_pane = std::make_unique<KestrovaPrefsPref>(*m_preferences);
-    m_window = std::make_unique<KTPrefsWindow>(*m_pane);
+    m_window = std::make_unique<PrefsWindow>(*m_pane);
     m_window->present();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
 }

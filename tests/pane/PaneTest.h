@@ -1,7 +1,7 @@
 #pragma once
 
 #include "KestrovaPrefsPref.h"
-#include "kestrova-settings/KTPrefsWindow.h"
+#include "kestrova-settings/PrefsWindow.h"
 #include "preferences/PreferencesNotifier.h"
 #include "support/PrivateSessionBus.h"
 #include "support/QtPrinters.h"
@@ -33,7 +33,7 @@ protected:
     std::unique_ptr<PreferencesNotifier> m_notifier;
     std::optional<KTPreferences> m_preferences;
     std::unique_ptr<KestrovaPrefsPref> m_pane;
-    std::unique_ptr<KTPrefsWindow> m_window; // last: it goes first
+    std::unique_ptr<PrefsWindow> m_window; // last: it goes first
 };
 
 class PrivateDesktop;

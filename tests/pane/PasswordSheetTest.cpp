@@ -1,5 +1,6 @@
+#include "PasswordSheet.h"
+
 #include "KTDragTextField.h"
-#include "KTPasswordSheet.h"
 #include "PaneTest.h"
 #include "support/LogCapture.h"
 #include "support/ScreenCapture.h"
@@ -23,7 +24,7 @@ printf 'refused: 100%% sure, %%1 %%s\n' >&2
 exit 3
 )";
 
-class PasswordSheet : public PaneTest {
+class PasswordSheetWindow : public PaneTest {
 protected:
     void SetUp() override
     {
@@ -57,7 +58,7 @@ protected:
         return readFile(m_folder.filePath(QLatin1String(name)));
     }
     QString m_program;
-    KTPasswordSheet* m_sheet = nullptr;
+    PasswordSheet* m_sheet = nullptr;
 };
 
 // Names a file manager can hand over: a line break, quotes, and a path of 4,000 characters.
@@ -69,7 +70,7 @@ const QStringList complete {u"bob"_s, u"srv"_s, u"old"_s, u"Secret-2"_s, u"Secre
 }
 
 // The button needs every field and the same new password twice; the change keeps painting.
-TEST_F(PasswordSheet, ChangeNeedsEveryFieldThenRunsTheProgramWhileTheWindowPaints)
+TEST_F(PasswordSheetWindow, ChangeNeedsEveryFieldThenRunsTheProgramWhileTheWindowPaints)
 {
     fill({complete[0], complete[1], complete[2], u"Secret-2"_s, u"secret-2"_s});
     EXPECT_FALSE(m_sheet->changePasswordButton()->isEnabled());
@@ -104,7 +105,7 @@ TEST_F(PasswordSheet, ChangeNeedsEveryFieldThenRunsTheProgramWhileTheWindowPaint
 
 // Not being edited, the field takes the last path; being edited, every file at the cursor;
 // of an unreadable shortcut it says so and inserts nothing.
-TEST_F(PasswordSheet, ServerFieldTakesFilesAsItsStateSaysAndRefusesTextAndBrokenShortcuts)
+TEST_F(PasswordSheetWindow, ServerFieldTakesFilesAsItsStateSaysAndRefusesTextAndBrokenShortcuts)
 {
     KTDragTextField* server = m_sheet->domainServerField();
     m_sheet->usernameField()->setFocus();
@@ -143,7 +144,7 @@ TEST_F(PasswordSheet, ServerFieldTakesFilesAsItsStateSaysAndRefusesTextAndBroken
 }
 
 // A line break in the password, and a program that is missing: the program never runs.
-TEST_F(PasswordSheet, RefusedChangeShowsWhyAndClosesTheSheet)
+TEST_F(PasswordSheetWindow, RefusedChangeShowsWhyAndClosesTheSheet)
 {
     const char* const cases[][3] = {{nullptr, "two\nlines", "Invalid Characters in Password"},
         {"/nonexistent/smbpasswd", "Secret-2", "/nonexistent/smbpasswd could not be started: "}};

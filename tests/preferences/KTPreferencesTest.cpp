@@ -29,7 +29,7 @@ QString reading(const KTPreferences& store, const QString& key)
         return (store.*booleans.at(key))() ? u"true"_s : u"false"_s;
     if (key == KTMOUNTMETHODSTR)
         return store.mountMethod();
-    const std::optional<KTDriveMappingList> list = store.driveMapping();
+    const std::optional<DriveMappingList> list = store.driveMapping();
     if (!list)
         return u"none"_s;
     QStringList items;
@@ -79,7 +79,7 @@ TEST(KTPreferences, ChangesStayInTheProcessUntilSynchronisedAndNeverCopyTheSyste
     store.setMountMethod(std::nullopt);
     store.setCreateAlias(true);
     store.setDriveMapping(
-        KTDriveMappingList {KTDriveMapping(u"Y:"_s, u"b"_s), KTDriveMapping(u"Q:"_s, std::nullopt),
+        DriveMappingList {KTDriveMapping(u"Y:"_s, u"b"_s), KTDriveMapping(u"Q:"_s, std::nullopt),
             KTDriveMapping(), KTDriveMapping(std::nullopt, u"lost"_s)});
     EXPECT_EQ(store.mountMethod(), u"nfs"_s) << "the most important system file";
     ASSERT_TRUE(store.synchronizeChanges().succeeded());

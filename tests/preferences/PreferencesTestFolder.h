@@ -1,6 +1,6 @@
 #pragma once
 
-#include "preferences/KTPreferenceKeys.h"
+#include "preferences/PreferenceKeys.h"
 #include "preferences/PreferencesPaths.h"
 #include "support/QtPrinters.h"
 

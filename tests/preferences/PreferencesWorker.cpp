@@ -19,7 +19,7 @@ void setNumberedValue(KTPreferences& preferences, const QString& key, int number
         return;
     }
     preferences.setDriveMapping(
-        KTDriveMappingList {KTDriveMapping(u"Z:"_s, u"\\\\srv\\share-%1"_s.arg(number))});
+        DriveMappingList {KTDriveMapping(u"Z:"_s, u"\\\\srv\\share-%1"_s.arg(number))});
 }
 
 int count(const QString& key, int last)
@@ -42,8 +42,8 @@ void setWholeSet(KTPreferences& preferences, bool first)
              &KTPreferences::setMappingEnabled, &KTPreferences::setShowDetails,
              &KTPreferences::setUseQuotationMarks, &KTPreferences::setDfsInstalled})
         (preferences.*setter)(first);
-    preferences.setDriveMapping(first ? KTDriveMappingList {KTDriveMapping(u"X:"_s, u"\\\\a\\a"_s)}
-                                      : KTDriveMappingList {KTDriveMapping(u"Y:"_s, u"\\\\b\\b"_s),
+    preferences.setDriveMapping(first ? DriveMappingList {KTDriveMapping(u"X:"_s, u"\\\\a\\a"_s)}
+                                      : DriveMappingList {KTDriveMapping(u"Y:"_s, u"\\\\b\\b"_s),
                                           KTDriveMapping(u"Z:"_s, u"\\\\c\\c"_s)});
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shortcut/HVOpeningServices.h"
+#include "shortcut/OpeningServices.h"
 
 #include <QHash>
 #include <QStringList>
@@ -26,8 +26,8 @@ public:
     bool dfsInstalled = false;
     // Files that exist, with the number of seconds after which each appears.
     QHash<QString, int> files;
-    std::optional<HVTargetApplication> application =
-        HVTargetApplication {QStringLiteral("viewer.desktop"), QStringLiteral("Viewer")};
+    std::optional<TargetApplication> application =
+        TargetApplication {QStringLiteral("viewer.desktop"), QStringLiteral("Viewer")};
     LaunchResult launch {true, 4242, {}};
     // What each lookup of running instances finds; the last answer repeats.
     QList<std::optional<Instance>> instances;
@@ -38,9 +38,9 @@ public:
     int activations = 0;
     QStringList opened;
 
-    std::shared_ptr<HVOpeningServices> services()
+    std::shared_ptr<OpeningServices> services()
     {
-        auto services = std::make_shared<HVOpeningServices>();
+        auto services = std::make_shared<OpeningServices>();
         services->networkVolumeForShare = [this](const QString& share) {
             events << QStringLiteral("lookup ") + share;
             return mounted.contains(share) ? std::optional(mounted.value(share)) : std::nullopt;
@@ -67,7 +67,7 @@ public:
         };
         services->applicationForContentType = [this](const QString&) { return application; };
         services->openFileWithApplication = [this](const QString& path,
-                                                const HVTargetApplication& with) {
+                                                const TargetApplication& with) {
             events << QStringLiteral("open %1 with %2").arg(path, with.id);
             if (launch)
                 opened << path;
@@ -85,7 +85,7 @@ public:
     }
 
 private:
-    std::optional<HVRunningInstance> nextInstance()
+    std::optional<RunningInstance> nextInstance()
     {
         if (instances.isEmpty())
             return std::nullopt;
@@ -94,7 +94,7 @@ private:
         ++m_lookups;
         if (!state)
             return std::nullopt;
-        return HVRunningInstance {
+        return RunningInstance {
             state->isActive, state->isFinishedLaunching, [this] { ++activations; }};
     }
 

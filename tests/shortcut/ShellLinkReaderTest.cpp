@@ -1,4 +1,4 @@
-#include "shortcut/HVEncodingRepair.h"
+#include "shortcut/EncodingRepair.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinters.h"
@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-using Field = HVReadingProvenance::Field;
+using Field = ReadingProvenance::Field;
 using namespace ShellLinkWriter;
 
 namespace {
@@ -261,12 +261,11 @@ TEST(ShellLinkReader, ReadsAFileLikeItsBytesUpToTheSizeLimit)
         EXPECT_TRUE(size < 0 || file.resize(size));
         return path;
     };
-    const KTDriveMappingList mappings {
-        KTDriveMapping(QStringLiteral("X:"), QStringLiteral("//s/d"))};
+    const DriveMappingList mappings {KTDriveMapping(QStringLiteral("X:"), QStringLiteral("//s/d"))};
     const auto small = HVWindowsShortcut::initWithContentsOfFile(written(networkLink()), mappings);
     ASSERT_TRUE(small);
     EXPECT_EQ(small->fullFilename(), kNetworkTarget);
-    EXPECT_EQ(small->driveMapping().value_or(KTDriveMappingList()).size(), 1);
+    EXPECT_EQ(small->driveMapping().value_or(DriveMappingList()).size(), 1);
     ShellLinkContents far = networkLink(kPreferEnvironmentPath,
         {extraDataBlock(0xA0000003, QByteArray(200000, 'd')), environment("C:\\far.txt")});
     for (const bool terminalBlock : {true, false}) {
@@ -287,13 +286,13 @@ TEST(ShellLinkReader, ReadsAFileLikeItsBytesUpToTheSizeLimit)
     EXPECT_TRUE(log.lines().isEmpty());
 }
 
-constexpr quint32 kLatin1 = HVStringEncoding::Latin1;
-constexpr quint32 kUtf16 = HVStringEncoding::Utf16LE;
-constexpr quint32 kNone = HVStringEncoding::None;
+constexpr quint32 kLatin1 = StringEncoding::Latin1;
+constexpr quint32 kUtf16 = StringEncoding::Utf16LE;
+constexpr quint32 kNone = StringEncoding::None;
 
-const HVEncodingRepair& repair()
+const EncodingRepair& repair()
 {
-    return HVEncodingRepair::shared();
+    return EncodingRepair::shared();
 }
 
 ShellLinkContents network(const QByteArray& share, const QByteArray& suffix)
@@ -315,11 +314,11 @@ struct RepairCase {
     const char* fullFilename; // UTF-8; null for none
 };
 
-class EncodingRepair : public testing::TestWithParam<RepairCase> { };
+class EncodingRepairCase : public testing::TestWithParam<RepairCase> { };
 
 // The first candidate whose decoding spells the hint's tail wins; the blocks are read in
 // turn, the log says once what they left.
-TEST_P(EncodingRepair, TakesTheFirstCodePageSpellingTheHintsTail)
+TEST_P(EncodingRepairCase, TakesTheFirstCodePageSpellingTheHintsTail)
 {
     ShellLinkContents contents = GetParam().contents;
     for (const char* hint : GetParam().hints)
@@ -337,7 +336,7 @@ TEST_P(EncodingRepair, TakesTheFirstCodePageSpellingTheHintsTail)
     if (const quint32 found = GetParam().pathEncoding;
         found != kLatin1 && found != kUtf16 && found != kNone)
         expectedLog << QStringLiteral("Correct Encoding is: ")
-                + HVEncodingRepair::encodingName(GetParam().pathEncoding);
+                + EncodingRepair::encodingName(GetParam().pathEncoding);
     EXPECT_EQ(log.lines(), expectedLog);
 }
 
@@ -345,7 +344,7 @@ const QByteArray kCyrillicShare = "\\\\SRV\\\xc4\xc0\xcd\xcd\xdb\xc5";
 const QByteArray kCyrillicFile = "\xf4\xe0\xe9\xeb.txt";
 const char* const kCyrillicHint = "\\\\srv\\данные\\файл.txt";
 
-INSTANTIATE_TEST_SUITE_P(ShellLinkReader, EncodingRepair,
+INSTANTIATE_TEST_SUITE_P(ShellLinkReader, EncodingRepairCase,
     testing::Values(
         RepairCase {"ascii", localLink("C:\\a.txt"), {"C:\\a.txt"}, 1252, kNone, "C:\\a.txt"},
         RepairCase {"western", localLink("C:\\caf\xe9\x80.txt"), {"C:\\café€.txt"}, 1252, kNone,

@@ -12,9 +12,9 @@ QString orNone(const std::optional<QString>& text)
     return text.value_or(QLatin1String(kNone));
 }
 
-KTDriveMappingList mappings(std::initializer_list<std::pair<const char*, const char*>> pairs)
+DriveMappingList mappings(std::initializer_list<std::pair<const char*, const char*>> pairs)
 {
-    KTDriveMappingList list;
+    DriveMappingList list;
     for (const auto& [from, to] : pairs)
         list << KTDriveMapping(QString::fromUtf8(from), QString::fromUtf8(to));
     return list;
@@ -88,7 +88,7 @@ TEST(ShortcutComposition, MountMethodAcceptsFourNamesInAnyCase)
 struct MappingCase {
     const char* name;
     const char* text;
-    KTDriveMappingList mappings;
+    DriveMappingList mappings;
     bool enabled;
     const char* share;
     const char* filename;
@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(ShortcutComposition, DriveMapping,
         MappingCase {"emptyFromNeverMatches", "X:\\a",
             mappings({{"", "\\\\srv\\data"}, {"X:", "\\\\srv\\x"}}), true, "//srv/x", "a"},
         MappingCase {"incompleteMappingSkipped", "X:\\a",
-            KTDriveMappingList {KTDriveMapping(QStringLiteral("X:"), std::nullopt),
+            DriveMappingList {KTDriveMapping(QStringLiteral("X:"), std::nullopt),
                 KTDriveMapping(std::nullopt, QStringLiteral("//a/b"))},
             true, kNone, "X:/a"},
         MappingCase {"noMatch", "Q:\\a", mappings({{"X:", "\\\\srv\\data"}}), true, kNone, "Q:/a"}),

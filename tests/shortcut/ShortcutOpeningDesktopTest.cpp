@@ -1,7 +1,7 @@
 // Opening for real (under with-xvfb, with-file-server and with-desktop): smbd serves the
 // share, GVfs mounts it, GIO launches the recording viewer, openbox brings it to the front.
-#include "shortcut/HVOpeningServices.h"
 #include "shortcut/HVWindowsShortcut.h"
+#include "shortcut/OpeningServices.h"
 #include "support/Eventually.h"
 #include "support/FileServer.h"
 #include "support/LogCapture.h"
@@ -108,7 +108,7 @@ TEST_F(OpeningOnDesktop, MountsTheShareAndOpensDocumentsButNoPrograms)
         << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("an MZ header"))) << message.toStdString();
     // Allowed, it goes to the desktop, which has no application for Windows programs.
-    auto allowing = std::make_shared<HVOpeningServices>(HVOpeningServices::shared());
+    auto allowing = std::make_shared<OpeningServices>(OpeningServices::shared());
     QStringList asked;
     allowing->confirmProgramTarget = [&](const QString& path, const ProgramTargetVerdict&) {
         asked << path;

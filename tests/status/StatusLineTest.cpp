@@ -1,4 +1,5 @@
-#include "status/RZStatusLine.h"
+#include "status/StatusLine.h"
+
 #include "support/QtPrinters.h"
 #include "windows/RZStatusController.h"
 
@@ -48,9 +49,9 @@ TEST(StatusLine, ShownTitlesAreWrittenToStderrOnceEachWithControlCharactersEscap
     }),
         "Mounting drive smb://127.0.0.1/share\nMounting drive smb://127.0.0.1/share\n");
     EXPECT_EQ(stderrOf([] {
-        RZStatusLine empty;
+        StatusLine empty;
         empty.show();
-        RZStatusLine line;
+        StatusLine line;
         for (const char* hidden : {"first", "second"})
             line.setTitle(QString::fromUtf8(hidden));
         line.show();
@@ -66,7 +67,7 @@ TEST(StatusLine, ShownTitlesAreWrittenToStderrOnceEachWithControlCharactersEscap
         {u"smb://fs1/a\u2028b", u"smb://fs1/a\\x2028b"},
         {u"smb://fs1/Präsentation 2024 \u00e9\u4e2d", u"smb://fs1/Präsentation 2024 \u00e9\u4e2d"}};
     for (const auto& [raw, printed] : cases)
-        EXPECT_EQ(RZStatusLine::printable(QString::fromUtf16(raw)), QString::fromUtf16(printed));
+        EXPECT_EQ(StatusLine::printable(QString::fromUtf16(raw)), QString::fromUtf16(printed));
 }
 
 }

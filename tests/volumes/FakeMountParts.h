@@ -1,45 +1,45 @@
 #pragma once
 
 #include "support/QtPrinters.h"
-#include "volumes/KTCredentialPrompt.h"
-#include "volumes/KTMountTableSource.h"
-#include "volumes/KTServerMount.h"
-#include "volumes/KTStatusDisplay.h"
+#include "volumes/CredentialPrompt.h"
+#include "volumes/MountTableSource.h"
+#include "volumes/ServerMount.h"
+#include "volumes/StatusDisplay.h"
 
 #include <QStringList>
 
 #include <functional>
 
 // A mount table a test sets up and changes at will.
-class FakeMountTable final : public KTMountTableSource {
+class FakeMountTable final : public MountTableSource {
 public:
-    void setVolumes(QList<KTMountEntry> volumes) { setTable(KTMountTable(std::move(volumes))); }
-    void setTable(KTMountTable table) { m_table = std::make_shared<const KTMountTable>(table); }
-    std::shared_ptr<const KTMountTable> current() override { return m_table; }
+    void setVolumes(QList<MountEntry> volumes) { setTable(MountTable(std::move(volumes))); }
+    void setTable(MountTable table) { m_table = std::make_shared<const MountTable>(table); }
+    std::shared_ptr<const MountTable> current() override { return m_table; }
     void awaitVolumeAt(const QString& mountPoint) override { awaited << mountPoint; }
     QStringList awaited;
 
 private:
-    std::shared_ptr<const KTMountTable> m_table = std::make_shared<const KTMountTable>();
+    std::shared_ptr<const MountTable> m_table = std::make_shared<const MountTable>();
 };
 
 // Answers as told and keeps the URLs; duringMount runs while the mounter waits.
-class FakeServerMount final : public KTServerMount {
+class FakeServerMount final : public ServerMount {
 public:
-    KTServerMountResult mountServerVolume(const QString& url) override
+    ServerMountResult mountServerVolume(const QString& url) override
     {
         urls << url;
         if (duringMount)
             duringMount();
         return result;
     }
-    KTServerMountResult result;
+    ServerMountResult result;
     std::function<void()> duringMount;
     QStringList urls;
 };
 
 // The status window as a list of the calls made to it.
-class RecordingStatusDisplay final : public KTStatusDisplay {
+class RecordingStatusDisplay final : public StatusDisplay {
 public:
     void setTitle(const QString& title) override { calls << QStringLiteral("setTitle ") + title; }
     void showWithProgressEnabled(bool progress) override
@@ -61,16 +61,16 @@ public:
 };
 
 // Gives the same answer to every question (none: cancel; unset: a guest login).
-struct ScriptedPrompt final : KTCredentialPrompt {
-    explicit ScriptedPrompt(std::optional<KTCredentials> answer = KTCredentials {true, {}, {}, {}})
+struct ScriptedPrompt final : CredentialPrompt {
+    explicit ScriptedPrompt(std::optional<Credentials> answer = Credentials {true, {}, {}, {}})
         : answer(std::move(answer))
     {
     }
-    std::optional<KTCredentials> askPassword(const KTCredentialRequest& request) override
+    std::optional<Credentials> askPassword(const CredentialRequest& request) override
     {
         requests << request;
         return answer;
     }
-    std::optional<KTCredentials> answer;
-    QList<KTCredentialRequest> requests;
+    std::optional<Credentials> answer;
+    QList<CredentialRequest> requests;
 };

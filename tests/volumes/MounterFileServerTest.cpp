@@ -2,10 +2,10 @@
 #include "support/Eventually.h"
 #include "support/FileServer.h"
 #include "support/LogCapture.h"
-#include "volumes/KTCifsServerMount.h"
-#include "volumes/KTGvfsServerMount.h"
+#include "volumes/CifsServerMount.h"
+#include "volumes/GvfsServerMount.h"
 #include "volumes/KTMounter.h"
-#include "volumes/KTSystemMountTable.h"
+#include "volumes/SystemMountTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,7 +30,7 @@ protected:
     {
         FileServerTest::SetUp();
         if (!IsSkipped())
-            m_table = std::make_unique<KTSystemMountTable>();
+            m_table = std::make_unique<SystemMountTable>();
     }
     void TearDown() override
     {
@@ -38,22 +38,22 @@ protected:
         FileServerTest::TearDown();
     }
     // A mounter over the real table and GVfs, asking the prompt; the status is recorded.
-    KTMounter& mounterWith(KTCredentialPrompt& prompt)
+    KTMounter& mounterWith(CredentialPrompt& prompt)
     {
-        m_serverMount = std::make_unique<KTGvfsServerMount>(prompt);
+        m_serverMount = std::make_unique<GvfsServerMount>(prompt);
         m_mounter =
             std::make_unique<KTMounter>(*m_table, *m_serverMount, [this] { return &m_status; });
         return *m_mounter;
     }
-    std::optional<KTMountEntry> volumeAt(const QString& mountPoint)
+    std::optional<MountEntry> volumeAt(const QString& mountPoint)
     {
-        for (const KTMountEntry& volume : m_table->current()->volumes())
+        for (const MountEntry& volume : m_table->current()->volumes())
             if (volume.mountPoint() == mountPoint)
                 return volume;
         return std::nullopt;
     }
-    std::unique_ptr<KTSystemMountTable> m_table;
-    std::unique_ptr<KTServerMount> m_serverMount;
+    std::unique_ptr<SystemMountTable> m_table;
+    std::unique_ptr<ServerMount> m_serverMount;
     std::unique_ptr<KTMounter> m_mounter;
     RecordingStatusDisplay m_status;
     ScriptedPrompt m_guest;
@@ -97,11 +97,11 @@ TEST_F(MounterFileServer, SharesNamedAsWindowsNamesThemMountOpenAndTurnBackIntoT
 
 TEST_F(MounterFileServer, PasswordShareMountsWithTheAccountAndIsRefusedOtherwise)
 {
-    ScriptedPrompt account(KTCredentials {false, FileServer::user(), {}, FileServer::password()});
-    ScriptedPrompt wrongPassword(KTCredentials {false, FileServer::user(), {}, u"wrong"_s});
+    ScriptedPrompt account(Credentials {false, FileServer::user(), {}, FileServer::password()});
+    ScriptedPrompt wrongPassword(Credentials {false, FileServer::user(), {}, u"wrong"_s});
     ScriptedPrompt cancel(std::nullopt);
     for (auto [prompt, name] :
-        {std::pair<KTCredentialPrompt*, const char*> {&wrongPassword, "private"},
+        {std::pair<CredentialPrompt*, const char*> {&wrongPassword, "private"},
             {&cancel, "private"}, {&m_guest, "nosuch"}}) {
         m_status.calls.clear();
         KTMounter& mounter = mounterWith(*prompt);
@@ -134,7 +134,7 @@ TEST_F(MounterFileServer, NfsExportMountsThroughGvfs)
     KTMounter& mounter = mounterWith(m_guest);
     const QString share = u"//127.0.0.1"_s + exportPath;
     ASSERT_TRUE(mounter.mountNetworkVolume(share, u"nfs"_s));
-    const KTMountRecord record = mounter.mountPoints().value(share.toLower());
+    const MountRecord record = mounter.mountPoints().value(share.toLower());
     EXPECT_EQ(record.mntfrom, share);
     EXPECT_TRUE(record.mnto.contains(u"/nfs:host=127.0.0.1,prefix=%2F"_s))
         << record.mnto.toStdString();
@@ -152,7 +152,7 @@ TEST_F(MounterFileServer, CifsMountsThroughMountCifsOrFailsLeavingNothing)
     ASSERT_TRUE(filesystems.open(QIODevice::ReadOnly));
     const bool kernelHasCifs = filesystems.readAll().contains("\tcifs\n");
     const QTemporaryDir mountRoot;
-    KTCifsServerMount cifs(m_guest, mountRoot.path());
+    CifsServerMount cifs(m_guest, mountRoot.path());
     KTMounter mounter(*m_table, cifs, [this] { return &m_status; });
     const bool mounted = mounter.mountNetworkVolume(u"//127.0.0.1/My Files"_s, u"cifs"_s);
     EXPECT_EQ(mounted, kernelHasCifs);
@@ -171,7 +171,7 @@ TEST_F(MounterFileServer, CifsMountsThroughMountCifsOrFailsLeavingNothing)
 // The harness gives the test a mount namespace of its own, where a tmpfs touches nothing else.
 TEST_F(MounterFileServer, TableFollowsKernelMountsAndGvfsShares)
 {
-    const std::shared_ptr<const KTMountTable> first = m_table->current();
+    const std::shared_ptr<const MountTable> first = m_table->current();
     EXPECT_EQ(first->volumeForPath(u"/")->mountPoint(), u"/"_s);
     EXPECT_EQ(volumeAt(qEnvironmentVariable("KESTROVA_GVFS_FUSE")).value().fileSystemType(),
         u"fuse.gvfsd-fuse"_s);
@@ -193,7 +193,7 @@ TEST_F(MounterFileServer, TableFollowsKernelMountsAndGvfsShares)
     EXPECT_EQ(
         volumeAt(account)->mountSource(), u"//"_s + FileServer::user() + u"@127.0.0.1/private"_s);
     // Kernel mounts first, then the GVfs shares in the order of their folders.
-    const QList<KTMountEntry>& volumes = m_table->current()->volumes();
+    const QList<MountEntry>& volumes = m_table->current()->volumes();
     EXPECT_EQ(volumes[volumes.size() - 2].mountPoint(), guest);
     EXPECT_EQ(volumes.last().mountPoint(), account);
     ASSERT_TRUE(FileServer::gioUnmount(u"guest"_s));

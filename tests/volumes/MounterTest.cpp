@@ -1,12 +1,12 @@
 #include "FakeMountParts.h"
 #include "support/LogCapture.h"
-#include "volumes/KTCifsServerMount.h"
-#include "volumes/KTMountInfo.h"
-#include "volumes/KTMountNames.h"
-#include "volumes/KTMountTable.h"
+#include "volumes/CifsServerMount.h"
 #include "volumes/KTMounter.h"
-#include "volumes/KTTerminalCredentialPrompt.h"
+#include "volumes/MountEntries.h"
+#include "volumes/MountNames.h"
+#include "volumes/MountTable.h"
 #include "volumes/MountURL.h"
+#include "volumes/TerminalCredentialPrompt.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +50,7 @@ TEST(MountInfo, GivesTypeShareFormSourceAndMountPoint)
             "gvfsd-fuse", "/run/user/0/gvfs"}};
     for (const auto& [line, type, source, mountPoint] : cases) {
         SCOPED_TRACE(line);
-        const QList<KTMountEntry> entries = KTMountInfo::parse(line);
+        const QList<MountEntry> entries = MountEntries::parse(line);
         ASSERT_EQ(entries.size(), 1);
         EXPECT_EQ(entries[0].fileSystemType(), text(type));
         EXPECT_EQ(entries[0].rawMountSource(), QByteArray(source));
@@ -60,15 +60,15 @@ TEST(MountInfo, GivesTypeShareFormSourceAndMountPoint)
 
 TEST(MountInfo, SkipsLinesWithoutTheFormatAndPutsGvfsSharesLast)
 {
-    const KTMountTable table =
-        KTMountTable::fromMountInfo("27 1 254:0 / / rw - ext4 /dev/vda rw\ngarbage\n"
-                                    "28 27 0:1 / /no/separator rw shared:1 ext4 /dev/x rw\n"
-                                    "29 27 0:2 / relative rw - tmpfs tmpfs rw\n"
-                                    "30 27 0:3 / /cut rw -\n\n"
-                                    "31 27 0:4 / /mnt/p rw - cifs //fs1/Projects rw",
-            {KTMountEntry(u"gvfs"_s, "//fs1/x", "/run/gvfs/x")});
+    const MountTable table =
+        MountTable::fromMountInfo("27 1 254:0 / / rw - ext4 /dev/vda rw\ngarbage\n"
+                                  "28 27 0:1 / /no/separator rw shared:1 ext4 /dev/x rw\n"
+                                  "29 27 0:2 / relative rw - tmpfs tmpfs rw\n"
+                                  "30 27 0:3 / /cut rw -\n\n"
+                                  "31 27 0:4 / /mnt/p rw - cifs //fs1/Projects rw",
+            {MountEntry(u"gvfs"_s, "//fs1/x", "/run/gvfs/x")});
     QStringList mountPoints;
-    for (const KTMountEntry& volume : table.volumes())
+    for (const MountEntry& volume : table.volumes())
         mountPoints << volume.mountPoint();
     EXPECT_EQ(mountPoints.join(u' '), u"/ /mnt/p /run/gvfs/x"_s);
 }
@@ -88,7 +88,7 @@ TEST(MountEntry, DecodesTheSourceAndReadsItAsServerAndPath)
         {"//", "//", nullptr, nullptr}};
     for (const auto& [source, decoded, host, sharePath] : cases) {
         SCOPED_TRACE(source);
-        const KTMountEntry entry(u"cifs"_s, source, "/g/my%20files");
+        const MountEntry entry(u"cifs"_s, source, "/g/my%20files");
         EXPECT_EQ(entry.mountSource(), text(decoded));
         EXPECT_EQ(entry.mountPoint(), u"/g/my%20files"_s);
         ASSERT_EQ(entry.sourceURL().has_value(), sharePath != nullptr);
@@ -97,23 +97,23 @@ TEST(MountEntry, DecodesTheSourceAndReadsItAsServerAndPath)
         EXPECT_EQ(entry.sourceURL()->host(), host ? std::optional(text(host)) : std::nullopt);
         EXPECT_EQ(entry.sourceURL()->sharePath(), text(sharePath));
     }
-    EXPECT_EQ(KTMountNames::decode(QByteArrayView("//fs1/a\0junk", 12)), u"//fs1/a"_s);
+    EXPECT_EQ(MountNames::decode(QByteArrayView("//fs1/a\0junk", 12)), u"//fs1/a"_s);
 }
 
 TEST(MountTable, LongestMountPointAboveThePathWinsAndOfOnePointTheLastMounted)
 {
     const auto volume = [](const char* source, const char* mountPoint) {
-        return KTMountEntry(u"cifs"_s, source, mountPoint);
+        return MountEntry(u"cifs"_s, source, mountPoint);
     };
-    const KTMountTable table({volume("/dev/vda", "/"), volume("//fs1/Old", "/mnt/p"),
+    const MountTable table({volume("/dev/vda", "/"), volume("//fs1/Old", "/mnt/p"),
         volume("//fs1/New", "/mnt/p"), volume("tmpfs", "/mnt")});
     const char* const cases[][2] = {{"/mnt/p/a.doc", "//fs1/New"}, {"/mnt/p", "//fs1/New"},
         {"/mnt/pX/a", "tmpfs"}, {"/mnt", "tmpfs"}, {"/home/a", "/dev/vda"}, {"/", "/dev/vda"}};
     for (const auto& [path, source] : cases)
         EXPECT_EQ(table.volumeForPath(text(path))->mountSource(), text(source)) << path;
-    EXPECT_EQ(KTMountTable().volumeForPath(u"/"), nullptr);
-    const KTMountTable gvfs =
-        KTMountTable::fromMountInfo("69 27 0:41 / /run/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n",
+    EXPECT_EQ(MountTable().volumeForPath(u"/"), nullptr);
+    const MountTable gvfs =
+        MountTable::fromMountInfo("69 27 0:41 / /run/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n",
             {volume("//fs1/projects", "/run/gvfs/smb-share:server=fs1,share=projects")});
     EXPECT_EQ(gvfs.volumeForPath(u"/run/gvfs/smb-share:server=fs1,share=projects/a")->mountSource(),
         u"//fs1/projects"_s);
@@ -160,7 +160,7 @@ TEST(CifsFstab, FindsTheLineThatLetsUsersMountTheShare)
         {"//fs1/Projects /mnt/p nfs user 0 0\n", nullptr},
         {"#//fs1/Projects /mnt/p cifs user 0 0\n", nullptr}, {"//fs1/Projects /mnt/p\n", nullptr}};
     for (const auto& [fstab, expected] : cases)
-        EXPECT_EQ(KTCifsServerMount::userMountPointInFstab(fstab, u"//fs1/Projects"_s),
+        EXPECT_EQ(CifsServerMount::userMountPointInFstab(fstab, u"//fs1/Projects"_s),
             expected ? std::optional(text(expected)) : std::nullopt)
             << fstab;
 }
@@ -176,11 +176,11 @@ protected:
     {
         return m_root.path() + u'/' + QString::fromUtf8(relative);
     }
-    KTMountEntry volume(const char* source, const char* relativeMountPoint) const
+    MountEntry volume(const char* source, const char* relativeMountPoint) const
     {
-        return KTMountEntry(u"cifs"_s, source, QFile::encodeName(path(relativeMountPoint)));
+        return MountEntry(u"cifs"_s, source, QFile::encodeName(path(relativeMountPoint)));
     }
-    static KTMountEntry localDisk() { return KTMountEntry(u"ext4"_s, "/dev/vda", "/"); }
+    static MountEntry localDisk() { return MountEntry(u"ext4"_s, "/dev/vda", "/"); }
     std::optional<QString> find(const char* share)
     {
         return m_mounter.networkVolumeForShare(QString::fromUtf8(share));
@@ -202,7 +202,7 @@ TEST_F(Mounter, ScanFindsTheFirstVisibleVolumeOfServerAndShareIgnoringCaseAndUse
 {
     m_table.setVolumes(
         {localDisk(), volume("//fs1/Projects", "missing"), volume("//fs1/Projects", "home"),
-            KTMountEntry(u"tmpfs"_s, "tmpfs", QFile::encodeName(path("home"))),
+            MountEntry(u"tmpfs"_s, "tmpfs", QFile::encodeName(path("home"))),
             volume("//alice@fs1/Projects", "projects"), volume("//fs1/projects", "projects2"),
             volume("//fs1/My%20Files", "myfiles"), volume("//fs2/export/home", "v6")});
     EXPECT_EQ(find("//FS1/projects"), path("projects"));
@@ -259,8 +259,8 @@ TEST_F(Mounter, RecordIsKeptUnderTheLowerCaseShareUntilAnotherVolumeTakesItsPlac
     m_server.result = {true, path("myfiles")};
     ASSERT_TRUE(mount("//fs1/My Files"));
     EXPECT_EQ(m_table.awaited, QStringList {path("myfiles")});
-    const QHash<QString, KTMountRecord> expected {
-        {u"//fs1/my files"_s, KTMountRecord {u"fs9"_s, path("myfiles")}}};
+    const QHash<QString, MountRecord> expected {
+        {u"//fs1/my files"_s, MountRecord {u"fs9"_s, path("myfiles")}}};
     EXPECT_EQ(m_mounter.mountPoints(), expected);
     const qsizetype logged = m_log.lines().size();
     EXPECT_EQ(find("//FS1/MY FILES"), path("myfiles"));
@@ -271,7 +271,7 @@ TEST_F(Mounter, RecordIsKeptUnderTheLowerCaseShareUntilAnotherVolumeTakesItsPlac
     EXPECT_EQ(find("//fs1/My Files"), std::nullopt);
     EXPECT_EQ(m_mounter.mountPoints().size(), 1);
     ASSERT_TRUE(QDir().mkpath(path("myfiles")));
-    for (const QList<KTMountEntry>& volumes :
+    for (const QList<MountEntry>& volumes :
         {QList {localDisk(), volume("//fs9/Other", "myfiles")}, QList {localDisk()}}) {
         ASSERT_TRUE(mount("//fs1/My Files"));
         m_table.setVolumes(volumes);
@@ -323,15 +323,15 @@ TEST_F(Mounter, TransformGivesServerPathsOnNetworkVolumesOnly)
 
 // Asks on a real pseudo-terminal, where a user types the next keys at each prompt (text
 // ending in ": "); the answer, and what the screen showed.
-std::pair<std::optional<KTCredentials>, QByteArray> askAtTerminal(
-    const KTCredentialRequest& request, QList<QByteArray> keys)
+std::pair<std::optional<Credentials>, QByteArray> askAtTerminal(
+    const CredentialRequest& request, QList<QByteArray> keys)
 {
     int master = -1;
     int slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
         return {};
     auto answer = std::async(
-        std::launch::async, [&] { return KTTerminalCredentialPrompt(slave).askPassword(request); });
+        std::launch::async, [&] { return TerminalCredentialPrompt(slave).askPassword(request); });
     QByteArray screen;
     // Reads on once the prompt has answered, until all is quiet: the last echo may come later.
     for (char buffer[256];;) {
@@ -353,7 +353,7 @@ std::pair<std::optional<KTCredentials>, QByteArray> askAtTerminal(
 
 TEST(TerminalCredentialPrompt, AsksWhatTheServerNeedsWithoutEchoingThePassword)
 {
-    KTCredentialRequest request;
+    CredentialRequest request;
     request.message = u"Enter user and password for share “private” on “127.0.0.1”"_s;
     request.defaultUser = u"root"_s;
     request.defaultDomain = u"WORKGROUP"_s;
@@ -362,12 +362,12 @@ TEST(TerminalCredentialPrompt, AsksWhatTheServerNeedsWithoutEchoingThePassword)
         bool guestAllowed;
         QList<QByteArray> keys;
         const char* prompts; // what the screen shows after the server's message
-        std::optional<KTCredentials> answer; // none: cancelled
+        std::optional<Credentials> answer; // none: cancelled
     } cases[] = {
         {false, {"kestrova\n", "\n", "s3cret pass\n"},
             "User [root]: kestrova\r\nDomain [WORKGROUP]: \r\nPassword: \r\n",
-            KTCredentials {false, u"kestrova"_s, u"WORKGROUP"_s, u"s3cret pass"_s}},
-        {true, {"y\n"}, "Connect as guest? [y/N]: y\r\n", KTCredentials {true, {}, {}, {}}},
+            Credentials {false, u"kestrova"_s, u"WORKGROUP"_s, u"s3cret pass"_s}},
+        {true, {"y\n"}, "Connect as guest? [y/N]: y\r\n", Credentials {true, {}, {}, {}}},
         {true, {"n\n", "kestrova\n", "\x04"},
             "Connect as guest? [y/N]: n\r\nUser [root]: kestrova\r\nDomain [WORKGROUP]: ",
             std::nullopt},

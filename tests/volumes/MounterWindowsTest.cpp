@@ -1,14 +1,14 @@
 #include "FakeMountParts.h"
 #include "support/FileServer.h"
-#include "volumes/KTGvfsServerMount.h"
+#include "volumes/GvfsServerMount.h"
 #include "volumes/KTMounter.h"
-#include "volumes/KTProcessCredentialPrompt.h"
-#include "volumes/KTSystemMountTable.h"
 #include "volumes/MountWindows.h"
-#include "windows/KTPasswordDialog.h"
-#include "windows/KTStatusControllerDisplay.h"
+#include "volumes/ProcessCredentialPrompt.h"
+#include "volumes/SystemMountTable.h"
+#include "windows/PasswordDialog.h"
 #include "windows/RZStatusController.h"
 #include "windows/RZStatusWindow.h"
+#include "windows/StatusControllerDisplay.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -26,9 +26,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-KTCredentialRequest request(bool anonymousAllowed)
+CredentialRequest request(bool anonymousAllowed)
 {
-    KTCredentialRequest request;
+    CredentialRequest request;
     request.message = u"Enter user and password for share “private” on “127.0.0.1”"_s;
     request.defaultUser = u"root"_s;
     request.needsUser = request.needsPassword = true;
@@ -38,24 +38,24 @@ KTCredentialRequest request(bool anonymousAllowed)
 
 TEST(PasswordDialog, ShowsTheFieldsTheServerNeedsAndGivesTheAnswer)
 {
-    KTPasswordDialog plain(request(false));
+    PasswordDialog plain(request(false));
     EXPECT_TRUE(plain.domainField()->isHidden());
     EXPECT_EQ(plain.guestChoice(), nullptr);
     EXPECT_EQ(plain.userField()->text(), u"root"_s);
     EXPECT_EQ(plain.passwordField()->echoMode(), QLineEdit::Password);
-    KTPasswordDialog withGuest(request(true));
+    PasswordDialog withGuest(request(true));
     withGuest.guestChoice()->setChecked(true);
     EXPECT_FALSE(withGuest.passwordField()->isEnabled());
     EXPECT_TRUE(withGuest.credentials().anonymous);
     for (const bool accept : {true, false}) {
         QTimer::singleShot(0, [accept] {
-            auto* dialog = qobject_cast<KTPasswordDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             dialog->domainField()->setText(u"KESTROVA"_s);
             dialog->passwordField()->setText(u"s3cret"_s);
             accept ? dialog->accept() : dialog->reject();
         });
-        const std::optional<KTCredentials> answer = KTPasswordDialog::ask(request(true));
+        const std::optional<Credentials> answer = PasswordDialog::ask(request(true));
         ASSERT_EQ(answer.has_value(), accept);
         if (answer) {
             EXPECT_EQ(answer->user, u"root"_s);
@@ -63,7 +63,7 @@ TEST(PasswordDialog, ShowsTheFieldsTheServerNeedsAndGivesTheAnswer)
         }
     }
     // A process that can ask nobody tries a guest login once, where the server allows it.
-    KTCredentialRequest second = request(true);
+    CredentialRequest second = request(true);
     second.attempt = 2;
     EXPECT_TRUE(anonymousCredentials(request(true)).value().anonymous);
     EXPECT_EQ(anonymousCredentials(second), std::nullopt);
@@ -82,17 +82,17 @@ bool isViewable(WId window)
 }
 
 // The process's prompt, noting whether the status window is up as it asks and answers.
-class ObservedPrompt final : public KTCredentialPrompt {
+class ObservedPrompt final : public CredentialPrompt {
 public:
-    ObservedPrompt(KTCredentialPrompt& prompt, WId status)
+    ObservedPrompt(CredentialPrompt& prompt, WId status)
         : m_prompt(prompt)
         , m_status(status)
     {
     }
-    std::optional<KTCredentials> askPassword(const KTCredentialRequest& request) override
+    std::optional<Credentials> askPassword(const CredentialRequest& request) override
     {
         statusWhenAsked << isViewable(m_status);
-        std::optional<KTCredentials> answer = m_prompt.askPassword(request);
+        std::optional<Credentials> answer = m_prompt.askPassword(request);
         statusWhenAnswered << isViewable(m_status);
         return answer;
     }
@@ -100,7 +100,7 @@ public:
     QList<bool> statusWhenAnswered;
 
 private:
-    KTCredentialPrompt& m_prompt;
+    CredentialPrompt& m_prompt;
     WId m_status;
 };
 
@@ -112,20 +112,20 @@ TEST_F(PasswordDialogDuringMount, StatusWindowStepsAsideAndComesBackOnlyForAnAns
     for (const bool answer : {true, false}) {
         SCOPED_TRACE(answer ? "answered" : "cancelled");
         RZStatusController controller(std::make_unique<RZStatusWindow>());
-        KTStatusControllerDisplay display(controller);
+        StatusControllerDisplay display(controller);
         const WId status = controller.statusWindow()->winId();
-        const MountWindows windows {[&] { return &display; }, &KTPasswordDialog::ask};
-        KTProcessCredentialPrompt dialogPrompt(windows);
+        const MountWindows windows {[&] { return &display; }, &PasswordDialog::ask};
+        ProcessCredentialPrompt dialogPrompt(windows);
         ObservedPrompt prompt(dialogPrompt, status);
-        KTSystemMountTable table;
-        KTGvfsServerMount gvfs(prompt);
+        SystemMountTable table;
+        GvfsServerMount gvfs(prompt);
         KTMounter mounter(table, gvfs, [&] { return &display; });
         // Answers from the dialog's event loop; one never mapped, after a while all the same.
         QList<std::pair<bool, bool>> sightings;
         QDeadlineTimer deadline(QDeadlineTimer::Forever);
         QTimer answering;
         QObject::connect(&answering, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<KTPasswordDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             if (deadline.isForever())

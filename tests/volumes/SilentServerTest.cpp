@@ -1,9 +1,9 @@
 #include "FakeMountParts.h"
 #include "support/FileServer.h"
 #include "support/LogCapture.h"
-#include "volumes/KTGvfsServerMount.h"
+#include "volumes/GvfsServerMount.h"
 #include "volumes/KTMounter.h"
-#include "volumes/KTSystemMountTable.h"
+#include "volumes/SystemMountTable.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -23,8 +23,8 @@ TEST_F(SilentServer, MountIsGivenUpOnAtTheLimitAndFailsWithItsStatusHidden)
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress(QStringLiteral("127.0.0.2")), 445));
     ScriptedPrompt guest;
-    KTGvfsServerMount gvfs(guest, std::chrono::seconds(2));
-    KTSystemMountTable table;
+    GvfsServerMount gvfs(guest, std::chrono::seconds(2));
+    SystemMountTable table;
     RecordingStatusDisplay status;
     KTMounter mounter(table, gvfs, [&] { return &status; });
     const LogCapture log;
@@ -41,19 +41,19 @@ TEST_F(SilentServer, MountIsGivenUpOnAtTheLimitAndFailsWithItsStatusHidden)
 }
 
 // A user who takes longer than the limit to type the password still gets the share.
-class SlowUser final : public KTCredentialPrompt {
+class SlowUser final : public CredentialPrompt {
 public:
-    std::optional<KTCredentials> askPassword(const KTCredentialRequest&) override
+    std::optional<Credentials> askPassword(const CredentialRequest&) override
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        return KTCredentials {false, FileServer::user(), {}, FileServer::password()};
+        return Credentials {false, FileServer::user(), {}, FileServer::password()};
     }
 };
 
 TEST_F(SilentServer, TimeInThePasswordQuestionIsNotTheServers)
 {
     SlowUser user;
-    KTGvfsServerMount gvfs(user, std::chrono::seconds(1));
+    GvfsServerMount gvfs(user, std::chrono::seconds(1));
     EXPECT_TRUE(gvfs.mountServerVolume(QStringLiteral("smb://127.0.0.1/private")).mounted);
 }
 

@@ -1,0 +1,7 @@
+#include "filesvc/AliasMounting.h"
+
+AliasMounting& AliasMounting::shared()
+{
+    static AliasMounting mounting;
+    return mounting;
+}

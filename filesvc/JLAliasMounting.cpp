@@ -1,7 +1,0 @@
-#include "filesvc/JLAliasMounting.h"
-
-JLAliasMounting& JLAliasMounting::shared()
-{
-    static JLAliasMounting mounting;
-    return mounting;
-}
