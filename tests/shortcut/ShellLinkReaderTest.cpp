@@ -10,13 +10,14 @@
 #include <gtest/gtest.h>
 
 using Field = ReadingProvenance::Field;
+using namespace Qt::StringLiterals;
 using namespace ShellLinkWriter;
 
 namespace {
 
-const QString kNetworkTarget = QStringLiteral("\\\\SERVER\\SHARE/dir\\file.doc");
-const QString kFixing = QStringLiteral("Fixing path with data from EnvironmentDataBlock");
-const QString kOverwriting = QStringLiteral("Overwriting path with data from EnvironmentDataBlock");
+const QString kNetworkTarget = u"\\\\SERVER\\SHARE/dir\\file.doc"_s;
+const QString kFixing = u"Fixing path with data from EnvironmentDataBlock"_s;
+const QString kOverwriting = u"Overwriting path with data from EnvironmentDataBlock"_s;
 
 std::unique_ptr<HVWindowsShortcut> read(const QByteArray& bytes)
 {
@@ -73,9 +74,9 @@ ShellLinkContents unicodeFields(quint32 netNameOffset, quint32 headerSize)
     ShellLinkContents contents;
     contents.netName = "\\\\ANSI\\S";
     contents.commonPathSuffix = "ansi.txt";
-    contents.commonPathSuffixUnicode = QStringLiteral("unicodé.txt");
+    contents.commonPathSuffixUnicode = u"unicodé.txt"_s;
     if (netNameOffset > 0x14)
-        contents.netNameUnicode = QStringLiteral("\\\\UNICODÉ\\S");
+        contents.netNameUnicode = u"\\\\UNICODÉ\\S"_s;
     contents.netNameOffset = netNameOffset;
     contents.linkInfoHeaderSize = headerSize;
     return contents;
@@ -86,9 +87,9 @@ ShellLinkContents withStrings(bool unicode)
     ShellLinkContents contents = localLink("C:\\a.txt", {environment("%HOME%\\a.txt")});
     contents.extraLinkFlags = kPreferEnvironmentPath;
     contents.unicodeStrings = unicode;
-    contents.name = QStringLiteral("hello");
-    contents.workingDir = QStringLiteral("C:\\");
-    contents.iconLocation = QStringLiteral("%SystemRoot%\\icon.dll");
+    contents.name = u"hello"_s;
+    contents.workingDir = u"C:\\"_s;
+    contents.iconLocation = u"%SystemRoot%\\icon.dll"_s;
     return contents;
 }
 
@@ -129,11 +130,11 @@ TEST_P(ShellLinkTarget, IsReadFromTheFieldThatCounts)
     EXPECT_EQ(log.lines(), GetParam().log);
 }
 
-const QString kUnicodeShare = QStringLiteral("\\\\UNICODÉ\\S/unicodé.txt");
+const QString kUnicodeShare = u"\\\\UNICODÉ\\S/unicodé.txt"_s;
 
 INSTANTIATE_TEST_SUITE_P(ShellLinkReader, ShellLinkTarget,
     testing::Values(TargetCase {"local", write(localLink("X:\\dir\\file.txt")),
-                        QStringLiteral("X:\\dir\\file.txt"), Field::LocalBasePath, {}},
+                        u"X:\\dir\\file.txt"_s, Field::LocalBasePath, {}},
         TargetCase {"eightBitIsLatin1", write(localLink(highBytes())),
             QString::fromLatin1(highBytes()), Field::LocalBasePath, {}},
         TargetCase {"networkReplacesLocal",
@@ -142,13 +143,13 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, ShellLinkTarget,
         TargetCase {"noTarget", write(ShellLinkContents {}), std::nullopt, Field::None, {}},
         TargetCase {"emptySuffixKeepsSlash",
             write(with(networkLink(), &ShellLinkContents::commonPathSuffix, "")),
-            QStringLiteral("\\\\SERVER\\SHARE/"), Field::CommonPathSuffix, {}},
-        TargetCase {"netName0x14", write(unicodeFields(0x14, 0x24)),
-            QStringLiteral("\\\\ANSI\\S/unicodé.txt"), Field::CommonPathSuffixUnicode, {}},
+            u"\\\\SERVER\\SHARE/"_s, Field::CommonPathSuffix, {}},
+        TargetCase {"netName0x14", write(unicodeFields(0x14, 0x24)), u"\\\\ANSI\\S/unicodé.txt"_s,
+            Field::CommonPathSuffixUnicode, {}},
         TargetCase {"netName0x15", write(unicodeFields(0x15, 0x24)), kUnicodeShare,
             Field::CommonPathSuffixUnicode, {}},
-        TargetCase {"header0x23", write(unicodeFields(0x14, 0x23)),
-            QStringLiteral("\\\\ANSI\\S/ansi.txt"), Field::CommonPathSuffix, {}},
+        TargetCase {"header0x23", write(unicodeFields(0x14, 0x23)), u"\\\\ANSI\\S/ansi.txt"_s,
+            Field::CommonPathSuffix, {}},
         TargetCase {"header0x24", write(unicodeFields(0x1C, 0x24)), kUnicodeShare,
             Field::CommonPathSuffixUnicode, {}},
         // A string whose offset lies outside the block, or without a terminator inside
@@ -161,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, ShellLinkTarget,
             {}},
         TargetCase {"networkOffsetPastBlockLeavesLocal",
             write(rawLinkInfo(linkInfoBlock(3, 28, 0x7FFFFFFF, 0, QByteArray("C:\\l.txt", 9)))),
-            QStringLiteral("C:\\l.txt"), Field::LocalBasePath, {}},
+            u"C:\\l.txt"_s, Field::LocalBasePath, {}},
         TargetCase {"netNameOffsetPastBlock",
             write(rawLinkInfo(linkInfoBlock(
                 2, 0, 28, 48, uint32(20) + uint32(2) + uint32(0xFFFFFFFF) + QByteArray(9, '\0')))),
@@ -176,16 +177,16 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, ShellLinkTarget,
                 uint32(20) + uint32(2) + uint32(20) + QByteArray(8, '\0') + "\\\\s\\x"
                     + QByteArray(1, '\0') + "dir"))),
             std::nullopt, Field::None, {}},
-        TargetCase {"unicodeStringData", write(withStrings(true)), QStringLiteral("%HOME%\\a.txt"),
+        TargetCase {"unicodeStringData", write(withStrings(true)), u"%HOME%\\a.txt"_s,
             Field::EnvironmentTargetUnicode, {kOverwriting}},
-        TargetCase {"ansiStringData", write(withStrings(false)), QStringLiteral("%HOME%\\a.txt"),
+        TargetCase {"ansiStringData", write(withStrings(false)), u"%HOME%\\a.txt"_s,
             Field::EnvironmentTargetUnicode, {kOverwriting}},
         TargetCase {"environmentStartingWithZero",
             write(networkLink(kPreferEnvironmentPath, {environmentBlock("C:\\x", QString())})),
             kNetworkTarget, Field::CommonPathSuffix, {}},
         TargetCase {"environmentWithoutTerminatorTakenWhole",
             write(networkLink(kPreferEnvironmentPath,
-                {environmentBlock("", QString(260, QLatin1Char('x')) + QStringLiteral("beyond"))})),
+                {environmentBlock("", QString(260, QLatin1Char('x')) + u"beyond"_s)})),
             QString(260, QLatin1Char('x')), Field::EnvironmentTargetUnicode, {kOverwriting}},
         TargetCase {"environmentBlockCutShortIgnored",
             write(networkLink(kPreferEnvironmentPath,
@@ -199,17 +200,14 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, ShellLinkTarget,
             write(networkLink(kPreferEnvironmentPath,
                 {extraDataBlock(0xA0000003, QByteArray(88, 'd')), environment("C:\\first.txt"),
                     environment("C:\\last.txt")})),
-            QStringLiteral("C:\\last.txt"), Field::EnvironmentTargetUnicode, {kOverwriting}},
+            u"C:\\last.txt"_s, Field::EnvironmentTargetUnicode, {kOverwriting}},
+        TargetCase {"extraDataEndsAtEndOfFile",
+            write(with(networkLink(kPreferEnvironmentPath, {environment("C:\\end.txt")}),
+                &ShellLinkContents::terminalBlock, false)),
+            u"C:\\end.txt"_s, Field::EnvironmentTargetUnicode, {kOverwriting}},
         TargetCase {"manyBlocksAgainstLongPath", manyBlocksAgainstLongPath(),
             QString(1 << 20, QChar(0xE9)), Field::LocalBasePath, {kFixing}}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(ShellLinkReader, ExtraDataEndsAtEndOfFileWithoutTerminalBlock)
-{
-    ShellLinkContents contents = networkLink(kPreferEnvironmentPath, {environment("C:\\end.txt")});
-    contents.terminalBlock = false;
-    EXPECT_EQ(read(write(contents))->fullFilename(), QStringLiteral("C:\\end.txt"));
-}
 
 TEST(ShellLinkReader, RefusesWhatIsNoShortcut)
 {
@@ -218,7 +216,7 @@ TEST(ShellLinkReader, RefusesWhatIsNoShortcut)
     ShellLinkContents noLinkInfo;
     noLinkInfo.hasLinkInfo = false;
     const std::pair<ShellLinkContents, QStringList> refused[] = {{wrongHeader, {}},
-        {noLinkInfo, {QStringLiteral("Is no file or directory")}},
+        {noLinkInfo, {u"Is no file or directory"_s}},
         {rawLinkInfo(uint32(0) + QByteArray(40, '\0')), {}},
         {rawLinkInfo(uint32(4) + QByteArray(40, '\0')), {}},
         {rawLinkInfo(uint32(27) + QByteArray(40, '\0')), {}}};
@@ -235,8 +233,8 @@ TEST(ShellLinkReader, TruncatedFileIsRefusedOrKeepsItsTarget)
 {
     ShellLinkContents contents = networkLink(0, {environment("\\\\server\\share\\dir\\file.doc")});
     contents.idList = QByteArray(30, 'i');
-    contents.name = QStringLiteral("name");
-    contents.arguments = QStringLiteral("--x");
+    contents.name = u"name"_s;
+    contents.arguments = u"--x"_s;
     const QByteArray whole = write(contents);
     const qsizetype targetEnd = whole.indexOf(QByteArray("file.doc")) + 9;
     for (qsizetype length = 0; length < whole.size(); ++length) {
@@ -253,7 +251,7 @@ TEST(ShellLinkReader, TruncatedFileIsRefusedOrKeepsItsTarget)
 TEST(ShellLinkReader, ReadsAFileLikeItsBytesUpToTheSizeLimit)
 {
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("a.lnk"));
+    const QString path = folder.filePath(u"a.lnk"_s);
     const auto written = [&](const ShellLinkContents& contents, qint64 size = -1) {
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -261,7 +259,7 @@ TEST(ShellLinkReader, ReadsAFileLikeItsBytesUpToTheSizeLimit)
         EXPECT_TRUE(size < 0 || file.resize(size));
         return path;
     };
-    const DriveMappingList mappings {KTDriveMapping(QStringLiteral("X:"), QStringLiteral("//s/d"))};
+    const DriveMappingList mappings {KTDriveMapping(u"X:"_s, u"//s/d"_s)};
     const auto small = HVWindowsShortcut::initWithContentsOfFile(written(networkLink()), mappings);
     ASSERT_TRUE(small);
     EXPECT_EQ(small->fullFilename(), kNetworkTarget);
@@ -272,7 +270,7 @@ TEST(ShellLinkReader, ReadsAFileLikeItsBytesUpToTheSizeLimit)
         far.terminalBlock = terminalBlock;
         const auto shortcut = HVWindowsShortcut::initWithContentsOfFile(written(far));
         ASSERT_TRUE(shortcut);
-        EXPECT_EQ(shortcut->fullFilename(), QStringLiteral("C:\\far.txt"));
+        EXPECT_EQ(shortcut->fullFilename(), u"C:\\far.txt"_s);
     }
     ShellLinkContents endless = networkLink(0, {uint32(0xFFFFFFF0) + uint32(0xA0000003)});
     endless.terminalBlock = false;
@@ -280,9 +278,9 @@ TEST(ShellLinkReader, ReadsAFileLikeItsBytesUpToTheSizeLimit)
     EXPECT_TRUE(HVWindowsShortcut::initWithContentsOfFile(written(endless, limit)));
     EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(written(endless, limit + 1)));
     LogCapture log;
-    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(folder.filePath(QStringLiteral("no"))));
+    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(folder.filePath(u"no"_s)));
     EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(folder.path()));
-    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(QStringLiteral("/dev/zero")));
+    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(u"/dev/zero"_s));
     EXPECT_TRUE(log.lines().isEmpty());
 }
 
@@ -335,7 +333,7 @@ TEST_P(EncodingRepairCase, TakesTheFirstCodePageSpellingTheHintsTail)
     QStringList expectedLog {kFixing};
     if (const quint32 found = GetParam().pathEncoding;
         found != kLatin1 && found != kUtf16 && found != kNone)
-        expectedLog << QStringLiteral("Correct Encoding is: ")
+        expectedLog << u"Correct Encoding is: "_s
                 + EncodingRepair::encodingName(GetParam().pathEncoding);
     EXPECT_EQ(log.lines(), expectedLog);
 }
@@ -370,13 +368,12 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, EncodingRepairCase,
             {kCyrillicHint}, 1251, 1251, "\\\\SRV\\ДАННЫЕ/файл.txt"},
         RepairCase {"unicodeShareKeepsItsEncoding",
             with(network({}, kCyrillicFile), &ShellLinkContents::netNameUnicode,
-                QStringLiteral("\\\\SRV\\ДАННЫЕ")),
+                u"\\\\SRV\\ДАННЫЕ"_s),
             {kCyrillicHint}, 1251, kUtf16, "\\\\SRV\\ДАННЫЕ/файл.txt"},
         RepairCase {"shareUndefinedInPathEncodingKeepsLatin1", network("\\\\SRV\\\x81", "caf\xe9"),
             {"\\\\srv\\x\\café"}, 1252, kLatin1, "\\\\SRV\\\u0081/café"},
         RepairCase {"unicodePathIsLeftAlone",
-            with(network("\\\\SRV\\S", {}), &ShellLinkContents::commonPathSuffixUnicode,
-                QStringLiteral("cafe")),
+            with(network("\\\\SRV\\S", {}), &ShellLinkContents::commonPathSuffixUnicode, u"cafe"_s),
             {"\\\\srv\\s\\café"}, kUtf16, kLatin1, "\\\\SRV\\S/cafe"},
         RepairCase {"noPathBytesLeavesNoTarget", ShellLinkContents {}, {"%HOMESHARE%\\a.doc"},
             kNone, kNone, nullptr}),
@@ -385,8 +382,7 @@ INSTANTIATE_TEST_SUITE_P(ShellLinkReader, EncodingRepairCase,
 TEST(EncodingRepairDecoding, IsStrictInEveryCandidateAndKeepsAscii)
 {
     for (const quint32 encoding : repair().candidates())
-        EXPECT_EQ(repair().decode("dir\\file.txt", encoding), QStringLiteral("dir\\file.txt"))
-            << encoding;
+        EXPECT_EQ(repair().decode("dir\\file.txt", encoding), u"dir\\file.txt"_s) << encoding;
     EXPECT_FALSE(repair().decode("\x81", 1252));
     EXPECT_FALSE(repair().decode("\x82", 932)); // a lead byte without its trail byte
     EXPECT_EQ(repair().decode("\x81", kLatin1), QString(QChar(0x81)));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const char* const kNone = "(none)";
@@ -74,15 +76,15 @@ INSTANTIATE_TEST_SUITE_P(ShortcutComposition, MountString,
 
 TEST(ShortcutComposition, MountMethodAcceptsFourNamesInAnyCase)
 {
-    const auto shortcut = HVWindowsShortcut::initWithMountString(QStringLiteral("//srv/data/a"));
-    EXPECT_EQ(shortcut->mountMethod(), QStringLiteral("smb"));
-    EXPECT_EQ(shortcut->composedLinkName(false), QStringLiteral("//srv/data/a"));
+    const auto shortcut = HVWindowsShortcut::initWithMountString(u"//srv/data/a"_s);
+    EXPECT_EQ(shortcut->mountMethod(), u"smb"_s);
+    EXPECT_EQ(shortcut->composedLinkName(false), u"//srv/data/a"_s);
     for (const char* method : {"ftp", "AFP", "", "NFS", "Cifs", "smb"})
         EXPECT_EQ(shortcut->setMountMethod(QLatin1String(method)),
             QByteArray(method) != "ftp" && *method);
-    EXPECT_EQ(shortcut->networkShare(true), QStringLiteral("smb://srv/data"));
-    EXPECT_TRUE(shortcut->setMountMethod(QStringLiteral("AFP")));
-    EXPECT_EQ(shortcut->networkShare(true), QStringLiteral("AFP://srv/data"));
+    EXPECT_EQ(shortcut->networkShare(true), u"smb://srv/data"_s);
+    EXPECT_TRUE(shortcut->setMountMethod(u"AFP"_s));
+    EXPECT_EQ(shortcut->networkShare(true), u"AFP://srv/data"_s);
 }
 
 struct MappingCase {
@@ -121,19 +123,19 @@ INSTANTIATE_TEST_SUITE_P(ShortcutComposition, DriveMapping,
         MappingCase {"emptyFromNeverMatches", "X:\\a",
             mappings({{"", "\\\\srv\\data"}, {"X:", "\\\\srv\\x"}}), true, "//srv/x", "a"},
         MappingCase {"incompleteMappingSkipped", "X:\\a",
-            DriveMappingList {KTDriveMapping(QStringLiteral("X:"), std::nullopt),
-                KTDriveMapping(std::nullopt, QStringLiteral("//a/b"))},
+            DriveMappingList {
+                KTDriveMapping(u"X:"_s, std::nullopt), KTDriveMapping(std::nullopt, u"//a/b"_s)},
             true, kNone, "X:/a"},
         MappingCase {"noMatch", "Q:\\a", mappings({{"X:", "\\\\srv\\data"}}), true, kNone, "Q:/a"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ShortcutComposition, MappingChangesShowAtNextCall)
 {
-    const auto shortcut = HVWindowsShortcut::initWithMountString(QStringLiteral("X:\\a.doc"));
+    const auto shortcut = HVWindowsShortcut::initWithMountString(u"X:\\a.doc"_s);
     shortcut->setMappingEnabled(true);
     EXPECT_FALSE(shortcut->networkShare());
     shortcut->setDriveMapping(mappings({{"X:", "\\\\srv\\data"}}));
-    EXPECT_EQ(shortcut->networkShare(), QStringLiteral("//srv/data"));
+    EXPECT_EQ(shortcut->networkShare(), u"//srv/data"_s);
     shortcut->setMappingEnabled(false);
     EXPECT_FALSE(shortcut->networkShare());
 }
