@@ -5,9 +5,12 @@
 namespace ShellLinkWriter {
 namespace {
 
-constexpr qsizetype kHeaderSize = 76;
-constexpr qsizetype kTargetAnsiSize = 260;
-constexpr qsizetype kTargetUnicodeSize = 520;
+template<typename Value> QByteArray littleEndian(Value value)
+{
+    QByteArray bytes(qsizetype(sizeof value), '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
 
 QByteArray terminated(const QByteArray& ansi)
 {
@@ -19,25 +22,25 @@ QByteArray terminated(const QString& text)
     return utf16(text) + QByteArray(2, '\0');
 }
 
-quint32 linkFlags(const ShellLinkContents& contents)
+// A record that starts with its own size, four bytes.
+QByteArray sized(const QByteArray& body)
 {
-    quint32 flags = contents.extraLinkFlags;
+    return uint32(quint32(body.size() + 4)) + body;
+}
+
+QByteArray header(const ShellLinkContents& contents)
+{
     // HasLinkTargetIDList, HasLinkInfo, HasName, ... IsUnicode: bits 0 to 7.
     const bool present[] = {contents.idList.has_value(), contents.hasLinkInfo,
         contents.name.has_value(), contents.relativePath.has_value(),
         contents.workingDir.has_value(), contents.arguments.has_value(),
         contents.iconLocation.has_value(), contents.unicodeStrings};
+    quint32 flags = contents.extraLinkFlags;
     for (unsigned bit = 0; bit < std::size(present); ++bit)
         flags |= present[bit] ? 1u << bit : 0u;
-    return flags;
-}
-
-QByteArray header(const ShellLinkContents& contents)
-{
-    QByteArray bytes = uint32(contents.headerSize);
-    bytes += QByteArray::fromHex("0114020000000000c000000000000046"); // LinkCLSID
-    bytes += uint32(linkFlags(contents));
-    bytes += QByteArray(kHeaderSize - bytes.size(), '\0');
+    const QByteArray linkClsid = QByteArray::fromHex("0114020000000000c000000000000046");
+    QByteArray bytes = uint32(contents.headerSize) + linkClsid + uint32(flags);
+    bytes.resize(76, '\0');
     return bytes;
 }
 
@@ -45,18 +48,16 @@ QByteArray commonNetworkRelativeLink(const ShellLinkContents& contents)
 {
     const bool unicode = contents.netNameUnicode.has_value();
     const quint32 fixedSize = unicode ? 0x1C : 0x14;
-    const quint32 netNameOffset = contents.netNameOffset ? contents.netNameOffset : fixedSize;
     const QByteArray ansiName = terminated(contents.netName.value_or(QByteArray()));
     // CommonNetworkRelativeLinkFlags ValidNetType, NetNameOffset, DeviceNameOffset,
     // NetworkProviderType WNNC_NET_LANMAN.
-    QByteArray fields = uint32(0x2) + uint32(netNameOffset) + uint32(0) + uint32(0x00020000);
-    QByteArray names = ansiName;
-    if (unicode) {
-        fields += uint32(fixedSize + quint32(ansiName.size())) + uint32(0);
-        names += terminated(*contents.netNameUnicode);
-    }
-    const QByteArray body = fields + names;
-    return uint32(quint32(body.size() + 4)) + body;
+    QByteArray fields = uint32(0x2)
+        + uint32(contents.netNameOffset ? contents.netNameOffset : fixedSize) + uint32(0)
+        + uint32(0x00020000);
+    if (!unicode)
+        return sized(fields + ansiName);
+    return sized(fields + uint32(fixedSize + quint32(ansiName.size())) + uint32(0) + ansiName
+        + terminated(*contents.netNameUnicode));
 }
 
 QByteArray linkInfo(const ShellLinkContents& contents)
@@ -65,42 +66,26 @@ QByteArray linkInfo(const ShellLinkContents& contents)
     const bool unicodeSuffix = contents.commonPathSuffixUnicode.has_value();
     const quint32 headerSize =
         contents.linkInfoHeaderSize ? contents.linkInfoHeaderSize : (unicodeSuffix ? 0x24 : 0x1C);
-    const quint32 flags = (contents.localBasePath ? 0x1u : 0u) | (network ? 0x2u : 0u);
     QByteArray tail;
-    auto append = [&](const QByteArray& piece) {
-        const quint32 offset = headerSize + quint32(tail.size());
-        tail += piece;
-        return offset;
+    // Appends a piece where present, giving its offset from the start of LinkInfo (or 0).
+    auto append = [&](bool present, const QByteArray& piece) {
+        const quint32 offset = present ? headerSize + quint32(tail.size()) : 0;
+        tail += present ? piece : QByteArray();
+        return uint32(offset);
     };
     const QByteArray volumeId = uint32(0x10) + uint32(3) + uint32(0x12345678) + uint32(0x10);
-    const quint32 volumeIdOffset = contents.localBasePath ? append(volumeId) : 0;
-    const quint32 localOffset =
-        contents.localBasePath ? append(terminated(*contents.localBasePath)) : 0;
-    const quint32 networkOffset = network ? append(commonNetworkRelativeLink(contents)) : 0;
-    const quint32 suffixOffset =
-        append(terminated(contents.commonPathSuffix.value_or(QByteArray())));
-    const quint32 suffixUnicodeOffset =
-        unicodeSuffix ? append(terminated(*contents.commonPathSuffixUnicode)) : 0;
-    QByteArray fields = uint32(headerSize) + uint32(flags) + uint32(volumeIdOffset)
-        + uint32(localOffset) + uint32(networkOffset) + uint32(suffixOffset);
+    const bool local = contents.localBasePath.has_value();
+    QByteArray fields = uint32(headerSize) + uint32((local ? 0x1u : 0u) | (network ? 0x2u : 0u));
+    fields += append(local, volumeId);
+    fields += append(local, terminated(contents.localBasePath.value_or(QByteArray())));
+    fields += append(network, network ? commonNetworkRelativeLink(contents) : QByteArray());
+    fields += append(true, terminated(contents.commonPathSuffix.value_or(QByteArray())));
+    const QByteArray suffixUnicodeOffset =
+        append(unicodeSuffix, terminated(contents.commonPathSuffixUnicode.value_or(QString())));
     if (headerSize >= 0x24)
-        fields += uint32(0) + uint32(suffixUnicodeOffset);
+        fields += uint32(0) + suffixUnicodeOffset;
     fields.resize(qsizetype(headerSize) - 4, '\0');
-    const QByteArray body = fields + tail;
-    return uint32(quint32(body.size() + 4)) + body;
-}
-
-QByteArray stringData(const ShellLinkContents& contents)
-{
-    QByteArray bytes;
-    for (const auto* text : {&contents.name, &contents.relativePath, &contents.workingDir,
-             &contents.arguments, &contents.iconLocation}) {
-        if (!*text)
-            continue;
-        bytes += uint16(quint16((*text)->size()));
-        bytes += contents.unicodeStrings ? utf16(**text) : (*text)->toLatin1();
-    }
-    return bytes;
+    return sized(fields + tail);
 }
 
 }
@@ -110,16 +95,17 @@ QByteArray write(const ShellLinkContents& contents)
     QByteArray bytes = header(contents);
     if (contents.idList)
         bytes += uint16(quint16(contents.idList->size())) + *contents.idList;
-    if (contents.rawLinkInfo)
-        bytes += *contents.rawLinkInfo;
-    else if (contents.hasLinkInfo)
-        bytes += linkInfo(contents);
-    bytes += stringData(contents);
+    if (contents.rawLinkInfo || contents.hasLinkInfo)
+        bytes += contents.rawLinkInfo ? *contents.rawLinkInfo : linkInfo(contents);
+    for (const auto* text : {&contents.name, &contents.relativePath, &contents.workingDir,
+             &contents.arguments, &contents.iconLocation}) {
+        if (*text)
+            bytes += uint16(quint16((*text)->size()))
+                + (contents.unicodeStrings ? utf16(**text) : (*text)->toLatin1());
+    }
     for (const QByteArray& block : contents.extraDataBlocks)
         bytes += block;
-    if (contents.terminalBlock)
-        bytes += uint32(0);
-    return bytes;
+    return contents.terminalBlock ? bytes + uint32(0) : bytes;
 }
 
 QByteArray extraDataBlock(quint32 signature, const QByteArray& data)
@@ -129,25 +115,21 @@ QByteArray extraDataBlock(quint32 signature, const QByteArray& data)
 
 QByteArray environmentBlock(const QByteArray& targetAnsi, const QString& targetUnicode)
 {
-    QByteArray ansi = targetAnsi.left(kTargetAnsiSize);
-    ansi.resize(kTargetAnsiSize, '\0');
-    QByteArray unicode = utf16(targetUnicode).left(kTargetUnicodeSize);
-    unicode.resize(kTargetUnicodeSize, '\0');
+    QByteArray ansi = targetAnsi.left(260);
+    ansi.resize(260, '\0');
+    QByteArray unicode = utf16(targetUnicode).left(520);
+    unicode.resize(520, '\0');
     return extraDataBlock(0xA0000001, ansi + unicode);
 }
 
 QByteArray uint16(quint16 value)
 {
-    QByteArray bytes(2, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
+    return littleEndian(value);
 }
 
 QByteArray uint32(quint32 value)
 {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
+    return littleEndian(value);
 }
 
 QByteArray utf16(const QString& text)

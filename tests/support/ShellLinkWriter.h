@@ -6,13 +6,12 @@
 
 #include <optional>
 
-// Writes shell-link (.lnk) files byte by byte ([MS-SHLLINK]) for tests and sample tools:
-// the header, an ID list, LinkInfo with its CommonNetworkRelativeLink, StringData and
-// ExtraData blocks. Fields left unset are not written. The writer builds well-formed
-// files; tests damage them afterwards where they need a malformed one.
+// Writes well-formed shell-link (.lnk) files for tests and sample tools: the header, an ID
+// list, LinkInfo with its CommonNetworkRelativeLink, StringData and ExtraData blocks. Unset
+// fields are not written; tests damage the bytes afterwards where they need a malformed file.
 struct ShellLinkContents {
-    // LinkFlags beyond those the writer derives from the fields below (HasLinkInfo,
-    // HasLinkTargetIDList, the StringData flags, IsUnicode).
+    // LinkFlags beyond those derived from the fields below (HasLinkInfo, HasLinkTargetIDList,
+    // the StringData flags, IsUnicode).
     quint32 extraLinkFlags = 0;
     quint32 headerSize = 76;
     bool hasLinkInfo = true;
@@ -26,15 +25,10 @@ struct ShellLinkContents {
     // LinkInfoHeaderSize, NetNameOffset: zero takes what the fields above imply.
     quint32 linkInfoHeaderSize = 0;
     quint32 netNameOffset = 0;
-    // Written in place of the LinkInfo built from the fields above, for malformed ones.
-    std::optional<QByteArray> rawLinkInfo;
+    std::optional<QByteArray> rawLinkInfo; // written in place of the LinkInfo built from the above
 
     bool unicodeStrings = true;
-    std::optional<QString> name;
-    std::optional<QString> relativePath;
-    std::optional<QString> workingDir;
-    std::optional<QString> arguments;
-    std::optional<QString> iconLocation;
+    std::optional<QString> name, relativePath, workingDir, arguments, iconLocation;
 
     QList<QByteArray> extraDataBlocks; // whole blocks, see the functions below
     bool terminalBlock = true;
