@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The reports of an exception log file, each without its closing "\n\n" and last newline;
@@ -30,9 +32,9 @@ QStringList exceptionReports(const QString& logPath)
     QFile file(logPath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList reports = QString::fromUtf8(file.readAll()).split(QStringLiteral("\n\n\n"));
+    QStringList reports = QString::fromUtf8(file.readAll()).split(u"\n\n\n"_s);
     if (reports.takeLast() != QString())
-        reports << QStringLiteral("(unfinished report)");
+        reports << u"(unfinished report)"_s;
     return reports;
 }
 
@@ -112,11 +114,11 @@ TEST_P(FatalSignals, LeaveOneReportAndEndTheProcessAsWithoutTheLog)
 #endif
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString path = folder.filePath(QStringLiteral("kestrova/exceptions.log"));
+    const QString path = folder.filePath(u"kestrova/exceptions.log"_s);
     EXPECT_EXIT(endWithTheLogInstalled(path, fatal), testing::KilledBySignal(fatal.signal), "");
 
     const QStringList reports = exceptionReports(path);
-    ASSERT_EQ(reports.size(), 1) << reports.join(QStringLiteral("\n----\n")).toStdString();
+    ASSERT_EQ(reports.size(), 1) << reports.join(u"\n----\n"_s).toStdString();
     EXPECT_TRUE(
         hasReportLayout(reports[0], QString::fromUtf8(fatal.type), QString::fromUtf8(fatal.reason)))
         << reports[0].toStdString();
@@ -159,7 +161,7 @@ protected:
 // Threads throwing at once write whole reports too.
 TEST_F(ThrowReports, ReportsEachThrowInOrderAndLetsItReachItsHandler)
 {
-    const QString path = m_folder.filePath(QStringLiteral("state/kestrova/exceptions.log"));
+    const QString path = m_folder.filePath(u"state/kestrova/exceptions.log"_s);
     installHandler(path);
     EXPECT_THROW(throwRuntimeErrorForTheLog("first failure"), std::runtime_error);
     try {
@@ -179,31 +181,29 @@ TEST_F(ThrowReports, ReportsEachThrowInOrderAndLetsItReachItsHandler)
 
     const QStringList reports = exceptionReports(path);
     ASSERT_EQ(reports.size(), 6) << path.toStdString();
-    EXPECT_TRUE(hasReportLayout(
-        reports[0], QStringLiteral("std::runtime_error"), QStringLiteral("first failure")))
+    EXPECT_TRUE(hasReportLayout(reports[0], u"std::runtime_error"_s, u"first failure"_s))
         << reports[0].toStdString();
-    EXPECT_TRUE(reports[0].contains(QStringLiteral("throwRuntimeErrorForTheLog")));
-    EXPECT_TRUE(reports[0].contains(QStringLiteral("YCExceptionHandlerTest.cpp:")));
-    EXPECT_TRUE(hasReportLayout(
-        reports[1], QStringLiteral("(anonymous namespace)::DistinctiveError"), QString()))
+    EXPECT_TRUE(reports[0].contains(u"throwRuntimeErrorForTheLog"_s));
+    EXPECT_TRUE(reports[0].contains(u"YCExceptionHandlerTest.cpp:"_s));
+    EXPECT_TRUE(
+        hasReportLayout(reports[1], u"(anonymous namespace)::DistinctiveError"_s, QString()))
         << reports[1].toStdString();
-    EXPECT_TRUE(reports[1].contains(QStringLiteral("throwOwnTypeForTheLog")));
+    EXPECT_TRUE(reports[1].contains(u"throwOwnTypeForTheLog"_s));
     for (const QString& report : reports.mid(2)) {
-        EXPECT_TRUE(hasReportLayout(
-            report, QStringLiteral("std::runtime_error"), QStringLiteral("from a thread")))
+        EXPECT_TRUE(hasReportLayout(report, u"std::runtime_error"_s, u"from a thread"_s))
             << report.toStdString();
     }
 }
 
 TEST_F(ThrowReports, FolderThatCannotBeMadeIsSaidInTheSystemLog)
 {
-    QFile blocker(m_folder.filePath(QStringLiteral("file")));
+    QFile blocker(m_folder.filePath(u"file"_s));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    const QString path = blocker.fileName() + QStringLiteral("/kestrova/exceptions.log");
+    const QString path = blocker.fileName() + u"/kestrova/exceptions.log"_s;
     installHandler(path);
     const LogCapture log;
     EXPECT_THROW(throwRuntimeErrorForTheLog("unlogged"), std::runtime_error);
-    EXPECT_EQ(log.lines(), QStringList {QStringLiteral("Could not open log file ") + path});
+    EXPECT_EQ(log.lines(), QStringList {u"Could not open log file "_s + path});
     EXPECT_FALSE(QFile::exists(path));
 }
 
@@ -211,7 +211,7 @@ TEST_F(ThrowReports, FolderThatCannotBeMadeIsSaidInTheSystemLog)
 // exception and its trace.
 TEST_F(ThrowReports, CommandThatCannotStartIsNamedInTheReport)
 {
-    const QString path = m_folder.filePath(QStringLiteral("exceptions.log"));
+    const QString path = m_folder.filePath(u"exceptions.log"_s);
     installHandler(path);
     rlimit descriptors {};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &descriptors), 0);
@@ -236,10 +236,10 @@ TEST_F(ThrowReports, CommandThatCannotStartIsNamedInTheReport)
     ASSERT_EQ(reports.size(), 1);
     const QStringList lines = reports[0].split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 2) << reports[0].toStdString();
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Could not run command eu-addr2line --pid=")
-        + QString::number(getpid()) + QStringLiteral(" -f -C 0x")))
+    EXPECT_TRUE(lines[1].startsWith(u"Could not run command eu-addr2line --pid="_s
+        + QString::number(getpid()) + u" -f -C 0x"_s))
         << lines[1].toStdString();
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" | c++filt | cat -n"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(u" | c++filt | cat -n"_s)) << lines[1].toStdString();
 }
 
 }

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace FileServer {
 namespace {
 
@@ -33,7 +35,7 @@ bool runGio(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess gio;
     gio.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    gio.start(QStringLiteral("gio"), QStringList {QStringLiteral("mount")} + arguments);
+    gio.start(u"gio"_s, QStringList {u"mount"_s} + arguments);
     gio.write(input);
     gio.closeWriteChannel();
     return gio.waitForFinished(int(settleLimit.count() * 3))
@@ -79,19 +81,19 @@ QString shareFolder(const QString& share)
 
 QString shareText(const QString& share)
 {
-    return QStringLiteral("//%1/%2").arg(address(), share);
+    return u"//%1/%2"_s.arg(address(), share);
 }
 
 QString smbURL(const QString& share, const QString& user)
 {
-    return QStringLiteral("smb://%1%2/%3")
-        .arg(user.isEmpty() ? QString() : user + QLatin1Char('@'), address(), encoded(share));
+    return u"smb://%1%2/%3"_s.arg(
+        user.isEmpty() ? QString() : user + QLatin1Char('@'), address(), encoded(share));
 }
 
 std::optional<QString> gvfsFolder(const QString& share)
 {
-    const QString name = QStringLiteral("smb-share:server=%1,share=%2")
-                             .arg(address().toLower(), encoded(share.toLower()));
+    const QString name =
+        u"smb-share:server=%1,share=%2"_s.arg(address().toLower(), encoded(share.toLower()));
     // GVfs escapes a space in the folder's name but keeps letters beyond ASCII as they
     // are: names are compared decoded.
     const QString decodedName = QUrl::fromPercentEncoding(name.toUtf8());
@@ -107,7 +109,7 @@ bool gioMount(const QString& share, bool withAccount)
 {
     const bool mounted = withAccount
         ? runGio({smbURL(share, user())}, (u'\n' + password() + u'\n').toUtf8())
-        : runGio({QStringLiteral("-a"), smbURL(share)});
+        : runGio({u"-a"_s, smbURL(share)});
     return mounted
         && eventually(
             [&] {
@@ -120,14 +122,14 @@ bool gioMount(const QString& share, bool withAccount)
 bool gioUnmount(const QString& share)
 {
     const std::optional<QString> folder = gvfsFolder(share);
-    return folder && runGio({QStringLiteral("-u"), *folder})
+    return folder && runGio({u"-u"_s, *folder})
         && eventually([&] { return !gvfsFolder(share); }, settleLimit);
 }
 
 void unmountEverything()
 {
     for (const char* scheme : {"smb", "nfs"})
-        runGio({QStringLiteral("-s"), QString::fromLatin1(scheme)});
+        runGio({u"-s"_s, QString::fromLatin1(scheme)});
     eventually([] { return fuseEntries().isEmpty(); }, settleLimit);
 }
 

@@ -2,15 +2,15 @@
 
 #include <QDeadlineTimer>
 
+using namespace Qt::StringLiterals;
+
 constexpr int startTimeoutMilliseconds = 10000;
 
 PrivateSessionBus::PrivateSessionBus()
 {
-    m_daemon.start(QStringLiteral("dbus-daemon"),
-        {QStringLiteral("--session"), QStringLiteral("--print-address"),
-            QStringLiteral("--nofork")});
+    m_daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--print-address"_s, u"--nofork"_s});
     if (!m_daemon.waitForStarted(startTimeoutMilliseconds)) {
-        m_failure = QStringLiteral("dbus-daemon did not start: %1").arg(m_daemon.errorString());
+        m_failure = u"dbus-daemon did not start: %1"_s.arg(m_daemon.errorString());
         return;
     }
     // The daemon prints its address, one line, once it listens.
@@ -20,8 +20,8 @@ PrivateSessionBus::PrivateSessionBus()
         m_daemon.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
     const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     if (address.isEmpty()) {
-        m_failure = QStringLiteral("dbus-daemon printed no address: %1")
-                        .arg(QString::fromLocal8Bit(m_daemon.readAllStandardError()));
+        m_failure = u"dbus-daemon printed no address: %1"_s.arg(
+            QString::fromLocal8Bit(m_daemon.readAllStandardError()));
         return;
     }
     m_address = address;
@@ -42,14 +42,14 @@ PrivateSessionBus::~PrivateSessionBus()
 
 QProcessEnvironment PrivateSessionBus::environment(QProcessEnvironment base) const
 {
-    base.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
+    base.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_address);
     return base;
 }
 
 QDBusConnection PrivateSessionBus::connect()
 {
     static int connectionCount = 0;
-    const QString name = QStringLiteral("kestrova-private-bus-%1").arg(++connectionCount);
+    const QString name = u"kestrova-private-bus-%1"_s.arg(++connectionCount);
     m_connectionNames << name;
     return QDBusConnection::connectToBus(m_address, name);
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace ScreenCapture {
 constexpr int clientTimeoutMilliseconds = 20000;
 
@@ -13,8 +15,8 @@ QImage capture(const QStringList& xwdArguments)
     QProcess dump;
     QProcess convert;
     dump.setStandardOutputProcess(&convert);
-    dump.start(QStringLiteral("xwd"), QStringList {QStringLiteral("-silent")} + xwdArguments);
-    convert.start(QStringLiteral("xwdtopnm"), {});
+    dump.start(u"xwd"_s, QStringList {u"-silent"_s} + xwdArguments);
+    convert.start(u"xwdtopnm"_s, {});
     // The converter's output is read while waiting for it: a screen does not fit in a pipe.
     if (!convert.waitForFinished(clientTimeoutMilliseconds)
         || !dump.waitForFinished(clientTimeoutMilliseconds) || dump.exitCode() != 0

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QJsonDocument>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray viewerEntry(const QByteArray& name, const QByteArray& exec, const QByteArray& extra = {})
@@ -17,8 +19,8 @@ QByteArray viewerEntry(const QByteArray& name, const QByteArray& exec, const QBy
 
 QStringList PrivateDesktop::sampleTypes()
 {
-    return {QStringLiteral("application/msword"), QStringLiteral("application/pdf"),
-        QStringLiteral("text/plain"), QStringLiteral("application/vnd.oasis.opendocument.text")};
+    return {u"application/msword"_s, u"application/pdf"_s, u"text/plain"_s,
+        u"application/vnd.oasis.opendocument.text"_s};
 }
 
 PrivateDesktop::PrivateDesktop()
@@ -26,22 +28,20 @@ PrivateDesktop::PrivateDesktop()
     if (!m_root.isValid())
         return;
     QDir root(m_root.path());
-    const bool folders = root.mkpath(QStringLiteral("data/applications"))
-        && root.mkpath(QStringLiteral("config")) && root.mkpath(QStringLiteral("config-dirs"))
-        && root.mkpath(QStringLiteral("system/share"));
-    const bool mime = QFile::link(
-        QStringLiteral("/usr/share/mime"), root.filePath(QStringLiteral("system/share/mime")));
+    const bool folders = root.mkpath(u"data/applications"_s) && root.mkpath(u"config"_s)
+        && root.mkpath(u"config-dirs"_s) && root.mkpath(u"system/share"_s);
+    const bool mime = QFile::link(u"/usr/share/mime"_s, root.filePath(u"system/share/mime"_s));
 
     QByteArray defaults = "[Default Applications]\n";
     for (const QString& type : sampleTypes())
         defaults += type.toUtf8() + '=' + kViewerId + '\n';
     m_valid = folders && mime
-        && writeFile(QStringLiteral("data/applications/") + QLatin1String(kViewerId),
+        && writeFile(u"data/applications/"_s + QLatin1String(kViewerId),
             viewerEntry("Recording Viewer", KESTROVA_RECORDING_VIEWER))
-        && writeFile(QStringLiteral("data/applications/") + QLatin1String(kDecoyId),
+        && writeFile(u"data/applications/"_s + QLatin1String(kDecoyId),
             viewerEntry(
                 "Decoy Viewer", "env KESTROVA_DECOY=1 /bin/false", "StartupWMClass=DecoyViewer\n"))
-        && writeFile(QStringLiteral("config/mimeapps.list"), defaults);
+        && writeFile(u"config/mimeapps.list"_s, defaults);
 }
 
 bool PrivateDesktop::writeFile(const QString& relativePath, const QByteArray& contents) const
@@ -54,14 +54,14 @@ QList<QPair<QString, QString>> PrivateDesktop::variables() const
 {
     const QDir root(m_root.path());
     QStringList dataDirs = m_extraDataDirs;
-    dataDirs << root.filePath(QStringLiteral("system/share"));
+    dataDirs << root.filePath(u"system/share"_s);
     return {
-        {QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("data"))},
-        {QStringLiteral("XDG_DATA_DIRS"), dataDirs.join(QLatin1Char(':'))},
-        {QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config"))},
-        {QStringLiteral("XDG_CONFIG_DIRS"), root.filePath(QStringLiteral("config-dirs"))},
-        {QStringLiteral("XDG_STATE_HOME"), root.filePath(QStringLiteral("state"))},
-        {QStringLiteral("KESTROVA_RECORDING_FILE"), recordingFile()},
+        {u"XDG_DATA_HOME"_s, root.filePath(u"data"_s)},
+        {u"XDG_DATA_DIRS"_s, dataDirs.join(QLatin1Char(':'))},
+        {u"XDG_CONFIG_HOME"_s, root.filePath(u"config"_s)},
+        {u"XDG_CONFIG_DIRS"_s, root.filePath(u"config-dirs"_s)},
+        {u"XDG_STATE_HOME"_s, root.filePath(u"state"_s)},
+        {u"KESTROVA_RECORDING_FILE"_s, recordingFile()},
     };
 }
 
@@ -78,13 +78,13 @@ QProcessEnvironment PrivateDesktop::environment() const
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const auto& [name, value] : variables())
         environment.insert(name, value);
-    environment.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+    environment.remove(u"XDG_CURRENT_DESKTOP"_s);
     return environment;
 }
 
 QString PrivateDesktop::recordingFile() const
 {
-    return QDir(m_root.path()).filePath(QStringLiteral("recording.jsonl"));
+    return QDir(m_root.path()).filePath(u"recording.jsonl"_s);
 }
 
 QList<QJsonObject> PrivateDesktop::records() const

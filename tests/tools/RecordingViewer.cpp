@@ -12,6 +12,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 bool appendRecord(int argc, char* argv[])
@@ -22,9 +24,9 @@ bool appendRecord(int argc, char* argv[])
     const QString path = qEnvironmentVariable("KESTROVA_RECORDING_FILE");
     if (path.isEmpty())
         return true;
-    const QJsonObject record {{QStringLiteral("pid"), qint64(getpid())},
-        {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)},
-        {QStringLiteral("startupId"), qEnvironmentVariable("DESKTOP_STARTUP_ID")}};
+    const QJsonObject record {{u"pid"_s, qint64(getpid())},
+        {u"arguments"_s, QJsonArray::fromStringList(arguments)},
+        {u"startupId"_s, qEnvironmentVariable("DESKTOP_STARTUP_ID")}};
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
@@ -44,8 +46,7 @@ int main(int argc, char* argv[])
     const QStringList arguments = QApplication::arguments().mid(1);
 
     QLabel window(arguments.join(QLatin1Char('\n')));
-    window.setWindowTitle(
-        QStringLiteral("Recording viewer: %1").arg(QFileInfo(arguments.value(0)).fileName()));
+    window.setWindowTitle(u"Recording viewer: %1"_s.arg(QFileInfo(arguments.value(0)).fileName()));
     window.setMinimumSize(320, 120);
     QTimer::singleShot(qEnvironmentVariableIntValue("KESTROVA_RECORDING_WINDOW_DELAY_MS"), &window,
         &QWidget::show);
