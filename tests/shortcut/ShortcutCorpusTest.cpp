@@ -42,7 +42,7 @@ LnkinfoTarget runLnkinfo(const QString& path)
     static const QRegularExpression field(
         u"^\\s*(Local|Network) path[^:\\n]*: (.*)$"_s, QRegularExpression::MultilineOption);
     const ProgramRun run = runProgram(u"lnkinfo"_s, {path});
-    LnkinfoTarget target {run.exitCode};
+    LnkinfoTarget target {run.exitCode, false, std::nullopt};
     for (auto matches = field.globalMatch(run.output); matches.hasNext() && !target.network;) {
         const QRegularExpressionMatch match = matches.next();
         QString value = match.captured(2);

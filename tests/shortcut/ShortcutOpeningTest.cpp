@@ -21,11 +21,6 @@ namespace {
 // when opening sleeps, and cost no time. Everything the opening does is noted in events.
 class FakeOpeningSystem {
 public:
-    struct Instance {
-        bool isActive = false;
-        bool isFinishedLaunching = false;
-    };
-
     // Mount points of shares mounted already, and of shares a mount succeeds for.
     QHash<QString, QString> mounted;
     QHash<QString, QString> mountable;
@@ -38,7 +33,7 @@ public:
         TargetApplication {u"viewer.desktop"_s, u"Viewer"_s};
     LaunchResult launch {true, 4242, {}};
     // What each lookup of running instances finds; the last answer repeats.
-    QList<std::optional<Instance>> instances;
+    QList<std::optional<RunningInstance>> instances;
     // The user's answer to the question before a program is opened; unset, nobody asks.
     std::function<bool(const QString&, const ProgramTargetVerdict&)> confirmProgramTarget;
     QStringList events;
@@ -91,13 +86,11 @@ public:
 private:
     std::optional<RunningInstance> nextInstance()
     {
-        if (instances.isEmpty())
-            return std::nullopt;
-        const std::optional<Instance> state = instances.value(m_lookups++, instances.last());
-        if (!state)
-            return std::nullopt;
-        return RunningInstance {
-            state->isActive, state->isFinishedLaunching, [this] { ++activations; }};
+        std::optional<RunningInstance> found =
+            instances.isEmpty() ? std::nullopt : instances.value(m_lookups++, instances.last());
+        if (found)
+            found->activate = [this] { ++activations; };
+        return found;
     }
 
     qsizetype m_lookups = 0;
@@ -264,9 +257,9 @@ TEST_F(ShortcutOpening, NoApplicationOrARefusedLaunchFailsWithItsReason)
 // application is activated and how many seconds that waits.
 TEST_F(ShortcutOpening, BringsTheApplicationToTheFront)
 {
-    using Instance = FakeOpeningSystem::Instance;
-    const Instance launching {false, false}, finished {false, true}, activeLaunching {true, false};
-    const std::tuple<QList<std::optional<Instance>>, int, int> rows[] = {{{}, 0, 0},
+    const RunningInstance launching {false, false, {}}, finished {false, true, {}},
+        activeLaunching {true, false, {}};
+    const std::tuple<QList<std::optional<RunningInstance>>, int, int> rows[] = {{{}, 0, 0},
         {{finished}, 1, 0}, {{activeLaunching}, 1, 0}, {{launching}, 6, 5},
         {{launching, launching, finished}, 3, 2}, {{launching, std::nullopt}, 1, 1}};
     for (const auto& row : rows) {
@@ -330,58 +323,47 @@ TEST_F(ShortcutOpening, ExecuteBitCountsOnALocalDiskWhateverTheShortcutNames)
     EXPECT_TRUE(m_system.opened.isEmpty());
 }
 
-struct AliasCase {
-    const char* what;
-    const char* target; // a Windows path; "LOCAL" stands for the test's folder
-    ShareState share;
-    const char* aliasName;
-    const char* error; // empty: the alias is written
-};
-
-class SaveAsAlias : public testing::TestWithParam<AliasCase> { };
-
-// No wait for the target: an alias is of what is there.
-TEST_P(SaveAsAlias, WritesAnAliasOfTheComposedTargetOrSaysWhy)
+// Each row: the target (LOCAL stands for the test's folder), the share, the alias's name and
+// the error (none: the alias is written). There is no wait for the target.
+TEST(HVWindowsShortcut, SaveAsAliasWritesAnAliasOfTheComposedTargetOrSaysWhy)
 {
-    const AliasCase& row = GetParam();
-    QTemporaryDir temporary;
-    const QDir root(temporary.path());
-    ASSERT_TRUE(root.mkpath(u"share/plans"_s));
-    QFile target(root.filePath(u"share/plans/a.doc"_s));
-    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-    target.close();
-    FakeOpeningSystem system;
-    if (row.share != Unmountable)
-        (row.share == Mounted ? system.mounted : system.mountable)
-            .insert(kShare, root.filePath(u"share"_s));
-    const auto shortcut = HVWindowsShortcut::initWithMountString(
-        QString::fromUtf8(row.target).replace(u"LOCAL"_s, root.path()));
-    shortcut->setOpeningServices(system.services());
-    const QString aliasPath = root.filePath(QString::fromUtf8(row.aliasName));
+    const char* const failed = "Failed to create alias";
+    const std::tuple<const char*, ShareState, const char*, const char*> rows[] = {
+        {"\\\\srv\\data\\plans\\a.doc", Mounted, "a.doc", ""},
+        {"\\\\srv\\data\\plans\\a.doc", Mountable, "a.doc", ""},
+        {"LOCAL/share/plans/a.doc", Unmountable, "Report.doc", ""},
+        {"\\\\srv\\data\\plans\\a.doc", Unmountable, "a.doc", "Mount of network drive failed"},
+        {"\\\\srv\\data\\plans\\gone.doc", Mounted, "gone.doc", failed},
+        {"\\\\srv\\data\\plans\\a.doc", Mounted, "missing/a.doc", failed}};
+    for (const auto& [text, share, aliasName, error] : rows) {
+        SCOPED_TRACE(testing::Message() << text << " as " << aliasName);
+        QTemporaryDir temporary;
+        const QDir root(temporary.path());
+        ASSERT_TRUE(root.mkpath(u"share/plans"_s));
+        QFile target(root.filePath(u"share/plans/a.doc"_s));
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        target.close();
+        FakeOpeningSystem system;
+        if (share != Unmountable)
+            (share == Mounted ? system.mounted : system.mountable)
+                .insert(kShare, root.filePath(u"share"_s));
+        const auto shortcut = HVWindowsShortcut::initWithMountString(
+            QString::fromUtf8(text).replace(u"LOCAL"_s, root.path()));
+        shortcut->setOpeningServices(system.services());
+        const QString aliasPath = root.filePath(QString::fromUtf8(aliasName));
 
-    const bool saved = shortcut->saveAsAlias(aliasPath);
-    EXPECT_EQ(saved, QByteArray(row.error).isEmpty()) << row.what;
-    EXPECT_EQ(shortcut->errorMessage().value_or(QString()), QString::fromUtf8(row.error));
-    EXPECT_TRUE(system.events.filter(u"exists"_s).isEmpty());
-    if (!saved) {
-        EXPECT_FALSE(QFile::exists(aliasPath)
-            && JLCarbonUtilities::resolveAliasFile(aliasPath) != aliasPath);
-        return;
+        const bool saved = shortcut->saveAsAlias(aliasPath);
+        EXPECT_EQ(saved, !*error);
+        EXPECT_EQ(shortcut->errorMessage().value_or(QString()), QString::fromUtf8(error));
+        EXPECT_TRUE(system.events.filter(u"exists"_s).isEmpty());
+        if (saved) {
+            EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(aliasPath), target.fileName());
+            EXPECT_TRUE(JLCarbonUtilitiesFinderInfoFlags::isAliasFinderInfoFlag(aliasPath));
+        } else {
+            EXPECT_FALSE(QFile::exists(aliasPath)
+                && JLCarbonUtilities::resolveAliasFile(aliasPath) != aliasPath);
+        }
     }
-    EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(aliasPath), target.fileName());
-    EXPECT_TRUE(JLCarbonUtilitiesFinderInfoFlags::isAliasFinderInfoFlag(aliasPath));
 }
-
-INSTANTIATE_TEST_SUITE_P(HVWindowsShortcut, SaveAsAlias,
-    testing::Values(
-        AliasCase {"mounted share", "\\\\srv\\data\\plans\\a.doc", Mounted, "a.doc", ""},
-        AliasCase {"share mounted now", "\\\\srv\\data\\plans\\a.doc", Mountable, "a.doc", ""},
-        AliasCase {"local target", "LOCAL/share/plans/a.doc", Unmountable, "Report.doc", ""},
-        AliasCase {"mount fails", "\\\\srv\\data\\plans\\a.doc", Unmountable, "a.doc",
-            "Mount of network drive failed"},
-        AliasCase {"target missing", "\\\\srv\\data\\plans\\gone.doc", Mounted, "gone.doc",
-            "Failed to create alias"},
-        AliasCase {"no folder for the alias", "\\\\srv\\data\\plans\\a.doc", Mounted,
-            "missing/a.doc", "Failed to create alias"}));
 
 }
