@@ -1,8 +1,9 @@
 #include "TerminalFolder.h"
+#include "alerts/ProgramTargetQuestion.h"
+#include "support/LogCapture.h"
+#include "workspace/ProgramTarget.h"
 
 #include <gtest/gtest.h>
-
-#include <ostream>
 
 using namespace Qt::StringLiterals;
 
@@ -15,21 +16,6 @@ protected:
     TerminalFolder m_folder;
 };
 
-struct CommandCase {
-    const char* name;
-    QStringList arguments;
-    int exitCode;
-    QString errorsEnd; // GIO's volume monitors may complain of the missing bus first
-};
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const CommandCase& testCase, std::ostream* out)
-{
-    *out << testCase.name;
-}
-
-class CommandOutcome : public CommandLine, public testing::WithParamInterface<CommandCase> { };
-
 QString usage(QStringView command)
 {
     return u"(see kestrova help %1)\n"_s.arg(command);
@@ -37,43 +23,48 @@ QString usage(QStringView command)
 
 }
 
-TEST_P(CommandOutcome, EndsWithItsStatusAndMessage)
+TEST_F(CommandLine, EachCommandEndsWithItsStatusAndMessage)
 {
-    const ProgramRun run = m_folder.kestrova(GetParam().arguments);
-    EXPECT_EQ(run.exitCode, GetParam().exitCode);
-    EXPECT_TRUE(run.errors.endsWith(GetParam().errorsEnd)) << run.errors.toStdString();
-    if (GetParam().exitCode == 1)
-        EXPECT_TRUE(run.errors.startsWith(u"kestrova: %1: "_s.arg(GetParam().arguments.first())))
-            << run.errors.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Commands, CommandOutcome,
-    testing::Values(CommandCase {"NotAShortcutAlertsOncePerFile",
-                        {u"open"_s, u"/nonexistent/a.lnk"_s, u"/nonexistent/b.lnk"_s}, 2,
-                        u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"
-                        u"/nonexistent/a.lnk: no such file\n"
-                        u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"
-                        u"/nonexistent/b.lnk: no such file\n"_s},
-        CommandCase {"OpenLinkUndecodable", {u"open-link"_s, u"\\\\fs1\\s\\caf%C3%A9.doc"_s}, 2,
+    const struct {
+        const char* name;
+        QStringList arguments;
+        int exitCode;
+        QString errorsEnd; // GIO's volume monitors may complain of the missing bus first
+    } rows[] = {{"NotAShortcutAlertsOncePerFile",
+                    {u"open"_s, u"/nonexistent/a.lnk"_s, u"/nonexistent/b.lnk"_s}, 2,
+                    u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"
+                    u"/nonexistent/a.lnk: no such file\n"
+                    u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"
+                    u"/nonexistent/b.lnk: no such file\n"_s},
+        {"OpenLinkUndecodable", {u"open-link"_s, u"\\\\fs1\\s\\caf%C3%A9.doc"_s}, 2,
             u"Error: Pasteboard contains empty String selection\n"_s},
         // Without a display there is no selection to read, and no clipboard to fill.
-        CommandCase {"OpenLinkWithoutSelection", {u"open-link"_s}, 2,
+        {"OpenLinkWithoutSelection", {u"open-link"_s}, 2,
             u"Error: Pasteboard doesn't contain a proper selection\n"_s},
-        CommandCase {"CopyPathWithoutClipboard", {u"copy-path"_s, u"a"_s}, 2,
+        {"CopyPathWithoutClipboard", {u"copy-path"_s, u"a"_s}, 2,
             u"\nError: There is no clipboard without a display (kestrova winpath prints the paths)\n"_s},
-        CommandCase {"OpenWithoutFiles", {u"open"_s}, 1, usage(u"open")},
-        CommandCase {"OpenWithOption", {u"open"_s, u"-x"_s, u"a"_s}, 1, usage(u"open")},
-        CommandCase {"OpenLinkTwoTexts", {u"open-link"_s, u"a"_s, u"b"_s}, 1, usage(u"open-link")},
-        CommandCase {
-            "OpenLinkQtOption", {u"open-link"_s, u"-platformpluginpath"_s}, 1, usage(u"open-link")},
-        CommandCase {"WinpathWithoutFiles", {u"winpath"_s}, 1, usage(u"winpath")},
-        CommandCase {"InfoWithoutFiles", {u"info"_s}, 1, usage(u"info")},
-        CommandCase {"InfoUnknownOption", {u"info"_s, u"--color"_s, u"a.lnk"_s}, 1,
+        {"OpenWithoutFiles", {u"open"_s}, 1, usage(u"open")},
+        {"OpenWithOption", {u"open"_s, u"-x"_s, u"a"_s}, 1, usage(u"open")},
+        {"OpenLinkTwoTexts", {u"open-link"_s, u"a"_s, u"b"_s}, 1, usage(u"open-link")},
+        {"OpenLinkQtOption", {u"open-link"_s, u"-platformpluginpath"_s}, 1, usage(u"open-link")},
+        {"WinpathWithoutFiles", {u"winpath"_s}, 1, usage(u"winpath")},
+        {"InfoWithoutFiles", {u"info"_s}, 1, usage(u"info")},
+        {"InfoUnknownOption", {u"info"_s, u"--color"_s, u"a.lnk"_s}, 1,
             u"kestrova: info: unknown option --color (see kestrova help info)\n"_s},
-        CommandCase {"ServiceWithArgument", {u"service"_s, u"now"_s}, 1, usage(u"service")},
-        CommandCase {"UnknownCommand", {u"frobnicate"_s}, 1,
-            u"kestrova: frobnicate: unknown command (see kestrova --help)\n"_s}),
-    [](const testing::TestParamInfo<CommandCase>& testCase) { return testCase.param.name; });
+        {"ServiceWithArgument", {u"service"_s, u"now"_s}, 1, usage(u"service")},
+        {"UnknownCommand", {u"frobnicate"_s}, 1,
+            u"kestrova: frobnicate: unknown command (see kestrova --help)\n"_s}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ProgramRun run = m_folder.kestrova(row.arguments);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_TRUE(run.errors.endsWith(row.errorsEnd)) << run.errors.toStdString();
+        if (row.exitCode == 1) {
+            EXPECT_TRUE(run.errors.startsWith(u"kestrova: %1: "_s.arg(row.arguments.first())))
+                << run.errors.toStdString();
+        }
+    }
+}
 
 TEST_F(CommandLine, HelpExplainsEveryCommand)
 {
@@ -113,4 +104,12 @@ TEST_F(CommandLine, WinpathReportsEachFileWithoutWindowsPath)
                                     "kestrova: winpath: %1/gone.doc: no such file\n"_s.arg(
                                         QDir(m_folder.path()).absolutePath(), escapedHostileName)))
         << run.errors.toStdString();
+}
+
+TEST(ProgramTargetQuestionWithoutDisplay, RefusesForNobodyCanBeAsked)
+{
+    LogCapture log;
+    EXPECT_FALSE(ProgramTargetQuestion::ask(u"/srv/a.sh"_s,
+        {u"application/x-shellscript"_s, {u"its first bytes are an interpreter line"_s}}));
+    EXPECT_EQ(log.lines(), QStringList {u"Refused to open the program /srv/a.sh: nobody to ask"_s});
 }

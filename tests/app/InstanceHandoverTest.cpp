@@ -5,6 +5,7 @@
 #include "instance/KestrovaInstance.h"
 #include "platform/ControlEscapes.h"
 #include "support/PrivateSessionBus.h"
+#include "support/ShellLinkWriter.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -59,14 +60,24 @@ protected:
 
 TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
 {
-    m_folder.writeShortcut(u"good.lnk"_s, "\\\\fs1\\Projects", "plans\\a.doc");
+    ShellLinkContents shortcut;
+    shortcut.netName = "\\\\fs1\\Projects";
+    shortcut.commonPathSuffix = "plans\\a.doc";
+    const QString good = m_folder.write(u"good.lnk"_s, ShellLinkWriter::write(shortcut));
+    m_folder.write(u"bad.lnk"_s, "junk");
+    // An unknown mount method mounts with smb.
+    m_app.preferences().setMountMethod(u"ftp"_s);
     // Relative names reach the instance, whose working folder is another, made absolute.
     expectRun({u"open"_s, u"bad.lnk"_s, u"good.lnk"_s}, 2,
         notAShortcutLine + u"\n"_s + QDir(m_folder.path()).absoluteFilePath(u"bad.lnk"_s)
-            + u": no such file\n"_s);
+            + u": not a Windows shortcut\n"_s);
     ASSERT_EQ(m_app.opened().size(), 1);
     EXPECT_EQ(m_app.opened().first().networkShare, u"//fs1/Projects"_s);
+    EXPECT_EQ(m_app.opened().first().mountMethod, u"smb"_s);
+    EXPECT_EQ(lastLogged(u"Open shortcut "_s), u"Share: //fs1/Projects file: plans/a.doc"_s);
+    m_app.preferences().setMountMethod(u"nfs"_s);
     expectRun({u"open"_s, u"good.lnk"_s}, 0, QString());
+    EXPECT_EQ(m_app.opened().last().mountMethod, u"nfs"_s);
 
     expectRun({u"copy-path"_s, u"b c.doc"_s, u"--"_s, u"-a.doc"_s}, 0, QString());
     const QString folder = QDir(m_folder.path()).absolutePath();
@@ -76,7 +87,8 @@ TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
     m_app.setSelection(u"text/html"_s, "<p>see <a href=\"smb://h/s/d.doc\">d</a></p>");
     expectRun({u"open-link"_s}, 0, QString());
     EXPECT_EQ(m_app.opened().last().fullFilename, u"smb://h/s/d.doc"_s);
-    m_app.setSelection(u"text/plain"_s, "X:\\a%C3%A9.doc");
+    // Rich text that is no RTF gives no text at all.
+    m_app.setSelection(u"text/rtf"_s, "not rtf");
     expectRun({u"open-link"_s}, 2, u"Error: Pasteboard contains empty String selection\n"_s);
     m_app.setClipboardText(u"words, no files"_s);
     expectRun({u"copy-path"_s}, 2, u"Error: Pasteboard doesn't contain a proper selection\n"_s);
@@ -85,6 +97,9 @@ TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
     m_app.setOpenSucceeds(false);
     expectRun({u"open-link"_s, u"\\\\fs1\\share\\a.doc"_s}, 2,
         u"Could not follow link: The target could not be opened.\n"_s);
+    EXPECT_FALSE(m_controller.openFile(good));
+    EXPECT_EQ(m_app.alerts().takeAlerts().value(0).line(),
+        u"Could not follow shortcut: The target could not be opened."_s);
 }
 
 TEST_F(InstanceHandover, HostileTextsArriveVerbatimAndRunNothing)

@@ -31,6 +31,7 @@ TEST(PasteboardLinkText, ChoosesTheTextAsTheServiceReadsIt)
         const char* name;
         PasteboardItems items;
         std::optional<QString> expected;
+        bool selection = true;
     } rows[] = {{"SecondWordLinked",
                     {{html, "<p>Open <a href=\"file://fs1/Projects/a.doc\">this</a> file</p>"}},
                     u"file://fs1/Projects/a.doc"_s},
@@ -65,21 +66,15 @@ TEST(PasteboardLinkText, ChoosesTheTextAsTheServiceReadsIt)
         {"PlainTextIsNotTrimmed", {{plain, "  X:\\a.doc\n"}}, u"  X:\\a.doc\n"_s},
         {"EmptyPlainTextIsKept", {{plain, ""}}, QString()},
         {"PlainTextBesideFileNames", {{uriList, "file:///tmp/a\r\n"}, {plain, "X:\\b.doc"}},
-            u"X:\\b.doc"_s}};
+            u"X:\\b.doc"_s},
+        {"FileNamesAloneAreNoSelection", {{uriList, "file:///tmp/a.doc\r\n"}}, std::nullopt, false},
+        {"NothingIsNoSelection", {}, std::nullopt, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const Pasteboard::LinkText chosen = Pasteboard::linkText(*pasteboard(row.items));
-        EXPECT_TRUE(chosen.hasSelection);
+        EXPECT_EQ(chosen.hasSelection, row.selection);
         EXPECT_EQ(chosen.text, row.expected);
     }
-}
-
-TEST(PasteboardLinkTextRefusal, FileNamesAloneAreNoSelection)
-{
-    TestAppEnvironment app;
-    const auto board = pasteboard({{uriList, "file:///tmp/a.doc\r\n"}});
-    EXPECT_FALSE(Pasteboard::linkText(*board).hasSelection);
-    EXPECT_FALSE(Pasteboard::linkText(QMimeData()).hasSelection);
 }
 
 TEST(PasteboardLinkTextRefusal, HtmlNamingLocalFilesLoadsNothing)

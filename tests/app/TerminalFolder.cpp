@@ -1,7 +1,6 @@
 #include "TerminalFolder.h"
 
 #include "support/Eventually.h"
-#include "support/ShellLinkWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,15 +16,6 @@ QString TerminalFolder::write(const QString& name, const QByteArray& bytes) cons
     EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
         << file.fileName().toStdString();
     return file.fileName();
-}
-
-QString TerminalFolder::writeShortcut(
-    const QString& name, const QByteArray& netName, const QByteArray& suffix) const
-{
-    ShellLinkContents contents;
-    contents.netName = netName;
-    contents.commonPathSuffix = suffix;
-    return write(name, ShellLinkWriter::write(contents));
 }
 
 ProgramRun TerminalFolder::kestrova(

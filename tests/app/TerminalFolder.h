@@ -11,9 +11,6 @@ class TerminalFolder : public QTemporaryDir {
 public:
     // Writes the file and returns its absolute path.
     QString write(const QString& name, const QByteArray& bytes) const;
-    // A shortcut to the network path netName\suffix (Windows form).
-    QString writeShortcut(
-        const QString& name, const QByteArray& netName, const QByteArray& suffix) const;
 
     // Runs kestrova here to its end (a minute at most) while this process's event loop
     // turns, so that an instance the test serves itself can answer it. Without a bus

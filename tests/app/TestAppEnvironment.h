@@ -44,7 +44,6 @@ public:
 
     const std::optional<QString>& clipboardText() const { return m_clipboardText; }
     void setClipboardText(std::optional<QString> text) { m_clipboardText = std::move(text); }
-    void setClipboardAvailable(bool available) { m_clipboardAvailable = available; }
     int clipboardWrites() const { return m_clipboardWrites; }
 
     // What the selection and the clipboard offer as pasteboards.
@@ -66,7 +65,6 @@ private:
     bool m_openSucceeds = true;
     QList<QPair<QString, QString>> m_volumes;
     std::optional<QString> m_clipboardText;
-    bool m_clipboardAvailable = true;
     int m_clipboardWrites = 0;
     PasteboardItems m_selection;
     std::optional<QByteArray> m_clipboardFiles;

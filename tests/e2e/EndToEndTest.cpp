@@ -47,6 +47,30 @@ QString selectionText(const QString& selection, const QString& type)
     return runProgram(u"xclip"_s, {u"-o"_s, u"-selection"_s, selection, u"-t"_s, type}).output;
 }
 
+std::optional<quint32> waitForWindow(const QString& title)
+{
+    const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
+    std::optional<quint32> window;
+    eventually(
+        [&] {
+            window = xdotoolNumber({u"search"_s, u"--onlyvisible"_s, u"--name"_s, pattern});
+            return window.has_value();
+        },
+        std::chrono::seconds(20));
+    return window;
+}
+
+bool becomesActive(quint32 window)
+{
+    return eventually(
+        [&] { return xdotoolNumber({u"getactivewindow"_s}) == window; }, std::chrono::seconds(10));
+}
+
+void press(const QString& key)
+{
+    runProgram(u"xdotool"_s, {u"key"_s, key});
+}
+
 }
 
 void EndToEndTest::SetUp()
@@ -81,12 +105,6 @@ void EndToEndTest::TearDown()
         ADD_FAILURE() << "exceptions were logged:\n" << exceptionLog.readAll().toStdString();
 }
 
-QString EndToEndTest::uncPath(const QString& relativePath)
-{
-    QString path = u"\\\\127.0.0.1\\share\\"_s + relativePath;
-    return path.replace(u'/', u'\\');
-}
-
 void EndToEndTest::putOnShare(const QString& relativePath, const QByteArray& contents)
 {
     const QString path = FileServer::shareFolder(kShare) + u'/' + relativePath;
@@ -109,11 +127,10 @@ QString EndToEndTest::writeFile(const QString& name, const QByteArray& contents)
     return file.fileName();
 }
 
-QString EndToEndTest::writeShortcut(
-    const QString& name, const QString& suffix, const QString& shareName)
+QString EndToEndTest::writeShortcut(const QString& name, const QString& suffix)
 {
     ShellLinkContents contents;
-    contents.netName = "\\\\127.0.0.1\\" + shareName.toLatin1();
+    contents.netName = "\\\\127.0.0.1\\share";
     contents.commonPathSuffix = suffix.toLatin1();
     contents.commonPathSuffixUnicode = suffix;
     return writeFile(name, ShellLinkWriter::write(contents));
@@ -174,17 +191,6 @@ ProgramRun EndToEndTest::finish(QProcess& process)
     return ProgramRun::of(process);
 }
 
-QProcess& EndToEndTest::startService()
-{
-    QProcessEnvironment environment = m_desktop.environment();
-    environment.insert(u"KESTROVA_IDLE_SECONDS"_s, u"600"_s);
-    QProcess& service = start({u"service"_s}, environment);
-    EXPECT_TRUE(eventually(
-        [&] { return instanceProcess() == service.processId(); }, std::chrono::seconds(20)))
-        << "kestrova service did not take its name";
-    return service;
-}
-
 std::optional<qint64> EndToEndTest::instanceProcess()
 {
     const QDBusReply<uint> pid =
@@ -222,33 +228,9 @@ void EndToEndTest::expectAlert(QProcess& command, const QString& title, const QS
         << result.errors.toStdString();
 }
 
-std::optional<quint32> EndToEndTest::waitForWindow(const QString& title)
-{
-    const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
-    std::optional<quint32> window;
-    eventually(
-        [&] {
-            window = xdotoolNumber({u"search"_s, u"--onlyvisible"_s, u"--name"_s, pattern});
-            return window.has_value();
-        },
-        std::chrono::seconds(20));
-    return window;
-}
-
-bool EndToEndTest::becomesActive(quint32 window)
-{
-    return eventually(
-        [&] { return xdotoolNumber({u"getactivewindow"_s}) == window; }, std::chrono::seconds(10));
-}
-
 std::optional<qint64> EndToEndTest::activeWindowProcess()
 {
     return xdotoolNumber({u"getactivewindow"_s, u"getwindowpid"_s});
-}
-
-void EndToEndTest::press(const QString& key)
-{
-    runProgram(u"xdotool"_s, {u"key"_s, key});
 }
 
 bool EndToEndTest::connectAsGuest()

@@ -25,17 +25,14 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A path on the share in Windows form: \\127.0.0.1\share\a\b.txt for a/b.txt.
-    static QString uncPath(const QString& relativePath);
     // Puts a file on the server's side of the share (not through the mount).
     void putOnShare(const QString& relativePath, const QByteArray& contents);
     // The path of a file of the share below GVfs's FUSE folder.
     static QString mountedPath(const QString& relativePath);
     // A file of the test's folder, or at an absolute path.
     QString writeFile(const QString& name, const QByteArray& contents);
-    // A shortcut to \\127.0.0.1\<shareName>\<suffix> (suffix with backslashes).
-    QString writeShortcut(
-        const QString& name, const QString& suffix, const QString& shareName = kShare);
+    // A shortcut to \\127.0.0.1\share\<suffix> (suffix with backslashes).
+    QString writeShortcut(const QString& name, const QString& suffix);
     // Another application (xclip) holds the selection (primary, clipboard) with data of one
     // type until another program takes it; whether it serves it.
     bool holdSelection(const QString& selection, const QString& type, const QByteArray& data);
@@ -51,8 +48,6 @@ protected:
     // Waits a minute at most for a started command to end (killed then, exit code -1).
     static ProgramRun finish(QProcess& process);
     ProgramRun run(const QStringList& arguments) { return finish(start(arguments)); }
-    // Starts `kestrova service` and waits until it owns its bus name.
-    QProcess& startService();
     // The process that owns com.dovrane.Kestrova on the bus, or none.
     static std::optional<qint64> instanceProcess();
 
@@ -61,13 +56,9 @@ protected:
     // The arguments of the viewer's start number count, once it has started so often.
     QStringList viewerArguments(qsizetype count = 1) const;
 
-    // What a user does on the display, through the tools a desktop answers to: xdotool
-    // finds windows by title and presses keys (Return, alt+g), xclip reads selections.
-    static std::optional<quint32> waitForWindow(const QString& title);
-    static bool becomesActive(quint32 window);
-    // The process that owns the active window (_NET_WM_PID), or none.
+    // What a user does on the display, through the tools a desktop answers to (xdotool,
+    // xclip). The process that owns the active window (_NET_WM_PID), or none.
     static std::optional<qint64> activeWindowProcess();
-    static void press(const QString& key);
     // Answers a share's password question as "Connect as guest"; false when none showed.
     static bool connectAsGuest();
     static QString readSelection(const QString& selection);

@@ -32,17 +32,6 @@ ProcessTable::ParentLookup tree()
 
 const QStringList kViewerClasses {u"recording-viewer"_s};
 
-TEST(ApplicationWindows, MatchesEitherClassNameIgnoringCase)
-{
-    const auto matches = [](const char* instance, const char* className, const QStringList& names) {
-        return ApplicationWindows::classMatches(window(1, {}, instance, className), names);
-    };
-    EXPECT_TRUE(matches("Recording-Viewer", "X", kViewerClasses));
-    EXPECT_TRUE(matches("x", "RECORDING-VIEWER", kViewerClasses));
-    EXPECT_FALSE(matches("recording", "viewer", kViewerClasses));
-    EXPECT_FALSE(matches("", "", {QString()}));
-}
-
 TEST(ApplicationWindows, GroupsWindowsIntoInstancesLaunchedOnesFirst)
 {
     // Launched processes without windows are still launching, most recent first.
@@ -61,12 +50,13 @@ TEST(ApplicationWindows, GroupsWindowsIntoInstancesLaunchedOnesFirst)
     ASSERT_EQ(instances.size(), 1);
     EXPECT_EQ(instances[0].windows, QList<quint32>({7, 8}));
 
-    // Other instances follow, grouped by process in window order.
+    // Other instances follow, grouped by process in window order. Either class name counts,
+    // in any case, but only as a whole; an empty name matches nothing.
     instances = ApplicationWindows::instancesOf(
-        {window(1, 500, "recording-viewer", "R"), window(2, {}, "recording-viewer", "R"),
-            window(3, 400, "other", "Other"), window(4, 500, "recording-viewer", "R"),
-            window(5, 300, "recording-viewer", "R")},
-        kViewerClasses, {100}, tree());
+        {window(1, 500, "Recording-Viewer", "R"), window(2, {}, "x", "RECORDING-VIEWER"),
+            window(3, 400, "recording", "viewer"), window(4, 500, "recording-viewer", "R"),
+            window(5, 300, "recording-viewer", "R"), window(6, 400, "", "")},
+        {u"recording-viewer"_s, QString()}, {100}, tree());
     ASSERT_EQ(instances.size(), 3);
     EXPECT_EQ(instances[0].pid, 100);
     EXPECT_EQ(instances[0].windows, QList<quint32>({5}));

@@ -80,20 +80,6 @@ protected:
             std::chrono::seconds(10));
     }
 
-    // A viewer started as if from a terminal: only WM_CLASS ties it to the desktop entry.
-    void expectFoundByWindowClass()
-    {
-        QProcess viewer;
-        viewer.start(QStringLiteral(KESTROVA_RECORDING_VIEWER), {u"elsewhere.txt"_s});
-        ASSERT_TRUE(viewer.waitForStarted());
-        m_started << viewer.processId();
-        ASSERT_TRUE(becomes(viewer.processId(), &RunningApplication::isFinishedLaunching));
-        EXPECT_EQ(instance(viewer.processId())->windows().size(), 1);
-        EXPECT_TRUE(
-            m_workspace.runningApplications(QLatin1String(PrivateDesktop::kDecoyId)).isEmpty())
-            << "another application's entry does not claim the viewer's windows";
-    }
-
     static inline PrivateSessionBus* bus = nullptr;
     Workspace m_workspace;
     QTemporaryDir m_folder;
@@ -132,7 +118,16 @@ TEST_F(OnDesktop, LaunchedInstancesAreFollowedUntilActivated)
     ASSERT_TRUE(older->activate());
     ASSERT_TRUE(becomes(first, &RunningApplication::isActive));
     EXPECT_EQ(m_workspace.x11Session()->activeWindow(), older->windows().last());
-    expectFoundByWindowClass();
+
+    // A viewer started as if from a terminal: only WM_CLASS ties it to the desktop entry.
+    QProcess viewer;
+    viewer.start(QStringLiteral(KESTROVA_RECORDING_VIEWER), {u"elsewhere.txt"_s});
+    ASSERT_TRUE(viewer.waitForStarted());
+    m_started << viewer.processId();
+    ASSERT_TRUE(becomes(viewer.processId(), &RunningApplication::isFinishedLaunching));
+    EXPECT_EQ(instance(viewer.processId())->windows().size(), 1);
+    EXPECT_TRUE(m_workspace.runningApplications(QLatin1String(PrivateDesktop::kDecoyId)).isEmpty())
+        << "another application's entry does not claim the viewer's windows";
 }
 
 }

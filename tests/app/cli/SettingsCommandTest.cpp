@@ -59,8 +59,10 @@ TEST_F(SettingsCommand, SetsEachKeyAndListsThemWithDefaultsMarked)
 
 TEST_F(SettingsCommand, MapAndUnmapEditTheListInOrderAndKeepWhatTheyDoNotKnow)
 {
-    m_folder.writeUserFile(R"({"driveMapping": [7, {"driveLetter": "X:", "driveName": "a",
-        "note": 1}]})");
+    m_folder.writeUserFile(R"({"mountMethod": "smb\u001b]0;owned\u0007", "driveMapping": [7,
+        {"driveLetter": "X:", "driveName": "a", "note": 1}]})");
+    // Stored control characters are printed escaped.
+    EXPECT_EQ(output("get mountMethod"), u"smb\\u001b]0;owned\\u0007\n"_s);
     output({u"map"_s, u"Y:"_s, u"\\\\fs2\\home"_s});
     output({u"map"_s, u"%HOMESHARE%"_s, u"//fs3/me"_s});
     output({u"map"_s, u"x:"_s, u"\\\\fs9\\new"_s});
@@ -68,8 +70,8 @@ TEST_F(SettingsCommand, MapAndUnmapEditTheListInOrderAndKeepWhatTheyDoNotKnow)
         u"x:\t\\\\fs9\\new\nY:\t\\\\fs2\\home\n%HOMESHARE%\t//fs3/me\n"_s);
     output("unmap y:");
     output("unmap %homeshare%");
-    EXPECT_EQ(m_folder.userFileJson(), json(R"({"driveMapping": [7,
-        {"driveLetter": "x:", "driveName": "\\\\fs9\\new", "note": 1}]})"));
+    EXPECT_EQ(m_folder.userFileJson(), json(R"({"mountMethod": "smb\u001b]0;owned\u0007",
+        "driveMapping": [7, {"driveLetter": "x:", "driveName": "\\\\fs9\\new", "note": 1}]})"));
 }
 
 TEST_F(SettingsCommand, BadInputChangesNothing)
@@ -117,10 +119,4 @@ TEST_F(SettingsCommand, DefaultsShownForACorruptFileSaySo)
             << run.errors.toStdString();
     }
     EXPECT_EQ(m_folder.userFileBytes(), corrupt);
-}
-
-TEST_F(SettingsCommand, StoredControlCharactersArePrintedEscaped)
-{
-    m_folder.writeUserFile(R"({"mountMethod": "smb\u001b]0;owned\u0007"})");
-    EXPECT_EQ(output("get mountMethod"), u"smb\\u001b]0;owned\\u0007\n"_s);
 }
