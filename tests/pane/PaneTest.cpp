@@ -161,20 +161,6 @@ QString title(const QAbstractButton* button)
     return QString(button->text()).remove(u'&');
 }
 
-QString writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size())
-        << path.toStdString();
-    return path;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 Ticker::Ticker(int milliseconds)
 {
     QObject::connect(&m_timer, &QTimer::timeout, [this] { ++ticks; });
