@@ -105,15 +105,15 @@ DialogAnswer::DialogAnswer(QString button)
 {
     connect(&m_timer, &QTimer::timeout, this, [this] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        for (QAbstractButton* button :
+        for (QAbstractButton* candidate :
             box && box->isVisible() ? box->buttons() : QList<QAbstractButton*>()) {
-            if (::title(button) != m_button)
+            if (::title(candidate) != m_button)
                 continue;
             m_timer.stop();
             title = box->windowTitle();
             text = box->text();
             answered = true;
-            button->click();
+            candidate->click();
             return;
         }
     });
