@@ -14,9 +14,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray corpusFile(const char* relative)
+QByteArray corpusFile(const char* folder, const char* name)
 {
-    return readFile(Corpus::path(u"filesvc/"_s + QString::fromUtf8(relative)));
+    return readFile(Corpus::path(u"filesvc/"_s + QLatin1String(folder) + QString::fromUtf8(name)));
 }
 
 // One line a resource: "type id name size".
@@ -34,34 +34,27 @@ QStringList summary(const ResourceFork& fork)
     return lines;
 }
 
-struct CorpusFork {
-    const char* file;
-    QStringList resources;
-};
-
-class CorpusForks : public testing::TestWithParam<CorpusFork> { };
-
-TEST_P(CorpusForks, ReadExactlyAndWriteBackByteForByte)
+TEST(ResourceForkFormat, CorpusForksReadExactlyAndWriteBackByteForByte)
 {
     KESTROVA_REQUIRE_CORPUS();
-    const QByteArray bytes = corpusFile(GetParam().file);
-    const Result<ResourceFork> fork = ResourceForkFormat::parse(bytes);
-    ASSERT_TRUE(fork) << fork.reason().toStdString();
-    EXPECT_EQ(summary(*fork), GetParam().resources);
-    EXPECT_EQ(ResourceForkFormat::serialize(*fork).value(), bytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(ResourceForkFormat, CorpusForks,
-    testing::Values(
-        CorpusFork {"resource_forks/ClassicBox_AppAlias.rsrcfork.dat", {u"alis 0 app alias 202"_s}},
-        CorpusFork {
-            "resource_forks/nuxeo-drive_nuxeo_folder_mac.rsrc", {u"icns -16455 - 188173"_s}},
-        CorpusFork {"resource_forks/python-rsrcfork_testfile.rsrc",
+    const std::pair<const char*, QStringList> forks[] = {
+        {"ClassicBox_AppAlias.rsrcfork.dat", {u"alis 0 app alias 202"_s}},
+        {"nuxeo-drive_nuxeo_folder_mac.rsrc", {u"icns -16455 - 188173"_s}},
+        {"python-rsrcfork_testfile.rsrc",
             {u"STR  128 - 39"_s, u"STR  129 The Name 40"_s, u"STR  130 - 45"_s,
                 u"STR  131 The Name with Attributes 42"_s}},
-        CorpusFork {"resource_forks/python-rsrcfork_unicode.textClipping.rsrc",
+        {"python-rsrcfork_unicode.textClipping.rsrc",
             {u"utxt 256 - 74"_s, u"utf8 256 - 45"_s, u"TEXT 256 - 37"_s, u"drag 128 - 64"_s}},
-        CorpusFork {"resource_forks/python-rsrcfork_empty.rsrc", {}}));
+        {"python-rsrcfork_empty.rsrc", {}}};
+    for (const auto& [file, resources] : forks) {
+        SCOPED_TRACE(file);
+        const QByteArray bytes = corpusFile("resource_forks/", file);
+        const Result<ResourceFork> fork = ResourceForkFormat::parse(bytes);
+        ASSERT_TRUE(fork) << fork.reason().toStdString();
+        EXPECT_EQ(summary(*fork), resources);
+        EXPECT_EQ(ResourceForkFormat::serialize(*fork).value(), bytes);
+    }
+}
 
 enum Format { Fork, Sidecar, Record };
 
@@ -168,31 +161,25 @@ TEST(ResourceForkFormat, RefusesATypeListedTwice)
         u"Invalid resource fork: a type is listed twice"_s);
 }
 
-struct CorpusSidecar {
-    const char* file;
-    qsizetype forkSize;
-    qsizetype finderInfoTail;
-};
-
-class CorpusSidecars : public testing::TestWithParam<CorpusSidecar> { };
-
-TEST_P(CorpusSidecars, AreReadAndRewrittenUnchanged)
+TEST(AppleDouble, CorpusSidecarsAreReadAndRewrittenUnchanged)
 {
     KESTROVA_REQUIRE_CORPUS();
-    const QByteArray bytes = corpusFile(GetParam().file);
-    const Result<AppleDoubleFile> file = AppleDouble::parse(bytes);
-    ASSERT_TRUE(file) << file.reason().toStdString();
-    EXPECT_EQ(file->resourceFork.size(), GetParam().forkSize);
-    EXPECT_EQ(file->finderInfoTail.size(), GetParam().finderInfoTail);
-    EXPECT_TRUE(file->rewritable);
-    EXPECT_EQ(AppleDouble::serialize(*file), bytes);
+    // The file, its fork's size and what its Finder information holds past 32 bytes.
+    const std::tuple<const char*, qsizetype, qsizetype> sidecars[] = {
+        {"libarchive_zip_mac_metadata_._file3", 0, 237 - 32},
+        {"libarchive_appledouble_zip_._test_file", 14, 70 - 32},
+        {"libarchive_appledouble_zip_._apple_double_dir_test", 0, 120 - 32}};
+    for (const auto& [name, forkSize, finderInfoTail] : sidecars) {
+        SCOPED_TRACE(name);
+        const QByteArray bytes = corpusFile("appledouble/", name);
+        const Result<AppleDoubleFile> file = AppleDouble::parse(bytes);
+        ASSERT_TRUE(file) << file.reason().toStdString();
+        EXPECT_EQ(file->resourceFork.size(), forkSize);
+        EXPECT_EQ(file->finderInfoTail.size(), finderInfoTail);
+        EXPECT_TRUE(file->rewritable);
+        EXPECT_EQ(AppleDouble::serialize(*file), bytes);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(AppleDouble, CorpusSidecars,
-    testing::Values(CorpusSidecar {"appledouble/libarchive_zip_mac_metadata_._file3", 0, 237 - 32},
-        CorpusSidecar {"appledouble/libarchive_appledouble_zip_._test_file", 14, 70 - 32},
-        CorpusSidecar {
-            "appledouble/libarchive_appledouble_zip_._apple_double_dir_test", 0, 120 - 32}));
 
 // Samba takes only this form (Finder information at 50, the fork last), then keeps its own.
 TEST(AppleDouble, WritesTheFormsMacOSAndSambaWrite)
@@ -219,49 +206,44 @@ TEST(AppleDouble, WritesTheFormsMacOSAndSambaWrite)
     EXPECT_EQ(AppleDouble::serialize(*AppleDouble::parse(compact)), compact);
 }
 
-struct CorpusRecord {
-    const char* file;
-    quint16 version;
-    const char* name; // in the fixed part; version 3 keeps it only in tags
-    quint32 parentId;
-    quint32 fileId;
-    int tagCount;
-    const char* lastKnownName;
-    const char* volume;
-    const char* path;
-};
-
-class CorpusRecords : public testing::TestWithParam<CorpusRecord> { };
-
-TEST_P(CorpusRecords, TellWhatTheyKeepWithoutResolving)
+TEST(AliasRecordFormat, CorpusRecordsTellWhatTheyKeepWithoutResolving)
 {
     KESTROVA_REQUIRE_CORPUS();
-    const QByteArray bytes =
-        corpusFile((QByteArray("alias_records/") + GetParam().file).constData());
-    const Result<AliasRecord> record = AliasRecordFormat::parse(bytes);
-    ASSERT_TRUE(record) << record.reason().toStdString();
-    EXPECT_EQ(record->version, GetParam().version);
-    EXPECT_EQ(record->fileName, QByteArray(GetParam().name));
-    EXPECT_EQ(record->parentId, GetParam().parentId);
-    EXPECT_EQ(record->fileId, GetParam().fileId);
-    EXPECT_EQ(record->tags.size(), GetParam().tagCount);
-    const std::unique_ptr<JLAlias> alias = JLAlias::initWithData(bytes);
-    EXPECT_EQ(alias->lastKnownName(), QString::fromUtf8(GetParam().lastKnownName));
-    EXPECT_EQ(alias->lastKnownVolumeName(), QString::fromUtf8(GetParam().volume));
-    EXPECT_EQ(alias->lastKnownPath(), QString::fromUtf8(GetParam().path));
-    EXPECT_EQ(alias->lastKnownShareURL(), std::nullopt);
+    const struct {
+        const char* file;
+        quint16 version;
+        const char* name; // in the fixed part; version 3 keeps it only in tags
+        quint32 parentId;
+        quint32 fileId;
+        int tagCount;
+        const char* lastKnownName;
+        const char* volume;
+        const char* path;
+    } records[] = {
+        {"ClassicBox_AppAlias.alis", 2, "app", 542, 543, 3, "app", "Boot", "Boot:AutQuit7:A:B:app"},
+        {"tcl_LibraryFolder.alis", 2, "(Support Libraries)", 2, 7767300, 2, "(Support Libraries)",
+            "/", "/:(Support Libraries)"},
+        {"node-alias_TestBkg.alis", 2, "TestBkg.tiff", 19, 20, 6, "TestBkg.tiff", "Test Title",
+            "/Volumes/Test Title/.background/TestBkg.tiff"},
+        {"dtformats_loginitems_v3.alis", 3, "", 0x26EAE, 0x26EB1, 5, "iTunesHelper.app",
+            "Macintosh HD", "/Applications/iTunes.app/Contents/MacOS/iTunesHelper.app"}};
+    for (const auto& row : records) {
+        SCOPED_TRACE(row.file);
+        const QByteArray bytes = corpusFile("alias_records/", row.file);
+        const Result<AliasRecord> record = AliasRecordFormat::parse(bytes);
+        ASSERT_TRUE(record) << record.reason().toStdString();
+        EXPECT_EQ(record->version, row.version);
+        EXPECT_EQ(record->fileName, QByteArray(row.name));
+        EXPECT_EQ(record->parentId, row.parentId);
+        EXPECT_EQ(record->fileId, row.fileId);
+        EXPECT_EQ(record->tags.size(), row.tagCount);
+        const std::unique_ptr<JLAlias> alias = JLAlias::initWithData(bytes);
+        EXPECT_EQ(alias->lastKnownName(), QString::fromUtf8(row.lastKnownName));
+        EXPECT_EQ(alias->lastKnownVolumeName(), QString::fromUtf8(row.volume));
+        EXPECT_EQ(alias->lastKnownPath(), QString::fromUtf8(row.path));
+        EXPECT_EQ(alias->lastKnownShareURL(), std::nullopt);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(AliasRecordFormat, CorpusRecords,
-    testing::Values(CorpusRecord {"ClassicBox_AppAlias.alis", 2, "app", 542, 543, 3, "app", "Boot",
-                        "Boot:AutQuit7:A:B:app"},
-        CorpusRecord {"tcl_LibraryFolder.alis", 2, "(Support Libraries)", 2, 7767300, 2,
-            "(Support Libraries)", "/", "/:(Support Libraries)"},
-        CorpusRecord {"node-alias_TestBkg.alis", 2, "TestBkg.tiff", 19, 20, 6, "TestBkg.tiff",
-            "Test Title", "/Volumes/Test Title/.background/TestBkg.tiff"},
-        CorpusRecord {"dtformats_loginitems_v3.alis", 3, "", 0x26EAE, 0x26EB1, 5,
-            "iTunesHelper.app", "Macintosh HD",
-            "/Applications/iTunes.app/Contents/MacOS/iTunesHelper.app"}));
 
 TEST(AliasRecordFormat, WritesVersion2WithTypeAndCreatorWhereMacsReadThem)
 {

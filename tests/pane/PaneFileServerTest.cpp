@@ -61,27 +61,13 @@ protected:
         m_pane->openPasswordSheet();
         m_sheet = m_pane->passwordWindow();
     }
-    void TearDown() override
-    {
-        m_window.reset();
-        if (!FileServer::isRunning())
-            return;
-        FileServer::unmountEverything();
-        // Each test starts from the harness's password.
-        QProcess reset;
-        reset.start(u"smbpasswd"_s,
-            {u"-c"_s, qEnvironmentVariable("KESTROVA_SMB_CONF"), u"-s"_s, u"-a"_s, changeUser});
-        reset.write((changePassword + u'\n' + changePassword + u'\n').toUtf8());
-        reset.closeWriteChannel();
-        EXPECT_TRUE(reset.waitForFinished() && reset.exitCode() == 0);
-    }
     PasswordSheet* m_sheet = nullptr;
 };
 
 }
 
 // Each outcome as smbpasswd tells it, without a password on a command line; the change
-// that succeeds comes last.
+// that succeeds comes last, so that each row before it starts from the harness's password.
 TEST_F(PaneFileServer, PasswordChangeShowsTheOutcomeAsTheProgramTellsIt)
 {
     // Takes connections on the SMB port and says nothing.

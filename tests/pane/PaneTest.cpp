@@ -105,15 +105,15 @@ DialogAnswer::DialogAnswer(QString button)
 {
     connect(&m_timer, &QTimer::timeout, this, [this] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        for (QAbstractButton* button :
+        for (QAbstractButton* candidate :
             box && box->isVisible() ? box->buttons() : QList<QAbstractButton*>()) {
-            if (::title(button) != m_button)
+            if (::title(candidate) != m_button)
                 continue;
             m_timer.stop();
             title = box->windowTitle();
             text = box->text();
             answered = true;
-            button->click();
+            candidate->click();
             return;
         }
     });
@@ -159,20 +159,6 @@ bool dropText(QWidget* target, const QString& text)
 QString title(const QAbstractButton* button)
 {
     return QString(button->text()).remove(u'&');
-}
-
-QString writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size())
-        << path.toStdString();
-    return path;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 Ticker::Ticker(int milliseconds)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../filesvc/TestFolder.h" // readFile, writeFile
 #include "KestrovaPrefsPref.h"
 #include "kestrova-settings/PrefsWindow.h"
 #include "preferences/PreferencesNotifier.h"
@@ -58,15 +59,8 @@ private:
 bool dropFiles(QWidget* target, const QStringList& paths);
 bool dropText(QWidget* target, const QString& text);
 
-template<typename Row> std::string rowName(const testing::TestParamInfo<Row>& row)
-{
-    return row.param.name;
-}
-
 // A button's title as shown, without its mnemonic marker.
 QString title(const class QAbstractButton* button);
-QString writeFile(const QString& path, const QByteArray& contents);
-QByteArray readFile(const QString& path);
 // Counts the event loop's turns while it lives: a window that stood still counts none.
 class Ticker {
 public:

@@ -62,8 +62,8 @@ public:
 
 // Gives the same answer to every question (none: cancel; unset: a guest login).
 struct ScriptedPrompt final : CredentialPrompt {
-    explicit ScriptedPrompt(std::optional<Credentials> answer = Credentials {true, {}, {}, {}})
-        : answer(std::move(answer))
+    explicit ScriptedPrompt(std::optional<Credentials> given = Credentials {true, {}, {}, {}})
+        : answer(std::move(given))
     {
     }
     std::optional<Credentials> askPassword(const CredentialRequest& request) override

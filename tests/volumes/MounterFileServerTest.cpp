@@ -9,13 +9,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
+
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -38,9 +42,10 @@ protected:
         FileServerTest::TearDown();
     }
     // A mounter over the real table and GVfs, asking the prompt; the status is recorded.
-    KTMounter& mounterWith(CredentialPrompt& prompt)
+    KTMounter& mounterWith(
+        CredentialPrompt& prompt, std::chrono::milliseconds limit = serverMountLimit)
     {
-        m_serverMount = std::make_unique<GvfsServerMount>(prompt);
+        m_serverMount = std::make_unique<GvfsServerMount>(prompt, limit);
         m_mounter =
             std::make_unique<KTMounter>(*m_table, *m_serverMount, [this] { return &m_status; });
         return *m_mounter;
@@ -199,6 +204,41 @@ TEST_F(MounterFileServer, TableFollowsKernelMountsAndGvfsShares)
     ASSERT_TRUE(FileServer::gioUnmount(u"guest"_s));
     ASSERT_TRUE(eventually([&] { return !volumeAt(guest); }));
     EXPECT_EQ(m_table->current()->volumeForPath(QString(guest + u"/a"_s)), nullptr);
+}
+
+// The server takes the connection on the SMB port and never says a word; without a limit
+// of Kestrova's own the mount would wait for whatever the SMB library allows.
+TEST_F(MounterFileServer, SilentServerIsGivenUpOnAtTheLimitWithItsStatusHidden)
+{
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress(u"127.0.0.2"_s), 445));
+    KTMounter& mounter = mounterWith(m_guest, std::chrono::seconds(2));
+    EXPECT_FALSE(mounter.mountNetworkVolume(u"//127.0.0.2/share"_s, u"smb"_s));
+    EXPECT_EQ(m_status.calls.join(u'|'),
+        u"setTitle Mounting drive smb://127.0.0.2/share|show true|hideNow"_s);
+    EXPECT_TRUE(m_log.lines().contains(
+        u"Mounter: gave up mounting smb://127.0.0.2/share: the server did not answer within 2 s"_s))
+        << m_log.lines().join(u'\n').toStdString();
+    // The mounter is free for the next share at once.
+    EXPECT_TRUE(mounter.mountNetworkVolume(FileServer::shareText(u"guest"_s), u"smb"_s));
+}
+
+// A user who takes longer than the limit to type the password still gets the share.
+class SlowUser final : public CredentialPrompt {
+public:
+    std::optional<Credentials> askPassword(const CredentialRequest&) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return Credentials {false, FileServer::user(), {}, FileServer::password()};
+    }
+};
+
+TEST_F(MounterFileServer, TimeInThePasswordQuestionIsNotTheServers)
+{
+    SlowUser user;
+    EXPECT_TRUE(GvfsServerMount(user, std::chrono::seconds(1))
+                    .mountServerVolume(u"smb://127.0.0.1/private"_s)
+                    .mounted);
 }
 
 }

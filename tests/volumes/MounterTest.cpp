@@ -30,7 +30,8 @@ QString text(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
-TEST(MountInfo, GivesTypeShareFormSourceAndMountPoint)
+// The fields themselves are MountInfo's; here the sources become //server/share.
+TEST(MountEntries, GiveTypeShareFormSourceAndMountPoint)
 {
     const char* const cases[][4] = {
         {"97 27 0:50 / /mnt/p rw,relatime shared:55 - cifs //fs1/Projects rw,username=alice",
@@ -44,8 +45,6 @@ TEST(MountInfo, GivesTypeShareFormSourceAndMountPoint)
             "//[fd00::2]/srv", "/mnt/s"},
         {"98 27 0:51 / /mnt/a rw - nfs fs2:/ rw", "nfs", "//fs2/", "/mnt/a"},
         {"98 27 0:51 / /mnt/x rw - nfs fs2 rw", "nfs", "fs2", "/mnt/x"},
-        {"99 27 0:52 / /mnt/My\\040Files rw - cifs //fs1/My\\040Files rw", "cifs", "//fs1/My Files",
-            "/mnt/My Files"},
         {"69 46 0:41 / /run/user/0/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw", "fuse.gvfsd-fuse",
             "gvfsd-fuse", "/run/user/0/gvfs"}};
     for (const auto& [line, type, source, mountPoint] : cases) {
@@ -56,21 +55,6 @@ TEST(MountInfo, GivesTypeShareFormSourceAndMountPoint)
         EXPECT_EQ(entries[0].rawMountSource(), QByteArray(source));
         EXPECT_EQ(entries[0].rawMountPoint(), QByteArray(mountPoint));
     }
-}
-
-TEST(MountInfo, SkipsLinesWithoutTheFormatAndPutsGvfsSharesLast)
-{
-    const MountTable table =
-        MountTable::fromMountInfo("27 1 254:0 / / rw - ext4 /dev/vda rw\ngarbage\n"
-                                  "28 27 0:1 / /no/separator rw shared:1 ext4 /dev/x rw\n"
-                                  "29 27 0:2 / relative rw - tmpfs tmpfs rw\n"
-                                  "30 27 0:3 / /cut rw -\n\n"
-                                  "31 27 0:4 / /mnt/p rw - cifs //fs1/Projects rw",
-            {MountEntry(u"gvfs"_s, "//fs1/x", "/run/gvfs/x")});
-    QStringList mountPoints;
-    for (const MountEntry& volume : table.volumes())
-        mountPoints << volume.mountPoint();
-    EXPECT_EQ(mountPoints.join(u' '), u"/ /mnt/p /run/gvfs/x"_s);
 }
 
 // Sources are decoded to give host and share; mount points keep escapes, part of a folder name.
@@ -219,7 +203,7 @@ TEST_F(Mounter, ScanFindsTheFirstVisibleVolumeOfServerAndShareIgnoringCaseAndUse
         u"We seem to have found it from: //alice@fs1/Projects to: "_s + path("projects"));
 }
 
-TEST_F(Mounter, MountsMethodColonEncodedShareShowingTheStatusMeanwhile)
+TEST_F(Mounter, MountsMethodColonEncodedShareShowingTheStatusMeanwhileAndRefusesSyntax)
 {
     bool shownDuringMount = false;
     m_server.duringMount = [&] { shownDuringMount = m_status.shown; };
@@ -234,22 +218,19 @@ TEST_F(Mounter, MountsMethodColonEncodedShareShowingTheStatusMeanwhile)
     EXPECT_FALSE(mount("//fs1/Projects"));
     EXPECT_FALSE(m_status.shown);
     EXPECT_EQ(m_status.calls.last(), u"hideNow"_s);
+    // A share name that holds syntax is refused before any mount, with the reason logged.
+    m_server.urls.clear();
+    m_status.calls.clear();
+    for (const char* method : {"smb", "afp", "nfs", "cifs"})
+        EXPECT_FALSE(mount("//127.0.0.1/s,ip=192.0.2.7,vers=1.0", method));
+    EXPECT_TRUE(m_server.urls.isEmpty() && m_status.calls.isEmpty());
+    EXPECT_EQ(m_log.lines().last(),
+        u"Mounter: //127.0.0.1/s,ip=192.0.2.7,vers=1.0 cannot be mounted: the share name holds "
+        u"\",\" (U+002C)"_s);
     KTMounter withoutStatus(m_table, m_server, [] { return nullptr; });
     m_server.result = {true, path("missing")};
     EXPECT_TRUE(withoutStatus.mountNetworkVolume(u"//fs1/P"_s, u"smb"_s));
     EXPECT_TRUE(withoutStatus.mountPoints().isEmpty()) << "a root that cannot be examined";
-}
-
-TEST_F(Mounter, HostileShareIsRefusedBeforeAnyMountWithTheReasonLogged)
-{
-    m_server.result = {true, std::nullopt};
-    for (const char* method : {"smb", "afp", "nfs", "cifs"})
-        EXPECT_FALSE(mount("//127.0.0.1/s,ip=192.0.2.7,vers=1.0", method));
-    EXPECT_TRUE(m_server.urls.isEmpty());
-    EXPECT_TRUE(m_status.calls.isEmpty());
-    EXPECT_EQ(m_log.lines().last(),
-        QStringLiteral("Mounter: //127.0.0.1/s,ip=192.0.2.7,vers=1.0 cannot be mounted: the share "
-                       "name holds \",\" (U+002C)"));
 }
 
 // A source that is no URL (an NFS source without a path) is found through the record only.
