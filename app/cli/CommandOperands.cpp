@@ -1,5 +1,7 @@
 #include "cli/CommandOperands.h"
 
+#include "platform/FileNames.h"
+
 #include <QFileInfo>
 
 namespace CommandOperands {
@@ -8,7 +10,7 @@ QStringList commandLine(int argc, char* argv[])
 {
     QStringList arguments;
     for (int index = 1; index < argc; ++index)
-        arguments << QString::fromLocal8Bit(argv[index]);
+        arguments << FileNames::decode(argv[index]);
     return arguments;
 }
 

@@ -9,7 +9,8 @@
 // Qt Core alone: the light `kestrova` front reads requests with it too.
 namespace CommandOperands {
 
-// The arguments of the process after its name, decoded as the system encodes them.
+// The arguments of the process after its name. A name that is not UTF-8 keeps its
+// bytes (FileNames::decode), so that it still opens its file.
 QStringList commandLine(int argc, char* argv[]);
 
 // The operands: every argument, with "--" ending the options. A failure when an option

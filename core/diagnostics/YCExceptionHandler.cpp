@@ -4,9 +4,8 @@
 #include "diagnostics/ReportBuffer.h"
 #include "diagnostics/StackTrace.h"
 #include "diagnostics/SymbolisingCommand.h"
+#include "platform/FileNames.h"
 #include "platform/SystemLog.h"
-
-#include <QFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -55,7 +54,7 @@ void writeToStderr(const char* text)
 }
 
 YCExceptionHandler::YCExceptionHandler(const QString& path)
-    : m_path(QFile::encodeName(path))
+    : m_path(FileNames::encode(path))
     , m_utcOffsetSeconds(utcOffsetNow(std::time(nullptr)))
 {
 }

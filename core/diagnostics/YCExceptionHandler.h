@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileNames.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,7 +25,7 @@ public:
     YCExceptionHandler(const YCExceptionHandler&) = delete;
     YCExceptionHandler& operator=(const YCExceptionHandler&) = delete;
 
-    QString path() const { return QString::fromLocal8Bit(m_path); }
+    QString path() const { return FileNames::decode(m_path); }
 
     // Reports an exception seen by the throw hook or std::terminate; type and reason in
     // UTF-8. A log file that cannot be opened is said in the system log ("Could not open

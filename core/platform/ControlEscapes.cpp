@@ -1,5 +1,7 @@
 #include "platform/ControlEscapes.h"
 
+#include "platform/FileNames.h"
+
 namespace ControlEscapes {
 
 bool isEscaped(char16_t character)
@@ -13,11 +15,12 @@ QString escapeControls(const QString& text)
 {
     QString result;
     result.reserve(text.size());
-    for (const QChar character : text) {
-        if (isEscaped(character.unicode()))
-            result += QStringLiteral("\\u%1").arg(character.unicode(), 4, 16, QLatin1Char('0'));
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        const char16_t character = text[index].unicode();
+        if (isEscaped(character) || FileNames::isEscapedByte(text, index))
+            result += QStringLiteral("\\u%1").arg(character, 4, 16, QLatin1Char('0'));
         else
-            result += character;
+            result += QChar(character);
     }
     return result;
 }

@@ -7,7 +7,8 @@
 // "docexe.txt". Wherever such text meets a terminal or the system log it goes through
 // escapeControls, which writes each C0 control, DEL, C1 control (U+0080-U+009F) and
 // bidirectional embedding, override or isolate (U+202A-U+202E, U+2066-U+2069) as
-// \uXXXX and leaves everything else as it is.
+// \uXXXX and leaves everything else as it is. A byte of a file name that is not UTF-8
+// (U+DC80-U+DCFF, see FileNames) is written the same way, as \udcXX.
 namespace ControlEscapes {
 
 bool isEscaped(char16_t character);

@@ -1,8 +1,7 @@
 #include "platform/FileProblems.h"
 
 #include "platform/FileDescriptor.h"
-
-#include <QFile>
+#include "platform/FileNames.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,14 +24,14 @@ QString errorText(int error)
 std::optional<QString> lookupProblem(const QString& path)
 {
     struct stat status { };
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(FileNames::encode(path).constData(), &status) != 0)
         return errorText(errno);
     return std::nullopt;
 }
 
 QString unreadableShortcut(const QString& path, qint64 maximumSize)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = FileNames::encode(path);
     struct stat status { };
     if (::stat(name.constData(), &status) != 0)
         return errorText(errno);

@@ -1,6 +1,6 @@
 #include "platform/FolderListing.h"
 
-#include <QFile>
+#include "platform/FileNames.h"
 
 #include <dirent.h>
 
@@ -10,7 +10,7 @@ namespace FolderListing {
 
 bool canList(const QString& folder)
 {
-    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
+    DIR* directory = ::opendir(FileNames::encode(folder).constData());
     if (!directory)
         return false;
     errno = 0;

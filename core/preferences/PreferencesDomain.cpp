@@ -1,10 +1,10 @@
 #include "preferences/PreferencesDomain.h"
 
+#include "platform/FileNames.h"
 #include "platform/SystemLog.h"
 #include "preferences/PreferencesLock.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 
 #include <sys/stat.h>
@@ -31,7 +31,7 @@ std::optional<QString> createFolder(const QString& path)
         if (std::optional<QString> failure = createFolder(parent))
             return failure;
     }
-    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0) {
+    if (::mkdir(FileNames::encode(path).constData(), 0700) != 0) {
         const int error = errno;
         if (error != EEXIST)
             return QStringLiteral("cannot create the folder %1: %2").arg(path, systemError(error));
@@ -157,8 +157,8 @@ SynchronizeResult PreferencesDomain::moveCorruptFileAside()
     QString kept = m_paths.corruptFile(now);
     for (int number = 1; QFileInfo(kept).exists() || QFileInfo(kept).isSymLink(); ++number)
         kept = m_paths.corruptFile(now, number);
-    const QByteArray from = QFile::encodeName(m_paths.userFile);
-    if (std::rename(from.constData(), QFile::encodeName(kept).constData()) != 0) {
+    const QByteArray from = FileNames::encode(m_paths.userFile);
+    if (std::rename(from.constData(), FileNames::encode(kept).constData()) != 0) {
         const int error = errno;
         if (error != ENOENT) {
             return {QStringLiteral("cannot move the corrupt %1 aside: %2")

@@ -1,6 +1,7 @@
 #include "preferences/PreferencesFile.h"
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,7 +70,7 @@ int fillTemporary(int fd, const QByteArray& bytes)
 // durability after a power loss, not the file, so it is not reported.
 void syncFolder(const QString& folder)
 {
-    FileDescriptor fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(FileNames::encode(folder).constData(), O_RDONLY | O_CLOEXEC));
     if (fd.get() >= 0)
         ::fsync(fd.get());
 }
@@ -129,7 +130,7 @@ std::optional<QString> writeAtomically(const QString& path, const QJsonObject& v
             .arg(maximumSize)
             .arg(target);
     }
-    QByteArray temporaryName = QFile::encodeName(temporaryTemplate(target));
+    QByteArray temporaryName = FileNames::encode(temporaryTemplate(target));
     FileDescriptor fd(::mkostemp(temporaryName.data(), O_CLOEXEC));
     if (fd.get() < 0) {
         const int error = errno;
@@ -140,7 +141,7 @@ std::optional<QString> writeAtomically(const QString& path, const QJsonObject& v
     if (!error)
         error = fd.close();
     if (!error
-        && std::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0)
+        && std::rename(temporaryName.constData(), FileNames::encode(target).constData()) != 0)
         error = errno;
     if (error) {
         ::unlink(temporaryName.constData());

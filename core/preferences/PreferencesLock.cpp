@@ -1,7 +1,8 @@
 #include "preferences/PreferencesLock.h"
 
+#include "platform/FileNames.h"
+
 #include <QDeadlineTimer>
-#include <QFile>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -24,7 +25,7 @@ QString systemError(int error)
 PreferencesLock::PreferencesLock(const QString& lockFile, std::chrono::milliseconds timeout)
 {
     m_lockFile.reset(
-        ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        ::open(FileNames::encode(lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!m_lockFile.isOpen()) {
         const int error = errno;
         m_failure =

@@ -1,6 +1,7 @@
 #include "shortcut/HVWindowsShortcut.h"
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileNames.h"
 #include "shortcut/ByteReader.h"
 
 #include <QFile>
@@ -63,7 +64,7 @@ std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithContentsOfFile(
     // and reading a file is most of the time spent on a shortcut. O_NONBLOCK keeps a
     // FIFO from blocking the open; it reads as an empty file.
     const FileDescriptor file(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        ::open(FileNames::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
         return nullptr;
     char buffer[kStackBufferSize];

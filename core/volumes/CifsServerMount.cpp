@@ -1,5 +1,6 @@
 #include "volumes/CifsServerMount.h"
 
+#include "platform/FileNames.h"
 #include "platform/MountInfo.h"
 #include "platform/SystemLog.h"
 #include "volumes/CredentialPrompt.h"
@@ -72,8 +73,8 @@ bool isMountPoint(const QString& folder)
 {
     struct stat self { };
     struct stat parent { };
-    return ::stat(QFile::encodeName(folder).constData(), &self) == 0
-        && ::stat(QFile::encodeName(folder + QStringLiteral("/..")).constData(), &parent) == 0
+    return ::stat(FileNames::encode(folder).constData(), &self) == 0
+        && ::stat(FileNames::encode(folder + QStringLiteral("/..")).constData(), &parent) == 0
         && self.st_dev != parent.st_dev;
 }
 
@@ -138,7 +139,7 @@ std::optional<QString> CifsServerMount::userMountPointInFstab(
             continue;
         if (sameShare(MountInfo::unescapeField(fields[0]), share)
             && optionsLetUsersMount(fields[3]))
-            return QFile::decodeName(MountInfo::unescapeField(fields[1]));
+            return FileNames::decode(MountInfo::unescapeField(fields[1]));
     }
     return std::nullopt;
 }

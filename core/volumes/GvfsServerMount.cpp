@@ -1,12 +1,12 @@
 #include "volumes/GvfsServerMount.h"
 
+#include "platform/FileNames.h"
 #include "platform/FolderListing.h"
 #include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
 #include "platform/SystemLog.h"
 #include "volumes/MountOperation.h"
 
-#include <QFile>
 #include <QUrl>
 
 #include <gio/gio.h>
@@ -82,7 +82,7 @@ std::optional<QString> rootPathOfMount(GFile* file)
     const GCharPtr path(g_file_get_path(root.get()));
     if (!path)
         return std::nullopt;
-    return QFile::decodeName(path.get());
+    return FileNames::decode(path.get());
 }
 
 // A share mounted again right after it was unmounted answers EIO in its FUSE folder for

@@ -1,6 +1,7 @@
 #include "volumes/MountNames.h"
 
-#include <QFile>
+#include "platform/FileNames.h"
+
 #include <QStringDecoder>
 
 namespace MountNames {
@@ -8,7 +9,7 @@ namespace MountNames {
 QString fileName(QByteArrayView name)
 {
     const qsizetype end = name.indexOf('\0');
-    return QFile::decodeName((end < 0 ? name : name.first(end)).toByteArray());
+    return FileNames::decode((end < 0 ? name : name.first(end)).toByteArray());
 }
 
 QString decode(QByteArrayView name)

@@ -1,9 +1,8 @@
 #include "workspace/ContentType.h"
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileNames.h"
 #include "platform/GLibPtr.h"
-
-#include <QFile>
 
 #include <fcntl.h>
 #include <gio/gio.h>
@@ -48,7 +47,7 @@ QByteArray readAtMost(int descriptor, qsizetype maxLength)
 
 std::optional<QByteArray> fileHead(const QString& path, qsizetype maxLength)
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = FileNames::encode(path);
     // O_NONBLOCK: should the path have become a FIFO since the caller looked, opening it
     // must not wait for a writer.
     const FileDescriptor file(
@@ -64,7 +63,7 @@ std::optional<QByteArray> fileHead(const QString& path, qsizetype maxLength)
 QString forFile(const QString& path)
 {
     struct stat status { };
-    if (::stat(QFile::encodeName(path).constData(), &status) == 0) {
+    if (::stat(FileNames::encode(path).constData(), &status) == 0) {
         if (std::optional<QString> special = specialFileType(status.st_mode))
             return *special;
     }
@@ -73,7 +72,7 @@ QString forFile(const QString& path)
 
 QString guess(const QString& fileName, const QByteArray& head)
 {
-    const QByteArray encodedName = QFile::encodeName(fileName);
+    const QByteArray encodedName = FileNames::encode(fileName);
     const auto* data = reinterpret_cast<const guchar*>(head.isEmpty() ? nullptr : head.constData());
     GCharPtr type(g_content_type_guess(encodedName.constData(), data, gsize(head.size()), nullptr));
     GCharPtr mimeType(g_content_type_get_mime_type(type.get()));

@@ -1,9 +1,9 @@
 #include "workspace/ExecuteBit.h"
 
+#include "platform/FileNames.h"
 #include "platform/MountInfo.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <linux/magic.h>
@@ -48,7 +48,7 @@ std::optional<QString> pathBelow(const QString& mountPoint, const QString& path)
 
 QString gvfsMountOf(const MountInfo::Line& mount, const QString& rest)
 {
-    const QString inside = QDir::cleanPath(QFile::decodeName(mount.root) + slash + rest);
+    const QString inside = QDir::cleanPath(FileNames::decode(mount.root) + slash + rest);
     return inside.split(slash, Qt::SkipEmptyParts).value(0);
 }
 
@@ -68,7 +68,7 @@ std::optional<FileSystem> mountedFileSystem(dev_t device, const QString& canonic
     for (const MountInfo::Line& mount : MountInfo::parse(MountInfo::readCurrent())) {
         if (mount.device != device)
             continue;
-        const QString mountPoint = QFile::decodeName(mount.mountPoint);
+        const QString mountPoint = FileNames::decode(mount.mountPoint);
         if (mountPoint.size() <= longestMountPoint)
             continue;
         const std::optional<QString> rest = pathBelow(mountPoint, canonicalPath);
@@ -99,7 +99,7 @@ bool meansSomethingOn(const FileSystem& fileSystem)
 
 bool meansSomethingAt(const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = FileNames::encode(path);
     struct statfs fileSystemStatus { };
     struct stat status { };
     if (::statfs(name.constData(), &fileSystemStatus) != 0

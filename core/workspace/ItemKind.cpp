@@ -1,8 +1,8 @@
 #include "workspace/ItemKind.h"
 
+#include "platform/FileNames.h"
 #include "platform/GLibPtr.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <sys/stat.h>
@@ -16,7 +16,7 @@ constexpr long kFuseMagic = 0x65735546;
 std::optional<struct stat> statOf(const QString& path)
 {
     struct stat status { };
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(FileNames::encode(path).constData(), &status) != 0)
         return std::nullopt;
     return status;
 }
@@ -34,7 +34,7 @@ bool isPackageName(const QString& name)
 bool isFuse(const QString& path)
 {
     struct statfs fileSystem { };
-    return ::statfs(QFile::encodeName(path).constData(), &fileSystem) == 0
+    return ::statfs(FileNames::encode(path).constData(), &fileSystem) == 0
         && fileSystem.f_type == kFuseMagic;
 }
 
@@ -64,7 +64,7 @@ bool isApplicationEntry(const QString& path)
         return false;
     const GKeyFilePtr entry(g_key_file_new());
     if (!g_key_file_load_from_file(
-            entry.get(), QFile::encodeName(path).constData(), G_KEY_FILE_NONE, nullptr))
+            entry.get(), FileNames::encode(path).constData(), G_KEY_FILE_NONE, nullptr))
         return false;
     const GCharPtr type(g_key_file_get_string(entry.get(), "Desktop Entry", "Type", nullptr));
     return g_strcmp0(type.get(), "Application") == 0;

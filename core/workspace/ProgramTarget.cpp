@@ -1,9 +1,9 @@
 #include "workspace/ProgramTarget.h"
 
+#include "platform/FileNames.h"
 #include "workspace/ContentType.h"
 #include "workspace/ExecuteBit.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -182,7 +182,7 @@ ProgramTargetVerdict examine(const QString& path)
     }
 
     struct stat status { };
-    const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
+    const bool exists = ::stat(FileNames::encode(path).constData(), &status) == 0;
     const bool executableRegularFile = exists && S_ISREG(status.st_mode)
         && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0
         && ExecuteBit::meansSomethingAt(path);

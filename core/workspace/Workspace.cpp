@@ -1,12 +1,11 @@
 #include "workspace/Workspace.h"
 
+#include "platform/FileNames.h"
 #include "platform/GLibPtr.h"
 #include "workspace/ContentType.h"
 #include "workspace/LaunchContext.h"
 #include "workspace/ProcessTable.h"
 #include "workspace/X11Session.h"
-
-#include <QFile>
 
 namespace {
 
@@ -58,7 +57,7 @@ LaunchResult Workspace::openFile(const QString& path, const DesktopApplication& 
     const gulong handler = g_signal_connect_data(context.get(), "launched",
         reinterpret_cast<GCallback>(onLaunched), &pid, nullptr, GConnectFlags(0));
 
-    auto file = GObjectRef<GFile>::adopt(g_file_new_for_path(QFile::encodeName(path).constData()));
+    auto file = GObjectRef<GFile>::adopt(g_file_new_for_path(FileNames::encode(path).constData()));
     GList files {file.get(), nullptr, nullptr};
     GError* error = nullptr;
     const bool launched = g_app_info_launch(application.gAppInfo(), &files, context.get(), &error);

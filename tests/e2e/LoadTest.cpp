@@ -1,0 +1,81 @@
+#include "EndToEndTest.h"
+#include "support/FileServer.h"
+
+#include <QHostAddress>
+#include <QSet>
+#include <QTcpServer>
+
+using namespace Qt::StringLiterals;
+
+// Many double clicks at once: every request reaches one instance and opens its target
+// once, also while that instance waits for a server that never answers.
+namespace {
+
+constexpr int kRequests = 50;
+
+class Load : public EndToEndTest {
+protected:
+    void SetUp() override
+    {
+        EndToEndTest::SetUp();
+        ASSERT_TRUE(FileServer::gioMount(kShare));
+        for (int index = 0; index < kRequests; ++index) {
+            const QString name = u"load/%1.txt"_s.arg(index);
+            putOnShare(name, "text\n");
+            m_targets << mountedPath(name);
+            m_shortcuts << writeShortcut(u"%1.lnk"_s.arg(index), u"load\\%1.txt"_s.arg(index));
+        }
+    }
+    QList<QProcess*> startAll()
+    {
+        QList<QProcess*> opens;
+        for (const QString& shortcut : m_shortcuts)
+            opens << &start({u"open"_s, shortcut});
+        return opens;
+    }
+    // Each target opened once, all by one instance (the launch's startup-notification ID
+    // names the launching process), and each open ends well. The instance brings every
+    // new viewer to the front, which takes it a second or so an open.
+    void expectEachOpenedOnce(const QList<QProcess*>& opens)
+    {
+        QStringList opened;
+        for (qsizetype count = 1; count <= kRequests; ++count)
+            opened += viewerArguments(count);
+        QSet<QString> launchers;
+        for (const QJsonObject& record : viewerRecords())
+            launchers << record.value(u"startupId"_s).toString().section(u'-', 0, 1);
+        EXPECT_EQ(launchers.size(), 1)
+            << QStringList(launchers.begin(), launchers.end()).join(u' ').toStdString();
+        opened.sort();
+        QStringList expected = m_targets;
+        expected.sort();
+        EXPECT_EQ(opened, expected);
+        for (QProcess* open : opens) {
+            const ProgramRun result = finish(*open);
+            EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        }
+    }
+    QStringList m_shortcuts;
+    QStringList m_targets;
+};
+
+TEST_F(Load, FiftyOpensWithNoInstanceRunning)
+{
+    ASSERT_FALSE(instanceProcess());
+    expectEachOpenedOnce(startAll());
+}
+
+// The server takes the connection on the SMB port and never answers: the instance gives
+// the mount up after its time limit, and the requests that came meanwhile follow.
+TEST_F(Load, FiftyOpensWhileTheInstanceWaitsForASilentServer)
+{
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress(u"127.0.0.2"_s), 445));
+    QProcess& stuck = start({u"open-link"_s, u"\\\\127.0.0.2\\silent\\a.txt"_s});
+    ASSERT_TRUE(silent.waitForNewConnection(20000)) << "the instance is not mounting";
+    const QList<QProcess*> opens = startAll();
+    expectAlert(stuck, u"Could not follow link"_s, u"Mount of network drive failed"_s);
+    expectEachOpenedOnce(opens);
+}
+
+}
