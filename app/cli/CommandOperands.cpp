@@ -2,7 +2,11 @@
 
 #include "platform/FileNames.h"
 
-#include <QFileInfo>
+#include <QDir>
+
+#include <unistd.h>
+
+#include <climits>
 
 namespace CommandOperands {
 
@@ -32,11 +36,18 @@ Result<QStringList> read(const QStringList& arguments)
     return result;
 }
 
+// Joined as text: QFileInfo would round-trip the names through their UTF-8 form and so
+// lose the bytes of a name that is not UTF-8.
 QStringList absolutePaths(const QStringList& paths)
 {
+    char folder[PATH_MAX];
+    const QString workingFolder =
+        ::getcwd(folder, sizeof folder) ? FileNames::decode(folder) : QDir::currentPath();
     QStringList result;
-    for (const QString& path : paths)
-        result << QFileInfo(path).absoluteFilePath();
+    for (const QString& path : paths) {
+        result << QDir::cleanPath(
+            path.startsWith(QLatin1Char('/')) ? path : workingFolder + QLatin1Char('/') + path);
+    }
     return result;
 }
 

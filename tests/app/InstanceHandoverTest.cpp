@@ -3,7 +3,9 @@
 #include "TestAppEnvironment.h"
 #include "instance/AppBusProtocol.h"
 #include "instance/KestrovaInstance.h"
+#include "instance/LocalFileUri.h"
 #include "platform/ControlEscapes.h"
+#include "platform/FileNames.h"
 #include "support/PrivateSessionBus.h"
 #include "support/ShellLinkWriter.h"
 
@@ -152,4 +154,16 @@ TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
     const QDBusMessage open = call(u"Open"_s, files("file:///nonexistent/a%20b.lnk"));
     EXPECT_EQ(open.errorName(), AppBusProtocol::failureError);
     EXPECT_EQ(open.errorMessage(), notAShortcutLine + u"\n/nonexistent/a b.lnk: no such file"_s);
+}
+
+// Open carries file names as URIs: a name that is not UTF-8 keeps its bytes both ways.
+TEST(LocalFileUri, KeepsEveryByteOfTheName)
+{
+    for (const QByteArray& name :
+        {QByteArray("/tmp/caf\xe9 #1.lnk"), QByteArray("/tmp/\xc3\x9c.lnk")}) {
+        const QString path = FileNames::decode(name);
+        EXPECT_EQ(LocalFileUri::toPath(LocalFileUri::fromPath(path)), path);
+    }
+    EXPECT_EQ(LocalFileUri::fromPath(FileNames::decode("/tmp/caf\xe9 #1.lnk")),
+        u"file:///tmp/caf%E9%20%231.lnk"_s);
 }

@@ -135,3 +135,41 @@ TEST(InfoCommandCorpus, ReadsWholeCorpusInOneRun)
     EXPECT_EQ(result.errors.count(u'\n'), 496);
     EXPECT_EQ(result.errors.count(u"kestrova: info: "_s), 496);
 }
+
+// A Latin-1 name, as old shares and archives give them: the commands open exactly the
+// bytes they were given and show the byte that is not UTF-8 as \udce9.
+TEST_F(InfoCommand, NamesThatAreNotUtf8StillOpenTheirFiles)
+{
+    ShellLinkContents contents;
+    contents.netName = "\\\\fs1\\s";
+    contents.commonPathSuffix = "a.doc";
+    QFile file(QString::fromUtf8(m_folder.path().toUtf8() + "/caf.lnk"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(ShellLinkWriter::write(contents)));
+    file.close();
+    ASSERT_EQ(::rename((m_folder.path().toUtf8() + "/caf.lnk").constData(),
+                  (m_folder.path().toUtf8() + "/caf\xe9.lnk").constData()),
+        0);
+    // QProcess would pass the name as UTF-8; the shell passes its bytes.
+    const auto kestrova = [&](const QStringList& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_CONFIG_HOME"_s, m_folder.filePath(u"config"_s));
+        return runProgram(u"/bin/sh"_s,
+            QStringList {u"-c"_s, u"cd \"$0\" && exec \"$@\" \"$(printf 'caf\\351.lnk')\""_s,
+                m_folder.path(), QStringLiteral(KESTROVA_BINARY)}
+                + arguments,
+            environment);
+    };
+    const ProgramRun text = kestrova({u"info"_s});
+    EXPECT_EQ(text.exitCode, 0) << text.errors.toStdString();
+    EXPECT_TRUE(text.output.startsWith(u"caf\\udce9.lnk:\n"_s)) << text.output.toStdString();
+    EXPECT_TRUE(text.output.contains(u"share: //fs1/s"_s));
+    const ProgramRun json = kestrova({u"info"_s, u"--json"_s});
+    EXPECT_TRUE(json.output.contains(u"\"file\": \"caf\\udce9.lnk\""_s))
+        << json.output.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(json.output.toUtf8()).array().size(), 1);
+    const ProgramRun winpath = kestrova({u"winpath"_s});
+    EXPECT_EQ(winpath.exitCode, 2);
+    EXPECT_EQ(winpath.errors,
+        u"kestrova: winpath: %1/caf\\udce9.lnk: not on a mounted network share\n"_s.arg(
+            m_folder.path()));
+}
