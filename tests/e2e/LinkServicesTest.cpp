@@ -89,3 +89,27 @@ TEST_F(LinkServices, CopyPathPutsMappedWindowsPathsOnTheClipboard)
     EXPECT_EQ(printed.output, expected + QLatin1Char('\n'));
     EXPECT_EQ(printed.errors, u"kestrova: winpath: %1: no such file\n"_s.arg(gone));
 }
+
+// Shares named as Windows users name them, with a space or beyond ASCII: the link mounts
+// the share and opens the file, and the file's Windows path is the link again.
+TEST_F(LinkServices, SharesNamedWithSpacesAndAccentsGoThereAndBack)
+{
+    ASSERT_EQ(run({u"settings"_s, u"set"_s, u"useBackslash"_s, u"true"_s}).exitCode, 0);
+    qsizetype opened = 0;
+    for (const QString& share : {u"My Files"_s, u"Données"_s}) {
+        SCOPED_TRACE(share.toStdString());
+        ASSERT_TRUE(
+            QFile(FileServer::shareFolder(share) + u"/a b.txt"_s).open(QIODevice::WriteOnly));
+        const QString link = u"\\\\127.0.0.1\\%1\\a b.txt"_s.arg(share);
+        QProcess& open = start({u"open-link"_s, link});
+        ASSERT_TRUE(connectAsGuest()) << "the share's password question did not show";
+        const ProgramRun result = finish(open);
+        EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        const QString mounted = FileServer::gvfsFolder(share).value_or(QString()) + u"/a b.txt"_s;
+        EXPECT_EQ(viewerArguments(++opened), QStringList {mounted});
+        const ProgramRun winpath = run({u"winpath"_s, mounted});
+        // GVfs names its folder after the share in lower case; share names are
+        // compared without case.
+        EXPECT_EQ(winpath.output.toLower(), link.toLower() + u'\n') << winpath.errors.toStdString();
+    }
+}
