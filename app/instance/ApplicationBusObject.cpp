@@ -11,26 +11,32 @@ ApplicationBusObject::ApplicationBusObject(KestrovaInstance& instance)
 {
 }
 
-void ApplicationBusObject::Activate(const QVariantMap& /*platformData*/)
+void ApplicationBusObject::Activate(const QVariantMap& platformData)
 {
-    submit({AppRequest::activate(), {}});
+    submit({AppRequest::activate(), {}}, platformData);
 }
 
-void ApplicationBusObject::Open(const QStringList& uris, const QVariantMap& /*platformData*/)
+void ApplicationBusObject::Open(const QStringList& uris, const QVariantMap& platformData)
 {
-    submit(AppBusProtocol::fromOpen(uris));
+    submit(AppBusProtocol::fromOpen(uris), platformData);
 }
 
 void ApplicationBusObject::ActivateAction(
-    const QString& actionName, const QVariantList& parameter, const QVariantMap& /*platformData*/)
+    const QString& actionName, const QVariantList& parameter, const QVariantMap& platformData)
 {
-    submit(AppBusProtocol::fromAction(actionName, parameter));
+    submit(AppBusProtocol::fromAction(actionName, parameter), platformData);
 }
 
-void ApplicationBusObject::submit(const AppBusProtocol::ParsedRequest& parsed)
+void ApplicationBusObject::submit(
+    const AppBusProtocol::ParsedRequest& parsed, const QVariantMap& platformData)
 {
     if (!parsed.request) {
         sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("kestrova: ") + parsed.problem);
+        return;
+    }
+    if (!platformData.value(AppBusProtocol::waitForOutcomeKey).toBool()) {
+        // Answered when this slot returns; the outcome shows in the instance's windows.
+        m_instance.submit(*parsed.request, [](const AppRequestOutcome&) {});
         return;
     }
     setDelayedReply(true);

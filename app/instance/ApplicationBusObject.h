@@ -29,7 +29,7 @@ public Q_SLOTS:
         const QString& actionName, const QVariantList& parameter, const QVariantMap& platformData);
 
 private:
-    void submit(const AppBusProtocol::ParsedRequest& parsed);
+    void submit(const AppBusProtocol::ParsedRequest& parsed, const QVariantMap& platformData);
 
     KestrovaInstance& m_instance;
 };

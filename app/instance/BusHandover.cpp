@@ -30,9 +30,13 @@ GVariant* stringArray(const QStringList& texts)
     return g_variant_builder_end(&builder);
 }
 
-GVariant* noPlatformData()
+// This process reports the outcome, so it asks to be answered once the request is served.
+GVariant* platformData()
 {
-    return g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0);
+    GVariant* wait = g_variant_new_dict_entry(
+        g_variant_new_string(utf8(AppBusProtocol::waitForOutcomeKey).constData()),
+        g_variant_new_variant(g_variant_new_boolean(TRUE)));
+    return g_variant_new_array(G_VARIANT_TYPE("{sv}"), &wait, 1);
 }
 
 // The "av" parameter of an action: empty, or the one value it carries.
@@ -47,7 +51,7 @@ GVariant* actionParameter(GVariant* value)
 GVariant* actionCall(const QString& action, GVariant* value)
 {
     return g_variant_new(
-        "(s@av@a{sv})", utf8(action).constData(), actionParameter(value), noPlatformData());
+        "(s@av@a{sv})", utf8(action).constData(), actionParameter(value), platformData());
 }
 
 struct MethodCall {
@@ -62,7 +66,7 @@ MethodCall methodCall(const AppRequest& request)
         QStringList uris;
         for (const QString& file : request.files.value_or(QStringList()))
             uris << LocalFileUri::fromPath(file);
-        return {"Open", g_variant_new("(@as@a{sv})", stringArray(uris), noPlatformData())};
+        return {"Open", g_variant_new("(@as@a{sv})", stringArray(uris), platformData())};
     }
     case AppRequest::Kind::OpenLink:
         return {"ActivateAction",
@@ -75,7 +79,7 @@ MethodCall methodCall(const AppRequest& request)
     case AppRequest::Kind::Activate:
         break;
     }
-    return {"Activate", g_variant_new("(@a{sv})", noPlatformData())};
+    return {"Activate", g_variant_new("(@a{sv})", platformData())};
 }
 
 bool isMissingInstance(const QString& errorName)
