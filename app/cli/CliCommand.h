@@ -24,6 +24,8 @@ struct CliCommand {
     // Hands its request to the running instance first, and makes the application only
     // when it ends up serving the request itself.
     bool handsOver = false;
+    // What `kestrova help NAME` adds to the summary, lines as they stand.
+    const char* details = nullptr;
 };
 
 std::span<const CliCommand> cliCommands();

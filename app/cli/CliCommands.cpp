@@ -8,13 +8,31 @@
 
 namespace {
 
+const char* const settingsDetails =
+    "Keys (KEY: values, default: meaning):\n"
+    "  mountMethod: smb, afp, nfs or cifs, default smb: how shares are mounted (smb,\n"
+    "      afp and nfs through GVfs, cifs with the kernel's mount.cifs)\n"
+    "  driveMapping: a list of drive letter -> share, default none: changed with map\n"
+    "      and unmap, as in: kestrova settings map X: '\\\\fs1\\Projects'\n"
+    "  mappingEnabled: true or false, default false: apply the drive mappings to the\n"
+    "      paths that are opened and copied\n"
+    "  useBackslash: true or false, default false: copy paths as \\\\server\\share\\file\n"
+    "      rather than //server/share/file\n"
+    "  useQuotationMarks: true or false, default false: put copied paths in quotation\n"
+    "      marks\n"
+    "  dfsInstalled: true or false, default false: the network uses DFS referrals; wait\n"
+    "      for a target that is not there yet to appear\n"
+    "  createAlias: true or false, default false: convert opened shortcuts into alias\n"
+    "      files\n"
+    "  showDetails: true or false, default false: the settings window shows its details\n";
+
 const CliCommand commandTable[] = {
     {"help", "[COMMAND]", "Show the commands, or what one command does", runHelpCommand},
     {"info", "[--json] FILE...", "Show what Windows shortcut files hold: target, share, encodings",
         runInfoCommand},
     {"settings", "[get KEY | set KEY VALUE | map FROM SHARE | unmap FROM]",
         "List the settings, or read or change one; changes reach running instances at once",
-        runSettingsCommand},
+        runSettingsCommand, false, false, settingsDetails},
     {"open", "FILE...",
         "Open the targets of Windows shortcut files, mounting their shares (what a double "
         "click on a .lnk runs)",

@@ -72,6 +72,8 @@ int runHelpCommand(const QStringList& arguments)
     }
     out << "Usage: kestrova " << usageLine(*command) << '\n'
         << wrapped(QLatin1String(command->summary), "");
+    if (command->details)
+        out << '\n' << command->details;
     return ExitSuccess;
 }
 

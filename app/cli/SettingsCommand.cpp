@@ -226,7 +226,13 @@ int mapDrive(KTPreferences& preferences, const QString& from, const QString& sha
             return usageError(*problem);
     }
     preferences.mapDriveLetter(from, share);
-    return saveChanges(preferences);
+    const int status = saveChanges(preferences);
+    // Kept, but without effect until mappings are on: say so rather than seem to work.
+    if (status == ExitSuccess && !preferences.mappingEnabled())
+        CommandError::print("settings",
+            QStringLiteral("drive mappings are off; turn them on with: kestrova settings set "
+                           "mappingEnabled true"));
+    return status;
 }
 
 int unmapDrive(KTPreferences& preferences, const QString& from)

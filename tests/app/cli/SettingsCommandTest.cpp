@@ -63,7 +63,10 @@ TEST_F(SettingsCommand, MapAndUnmapEditTheListInOrderAndKeepWhatTheyDoNotKnow)
         {"driveLetter": "X:", "driveName": "a", "note": 1}]})");
     // Stored control characters are printed escaped.
     EXPECT_EQ(output("get mountMethod"), u"smb\\u001b]0;owned\\u0007\n"_s);
-    output({u"map"_s, u"Y:"_s, u"\\\\fs2\\home"_s});
+    // A mapping made while mappings are off is kept, and the user hears why it does nothing.
+    EXPECT_EQ(settings({u"map"_s, u"Y:"_s, u"\\\\fs2\\home"_s}).errors,
+        u"kestrova: settings: drive mappings are off; turn them on with: kestrova settings "
+        "set mappingEnabled true\n"_s);
     output({u"map"_s, u"%HOMESHARE%"_s, u"//fs3/me"_s});
     output({u"map"_s, u"x:"_s, u"\\\\fs9\\new"_s});
     EXPECT_EQ(output("get driveMapping"),
@@ -119,4 +122,15 @@ TEST_F(SettingsCommand, DefaultsShownForACorruptFileSaySo)
             << run.errors.toStdString();
     }
     EXPECT_EQ(m_folder.userFileBytes(), corrupt);
+}
+
+TEST_F(SettingsCommand, HelpExplainsEveryKey)
+{
+    const QString help = runProgram(QStringLiteral(KESTROVA_BINARY), words("help settings")).output;
+    for (const QString& line : output("").split(u'\n', Qt::SkipEmptyParts)) {
+        const QString key = line.section(u' ', 0, 0);
+        if (!key.isEmpty()) {
+            EXPECT_TRUE(help.contains(u"  "_s + key + u": "_s)) << key.toStdString();
+        }
+    }
 }
