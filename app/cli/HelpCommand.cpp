@@ -3,6 +3,9 @@
 #include "cli/CliCommand.h"
 #include "cli/CommandError.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -26,6 +29,17 @@ QString wrapped(const QString& text, const char* indent)
         line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
     }
     return result + QLatin1String(indent) + line + QLatin1Char('\n');
+}
+
+// Where the script that adds the file-manager actions lies once Kestrova is installed.
+QString actionsScript()
+{
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath()
+        + QLatin1Char('/') + QLatin1String(KESTROVA_ACTIONS_SCRIPT_FROM_APP));
+    return QFileInfo::exists(installed)
+        ? installed
+        : QStringLiteral("share/kestrova/file-managers/enable-user-actions.sh (below the folder "
+                         "Kestrova is installed in)");
 }
 
 QString usageLine(const CliCommand& command)
@@ -53,6 +67,12 @@ void printCommands(QTextStream& out)
                               "system log, and to stderr as well when stderr is a terminal or "
                               "KESTROVA_VERBOSE=1. Exit status: 0 success, 1 usage error, 2 "
                               "failure."),
+               "")
+        << "\n"
+        << wrapped(QStringLiteral("Nemo and Dolphin show \"Open Windows Link\" and \"Copy Windows "
+                                  "Path\" once Kestrova is installed; Nautilus and Thunar read "
+                                  "such actions only from the user's own folders, which %1 fills.")
+                       .arg(actionsScript()),
                "");
 }
 

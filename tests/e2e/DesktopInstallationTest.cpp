@@ -106,6 +106,10 @@ TEST_F(DesktopInstallation, InstalledEntriesRunTheProgramUntilUninstalled)
         EXPECT_FALSE(succeeds(program, arguments).contains(u"error"_s))
             << arguments.last().toStdString();
 
+    // Help names the installed script that adds the actions for Nautilus and Thunar.
+    EXPECT_TRUE(succeeds(prefix() + u"/bin/kestrova"_s, {u"help"_s})
+                    .contains(share(u"kestrova/file-managers/enable-user-actions.sh"_s)));
+
     // Shortcuts are Kestrova's by name and by first bytes until it is uninstalled again.
     const QStringList kestrova {u"application/x-ms-shortcut"_s, u"com.dovrane.Kestrova.desktop"_s};
     EXPECT_EQ(probeShortcut(u"Report.doc.lnk"_s), kestrova);
