@@ -260,7 +260,7 @@ Result<void> FileManagerActions::turnOnNautilus() const
         if (!QFileInfo(target).isFile())
             return Failure {QStringLiteral("%1 is not installed").arg(target)};
         // A script of the user's own under our name is theirs to keep.
-        if ((existing.exists() || existing.isSymLink()) && !existing.isSymLink())
+        if (existing.exists() && !existing.isSymLink())
             return Failure {QStringLiteral("%1 is a script of your own, left as it is").arg(link)};
         if (Result<void> made = replaceLink(link, target); !made)
             return made;
