@@ -2,6 +2,8 @@
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QLatin1StringView kRoot("actions");
