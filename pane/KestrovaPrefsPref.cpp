@@ -3,6 +3,7 @@
 #include "DriveMapTableModel.h"
 #include "DropAlerts.h"
 #include "DropFieldDelegate.h"
+#include "FileManagerActionsBox.h"
 #include "KTCustomDropFieldEditor.h"
 #include "PasswordSheet.h"
 #include "ShortcutOpenPanel.h"
@@ -61,6 +62,14 @@ KestrovaPrefsPref::~KestrovaPrefsPref()
 {
     // Still the pane's when no host took it.
     delete m_mainView.data();
+}
+
+void KestrovaPrefsPref::setFileManagerActionsFolder(const std::optional<QString>& folder)
+{
+    m_outlets.fileManagerActionsBox->setActions(folder
+            ? std::optional(FileManagerActions(FileManagerActions::Folders::fromEnvironment(),
+                *folder, QDBusConnection::sessionBus()))
+            : std::nullopt);
 }
 
 void KestrovaPrefsPref::connectActions()

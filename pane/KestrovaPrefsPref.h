@@ -54,6 +54,9 @@ public:
 
     // ReadMe.html where the program is installed; none: the help has no document.
     void setHelpDocumentPath(std::optional<QString> path) { m_helpDocumentPath = std::move(path); }
+    // Kestrova's share/kestrova/file-managers, whose actions the pane turns on for the
+    // file managers found through the user's XDG folders; none: not installed.
+    void setFileManagerActionsFolder(const std::optional<QString>& folder);
     // The password program; /usr/bin/smbpasswd unless a test says otherwise.
     void setPasswordProgram(const QString& program);
 

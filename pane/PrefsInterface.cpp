@@ -1,5 +1,7 @@
 #include "PrefsInterface.h"
 
+#include "FileManagerActionsBox.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -128,6 +130,8 @@ PrefsOutlets load(QWidget* mainView)
     auto* layout = new QVBoxLayout(mainView);
     outlets.preferencesBox = mainGroup(outlets);
     layout->addWidget(outlets.preferencesBox, 1);
+    outlets.fileManagerActionsBox = new FileManagerActionsBox;
+    layout->addWidget(outlets.fileManagerActionsBox);
     outlets.expertSettingsBox = detailSection(outlets);
     layout->addWidget(outlets.expertSettingsBox);
     layout->addLayout(buttonRow(outlets));

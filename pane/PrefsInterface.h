@@ -1,5 +1,6 @@
 #pragma once
 
+class FileManagerActionsBox;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -19,6 +20,8 @@ struct PrefsOutlets {
     QCheckBox* useBackslashButton = nullptr;
     QCheckBox* enableUseQuotationMarkButton = nullptr;
 
+    FileManagerActionsBox* fileManagerActionsBox = nullptr;
+
     QGroupBox* expertSettingsBox = nullptr; // the detail section
     QComboBox* mountMethodPopUp = nullptr;
     QCheckBox* createAliasButton = nullptr;
@@ -30,8 +33,8 @@ struct PrefsOutlets {
 };
 
 // Lays out the pane's controls in its main view, top to bottom: the main group, the
-// detail section, and the row of buttons below them. Further sections go into the
-// main view's layout above the detail section.
+// file-manager actions, the detail section, and the row of buttons below them. Further sections go
+// into the main view's layout above the detail section.
 namespace PrefsInterface {
 
 // The property that holds a browse button's tag.

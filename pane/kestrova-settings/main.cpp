@@ -1,9 +1,11 @@
 // kestrova-settings: the settings window. One per session: a second start raises the
-// first one's window and ends.
+// first one's window and ends. With --enable-user-actions it turns on the file-manager
+// actions of the window's section without a window, for enable-user-actions.sh.
 #include "KestrovaPrefsPref.h"
 #include "PrefsWindow.h"
 #include "SettingsInstance.h"
 #include "TerminationSignals.h"
+#include "UserActionsCommand.h"
 #include "diagnostics/ExceptionLog.h"
 
 #include <QApplication>
@@ -15,15 +17,25 @@ namespace {
 
 // ReadMe.html where the program is installed, else in the source tree it was built
 // from; none when neither holds it.
-std::optional<QString> helpDocumentPath()
+std::optional<QString> installedOrSourcePath(const char* fromBindir, const char* inSource)
 {
-    const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                  .filePath(QStringLiteral(KESTROVA_HELP_FROM_BINDIR));
-    for (const QString& path : {installed, QStringLiteral(KESTROVA_HELP_IN_SOURCE)}) {
-        if (QFileInfo(path).isFile())
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromUtf8(fromBindir));
+    for (const QString& path : {installed, QString::fromUtf8(inSource)}) {
+        if (QFileInfo::exists(path))
             return QDir::cleanPath(path);
     }
     return std::nullopt;
+}
+
+std::optional<QString> helpDocumentPath()
+{
+    return installedOrSourcePath(KESTROVA_HELP_FROM_BINDIR, KESTROVA_HELP_IN_SOURCE);
+}
+
+std::optional<QString> fileManagerActionsFolder()
+{
+    return installedOrSourcePath(KESTROVA_ACTIONS_FROM_BINDIR, KESTROVA_ACTIONS_IN_SOURCE);
 }
 
 }
@@ -31,6 +43,10 @@ std::optional<QString> helpDocumentPath()
 int main(int argc, char* argv[])
 {
     ExceptionLog::install();
+    if (argc == 2 && qstrcmp(argv[1], UserActionsCommand::kOption) == 0) {
+        const QCoreApplication application(argc, argv);
+        return UserActionsCommand::run(fileManagerActionsFolder());
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrova-settings"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kestrova Settings"));
@@ -44,6 +60,7 @@ int main(int argc, char* argv[])
 
     KestrovaPrefsPref pane(KTPreferences::defaultKTPreferences());
     pane.setHelpDocumentPath(helpDocumentPath());
+    pane.setFileManagerActionsFolder(fileManagerActionsFolder());
     PrefsWindow window(pane);
     QObject::connect(
         &instance, &SettingsInstance::activationRequested, &window, &PrefsWindow::present);

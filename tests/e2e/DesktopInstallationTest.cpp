@@ -110,6 +110,29 @@ TEST_F(DesktopInstallation, InstalledEntriesRunTheProgramUntilUninstalled)
     EXPECT_TRUE(succeeds(prefix() + u"/bin/kestrova"_s, {u"help"_s})
                     .contains(share(u"kestrova/file-managers/enable-user-actions.sh"_s)));
 
+    // The script turns the Thunar actions on through the installed settings program, with
+    // no display, keeping the user's own action.
+    QProcessEnvironment user = session();
+    const QDir home(m_work.filePath(u"home"_s));
+    ASSERT_TRUE(home.mkpath(u"config/Thunar"_s) && home.mkpath(u"share/applications"_s));
+    writeFile(u"home/share/applications/thunar.desktop"_s, {});
+    const QString uca = writeFile(u"home/config/Thunar/uca.xml"_s,
+        "<actions><action><unique-id>mine</unique-id></action></actions>");
+    user.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+    user.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
+    user.insert(u"XDG_DATA_DIRS"_s, home.filePath(u"share"_s));
+    user.remove(u"DISPLAY"_s);
+    const ProgramRun enabled =
+        runProgram(share(u"kestrova/file-managers/enable-user-actions.sh"_s), {}, user);
+    EXPECT_EQ(enabled.exitCode, 0) << enabled.errors.toStdString();
+    EXPECT_TRUE(enabled.output.contains(u"Thunar: On\n"_s)) << enabled.output.toStdString();
+    QFile merged(uca);
+    ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
+    const QByteArray actions = merged.readAll();
+    EXPECT_TRUE(actions.startsWith("<actions><action><unique-id>mine</unique-id></action>")
+        && actions.contains("kestrova-copy-windows-path"))
+        << actions.toStdString();
+
     // Shortcuts are Kestrova's by name and by first bytes until it is uninstalled again.
     const QStringList kestrova {u"application/x-ms-shortcut"_s, u"com.dovrane.Kestrova.desktop"_s};
     EXPECT_EQ(probeShortcut(u"Report.doc.lnk"_s), kestrova);

@@ -1,3 +1,4 @@
+#include "FileManagerActionsBox.h"
 #include "KTDragTextField.h"
 #include "PaneTest.h"
 #include "PasswordSheet.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QJsonArray>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
@@ -192,6 +194,39 @@ TEST_F(Pane, ClosingWhenTheSettingsCannotBeSavedSaysWhyAndMayKeepTheWindow)
     m_window->close();
     EXPECT_TRUE(discard.answered);
     EXPECT_FALSE(m_window->isVisible());
+}
+
+// The section shows the installed file managers; its button turns their actions on and
+// says that a running Thunar must be restarted to show them.
+TEST_F(Pane, FileManagerSectionTurnsTheActionsOnAndSaysToRestartThunar)
+{
+    const QDir home(m_folder.path());
+    for (const char* folder : {"config/Thunar", "share/applications", "data"})
+        ASSERT_TRUE(home.mkpath(QLatin1String(folder)));
+    writeFile(home.filePath(u"share/applications/thunar.desktop"_s));
+    writeFile(home.filePath(u"share/applications/org.gnome.Nautilus.desktop"_s));
+    writeFile(home.filePath(u"config/Thunar/uca.xml"_s), "<actions><action/></actions>");
+    QDBusConnection thunar = m_bus.connect();
+    ASSERT_TRUE(thunar.registerService(u"org.xfce.Thunar"_s));
+    openWindow();
+    FileManagerActionsBox* box = m_pane->outlets().fileManagerActionsBox;
+    box->setActions(FileManagerActions(
+        {home.filePath(u"config"_s), {}, home.filePath(u"data"_s), {home.filePath(u"share"_s)}, {}},
+        QStringLiteral(KESTROVA_SOURCE_DIR "/data/file-managers"), m_bus.connect()));
+    EXPECT_EQ(box->shownStates(), (QStringList {u"Nautilus: Off"_s, u"Thunar: Off"_s}));
+    keepScreenshot(m_window.get(), u"settings-window-actions-off.png"_s);
+    QTest::mouseClick(box->turnOnButton(), Qt::LeftButton);
+    EXPECT_EQ(box->shownStates(), (QStringList {u"Nautilus: On"_s, u"Thunar: On"_s}));
+    EXPECT_FALSE(box->turnOnButton()->isEnabled());
+    EXPECT_EQ(box->messageLabel()->text(), FileManagerActions::thunarRestartAdvice());
+    EXPECT_TRUE(
+        readFile(home.filePath(u"config/Thunar/uca.xml"_s)).startsWith("<actions><action/>"));
+    QTest::mouseClick(m_pane->outlets().showDetailButton, Qt::LeftButton);
+    QTest::qWait(300);
+    const QRect message = box->messageLabel()->geometry();
+    EXPECT_TRUE(box->messageLabel()->isVisible() && message.bottom() < box->height());
+    EXPECT_LE(m_window->frameGeometry().height(), 700) << "taller than a 1366x768 screen allows";
+    keepScreenshot(m_window.get(), u"settings-window-actions-on.png"_s);
 }
 
 struct Ending {
