@@ -95,7 +95,8 @@ void waitUntilReadable(const QString& folder)
 }
 
 // Why a mount that ended with an error did, for the log; none when GVfs already showed it.
-std::optional<QString> failureOf(const QString& url, const GError* error, const MountOperation& operation, bool givenUp, std::chrono::milliseconds limit)
+std::optional<QString> failureOf(const QString& url, const GError* error,
+    const MountOperation& operation, bool givenUp, std::chrono::milliseconds limit)
 {
     if (givenUp)
         return QStringLiteral("gave up mounting %1: the server did not answer within %2 s")

@@ -24,8 +24,8 @@ GPasswordSave gioSave(PasswordSave save)
     return G_PASSWORD_SAVE_NEVER;
 }
 
-CredentialRequest requestOf(const char* message, const char* defaultUser,
-    const char* defaultDomain, GAskPasswordFlags flags, int attempt)
+CredentialRequest requestOf(const char* message, const char* defaultUser, const char* defaultDomain,
+    GAskPasswordFlags flags, int attempt)
 {
     CredentialRequest request;
     request.message = textOf(message);
