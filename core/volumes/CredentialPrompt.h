@@ -31,6 +31,8 @@ struct Credentials {
     QString password;
     // Heeded only where the request allowed saving.
     PasswordSave save = PasswordSave::Never;
+    // Made up without asking anyone, so not the user's choice to remember.
+    bool automatic = false;
 };
 
 // Asks the user for credentials. None means the user cancelled, which ends the mount.

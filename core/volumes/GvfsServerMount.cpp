@@ -102,9 +102,8 @@ std::optional<QString> failureOf(const QString& url, const GError* error,
         return QStringLiteral("gave up mounting %1: the server did not answer within %2 s")
             .arg(url)
             .arg(std::chrono::duration<double>(limit).count());
-    if (operation.cancelledByUser())
-        return QStringLiteral("mounting %1 cancelled: the user cancelled the password question")
-            .arg(url);
+    if (operation.cancelledAtPrompt())
+        return QStringLiteral("mounting %1 cancelled at the password question").arg(url);
     if (operation.attemptsExhausted())
         return QStringLiteral("mounting %1 failed: the server refused the credentials %2 times")
             .arg(url)

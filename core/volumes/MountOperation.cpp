@@ -99,11 +99,11 @@ void MountOperation::askPassword(GMountOperation* operation, const char* message
     const std::optional<Credentials> credentials = self->m_prompt.askPassword(request);
     self->m_timeInPrompt += std::chrono::steady_clock::now() - asked;
     if (!credentials) {
-        self->m_cancelledByUser = true;
+        self->m_cancelledAtPrompt = true;
         g_mount_operation_reply(operation, G_MOUNT_OPERATION_ABORTED);
         return;
     }
-    self->m_userChoseGuest = credentials->anonymous;
+    self->m_userChoseGuest = credentials->anonymous && !credentials->automatic;
     answer(operation, *credentials, request.savingSupported);
 }
 

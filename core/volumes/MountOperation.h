@@ -29,9 +29,9 @@ public:
     // How long the prompt has been up so far: the user's time, not the server's.
     std::chrono::steady_clock::duration timeInPrompt() const { return m_timeInPrompt; }
 
-    // Whether the mount ended because the user cancelled the prompt, or because the
-    // server refused every answer.
-    bool cancelledByUser() const { return m_cancelledByUser; }
+    // Whether the mount ended because the prompt gave no answer (the user cancelled it),
+    // or because the server refused every answer.
+    bool cancelledAtPrompt() const { return m_cancelledAtPrompt; }
     bool attemptsExhausted() const { return m_attempts > maximumAttempts; }
 
     // Remembers the server when the user chose a guest login and it mounted. A server
@@ -54,7 +54,7 @@ private:
     GuestServers* m_guests;
     QString m_server;
     int m_attempts = 0;
-    bool m_cancelledByUser = false;
+    bool m_cancelledAtPrompt = false;
     bool m_userChoseGuest = false;
     std::chrono::steady_clock::duration m_timeInPrompt {};
 };

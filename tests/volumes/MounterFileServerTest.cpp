@@ -121,8 +121,8 @@ TEST_F(MounterFileServer, PasswordShareMountsWithTheAccountAndIsRefusedOtherwise
     }
     EXPECT_LE(wrongPassword.requests.size(), 3);
     EXPECT_EQ(cancel.requests.size(), 1);
-    EXPECT_TRUE(m_log.lines().contains(u"Mounter: mounting smb://127.0.0.1/private cancelled: "
-                                       u"the user cancelled the password question"_s))
+    EXPECT_TRUE(m_log.lines().contains(u"Mounter: mounting smb://127.0.0.1/private cancelled at "
+                                       u"the password question"_s))
         << m_log.lines().join(u'\n').toStdString();
     const QString share = u"//127.0.0.1/private"_s;
     KTMounter& mounter = mounterWith(account);
