@@ -1,5 +1,7 @@
 #include "windows/PasswordDialog.h"
 
+#include <QApplication>
+#include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -9,6 +11,10 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Window managers draw the title in the system font, often bold, beside an icon and
+// three buttons, each about two lines of text wide.
+constexpr int titleBarLines = 8;
 
 QLineEdit* addField(QFormLayout* form, const QString& label, const QString& text, bool shown)
 {
@@ -40,11 +46,42 @@ PasswordDialog::PasswordDialog(const CredentialRequest& request, QWidget* parent
     auto* form = new QFormLayout;
     layout->addLayout(form);
     addCredentialFields(request, form);
+    if (request.savingSupported)
+        addSaveChoice(layout);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("Co&nnect"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    fitTitle();
+}
+
+// The choices the desktop's own password dialogs offer; the password is forgotten unless
+// the user asks otherwise.
+void PasswordDialog::addSaveChoice(QVBoxLayout* layout)
+{
+    m_save = new QButtonGroup(this);
+    const std::pair<QString, PasswordSave> choices[] = {
+        {tr("Forget password &immediately"), PasswordSave::Never},
+        {tr("Remember password until you &log out"), PasswordSave::ForSession},
+        {tr("Remember for&ever"), PasswordSave::Permanently},
+    };
+    for (const auto& [text, save] : choices) {
+        auto* choice = new QRadioButton(text);
+        m_save->addButton(choice, int(save));
+        layout->addWidget(choice);
+    }
+    m_save->button(int(PasswordSave::Never))->setChecked(true);
+}
+
+void PasswordDialog::fitTitle()
+{
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int titleWidth =
+        metrics.horizontalAdvance(windowTitle()) + titleBarLines * metrics.height();
+    setMinimumWidth(std::max(minimumSizeHint().width(), titleWidth));
 }
 
 void PasswordDialog::addCredentialFields(const CredentialRequest& request, QFormLayout* form)
@@ -61,6 +98,10 @@ void PasswordDialog::updateFields()
     const bool registered = !m_guest || !m_guest->isChecked();
     for (QLineEdit* field : {m_user, m_domain, m_password})
         field->setEnabled(registered);
+    if (m_save) {
+        for (QAbstractButton* choice : m_save->buttons())
+            choice->setEnabled(registered);
+    }
 }
 
 Credentials PasswordDialog::credentials() const
@@ -71,6 +112,8 @@ Credentials PasswordDialog::credentials() const
         credentials.user = m_user->text();
         credentials.domain = m_domain->text();
         credentials.password = m_password->text();
+        if (m_save)
+            credentials.save = PasswordSave(m_save->checkedId());
     }
     return credentials;
 }

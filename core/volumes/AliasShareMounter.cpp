@@ -4,6 +4,7 @@
 #include "volumes/CredentialPrompt.h"
 #include "volumes/KTMounter.h"
 #include "volumes/PlatformServerMount.h"
+#include "volumes/ProcessCredentialPrompt.h"
 #include "volumes/SystemMountTable.h"
 
 namespace {
@@ -12,9 +13,7 @@ class GuestOnlyPrompt final : public CredentialPrompt {
 public:
     std::optional<Credentials> askPassword(const CredentialRequest& request) override
     {
-        if (!request.anonymousAllowed || request.attempt > 1)
-            return std::nullopt;
-        return Credentials {true, {}, {}, {}};
+        return anonymousCredentials(request);
     }
 };
 

@@ -4,6 +4,10 @@
 
 #include <optional>
 
+// How long the desktop keyring keeps a password given for a mount: not at all, until the
+// user logs out, or for ever.
+enum class PasswordSave { Never, ForSession, Permanently };
+
 // What a server asks before it lets a share be mounted.
 struct CredentialRequest {
     QString message;
@@ -13,6 +17,8 @@ struct CredentialRequest {
     bool needsDomain = false;
     bool needsPassword = false;
     bool anonymousAllowed = false;
+    // Whether the password may be kept in the desktop keyring.
+    bool savingSupported = false;
     // 1 for the first question of a mount, 2 when the first answer was refused, ...
     int attempt = 1;
 };
@@ -23,6 +29,10 @@ struct Credentials {
     QString user;
     QString domain;
     QString password;
+    // Heeded only where the request allowed saving.
+    PasswordSave save = PasswordSave::Never;
+    // Made up without asking anyone, so not the user's choice to remember.
+    bool automatic = false;
 };
 
 // Asks the user for credentials. None means the user cancelled, which ends the mount.

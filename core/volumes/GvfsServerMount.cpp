@@ -94,11 +94,32 @@ void waitUntilReadable(const QString& folder)
         std::this_thread::sleep_for(readableRetryInterval);
 }
 
+// Why a mount that ended with an error did, for the log; none when GVfs already showed it.
+std::optional<QString> failureOf(const QString& url, const GError* error,
+    const MountOperation& operation, bool givenUp, std::chrono::milliseconds limit)
+{
+    if (givenUp)
+        return QStringLiteral("gave up mounting %1: the server did not answer within %2 s")
+            .arg(url)
+            .arg(std::chrono::duration<double>(limit).count());
+    if (operation.cancelledAtPrompt())
+        return QStringLiteral("mounting %1 cancelled at the password question").arg(url);
+    if (operation.attemptsExhausted())
+        return QStringLiteral("mounting %1 failed: the server refused the credentials %2 times")
+            .arg(url)
+            .arg(MountOperation::maximumAttempts);
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_FAILED_HANDLED))
+        return std::nullopt;
+    return QStringLiteral("mounting %1 failed: %2").arg(url, QString::fromUtf8(error->message));
 }
 
-GvfsServerMount::GvfsServerMount(CredentialPrompt& prompt, std::chrono::milliseconds limit)
+}
+
+GvfsServerMount::GvfsServerMount(
+    CredentialPrompt& prompt, std::chrono::milliseconds limit, GuestServers* guests)
     : m_prompt(prompt)
     , m_limit(limit)
+    , m_guests(guests)
 {
 }
 
@@ -107,7 +128,7 @@ ServerMountResult GvfsServerMount::mountServerVolume(const QString& url)
     const GMainContextPtr context(g_main_context_new());
     g_main_context_push_thread_default(context.get());
     const auto file = GObjectRef<GFile>::adopt(g_file_new_for_uri(gioURI(url).constData()));
-    MountOperation operation(m_prompt);
+    MountOperation operation(m_prompt, m_guests, QUrl(url).host());
     PendingMount pending;
     const auto cancellable = GObjectRef<GCancellable>::adopt(g_cancellable_new());
     g_file_mount_enclosing_volume(file.get(), G_MOUNT_MOUNT_NONE, operation.get(),
@@ -122,15 +143,11 @@ ServerMountResult GvfsServerMount::mountServerVolume(const QString& url)
         result.rootPath = rootPathOfMount(file.get());
         if (result.rootPath)
             waitUntilReadable(*result.rootPath);
-    } else if (givenUp) {
-        SystemLog::write(QStringLiteral("Mounter: gave up mounting %1: the server did not answer "
-                                        "within %2 s")
-                             .arg(url)
-                             .arg(std::chrono::duration<double>(m_limit).count()));
-    } else if (!g_error_matches(pending.error.get(), G_IO_ERROR, G_IO_ERROR_FAILED_HANDLED)) {
-        SystemLog::write(QStringLiteral("Mounter: mounting %1 failed: %2")
-                             .arg(url, QString::fromUtf8(pending.error->message)));
+    } else if (const std::optional<QString> failure =
+                   failureOf(url, pending.error.get(), operation, givenUp, m_limit)) {
+        SystemLog::write(QStringLiteral("Mounter: ") + *failure);
     }
+    operation.keepGuestChoice(result.mounted);
     g_main_context_pop_thread_default(context.get());
     return result;
 }

@@ -2,12 +2,14 @@
 
 #include "platform/SystemLog.h"
 #include "volumes/CifsServerMount.h"
+#include "volumes/GuestServers.h"
 #include "volumes/GvfsServerMount.h"
 
 #include <QUrl>
 
 PlatformServerMount::PlatformServerMount(CredentialPrompt& prompt)
-    : m_gvfs(std::make_unique<GvfsServerMount>(prompt))
+    : m_guests(std::make_unique<GuestServers>(GuestServers::defaultFile()))
+    , m_gvfs(std::make_unique<GvfsServerMount>(prompt, serverMountLimit, m_guests.get()))
     , m_cifs(std::make_unique<CifsServerMount>(prompt))
 {
 }

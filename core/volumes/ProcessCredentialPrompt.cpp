@@ -8,6 +8,7 @@ std::optional<Credentials> anonymousCredentials(const CredentialRequest& request
         return std::nullopt;
     Credentials credentials;
     credentials.anonymous = true;
+    credentials.automatic = true;
     return credentials;
 }
 

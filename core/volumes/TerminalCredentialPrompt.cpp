@@ -37,6 +37,17 @@ private:
     bool m_changed = false;
 };
 
+// The first letter of the answer picks the choice; anything else keeps nothing.
+PasswordSave saveChoiceOf(const QString& answer)
+{
+    const QString letter = answer.trimmed().left(1).toLower();
+    if (letter == QLatin1String("l"))
+        return PasswordSave::ForSession;
+    if (letter == QLatin1String("f"))
+        return PasswordSave::Permanently;
+    return PasswordSave::Never;
+}
+
 QString withDefault(const QString& question, const QString& defaultAnswer)
 {
     return defaultAnswer.isEmpty()
@@ -103,6 +114,13 @@ std::optional<Credentials> TerminalCredentialPrompt::askPassword(const Credentia
         if (!password)
             return std::nullopt;
         credentials.password = *password;
+        if (request.savingSupported) {
+            const std::optional<QString> save = askLine(
+                QStringLiteral("Remember the password? [n]o, until [l]ogout, [f]orever [n]: "));
+            if (!save)
+                return std::nullopt;
+            credentials.save = saveChoiceOf(*save);
+        }
     }
     return credentials;
 }

@@ -8,7 +8,8 @@
 
 // Asks for credentials on a terminal, as command-line mount tools do: the server's
 // message, a guest question where the server allows guests, then user, domain and
-// password, each with its default in brackets. The password is read with echo off.
+// password, each with its default in brackets. The password is read with echo off; where
+// the desktop keyring may keep it, how long it keeps it is asked last.
 // End of input cancels.
 class TerminalCredentialPrompt final : public CredentialPrompt {
 public:

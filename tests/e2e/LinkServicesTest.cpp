@@ -91,7 +91,8 @@ TEST_F(LinkServices, CopyPathPutsMappedWindowsPathsOnTheClipboard)
 }
 
 // Shares named as Windows users name them, with a space or beyond ASCII: the link mounts
-// the share and opens the file, and the file's Windows path is the link again.
+// the share and opens the file, and the file's Windows path is the link again. The guest
+// login chosen for the first share serves the second one on that server unasked.
 TEST_F(LinkServices, SharesNamedWithSpacesAndAccentsGoThereAndBack)
 {
     ASSERT_EQ(run({u"settings"_s, u"set"_s, u"useBackslash"_s, u"true"_s}).exitCode, 0);
@@ -102,7 +103,9 @@ TEST_F(LinkServices, SharesNamedWithSpacesAndAccentsGoThereAndBack)
             QFile(FileServer::shareFolder(share) + u"/a b.txt"_s).open(QIODevice::WriteOnly));
         const QString link = u"\\\\127.0.0.1\\%1\\a b.txt"_s.arg(share);
         QProcess& open = start({u"open-link"_s, link});
-        ASSERT_TRUE(connectAsGuest()) << "the share's password question did not show";
+        if (opened == 0) {
+            ASSERT_TRUE(connectAsGuest()) << "the share's password question did not show";
+        }
         const ProgramRun result = finish(open);
         EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
         const QString mounted = FileServer::gvfsFolder(share).value_or(QString()) + u"/a b.txt"_s;

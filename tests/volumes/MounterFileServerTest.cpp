@@ -2,7 +2,9 @@
 #include "support/Eventually.h"
 #include "support/FileServer.h"
 #include "support/LogCapture.h"
+#include "support/SecretService.h"
 #include "volumes/CifsServerMount.h"
+#include "volumes/GuestServers.h"
 #include "volumes/GvfsServerMount.h"
 #include "volumes/KTMounter.h"
 #include "volumes/SystemMountTable.h"
@@ -119,6 +121,9 @@ TEST_F(MounterFileServer, PasswordShareMountsWithTheAccountAndIsRefusedOtherwise
     }
     EXPECT_LE(wrongPassword.requests.size(), 3);
     EXPECT_EQ(cancel.requests.size(), 1);
+    EXPECT_TRUE(m_log.lines().contains(u"Mounter: mounting smb://127.0.0.1/private cancelled at "
+                                       u"the password question"_s))
+        << m_log.lines().join(u'\n').toStdString();
     const QString share = u"//127.0.0.1/private"_s;
     KTMounter& mounter = mounterWith(account);
     ASSERT_TRUE(mounter.mountNetworkVolume(share, u"smb"_s));
@@ -148,6 +153,46 @@ TEST_F(MounterFileServer, NfsExportMountsThroughGvfs)
     EXPECT_EQ(mounter.networkVolumeForShare(u"//127.0.0.1/NFS"_s), record.mnto);
     EXPECT_EQ(mounter.networkVolumeForShare(share), record.mnto);
     EXPECT_EQ(mounter.transformToNetworkVolumePath(record.mnto + u"/a.txt"_s), share + u"/a.txt"_s);
+}
+
+// Whether the mount after an unmount asks again follows the user's first answer: GVfs keeps
+// the password in the desktop keyring as asked, the mounter keeps the guest choice.
+TEST_F(MounterFileServer, SecondMountAsksAgainOnlyWhenTheFirstAnswerWasNotKept)
+{
+    const QTemporaryDir state;
+    GuestServers guests(state.filePath(u"kestrova/guest-servers.json"_s));
+    const auto account = [](PasswordSave save) {
+        return Credentials {false, FileServer::user(), {}, FileServer::password(), save};
+    };
+    const struct {
+        const char* share;
+        Credentials answer;
+        qsizetype asksAgain;
+    } rows[] = {
+        {"private", account(PasswordSave::Permanently), 0},
+        {"private", account(PasswordSave::ForSession), 0},
+        {"private", account(PasswordSave::Never), 1},
+        {"guest", Credentials {true, {}, {}, {}, {}}, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.share + std::to_string(int(row.answer.save)));
+        const SecretService keyring;
+        ASSERT_EQ(keyring.failure(), QString());
+        ScriptedPrompt prompt(row.answer);
+        GvfsServerMount gvfs(prompt, serverMountLimit, &guests);
+        const QString share = QString::fromUtf8(row.share);
+        ASSERT_TRUE(gvfs.mountServerVolume(FileServer::smbURL(share)).mounted);
+        ASSERT_EQ(prompt.requests.size(), 1);
+        EXPECT_TRUE(prompt.requests[0].savingSupported);
+        ASSERT_TRUE(FileServer::gioUnmount(share));
+        prompt.requests.clear();
+        EXPECT_TRUE(gvfs.mountServerVolume(FileServer::smbURL(share)).mounted);
+        EXPECT_EQ(prompt.requests.size(), row.asksAgain);
+        FileServer::unmountEverything();
+    }
+    EXPECT_TRUE(GuestServers(state.filePath(u"kestrova/guest-servers.json"_s))
+                    .contains(FileServer::address()))
+        << "kept for the next process";
 }
 
 // Without the kernel's CIFS client mount.cifs fails, and must leave no mount point behind.

@@ -341,26 +341,32 @@ TEST(TerminalCredentialPrompt, AsksWhatTheServerNeedsWithoutEchoingThePassword)
     request.needsUser = request.needsDomain = request.needsPassword = true;
     const struct {
         bool guestAllowed;
+        bool savingSupported;
         QList<QByteArray> keys;
         const char* prompts; // what the screen shows after the server's message
         std::optional<Credentials> answer; // none: cancelled
     } cases[] = {
-        {false, {"kestrova\n", "\n", "s3cret pass\n"},
+        {false, false, {"kestrova\n", "\n", "s3cret pass\n"},
             "User [root]: kestrova\r\nDomain [WORKGROUP]: \r\nPassword: \r\n",
-            Credentials {false, u"kestrova"_s, u"WORKGROUP"_s, u"s3cret pass"_s}},
-        {true, {"y\n"}, "Connect as guest? [y/N]: y\r\n", Credentials {true, {}, {}, {}}},
-        {true, {"n\n", "kestrova\n", "\x04"},
+            Credentials {false, u"kestrova"_s, u"WORKGROUP"_s, u"s3cret pass"_s, {}}},
+        {false, true, {"\n", "\n", "pw\n", " Forever\n"},
+            "Password: \r\nRemember the password? [n]o, until [l]ogout, [f]orever [n]:  Forever",
+            Credentials {false, u"root"_s, u"WORKGROUP"_s, u"pw"_s, PasswordSave::Permanently}},
+        {true, true, {"y\n"}, "Connect as guest? [y/N]: y\r\n", Credentials {true, {}, {}, {}, {}}},
+        {true, false, {"n\n", "kestrova\n", "\x04"},
             "Connect as guest? [y/N]: n\r\nUser [root]: kestrova\r\nDomain [WORKGROUP]: ",
             std::nullopt},
     };
     for (const auto& c : cases) {
         request.anonymousAllowed = c.guestAllowed;
+        request.savingSupported = c.savingSupported;
         const auto [credentials, screen] = askAtTerminal(request, c.keys);
         EXPECT_TRUE(screen.startsWith(request.message.toUtf8())) << screen.toStdString();
         EXPECT_TRUE(screen.contains(c.prompts)) << screen.toStdString();
         ASSERT_EQ(credentials.has_value(), c.answer.has_value());
         if (credentials) {
             EXPECT_EQ(credentials->anonymous, c.answer->anonymous);
+            EXPECT_EQ(credentials->save, c.answer->save);
             EXPECT_EQ(QStringList({credentials->user, credentials->domain, credentials->password}),
                 QStringList({c.answer->user, c.answer->domain, c.answer->password}));
         }

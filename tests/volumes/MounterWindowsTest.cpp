@@ -1,5 +1,6 @@
 #include "FakeMountParts.h"
 #include "support/FileServer.h"
+#include "support/ScreenCapture.h"
 #include "volumes/GvfsServerMount.h"
 #include "volumes/KTMounter.h"
 #include "volumes/MountWindows.h"
@@ -10,10 +11,13 @@
 #include "windows/RZStatusWindow.h"
 #include "windows/StatusControllerDisplay.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -54,6 +58,31 @@ TEST(PasswordDialog, ShowsTheFieldsTheServerNeeds)
     EXPECT_TRUE(anonymousCredentials(request(true)).value().anonymous);
     EXPECT_EQ(anonymousCredentials(second), std::nullopt);
     EXPECT_EQ(anonymousCredentials(request(false)), std::nullopt);
+}
+
+// The keyring's choices appear only where GVfs can save; the password is kept only as asked.
+TEST(PasswordDialog, OffersToKeepThePasswordOnlyWhereItCanBeSaved)
+{
+    EXPECT_EQ(PasswordDialog(request(true)).saveChoice(), nullptr);
+    CredentialRequest saving = request(true);
+    saving.savingSupported = true;
+    PasswordDialog dialog(saving);
+    ASSERT_NE(dialog.saveChoice(), nullptr);
+    EXPECT_EQ(dialog.credentials().save, PasswordSave::Never);
+    for (const PasswordSave save : {PasswordSave::ForSession, PasswordSave::Permanently}) {
+        dialog.saveChoice()->button(int(save))->click();
+        EXPECT_EQ(dialog.credentials().save, save);
+    }
+    dialog.show();
+    QTest::qWait(300);
+    ScreenCapture::keepAsArtefact(ScreenCapture::capture({u"-root"_s}), u"password-dialog.png"_s);
+    // Wide enough for its title in a bold font beside an icon and three frame buttons.
+    QFont bold = dialog.font();
+    bold.setBold(true);
+    const QFontMetrics title(bold);
+    EXPECT_GE(dialog.width(), title.horizontalAdvance(dialog.windowTitle()) + 4 * title.height());
+    dialog.guestChoice()->setChecked(true);
+    EXPECT_FALSE(dialog.saveChoice()->button(int(PasswordSave::Never))->isEnabled());
 }
 
 // Whether the X server itself shows a window: its answer, not what Qt believes it has done.
