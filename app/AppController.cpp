@@ -1,6 +1,7 @@
 #include "AppController.h"
 
 #include "alerts/AppAlerts.h"
+#include "alerts/TargetExplanation.h"
 #include "environment/AppEnvironment.h"
 #include "link/KTLinkService.h"
 #include "platform/FileProblems.h"
@@ -78,7 +79,8 @@ Result<bool> AppController::openShortcutFile(const QString& path)
                          .arg(orNone(shortcut->networkShare()), orNone(shortcut->filename())));
     if (!m_environment.openShortcut(*shortcut)) {
         m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
-            shortcut->errorMessage().value_or(unexplainedFailure));
+            shortcut->errorMessage().value_or(unexplainedFailure),
+            TargetExplanation::informativeText(*shortcut, TargetExplanation::Source::ShortcutFile));
         return false;
     }
     return true;
@@ -96,7 +98,7 @@ AppRequestOutcome AppController::perform(const AppRequest& request)
         for (const QString& file : request.files.value_or(QStringList())) {
             const Result<bool> opened = openShortcutFile(file);
             for (const AppAlert& alert : m_environment.alerts->takeAlerts())
-                outcome.failures << alert.line();
+                outcome.failures << alert.lines();
             if (!opened)
                 outcome.failures << opened.reason();
         }
@@ -108,7 +110,7 @@ AppRequestOutcome AppController::perform(const AppRequest& request)
         break;
     }
     for (const AppAlert& alert : m_environment.alerts->takeAlerts())
-        outcome.failures << alert.line();
+        outcome.failures << alert.lines();
     return outcome;
 }
 

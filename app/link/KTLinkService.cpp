@@ -1,6 +1,7 @@
 #include "link/KTLinkService.h"
 
 #include "alerts/AppAlerts.h"
+#include "alerts/TargetExplanation.h"
 #include "environment/AppEnvironment.h"
 #include "link/Pasteboard.h"
 #include "platform/SystemLog.h"
@@ -66,7 +67,8 @@ void KTLinkService::doOpenLinkService(const QMimeData& pasteboard, QString* erro
                          .arg(orNone(shortcut->networkShare()), orNone(shortcut->filename())));
     if (!m_environment.openShortcut(*shortcut)) {
         m_environment.alerts->runModalAlert(QStringLiteral("Could not follow link"),
-            shortcut->errorMessage().value_or(unexplainedFailure));
+            shortcut->errorMessage().value_or(unexplainedFailure),
+            TargetExplanation::informativeText(*shortcut, TargetExplanation::Source::Selection));
     }
 }
 

@@ -99,7 +99,9 @@ TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
 
     m_app.setOpenSucceeds(false);
     expectRun({u"open-link"_s, u"\\\\fs1\\share\\a.doc"_s}, 2,
-        u"Could not follow link: The target could not be opened.\n"_s);
+        u"Could not follow link: The target could not be opened.\n"
+        u"  Windows path: \\\\fs1\\share\\a.doc\n"
+        u"  Local path: none, as \\\\fs1\\share is not mounted\n"_s);
     EXPECT_FALSE(m_controller.openFile(good));
     EXPECT_EQ(m_app.alerts().takeAlerts().value(0).line(),
         u"Could not follow shortcut: The target could not be opened."_s);
