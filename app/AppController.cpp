@@ -5,6 +5,7 @@
 #include "environment/AppEnvironment.h"
 #include "link/KTLinkService.h"
 #include "platform/FileProblems.h"
+#include "platform/LocationUri.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 #include "shortcut/HVWindowsShortcut.h"
@@ -32,8 +33,11 @@ std::unique_ptr<QMimeData> textPasteboard(const QString& text)
 std::unique_ptr<QMimeData> filesPasteboard(const QStringList& files)
 {
     QList<QUrl> urls;
-    for (const QString& file : files)
-        urls << QUrl::fromLocalFile(file);
+    for (const QString& file : files) {
+        urls << (LocationUri::isServerPath(file)
+                ? QUrl::fromEncoded(LocationUri::smbUri(file).toLatin1())
+                : QUrl::fromLocalFile(file));
+    }
     auto pasteboard = std::make_unique<QMimeData>();
     pasteboard->setUrls(urls);
     return pasteboard;
