@@ -138,16 +138,16 @@ QString goneReason(const QString& path)
         .arg(quoted(folder), kind, quoted(name));
 }
 
-std::optional<QString> missingReason(
+QString missingReason(
     const HVWindowsShortcut& shortcut, const QString& path, TargetExplanation::Source source)
 {
     if (std::optional<QString> reason = driveReason(shortcut))
-        return reason;
+        return *reason;
     if (source == TargetExplanation::Source::Selection) {
         if (std::optional<QString> reason = leadingTextReason(shortcut))
-            return reason;
+            return *reason;
         if (std::optional<QString> reason = trailingTextReason(path))
-            return reason;
+            return *reason;
     }
     return goneReason(path);
 }
@@ -169,13 +169,10 @@ QString informativeText(const HVWindowsShortcut& shortcut, Source source)
         return facts.join(QLatin1Char('\n'));
     }
     facts << QStringLiteral("Local path: ") + escapeControls(*path);
-    if (!exists(*path)) {
-        // A target without share is looked for at "/" and its name, which for a local
-        // path gives "//tmp/...": the reasons speak of the path as people write it.
-        const QString cleanPath = QDir::cleanPath(*path);
-        if (const std::optional<QString> reason = missingReason(shortcut, cleanPath, source))
-            facts << *reason;
-    }
+    // A target without share is looked for at "/" and its name, which for a local path
+    // gives "//tmp/...": the reasons speak of the path as people write it.
+    if (!exists(*path))
+        facts << missingReason(shortcut, QDir::cleanPath(*path), source);
     return facts.join(QLatin1Char('\n'));
 }
 
