@@ -1,9 +1,11 @@
 #include "AppController.h"
 
 #include "alerts/AppAlerts.h"
+#include "alerts/TargetExplanation.h"
 #include "environment/AppEnvironment.h"
 #include "link/KTLinkService.h"
 #include "platform/FileProblems.h"
+#include "platform/LocationUri.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 #include "shortcut/HVWindowsShortcut.h"
@@ -31,8 +33,11 @@ std::unique_ptr<QMimeData> textPasteboard(const QString& text)
 std::unique_ptr<QMimeData> filesPasteboard(const QStringList& files)
 {
     QList<QUrl> urls;
-    for (const QString& file : files)
-        urls << QUrl::fromLocalFile(file);
+    for (const QString& file : files) {
+        urls << (LocationUri::isServerPath(file)
+                ? QUrl::fromEncoded(LocationUri::smbUri(file).toLatin1())
+                : QUrl::fromLocalFile(file));
+    }
     auto pasteboard = std::make_unique<QMimeData>();
     pasteboard->setUrls(urls);
     return pasteboard;
@@ -78,7 +83,8 @@ Result<bool> AppController::openShortcutFile(const QString& path)
                          .arg(orNone(shortcut->networkShare()), orNone(shortcut->filename())));
     if (!m_environment.openShortcut(*shortcut)) {
         m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
-            shortcut->errorMessage().value_or(unexplainedFailure));
+            shortcut->errorMessage().value_or(unexplainedFailure),
+            TargetExplanation::informativeText(*shortcut, TargetExplanation::Source::ShortcutFile));
         return false;
     }
     return true;
@@ -96,7 +102,7 @@ AppRequestOutcome AppController::perform(const AppRequest& request)
         for (const QString& file : request.files.value_or(QStringList())) {
             const Result<bool> opened = openShortcutFile(file);
             for (const AppAlert& alert : m_environment.alerts->takeAlerts())
-                outcome.failures << alert.line();
+                outcome.failures << alert.lines();
             if (!opened)
                 outcome.failures << opened.reason();
         }
@@ -108,7 +114,7 @@ AppRequestOutcome AppController::perform(const AppRequest& request)
         break;
     }
     for (const AppAlert& alert : m_environment.alerts->takeAlerts())
-        outcome.failures << alert.line();
+        outcome.failures << alert.lines();
     return outcome;
 }
 

@@ -13,7 +13,8 @@ struct AppRequest {
     enum class Kind { Activate, Open, OpenLink, CopyPath };
 
     Kind kind = Kind::Activate;
-    // Open: the shortcut files. CopyPath: the files, or none for the clipboard's.
+    // Open: the shortcut files. CopyPath: the files, or none for the clipboard's; a file
+    // on a server may be given in its server form, //server/share/path (LocationUri).
     std::optional<QStringList> files;
     // OpenLink: the text, or none for what the user has selected (PRIMARY).
     std::optional<QString> text;

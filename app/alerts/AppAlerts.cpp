@@ -7,9 +7,10 @@ AppAlerts::AppAlerts(std::unique_ptr<AlertPresenter> presenter)
 {
 }
 
-void AppAlerts::runModalAlert(const QString& title, const QString& message)
+void AppAlerts::runModalAlert(
+    const QString& title, const QString& message, const QString& informativeText)
 {
-    const AppAlert alert {title, message};
+    const AppAlert alert {title, message, informativeText};
     m_recorded << alert;
     SystemLog::write(QStringLiteral("Alert ") + alert.line());
     if (m_presenter)

@@ -16,7 +16,8 @@ public:
     // Without a presenter (no display) alerts are only recorded.
     explicit AppAlerts(std::unique_ptr<AlertPresenter> presenter = nullptr);
 
-    void runModalAlert(const QString& title, const QString& message);
+    void runModalAlert(
+        const QString& title, const QString& message, const QString& informativeText = {});
 
     // The alerts recorded since the last call, oldest first.
     QList<AppAlert> takeAlerts();

@@ -42,11 +42,12 @@ const CliCommand commandTable[] = {
         "file://...), or else the text selected in any application",
         runOpenLinkCommand, true, true},
     {"copy-path", "[FILE...]",
-        "Copy the Windows paths of the files, or else of the files on the clipboard, to the "
-        "clipboard, one a line",
+        "Copy the Windows paths of the files (names, file:// or smb://server/share/... URIs), "
+        "or else of the files on the clipboard, to the clipboard, one a line",
         runCopyPathCommand, true, true},
     {"winpath", "FILE...",
-        "Print the Windows path of each file, one a line, as copy-path copies it",
+        "Print the Windows path of each file (a name, a file:// or smb:// URI), one a line, "
+        "as copy-path copies it",
         runWinpathCommand},
     {"service", "",
         "Run the instance of the session that the other commands and the desktop hand their "

@@ -1,6 +1,8 @@
 #include "cli/CommandOperands.h"
 
 #include "platform/FileNames.h"
+#include "platform/FileProblems.h"
+#include "platform/LocationUri.h"
 
 #include <QDir>
 
@@ -47,6 +49,28 @@ QStringList absolutePaths(const QStringList& paths)
     for (const QString& path : paths) {
         result << QDir::cleanPath(
             path.startsWith(QLatin1Char('/')) ? path : workingFolder + QLatin1Char('/') + path);
+    }
+    return result;
+}
+
+Result<QString> location(const QString& operand)
+{
+    if (LocationUri::isUri(operand))
+        return LocationUri::toLocation(operand);
+    const QString path = absolutePaths({operand}).first();
+    if (LocationUri::hasKnownScheme(operand) && FileProblems::lookupProblem(path))
+        return Failure {QStringLiteral("no such file, and no URI (smb://server/share/path)")};
+    return path;
+}
+
+Result<QStringList> locations(const QStringList& operands)
+{
+    QStringList result;
+    for (const QString& operand : operands) {
+        const Result<QString> found = location(operand);
+        if (!found)
+            return Failure {operand + QStringLiteral(": ") + found.reason()};
+        result << *found;
     }
     return result;
 }

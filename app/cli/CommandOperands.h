@@ -22,4 +22,12 @@ Result<QStringList> read(const QStringList& arguments);
 // the running instance, whose working folder is another.
 QStringList absolutePaths(const QStringList& paths);
 
+// The operand as a location (LocationUri): a URI as LocationUri reads it, any other
+// text as a file name made absolute. A name that begins with "smb:" or "file:" but is
+// no URI and no file is refused rather than taken for a name in the working folder.
+Result<QString> location(const QString& operand);
+
+// The locations of all operands; fails, naming the operand, at the first that has none.
+Result<QStringList> locations(const QStringList& operands);
+
 }

@@ -30,10 +30,12 @@ HandoverRequest openLinkRequest(const QStringList& texts)
 
 HandoverRequest copyPathRequest(const QStringList& files)
 {
-    return {
-        AppRequest::copyPath(
-            files.isEmpty() ? std::nullopt : std::optional(CommandOperands::absolutePaths(files))),
-        {}};
+    if (files.isEmpty())
+        return {AppRequest::copyPath(std::nullopt), {}};
+    const Result<QStringList> locations = CommandOperands::locations(files);
+    if (!locations)
+        return problem(locations.reason());
+    return {AppRequest::copyPath(*locations), {}};
 }
 
 }

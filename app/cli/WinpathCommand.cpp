@@ -9,6 +9,7 @@
 #include "link/KTLinkService.h"
 #include "platform/ControlEscapes.h"
 #include "platform/FileProblems.h"
+#include "platform/LocationUri.h"
 
 #include <QTextStream>
 
@@ -17,9 +18,12 @@
 namespace {
 
 // Why the file has no Windows path: it cannot be looked up, or no mounted share holds
-// it (its server form would be the local path itself).
+// it (its server form would be the local path itself). A file given as an smb: URI has
+// its server form already.
 std::optional<QString> noWindowsPath(const AppEnvironment& environment, const QString& path)
 {
+    if (LocationUri::isServerPath(path))
+        return std::nullopt;
     if (std::optional<QString> problem = FileProblems::lookupProblem(path))
         return problem;
     if (environment.networkVolumePath(path) == path)
@@ -41,14 +45,17 @@ int runWinpathCommand(const QStringList& arguments)
     const KTLinkService service(environment);
     int status = ExitSuccess;
     QTextStream out(stdout);
-    for (const QString& path : CommandOperands::absolutePaths(*files)) {
-        if (const std::optional<QString> problem = noWindowsPath(environment, path)) {
+    for (const QString& operand : *files) {
+        const Result<QString> path = CommandOperands::location(operand);
+        const std::optional<QString> problem =
+            path ? noWindowsPath(environment, *path) : path.reason();
+        if (problem) {
             out.flush();
-            CommandError::print("winpath", path, *problem);
+            CommandError::print("winpath", path ? *path : operand, *problem);
             status = ExitFailure;
             continue;
         }
-        out << ControlEscapes::escapeControls(service.windowsPath(path)) << '\n';
+        out << ControlEscapes::escapeControls(service.windowsPath(*path)) << '\n';
     }
     out.flush();
     if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0) {

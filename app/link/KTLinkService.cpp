@@ -1,8 +1,10 @@
 #include "link/KTLinkService.h"
 
 #include "alerts/AppAlerts.h"
+#include "alerts/TargetExplanation.h"
 #include "environment/AppEnvironment.h"
 #include "link/Pasteboard.h"
+#include "platform/LocationUri.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 #include "shortcut/HVWindowsShortcut.h"
@@ -66,7 +68,8 @@ void KTLinkService::doOpenLinkService(const QMimeData& pasteboard, QString* erro
                          .arg(orNone(shortcut->networkShare()), orNone(shortcut->filename())));
     if (!m_environment.openShortcut(*shortcut)) {
         m_environment.alerts->runModalAlert(QStringLiteral("Could not follow link"),
-            shortcut->errorMessage().value_or(unexplainedFailure));
+            shortcut->errorMessage().value_or(unexplainedFailure),
+            TargetExplanation::informativeText(*shortcut, TargetExplanation::Source::Selection));
     }
 }
 
@@ -92,7 +95,10 @@ void KTLinkService::doCopyPathToClipboardService(const QMimeData& pasteboard, QS
 QString KTLinkService::windowsPath(const QString& path) const
 {
     const KTPreferences& preferences = *m_environment.preferences;
-    QString result = doInverseMapping(m_environment.networkVolumePath(path));
+    // A file given in its server form (an smb: URI) needs no volume to be found on.
+    const QString serverPath =
+        LocationUri::isServerPath(path) ? path : m_environment.networkVolumePath(path);
+    QString result = doInverseMapping(serverPath);
     if (preferences.useQuotationMarks())
         result = QLatin1Char('"') + result + QLatin1Char('"');
     if (preferences.useBackwardSlash())

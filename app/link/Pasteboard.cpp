@@ -1,11 +1,12 @@
 #include "link/Pasteboard.h"
 
 #include "link/HtmlLinkReader.h"
+#include "platform/FileNames.h"
+#include "platform/LocationUri.h"
 #include "platform/SystemLog.h"
 #include "text/RtfHyperlinkReader.h"
 
 #include <QMimeData>
-#include <QUrl>
 
 namespace {
 
@@ -65,15 +66,15 @@ Pasteboard::LinkText plainText(const QMimeData& pasteboard, const QString& type)
 }
 
 // The URIs of a text/uri-list; lines starting with "#" are comments (RFC 2483).
-QList<QUrl> listedURLs(const QByteArray& list)
+QStringList listedURIs(const QByteArray& list)
 {
-    QList<QUrl> urls;
+    QStringList uris;
     for (const QByteArray& line : list.split('\n')) {
         const QByteArray uri = line.trimmed();
         if (!uri.isEmpty() && !uri.startsWith('#'))
-            urls << QUrl::fromEncoded(uri);
+            uris << FileNames::decode(uri);
     }
-    return urls;
+    return uris;
 }
 
 }
@@ -95,13 +96,13 @@ std::optional<QStringList> fileNames(const QMimeData& pasteboard)
 {
     if (!pasteboard.hasFormat(uriListType))
         return std::nullopt;
-    const QList<QUrl> urls = listedURLs(pasteboard.data(uriListType));
+    const QStringList uris = listedURIs(pasteboard.data(uriListType));
     QStringList paths;
-    for (const QUrl& url : urls) {
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
+    for (const QString& uri : uris) {
+        if (const Result<QString> location = LocationUri::toLocation(uri))
+            paths << *location;
     }
-    if (paths.isEmpty() && !urls.isEmpty())
+    if (paths.isEmpty() && !uris.isEmpty())
         return std::nullopt;
     return paths;
 }

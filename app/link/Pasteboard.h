@@ -26,8 +26,9 @@ struct LinkText {
 // the empty text.
 LinkText linkText(const QMimeData& pasteboard);
 
-// The local paths of the file: URIs in text/uri-list, in their order; other URIs are
-// not file names and are left out. None when the pasteboard has no file names (no
+// The locations of the file: and smb: URIs in text/uri-list, in their order: local
+// paths, and the server form //server/share/path of files on servers (LocationUri);
+// other URIs are not file names and are left out. None when the pasteboard has no file names (no
 // text/uri-list, or only URIs of other schemes); an empty list when text/uri-list is
 // there but empty.
 std::optional<QStringList> fileNames(const QMimeData& pasteboard);

@@ -92,6 +92,9 @@ public:
     const std::optional<QString>& fullFilename() const { return m_fullFilename; }
     // The reason of the last failure of an opening operation; none until then.
     const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+    // Where the last opening (or alias) looked for the target on this machine; none
+    // until then, and when no local path resulted (the share could not be mounted).
+    const std::optional<QString>& localPath() const { return m_localPath; }
 
     const std::optional<DriveMappingList>& driveMapping() const { return m_driveMapping; }
     void setDriveMapping(std::optional<DriveMappingList> driveMapping)
@@ -194,6 +197,7 @@ private:
     QString m_mountMethod = QStringLiteral("smb");
     std::optional<QString> m_fullFilename;
     std::optional<QString> m_errorMessage;
+    std::optional<QString> m_localPath;
     std::optional<DriveMappingList> m_driveMapping;
     bool m_mappingEnabled = false;
     std::optional<QByteArray> m_pathData;

@@ -80,10 +80,12 @@ std::optional<HVWindowsShortcut::LocalTarget> HVWindowsShortcut::composeLocalTar
     const OpeningServices& services = openingServices();
     const std::optional<QString> share = networkShare();
     const std::optional<QString> file = filename();
+    m_localPath.reset();
     LocalTarget target;
     if (!share) {
         if (file)
             target.path = slash + *file;
+        m_localPath = target.path;
         return target;
     }
     std::optional<QString> mountPoint = services.networkVolumeForShare(*share);
@@ -97,6 +99,7 @@ std::optional<HVWindowsShortcut::LocalTarget> HVWindowsShortcut::composeLocalTar
     }
     if (mountPoint && file)
         target.path = *mountPoint + slash + keptWithinShare(*file);
+    m_localPath = target.path;
     return target;
 }
 

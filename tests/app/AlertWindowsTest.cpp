@@ -1,10 +1,12 @@
 #include "alerts/MessageBoxAlertPresenter.h"
 #include "alerts/ProgramTargetQuestion.h"
 #include "support/QtPrinters.h"
+#include "support/ScreenCapture.h"
 #include "workspace/ProgramTarget.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -15,8 +17,9 @@
 
 using namespace Qt::StringLiterals;
 
-// The alert and the program question as message boxes on a real X server: what they
-// show, which answer Return and Escape give.
+// The alerts and the program question as message boxes on a real X server under a
+// window manager that draws titles: what they show, which answer Return and Escape
+// give, and how they look (kept as screenshots, window frame included).
 namespace {
 
 const ProgramTargetVerdict program {
@@ -48,19 +51,56 @@ bool askAndAnswer(const std::function<void(QMessageBox&)>& act)
     return answer;
 }
 
+// The box with the frame the window manager drew around it. Qt learns the frame's size
+// from the window manager, and not always before the capture: the crop leaves room for
+// a title bar either way.
+void keepScreenshot(const QMessageBox& box, const QString& name)
+{
+    QTest::qWaitFor([&] { return box.frameGeometry() != box.geometry(); }, 2000);
+    QTest::qWait(200);
+    const QRect frame = box.frameGeometry().united(box.geometry().adjusted(-8, -32, 8, 8));
+    ScreenCapture::keepAsArtefact(ScreenCapture::capture({u"-root"_s}).copy(frame), name);
 }
 
-TEST(AlertWindow, ShowsTitleAndMessageVerbatimWithOneOkButton)
+}
+
+TEST(AlertWindow, ShowsEachAlertVerbatimWithOneOkButton)
 {
-    const AppAlert alert {u"Could not follow shortcut"_s, u"Share <b>%1</b> & \"x\" is gone"_s};
-    answerBox([&] { MessageBoxAlertPresenter().runModal(alert); },
-        [&](QMessageBox& box) {
-            EXPECT_EQ(box.windowTitle(), alert.title);
-            EXPECT_EQ(box.text(), alert.message);
-            EXPECT_EQ(box.buttons().size(), 1);
-            EXPECT_EQ(box.buttons().first()->text().remove(QLatin1Char('&')), u"OK"_s);
-            box.buttons().first()->click();
-        });
+    const QString gone =
+        u"Windows path: \\\\127.0.0.1\\share\\gone\\a.txt\n"
+        "Local path: /run/user/0/gvfs/smb-share:server=127.0.0.1,share=share/gone/a.txt\n"
+        "The folder “/run/user/0/gvfs/smb-share:server=127.0.0.1,share=share” "
+        "holds no folder “gone”: it was moved, renamed or deleted"_s;
+    const AppAlert alerts[] = {
+        {u"Convert Shortcut Failed"_s, u"Invalid Shortcut File. Failed to create alias."_s, {}},
+        {u"Could not follow shortcut"_s, u"Target file does not exist"_s, gone},
+        {u"Could not follow link"_s, u"Target file does not exist"_s,
+            u"Windows path: X:\\plans\\a.doc\nLocal path: /X:/plans/a.doc\n"
+            "X: has no drive mapping: add one in the settings window"_s},
+        {u"Could not follow link"_s, u"Mount of network drive failed"_s,
+            u"Windows path: \\\\127.0.0.1\\nosuch\\a.txt\n"
+            "Local path: none, as \\\\127.0.0.1\\nosuch is not mounted"_s},
+        {u"Invalid Path"_s, u"Failed to generate a valid mount path."_s, {}},
+        {u"Could not follow shortcut"_s, u"Target file does not exist"_s, {}},
+        {u"Could not follow shortcut"_s, u"Share <b>%1</b> & \"x\" is gone"_s,
+            u"Windows path: \\\\srv\\<i>s</i>\nLocal path: none"_s}};
+    int shown = 0;
+    for (const AppAlert& alert : alerts) {
+        SCOPED_TRACE(alert.title.toStdString());
+        answerBox([&] { MessageBoxAlertPresenter().runModal(alert); },
+            [&](QMessageBox& box) {
+                EXPECT_EQ(box.windowTitle(), alert.title);
+                EXPECT_EQ(box.text(), alert.message);
+                EXPECT_EQ(box.informativeText(), alert.informativeText);
+                if (auto* label = box.findChild<QLabel*>(u"qt_msgbox_informativelabel"_s)) {
+                    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+                }
+                EXPECT_EQ(box.buttons().size(), 1);
+                EXPECT_EQ(box.buttons().first()->text().remove(QLatin1Char('&')), u"OK"_s);
+                keepScreenshot(box, u"alert-%1.png"_s.arg(++shown));
+                box.buttons().first()->click();
+            });
+    }
 }
 
 TEST(ProgramQuestion, OpensOnlyWhenTheUserChoosesTo)
@@ -69,6 +109,7 @@ TEST(ProgramQuestion, OpensOnlyWhenTheUserChoosesTo)
         EXPECT_TRUE(box.text().startsWith(u"\u201c<b>setup<i>.exe\u201d is a program"_s));
         EXPECT_TRUE(box.text().contains(program.reasons.first()));
         EXPECT_TRUE(box.text().endsWith(path));
+        keepScreenshot(box, u"alert-program-question.png"_s);
         QTest::keyClick(&box, Qt::Key_Return);
     }));
     EXPECT_FALSE(askAndAnswer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));

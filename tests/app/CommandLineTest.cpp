@@ -44,6 +44,8 @@ TEST_F(CommandLine, EachCommandEndsWithItsStatusAndMessage)
         {"CopyPathWithoutClipboard", {u"copy-path"_s, u"a"_s}, 2,
             u"\nError: There is no clipboard without a display (kestrova winpath prints the paths)\n"_s},
         {"OpenWithoutFiles", {u"open"_s}, 1, usage(u"open")},
+        {"CopyPathUnknownScheme", {u"copy-path"_s, u"a.doc"_s, u"ftp://fs1/a.doc"_s}, 1,
+            usage(u"copy-path")},
         {"OpenWithOption", {u"open"_s, u"-x"_s, u"a"_s}, 1, usage(u"open")},
         {"OpenLinkTwoTexts", {u"open-link"_s, u"a"_s, u"b"_s}, 1, usage(u"open-link")},
         {"OpenLinkQtOption", {u"open-link"_s, u"-platformpluginpath"_s}, 1, usage(u"open-link")},
@@ -92,18 +94,46 @@ TEST_F(CommandLine, VerboseCopiesTheStepsToStderrEscaped)
     EXPECT_EQ(verbose.exitCode, quiet.exitCode);
 }
 
-// No file here is on a mounted share: each gets its line, in order, and the status says
-// that some had no Windows path.
+// Files are names or URIs, as file managers hand them over. No file here is on a mounted
+// share: each gets its line, in order, and the status says that some had no Windows path;
+// a file given as an smb: URI has one without any mount.
 TEST_F(CommandLine, WinpathReportsEachFileWithoutWindowsPath)
 {
-    const QString local = m_folder.write(hostileName, "x");
-    const ProgramRun run = m_folder.kestrova({u"winpath"_s, local, u"gone.doc"_s});
+    const QString folder = QDir(m_folder.path()).absolutePath();
+    const struct {
+        QString operand;
+        QString output; // or else
+        QString error;
+    } rows[] = {{m_folder.write(hostileName, "x"), {},
+                    u"%1/%2: not on a mounted network share"_s.arg(folder, escapedHostileName)},
+        {u"gone.doc"_s, {}, folder + u"/gone.doc: no such file"_s},
+        {u"smb://dom;guest@127.0.0.1:445/share/My%20Dir/caf%C3%A9%231.doc"_s,
+            u"//127.0.0.1/share/My Dir/caf\u00e9#1.doc"_s, {}},
+        {u"SMB://fs1/Projects/%1B%5B2J/"_s, u"//fs1/Projects/\\u001b[2J"_s, {}},
+        {u"file://localhost%1/gone.doc"_s.arg(folder), {}, folder + u"/gone.doc: no such file"_s},
+        {m_folder.write(u"smb:notes.txt"_s, "x"), {},
+            folder + u"/smb:notes.txt: not on a mounted network share"_s},
+        {u"smb:\\\\fs1\\Projects"_s, {},
+            u"smb:\\\\fs1\\Projects: no such file, and no URI (smb://server/share/path)"_s},
+        {u"smb:///Projects"_s, {},
+            u"smb:///Projects: an smb: URI names a server (smb://server/share/path)"_s},
+        {u"file://fs1/a.doc"_s, {},
+            u"file://fs1/a.doc: a file: URI of the computer fs1 names no file here"_s},
+        {u"ftp://fs1/a.doc"_s, {},
+            u"ftp://fs1/a.doc: ftp: URIs name no file here (give a file, a file: URI or an smb: "
+            u"URI)"_s}};
+    QStringList operands {u"winpath"_s};
+    QString output;
+    QString errors;
+    for (const auto& row : rows) {
+        operands << row.operand;
+        output += row.output.isEmpty() ? QString() : row.output + u'\n';
+        errors += row.error.isEmpty() ? QString() : u"kestrova: winpath: "_s + row.error + u'\n';
+    }
+    const ProgramRun run = m_folder.kestrova(operands);
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.output, QString());
-    EXPECT_TRUE(run.errors.endsWith(u"kestrova: winpath: %1/%2: not on a mounted network share\n"
-                                    "kestrova: winpath: %1/gone.doc: no such file\n"_s.arg(
-                                        QDir(m_folder.path()).absolutePath(), escapedHostileName)))
-        << run.errors.toStdString();
+    EXPECT_EQ(run.output, output);
+    EXPECT_TRUE(run.errors.endsWith(errors)) << run.errors.toStdString();
 }
 
 TEST(ProgramTargetQuestionWithoutDisplay, RefusesForNobodyCanBeAsked)

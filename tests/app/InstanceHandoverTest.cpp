@@ -85,6 +85,8 @@ TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
     expectRun({u"copy-path"_s, u"b c.doc"_s, u"--"_s, u"-a.doc"_s}, 0, QString());
     const QString folder = QDir(m_folder.path()).absolutePath();
     EXPECT_EQ(m_app.clipboardText(), folder + u"/b c.doc\n"_s + folder + u"/-a.doc"_s);
+    expectRun({u"copy-path"_s, u"smb://fs1/Projects/a%20b.doc"_s}, 0, QString());
+    EXPECT_EQ(m_app.clipboardText(), u"//fs1/Projects/a b.doc"_s);
 
     // Without a text or files the instance reads its own selection and clipboard.
     m_app.setSelection(u"text/html"_s, "<p>see <a href=\"smb://h/s/d.doc\">d</a></p>");
@@ -99,7 +101,9 @@ TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
 
     m_app.setOpenSucceeds(false);
     expectRun({u"open-link"_s, u"\\\\fs1\\share\\a.doc"_s}, 2,
-        u"Could not follow link: The target could not be opened.\n"_s);
+        u"Could not follow link: The target could not be opened.\n"
+        u"  Windows path: \\\\fs1\\share\\a.doc\n"
+        u"  Local path: none, as \\\\fs1\\share is not mounted\n"_s);
     EXPECT_FALSE(m_controller.openFile(good));
     EXPECT_EQ(m_app.alerts().takeAlerts().value(0).line(),
         u"Could not follow shortcut: The target could not be opened."_s);

@@ -1,10 +1,16 @@
 #include "link/KTLinkService.h"
 
 #include "TestAppEnvironment.h"
+#include "alerts/TargetExplanation.h"
 #include "preferences/DriveMappingStorage.h"
+#include "shortcut/HVWindowsShortcut.h"
+#include "shortcut/OpeningServices.h"
 #include "support/QtPrinters.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -125,5 +131,65 @@ TEST(InverseMapping, FirstMatchingShareInListOrderBecomesDriveLetter)
         storeMappings(app, row.mappings);
         app.addNetworkVolume(u"/mnt"_s, row.networkPath);
         EXPECT_EQ(KTLinkService(app.environment()).windowsPath(u"/mnt/f.doc"_s), row.expected);
+    }
+}
+
+// Why a target is missing, as far as the shortcut and the file system tell: the shortcut
+// is opened for real over a temporary folder (no share, so nothing is mounted).
+TEST(TargetExplanation, SaysWhyTheTargetIsMissing)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkpath(u"plans"_s));
+    QFile file(folder.filePath(u"plans/a.txt"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QString dir = folder.path();
+    auto services = std::make_shared<OpeningServices>();
+    services->networkVolumeForShare = [](const QString&) { return std::nullopt; };
+    services->mountNetworkVolume = [](const QString&, const QString&) { return false; };
+    services->dfsInstalled = [] { return false; };
+    services->fileExists = [](const QString& path) { return QFileInfo::exists(path); };
+    const DriveMappingList xMapped {{u"x:"_s, u"\\\\srv\\data"_s}};
+    using Source = TargetExplanation::Source;
+    const struct {
+        const char* name;
+        QString text;
+        Source source;
+        std::optional<DriveMappingList> mappings;
+        QString reason; // the last line
+    } rows[] = {{"UnmappedDrive", u"x:\\plans\\a.doc"_s, Source::ShortcutFile, std::nullopt,
+                    u"X: has no drive mapping: add one in the settings window"_s},
+        {"MappingsOff", u"X:\\plans\\a.doc"_s, Source::Selection, xMapped,
+            u"X: has a drive mapping, but drive mappings are off: turn them on in the settings window"_s},
+        {"GoneFile", dir + u"/plans/b.txt"_s, Source::ShortcutFile, std::nullopt,
+            u"The folder \u201c%1/plans\u201d holds no \u201cb.txt\u201d: it was moved, renamed or deleted"_s
+                .arg(dir)},
+        {"GoneFolder", dir + u"/old/deep/a.txt"_s, Source::Selection, std::nullopt,
+            u"The folder \u201c%1\u201d holds no folder \u201cold\u201d: it was moved, renamed or deleted"_s
+                .arg(dir)},
+        {"WordsAfterPath", dir + u"/plans/a.txt is ready."_s, Source::Selection, std::nullopt,
+            u"The selection holds more than the path: \u201c%1/plans/a.txt\u201d exists, without "
+            u"the "
+            u"\u201c is ready.\u201d that follows it: select the path alone"_s.arg(dir)},
+        {"WordsAfterPathOfAShortcut", dir + u"/plans/a.txt is ready"_s, Source::ShortcutFile,
+            std::nullopt,
+            u"The folder \u201c%1/plans\u201d holds no \u201ca.txt is ready\u201d: it was moved, renamed or deleted"_s
+                .arg(dir)},
+        {"WordsBeforePath", u"see \\\\srv\\data\\a.doc"_s, Source::Selection, std::nullopt,
+            u"The selection holds \u201csee \u201d in front of the path: select the path alone"_s},
+        {"ControlsEscaped", dir + u"/plans/\x1b[2J.txt"_s, Source::ShortcutFile, std::nullopt,
+            u"The folder \u201c%1/plans\u201d holds no \u201c\\u001b[2J.txt\u201d: it was moved, renamed or deleted"_s
+                .arg(dir)}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto shortcut = HVWindowsShortcut::initWithMountString(row.text, row.mappings);
+        shortcut->setOpeningServices(services);
+        EXPECT_FALSE(shortcut->openFile());
+        const QStringList facts =
+            TargetExplanation::informativeText(*shortcut, row.source).split(QLatin1Char('\n'));
+        ASSERT_EQ(facts.size(), 3) << facts.join(u" | "_s).toStdString();
+        EXPECT_TRUE(facts[0].startsWith(u"Windows path: "_s));
+        EXPECT_TRUE(facts[1].startsWith(u"Local path: /"_s));
+        EXPECT_FALSE(facts.join(QString()).contains(u'\x1b'));
+        EXPECT_EQ(facts[2], row.reason);
     }
 }

@@ -91,13 +91,16 @@ TEST(PasteboardLinkTextRefusal, HtmlNamingLocalFilesLoadsNothing)
     EXPECT_EQ(Pasteboard::linkText(*board).text, u"X:\\a.doc"_s);
 }
 
-TEST(PasteboardFileNames, FileUrisInOrderOthersLeftOut)
+// Files on servers, as file managers list them, keep their server form.
+TEST(PasteboardFileNames, FileAndSmbUrisInOrderOthersLeftOut)
 {
     const QList<QPair<PasteboardItems, std::optional<QStringList>>> rows = {
         {{{uriList,
              "# a "
-             "comment\r\nfile:///srv/b.doc\r\nhttps://example.org/x\r\nfile:///srv/a%20c.doc\r\n"}},
-            QStringList {u"/srv/b.doc"_s, u"/srv/a c.doc"_s}},
+             "comment\r\nfile:///srv/b.doc\r\nhttps://example.org/x\r\nfile:///srv/a%20c.doc\r\n"
+             "smb://fs1/Projects/caf%C3%A9%231.doc\r\nfile:/srv/%FF\r\n"}},
+            QStringList {u"/srv/b.doc"_s, u"/srv/a c.doc"_s, u"//fs1/Projects/caf\u00e9#1.doc"_s,
+                u"/srv/"_s + QChar(0xdcff)}},
         {{{uriList, "https://example.org/x\r\n"}}, std::nullopt},
         {{{plain, "/srv/a.doc"}}, std::nullopt}, {{{uriList, ""}}, QStringList()},
         {{{uriList, "# one\r\n#two\r\n"}}, QStringList()}};
