@@ -7,8 +7,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <libbfio.h>
 #include <liblnk.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -16,6 +21,10 @@
 // Reads every shortcut of the corpus and composes its target, with Kestrova's reader
 // and, in the same run, with liblnk doing the same work (open, read the network or the
 // local path as text, close). Rates are files per second over the whole corpus.
+//
+// `kestrova info`, text and JSON, runs as a person runs it over many files: one process
+// given the corpus ten times over, its output to /dev/null. Liblnk10x reads the same ten
+// passes in one process, for the rate to compare with.
 //
 // Beside the corpus, a crafted shortcut of the kind that costs a reader most for its
 // size (see craftedSlowShortcut), read at sizes up to the reader's limit; its counter
@@ -165,23 +174,27 @@ void readLiblnkTarget(liblnk_file_t* file)
         liblnk_error_free(&error);
 }
 
+void readWithLiblnk(const CorpusFile& path)
+{
+    liblnk_file_t* file = nullptr;
+    liblnk_error_t* error = nullptr;
+    liblnk_file_initialize(&file, &error);
+    if (liblnk_file_open(file, path.path.c_str(), LIBLNK_OPEN_READ, &error) == 1) {
+        readLiblnkTarget(file);
+        liblnk_file_close(file, &error);
+    }
+    liblnk_file_free(&file, &error);
+    if (error)
+        liblnk_error_free(&error);
+}
+
 void LiblnkFromDisk(benchmark::State& state)
 {
     if (!corpusPresent(state))
         return;
     for (auto _ : state) {
-        for (const CorpusFile& path : corpus()) {
-            liblnk_file_t* file = nullptr;
-            liblnk_error_t* error = nullptr;
-            liblnk_file_initialize(&file, &error);
-            if (liblnk_file_open(file, path.path.c_str(), LIBLNK_OPEN_READ, &error) == 1) {
-                readLiblnkTarget(file);
-                liblnk_file_close(file, &error);
-            }
-            liblnk_file_free(&file, &error);
-            if (error)
-                liblnk_error_free(&error);
-        }
+        for (const CorpusFile& path : corpus())
+            readWithLiblnk(path);
     }
     state.SetItemsProcessed(state.iterations() * qint64(corpus().size()));
 }
@@ -214,12 +227,84 @@ void LiblnkFromMemory(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * qint64(corpus().size()));
 }
 
+constexpr int kInfoPasses = 10;
+
+// Runs `kestrova info [--json]` over the corpus kInfoPasses times and gives the processor
+// time the run took in seconds (the other benchmarks count processor time too, and it
+// does not change with the load others put on the machine), or -1 when it did not run
+// to its end.
+double runInfo(bool json)
+{
+    std::vector<char*> arguments {const_cast<char*>(KESTROVA_BINARY), const_cast<char*>("info")};
+    if (json)
+        arguments.push_back(const_cast<char*>("--json"));
+    for (int pass = 0; pass < kInfoPasses; ++pass) {
+        for (const CorpusFile& file : corpus())
+            arguments.push_back(const_cast<char*>(file.path.c_str()));
+    }
+    arguments.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int spawned =
+        posix_spawn(&child, KESTROVA_BINARY, &actions, nullptr, arguments.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage {};
+    // The corpus holds files that are no shortcut, so info ends with 2.
+    if (spawned != 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status)
+        || WEXITSTATUS(status) > 2)
+        return -1;
+    const auto seconds = [](const timeval& time) {
+        return double(time.tv_sec) + double(time.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void KestrovaInfo(benchmark::State& state)
+{
+    if (!corpusPresent(state))
+        return;
+    for (auto _ : state) {
+        const double seconds = runInfo(state.range(0) == 1);
+        if (seconds < 0) {
+            state.SkipWithError("kestrova info did not run to its end");
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+    state.SetItemsProcessed(state.iterations() * kInfoPasses * qint64(corpus().size()));
+}
+
+void Liblnk10x(benchmark::State& state)
+{
+    if (!corpusPresent(state))
+        return;
+    for (auto _ : state) {
+        for (int pass = 0; pass < kInfoPasses; ++pass) {
+            for (const CorpusFile& path : corpus())
+                readWithLiblnk(path);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kInfoPasses * qint64(corpus().size()));
+}
+
 }
 
 BENCHMARK(KestrovaFromMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiblnkFromMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(KestrovaFromDisk)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiblnkFromDisk)->Unit(benchmark::kMillisecond);
+// Whole runs of the program: 0 text, 1 JSON.
+BENCHMARK(KestrovaInfo)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->ArgName("json")
+    ->Arg(0)
+    ->Arg(1);
+BENCHMARK(Liblnk10x)->Unit(benchmark::kMillisecond);
 // Up to just under the reader's size limit.
 BENCHMARK(KestrovaCraftedSlowFile)
     ->Unit(benchmark::kMillisecond)

@@ -71,7 +71,7 @@ QString decode(QByteArrayView name)
     return result;
 }
 
-bool isEscapedByte(const QString& text, qsizetype index)
+bool isEscapedByte(QStringView text, qsizetype index)
 {
     return isEscapeCharacter(text[index].unicode())
         && (index == 0 || !text[index - 1].isHighSurrogate());

@@ -17,6 +17,6 @@ QByteArray encode(const QString& name);
 
 // Whether the character at index is one of decode's escaped bytes: a low surrogate
 // in U+DC80-U+DCFF that does not complete a pair.
-bool isEscapedByte(const QString& text, qsizetype index);
+bool isEscapedByte(QStringView text, qsizetype index);
 
 }

@@ -40,9 +40,6 @@ public:
     bool hasExpString() const { return has(HasExpString); }
     bool preferEnvironmentPath() const { return has(PreferEnvironmentPath); }
 
-    // Ten lines "name: 0|1", hasShellItemId first, the last without a line feed.
-    QString description() const;
-
 private:
     bool has(Mask mask) const { return (m_flags & mask) != 0; }
 

@@ -67,7 +67,10 @@ TEST_F(InfoCommand, ReportsTextEscapedAndJsonExact)
     const QString local = makeShortcut(u"local.lnk"_s, {u"--local"_s, u"C:\\dir\\b.txt"_s});
     const QString junk = m_folder.write(u"junk\u202E.lnk"_s, "junk");
     ShellLinkContents contents;
-    contents.netNameUnicode = u"\\\\fs1\\s\u202E\u2066\x7f"_s;
+    // Every kind of character JSON escapes, the controls it must escape as well, and text
+    // that only UTF-8 carries: a surrogate pair and a lone surrogate.
+    const QString share = u"s\u202E\u2066\x7f\"\t\x01\u0085\U0001F600\u00E9\xDC00"_s;
+    contents.netNameUnicode = u"\\\\fs1\\"_s + share;
     contents.commonPathSuffix = "a.doc";
     const QString hostile = m_folder.write(hostileName, ShellLinkWriter::write(contents));
 
@@ -75,7 +78,9 @@ TEST_F(InfoCommand, ReportsTextEscapedAndJsonExact)
     EXPECT_EQ(text.exitCode, 2);
     EXPECT_TRUE(text.output.startsWith(m_folder.path() + u'/' + escapedHostileName))
         << text.output.toStdString();
-    EXPECT_TRUE(text.output.contains(u"share: //fs1/s\\u202e\\u2066\\u007f"_s));
+    EXPECT_TRUE(text.output.contains(
+        u"share: //fs1/s\\u202e\\u2066\\u007f\"\\u0009\\u0001\\u0085\U0001F600\u00E9"_s))
+        << text.output.toStdString();
     EXPECT_EQ(text.errors,
         u"kestrova: info: %1/junk\\u202e.lnk: not a Windows shortcut\n"_s.arg(m_folder.path()));
     EXPECT_FALSE((text.output + text.errors).contains(rawControls));
@@ -83,7 +88,9 @@ TEST_F(InfoCommand, ReportsTextEscapedAndJsonExact)
     const ProgramRun json = info({u"--json"_s, local, junk, hostile});
     EXPECT_EQ(json.exitCode, 2);
     EXPECT_FALSE(json.output.contains(rawControls));
-    const QJsonArray reports = QJsonDocument::fromJson(json.output.toUtf8()).array();
+    QJsonParseError parsed;
+    const QJsonArray reports = QJsonDocument::fromJson(json.output.toUtf8(), &parsed).array();
+    EXPECT_EQ(parsed.error, QJsonParseError::NoError) << json.output.toStdString();
     ASSERT_EQ(reports.size(), 2) << json.output.toStdString();
     const QJsonObject first = reports[0].toObject();
     EXPECT_EQ(first[u"file"_s].toString(), local);
@@ -92,7 +99,8 @@ TEST_F(InfoCommand, ReportsTextEscapedAndJsonExact)
     EXPECT_EQ(first[u"from"_s][u"path"_s].toString(), u"LinkInfo.LocalBasePath"_s);
     EXPECT_TRUE(first[u"flags"_s][u"isFileOrDir"_s].toBool());
     EXPECT_EQ(reports[1][u"file"_s].toString(), hostile);
-    EXPECT_EQ(reports[1][u"share"_s].toString(), u"//fs1/s\u202E\u2066\x7f"_s);
+    EXPECT_EQ(reports[1][u"share"_s].toString(), u"//fs1/"_s + share);
+    EXPECT_EQ(reports[1][u"fullFilename"_s].toString(), u"\\\\fs1\\%1/a.doc"_s.arg(share));
 }
 
 TEST_F(InfoCommand, SaysWhyAFileIsNoShortcut)

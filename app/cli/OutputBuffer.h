@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QStringView>
+
+#include <cstdio>
+#include <string>
+
+// What a command prints, gathered in one large buffer and written to a stream in big
+// chunks: a run over thousands of files then costs a few writes, not a few per line.
+// Text goes in as UTF-8 in one of three forms: as it is (the command's own words),
+// terminal-safe (the escapes of ControlEscapes, for names and fields from strangers) or
+// as the contents of a JSON string.
+class OutputBuffer {
+public:
+    explicit OutputBuffer(std::FILE* stream);
+    OutputBuffer(const OutputBuffer&) = delete;
+    OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+    void append(std::string_view bytes);
+    void appendUtf8(QStringView text);
+    void appendEscaped(QStringView text);
+    void appendJsonString(QStringView text);
+    void appendNumber(qint64 number);
+    void appendHex8(quint32 number);
+
+    // Marks the end of one item (a file's report): writes the buffer once it is large, or
+    // at once where the stream is a terminal.
+    void endItem();
+    // Writes what is left and flushes the stream; false when any write failed.
+    bool finish();
+
+private:
+    void appendCodeUnits(QStringView text, qsizetype& index);
+    void appendUnicodeEscape(char16_t character);
+
+    std::FILE* m_stream;
+    size_t m_chunkSize;
+    std::string m_bytes;
+    bool m_failed = false;
+};
