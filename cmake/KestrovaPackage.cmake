@@ -6,8 +6,15 @@
 set(CPACK_PACKAGE_NAME kestrova)
 set(CPACK_PACKAGE_CONTACT "Kestrova developers <kestrova@dovrane.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Kestrova reads Windows shortcuts (.lnk) and Windows paths (\\\\server\\share\\file, X:\\file), applies the user's drive mappings, mounts the share through GVfs and opens the target with its own application. It also copies the Windows paths of files on mounted shares, and adds \"Open Windows Link\" and \"Copy Windows Path\" to Nautilus, Nemo, Dolphin and Thunar.")
+# Debian's long description: lines under 80 columns, no double quotes (CPack writes the
+# text into its configuration unescaped).
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Kestrova reads Windows shortcuts (.lnk files) and Windows paths such as"
+    "\\\\server\\share\\file or X:\\file, applies the user's drive mappings, mounts"
+    "the share through GVfs and opens the target with its own application."
+    "It also copies the Windows paths of files on mounted shares, and adds the"
+    "actions Open Windows Link and Copy Windows Path to Nautilus, Nemo, Dolphin"
+    "and Thunar.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
