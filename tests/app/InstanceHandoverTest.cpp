@@ -11,6 +11,7 @@
 #include "support/ShellLinkWriter.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 
@@ -164,6 +165,23 @@ TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         return lastLogged(u"Open shortcut "_s) == reason;
     })) << lastLogged(u"Open shortcut "_s).toStdString();
+}
+
+// On a bus without an instance the command does the work itself; no installed program
+// may be started in its place.
+TEST(NoInstance, CommandServesItselfAndEnds)
+{
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.isRunning()) << bus.failure().toStdString();
+    QDBusConnectionInterface* names = bus.connect().interface();
+    EXPECT_EQ(names->activatableServiceNames().value(), QStringList {u"org.freedesktop.DBus"_s});
+    TerminalFolder folder;
+    folder.write(u"bad.lnk"_s, "junk");
+    const ProgramRun run = folder.kestrova({u"open"_s, u"bad.lnk"_s}, bus.address());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.endsWith(u"bad.lnk: not a Windows shortcut\n"_s))
+        << run.errors.toStdString();
+    EXPECT_FALSE(names->isServiceRegistered(AppBusProtocol::serviceName).value());
 }
 
 // Open carries file names as URIs: a name that is not UTF-8 keeps its bytes both ways.

@@ -1,14 +1,44 @@
 #include "support/PrivateSessionBus.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
 constexpr int startTimeoutMilliseconds = 10000;
 
+namespace {
+
+// The session configuration without the standard service folders, where an installed
+// program's service files lie: the bus starts only what a test puts in its own folder.
+QByteArray configuration(const QString& serviceFolder)
+{
+    return "<busconfig>\n  <type>session</type>\n  <listen>unix:tmpdir=/tmp</listen>\n"
+           "  <auth>EXTERNAL</auth>\n  <servicedir>"
+        + serviceFolder.toHtmlEscaped().toUtf8()
+        + "</servicedir>\n  <policy context=\"default\"><allow send_destination=\"*\"/>"
+          "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy>\n</busconfig>\n";
+}
+
+bool writeFile(const QString& name, const QByteArray& contents)
+{
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+}
+
 PrivateSessionBus::PrivateSessionBus()
 {
-    m_daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--print-address"_s, u"--nofork"_s});
+    const QString config = m_folder.filePath(u"bus.conf"_s);
+    if (!m_folder.isValid() || !QDir(m_folder.path()).mkdir(u"services"_s)
+        || !writeFile(config, configuration(serviceFolder()))) {
+        m_failure = u"cannot write the bus configuration in %1"_s.arg(m_folder.path());
+        return;
+    }
+    m_daemon.start(
+        u"dbus-daemon"_s, {u"--config-file="_s + config, u"--print-address"_s, u"--nofork"_s});
     if (!m_daemon.waitForStarted(startTimeoutMilliseconds)) {
         m_failure = u"dbus-daemon did not start: %1"_s.arg(m_daemon.errorString());
         return;
@@ -38,6 +68,11 @@ PrivateSessionBus::~PrivateSessionBus()
         m_daemon.kill();
         m_daemon.waitForFinished();
     }
+}
+
+QString PrivateSessionBus::serviceFolder() const
+{
+    return m_folder.filePath(u"services"_s);
 }
 
 QProcessEnvironment PrivateSessionBus::environment(QProcessEnvironment base) const

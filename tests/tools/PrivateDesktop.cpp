@@ -30,7 +30,8 @@ PrivateDesktop::PrivateDesktop()
     QDir root(m_root.path());
     const bool folders = root.mkpath(u"data/applications"_s) && root.mkpath(u"config"_s)
         && root.mkpath(u"config-dirs"_s) && root.mkpath(u"system/share"_s);
-    const bool mime = QFile::link(u"/usr/share/mime"_s, root.filePath(u"system/share/mime"_s));
+    const bool mime =
+        QFile::link(QStringLiteral(KESTROVA_TEST_MIME_DIR), root.filePath(u"system/share/mime"_s));
 
     QByteArray defaults = "[Default Applications]\n";
     for (const QString& type : sampleTypes())

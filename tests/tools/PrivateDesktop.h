@@ -6,7 +6,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// XDG folders of the test's own with the system's MIME database, the recording viewer as
+// XDG folders of the test's own with the system's standard MIME types (built without what
+// installed packages add, an installed Kestrova among them), the recording viewer as
 // default application of sampleTypes(), and a decoy viewer (StartupWMClass=DecoyViewer)
 // that claims them too. GLib reads XDG variables once: apply() before asking GIO anything.
 class PrivateDesktop {
