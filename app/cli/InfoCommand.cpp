@@ -1,5 +1,6 @@
 #include "cli/InfoCommand.h"
 
+#include "cli/AliasInfo.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandError.h"
 #include "platform/ControlEscapes.h"
@@ -157,6 +158,27 @@ bool writeOut(const QByteArray& bytes)
     return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
 }
 
+// A file that is no shortcut may be an alias file, a shortcut converted before. False,
+// after saying why, when it is neither.
+bool reportAliasFile(const QString& file, bool json, QJsonArray& reports, bool& written)
+{
+    const Result<std::optional<AliasInfo>> alias = AliasInfo::read(file);
+    if (!alias) {
+        CommandError::print("info", file, alias.reason());
+        return false;
+    }
+    if (!*alias) {
+        CommandError::print(
+            "info", file, FileProblems::unreadableShortcut(file, HVWindowsShortcut::kMaxFileSize));
+        return false;
+    }
+    if (json)
+        reports.append((*alias)->json());
+    else
+        written = writeOut((*alias)->text().toUtf8()) && written;
+    return true;
+}
+
 }
 
 int runInfoCommand(const QStringList& arguments)
@@ -171,9 +193,7 @@ int runInfoCommand(const QStringList& arguments)
         const std::unique_ptr<HVWindowsShortcut> shortcut =
             HVWindowsShortcut::initWithContentsOfFile(file);
         if (!shortcut) {
-            CommandError::print("info", file,
-                FileProblems::unreadableShortcut(file, HVWindowsShortcut::kMaxFileSize));
-            allRead = false;
+            allRead = reportAliasFile(file, options->json, reports, written) && allRead;
         } else if (options->json) {
             reports.append(jsonReport(file, *shortcut));
         } else {
