@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -33,6 +34,15 @@ QString withoutLastExtension(const QString& path)
     if (dot <= 0)
         return path;
     return file.dir().filePath(name.left(dot));
+}
+
+// Whether a mount string made of name names name: reading one turns backslashes into
+// slashes, drops line breaks, trims white space and a leading "file:".
+bool readsAsItIs(const QString& name)
+{
+    static const QRegularExpression changed(
+        QStringLiteral("[\\\\\\n\\r\\x{85}]|^file:"), QRegularExpression::CaseInsensitiveOption);
+    return name == name.trimmed() && !changed.match(name).hasMatch();
 }
 
 std::unique_ptr<QMimeData> textPasteboard(const QString& text)
@@ -111,9 +121,17 @@ bool AppController::openAliasFile(JLAlias& alias)
             QStringLiteral("Could not follow shortcut"), target.reason());
         return false;
     }
-    SystemLog::write(QStringLiteral("Open alias target: %1").arg(target->path()));
-    // A local path makes a shortcut without a share, which opens the file as it is.
-    const auto shortcut = HVWindowsShortcut::initWithMountString(target->path());
+    const QString path = target->path();
+    SystemLog::write(QStringLiteral("Open alias target: %1").arg(path));
+    // A shortcut without a share opens "/" and its file name. Its text is read as a
+    // Windows path, so a name that reading would change is refused rather than missed.
+    const QString fileName = path.sliced(1);
+    if (!readsAsItIs(fileName)) {
+        m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
+            path + QStringLiteral(": the alias's target has a name that cannot be opened"));
+        return false;
+    }
+    const auto shortcut = HVWindowsShortcut::initWithMountString(fileName);
     if (!m_environment.openShortcut(*shortcut)) {
         m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
             shortcut->errorMessage().value_or(unexplainedFailure));
