@@ -23,7 +23,8 @@ Result<std::optional<AliasInfo>> AliasInfo::read(const QString& file)
     // The sidecar is read first so that a malformed one is told as such.
     const Result<std::optional<AppleDoubleFile>> sidecar = AppleDoubleSidecar::read(file);
     if (!sidecar)
-        return Failure {QStringLiteral("its alias information cannot be read: ") + sidecar.reason()};
+        return Failure {
+            QStringLiteral("its alias information cannot be read: ") + sidecar.reason()};
     if (!*sidecar)
         return std::optional<AliasInfo>();
     const std::unique_ptr<JLAlias> alias = JLAlias::initWithContentsOfFile(file);

@@ -79,8 +79,7 @@ MethodCall methodCall(const AppRequest& request)
         for (const QString& file : request.files.value_or(QStringList()))
             uris << LocalFileUri::fromPath(file);
         return {"Open",
-            g_variant_new(
-                "(@as@a{sv})", stringArray(uris), openPlatformData(request.controlHeld))};
+            g_variant_new("(@as@a{sv})", stringArray(uris), openPlatformData(request.controlHeld))};
     }
     case AppRequest::Kind::OpenLink:
         return {"ActivateAction",

@@ -104,7 +104,8 @@ TEST_F(OpenShortcut, ConvertsIntoAnAliasFileWhenAsked)
         ASSERT_EQ(run({u"settings"_s, u"set"_s, u"createAlias"_s, setting}).exitCode, 0);
         const QString alias = m_work.filePath(QLatin1String(row.name) + u".txt"_s);
         if (row.blockSidecar) {
-            ASSERT_TRUE(QDir().mkpath(m_work.filePath(u"._"_s + QLatin1String(row.name) + u".txt"_s)));
+            ASSERT_TRUE(
+                QDir().mkpath(m_work.filePath(u"._"_s + QLatin1String(row.name) + u".txt"_s)));
         }
         const QString shortcut =
             writeShortcut(QLatin1String(row.name) + u".txt.lnk"_s, QLatin1String(row.target));
@@ -138,5 +139,6 @@ TEST_F(OpenShortcut, ConvertsIntoAnAliasFileWhenAsked)
     writeFile(u"._bad.txt"_s, "not an AppleDouble file");
     const ProgramRun bad = run({u"info"_s, m_work.filePath(u"bad.txt"_s)});
     EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_TRUE(bad.errors.contains(u"alias information cannot be read"_s)) << bad.errors.toStdString();
+    EXPECT_TRUE(bad.errors.contains(u"alias information cannot be read"_s))
+        << bad.errors.toStdString();
 }
