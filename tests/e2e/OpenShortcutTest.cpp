@@ -1,9 +1,11 @@
 #include "EndToEndTest.h"
 #include "support/Eventually.h"
 #include "support/FileServer.h"
+#include "support/ScreenCapture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -12,6 +14,20 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using OpenShortcut = EndToEndTest;
+
+// The screen once the alert titled title shows, kept as an artefact to look at.
+void keepAlertScreenshot(const QString& title, const QString& name)
+{
+    ASSERT_TRUE(eventually([&] {
+        return runProgram(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, title})
+                   .exitCode
+            == 0;
+    })) << "no window titled "
+        << title.toStdString();
+    QThread::msleep(300); // drawn once mapped
+    ScreenCapture::keepAsArtefact(
+        ScreenCapture::capture({u"-root"_s}), u"alias-%1.png"_s.arg(name));
+}
 
 }
 
@@ -113,6 +129,7 @@ TEST_F(OpenShortcut, ConvertsIntoAnAliasFileWhenAsked)
             runProgram(u"xdotool"_s, {u"keydown"_s, QLatin1String(row.key)});
         QProcess& open = start({u"open"_s, shortcut});
         if (row.alertTitle) {
+            keepAlertScreenshot(QLatin1String(row.alertTitle), QLatin1String(row.name));
             expectAlert(open, QLatin1String(row.alertTitle), QLatin1String(row.alertMessage));
         } else {
             const ProgramRun opened = finish(open);
