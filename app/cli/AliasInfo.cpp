@@ -4,6 +4,8 @@
 #include "filesvc/JLAlias.h"
 #include "platform/ControlEscapes.h"
 
+#include <QFileInfo>
+
 namespace {
 
 QString orNone(const std::optional<QString>& text)
@@ -20,6 +22,9 @@ QJsonValue jsonOrNull(const std::optional<QString>& text)
 
 Result<std::optional<AliasInfo>> AliasInfo::read(const QString& file)
 {
+    // Alias files are regular files; anything else is told why it is no shortcut.
+    if (!QFileInfo(file).isFile())
+        return std::optional<AliasInfo>();
     // The sidecar is read first so that a malformed one is told as such.
     const Result<std::optional<AppleDoubleFile>> sidecar = AppleDoubleSidecar::read(file);
     if (!sidecar)
