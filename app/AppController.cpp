@@ -3,6 +3,7 @@
 #include "alerts/AppAlerts.h"
 #include "alerts/TargetExplanation.h"
 #include "environment/AppEnvironment.h"
+#include "filesvc/JLAlias.h"
 #include "link/KTLinkService.h"
 #include "platform/FileProblems.h"
 #include "platform/LocationUri.h"
@@ -10,7 +11,10 @@
 #include "preferences/KTPreferences.h"
 #include "shortcut/HVWindowsShortcut.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -22,6 +26,26 @@ QString orNone(const std::optional<QString>& text)
 
 // openFile can fail without a reason of its own (the workspace refused the target).
 const QString unexplainedFailure = QStringLiteral("The target could not be opened.");
+
+// Report.doc.lnk gives Report.doc, in the same folder.
+QString withoutLastExtension(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString name = file.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return path;
+    return file.dir().filePath(name.left(dot));
+}
+
+// Whether a mount string made of name names name: reading one turns backslashes into
+// slashes, drops line breaks, trims white space and a leading "file:".
+bool readsAsItIs(const QString& name)
+{
+    static const QRegularExpression changed(
+        QStringLiteral("[\\\\\\n\\r\\x{85}]|^file:"), QRegularExpression::CaseInsensitiveOption);
+    return name == name.trimmed() && !changed.match(name).hasMatch();
+}
 
 std::unique_ptr<QMimeData> textPasteboard(const QString& text)
 {
@@ -64,12 +88,14 @@ bool AppController::openFile(const QString& path)
     return opened && *opened;
 }
 
-Result<bool> AppController::openShortcutFile(const QString& path)
+Result<bool> AppController::openShortcutFile(const QString& path, bool controlHeld)
 {
     KTPreferences& preferences = *m_environment.preferences;
     const auto shortcut =
         HVWindowsShortcut::initWithContentsOfFile(path, preferences.driveMapping());
     if (!shortcut) {
+        if (const std::unique_ptr<JLAlias> alias = JLAlias::initWithContentsOfFile(path))
+            return openAliasFile(*alias);
         const QString reason =
             FileProblems::unreadableShortcut(path, HVWindowsShortcut::kMaxFileSize);
         SystemLog::write(QStringLiteral("Open shortcut %1: %2").arg(path, reason));
@@ -87,7 +113,46 @@ Result<bool> AppController::openShortcutFile(const QString& path)
             TargetExplanation::informativeText(*shortcut, TargetExplanation::Source::ShortcutFile));
         return false;
     }
+    if (preferences.createAlias() || controlHeld)
+        return convertToAlias(*shortcut, path);
     return true;
+}
+
+bool AppController::openAliasFile(JLAlias& alias)
+{
+    alias.setAllowUserInteraction(true);
+    const Result<FSRef> target = alias.resolve();
+    if (!target) {
+        m_environment.alerts->runModalAlert(
+            QStringLiteral("Could not follow shortcut"), target.reason());
+        return false;
+    }
+    const QString path = target->path();
+    SystemLog::write(QStringLiteral("Open alias target: %1").arg(path));
+    // A shortcut without a share opens "/" and its file name. Its text is read as a
+    // Windows path, so a name that reading would change is refused rather than missed.
+    const QString fileName = path.sliced(1);
+    if (!readsAsItIs(fileName)) {
+        m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
+            path + QStringLiteral(": the alias's target has a name that cannot be opened"));
+        return false;
+    }
+    const auto shortcut = HVWindowsShortcut::initWithMountString(fileName);
+    if (!m_environment.openShortcut(*shortcut)) {
+        m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
+            shortcut->errorMessage().value_or(unexplainedFailure));
+        return false;
+    }
+    return true;
+}
+
+bool AppController::convertToAlias(HVWindowsShortcut& shortcut, const QString& path)
+{
+    if (shortcut.saveAsAlias(withoutLastExtension(path)))
+        return true;
+    m_environment.alerts->runModalAlert(QStringLiteral("Could not create alias"),
+        shortcut.errorMessage().value_or(QStringLiteral("Failed to create alias")));
+    return false;
 }
 
 AppRequestOutcome AppController::perform(const AppRequest& request)
@@ -100,7 +165,7 @@ AppRequestOutcome AppController::perform(const AppRequest& request)
     case AppRequest::Kind::Open:
         // Each file's alert, then why its file could not be read.
         for (const QString& file : request.files.value_or(QStringList())) {
-            const Result<bool> opened = openShortcutFile(file);
+            const Result<bool> opened = openShortcutFile(file, request.controlHeld);
             for (const AppAlert& alert : m_environment.alerts->takeAlerts())
                 outcome.failures << alert.lines();
             if (!opened)

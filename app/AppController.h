@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class HVWindowsShortcut;
+class JLAlias;
 class KTLinkService;
 struct AppEnvironment;
 
@@ -38,8 +40,17 @@ public:
 private:
     // openFile, failing with FILE: REASON when the file is no shortcut that can be read
     // (missing, a folder, not readable, too large, not a shortcut); a target that could
-    // not be opened is told by its alert alone, and gives false.
-    Result<bool> openShortcutFile(const QString& path);
+    // not be opened, or an alias file that could not be written, is told by its alert
+    // alone, and gives false. An opened shortcut also becomes an alias file when the
+    // preferences ask for it or Ctrl was held.
+    Result<bool> openShortcutFile(const QString& path, bool controlHeld = false);
+    // Opens the target of an alias file (a shortcut converted before), mounting its
+    // share again where it is not mounted; false after an alert when it cannot be found
+    // or opened.
+    bool openAliasFile(JLAlias& alias);
+    // Writes the alias file of the opened shortcut at path, its last extension removed;
+    // false after an alert when that fails.
+    bool convertToAlias(HVWindowsShortcut& shortcut, const QString& path);
     QString performService(const AppRequest& request);
 
     const AppEnvironment& m_environment;

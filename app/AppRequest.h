@@ -18,9 +18,15 @@ struct AppRequest {
     std::optional<QStringList> files;
     // OpenLink: the text, or none for what the user has selected (PRIMARY).
     std::optional<QString> text;
+    // Open: Ctrl was held when the request came, so each shortcut also becomes an alias
+    // file once its target is open.
+    bool controlHeld = false;
 
     static AppRequest activate() { return {}; }
-    static AppRequest open(QStringList files) { return {Kind::Open, std::move(files), {}}; }
+    static AppRequest open(QStringList files, bool controlHeld = false)
+    {
+        return {Kind::Open, std::move(files), {}, controlHeld};
+    }
     static AppRequest openLink(std::optional<QString> text)
     {
         return {Kind::OpenLink, {}, std::move(text)};

@@ -59,8 +59,8 @@ std::unique_ptr<JLAlias> JLAlias::initWithContentsOfURL(const QUrl& url)
     return record ? initWithData(*record) : nullptr;
 }
 
-// The record first, the icon second, the Finder information third; the fork reaches the
-// disk when it is closed, last.
+// The record, the icon and the Finder information reach the disk together: one write of
+// the sidecar when the fork is closed, last.
 Result<void> JLAlias::writeAliasFile(const QString& path, bool includeCustomIcon)
 {
     Result<std::unique_ptr<JLResourceFork>> opened =
@@ -87,8 +87,13 @@ Result<void> JLAlias::writeAliasFile(const QString& path, bool includeCustomIcon
         (void)fork.removeType(kIconFamilyResourceType, kCustomIconId);
     const quint16 flags =
         FinderInformation::IsAlias | (withIcon ? FinderInformation::HasCustomIcon : 0);
-    (void)JLCarbonUtilities::setFinderInfoFlags(
-        path, flags, FinderInformation::IsAlias | FinderInformation::HasCustomIcon, type, creator);
+    constexpr quint16 mask = FinderInformation::IsAlias | FinderInformation::HasCustomIcon;
+    fork.changeFinderInformationOnClose([=](FinderInformation& info) {
+        info.flags =
+            quint16(((info.flags & ~mask) | (flags & mask)) & ~FinderInformation::HasBeenInited);
+        info.type = type;
+        info.creator = creator;
+    });
     return fork.closeFile();
 }
 

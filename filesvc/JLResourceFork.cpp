@@ -292,7 +292,7 @@ Result<void> JLResourceFork::closeFile()
     if (m_fileReference == 0)
         return {};
     m_fileReference = 0;
-    if (!m_changed)
+    if (!m_changed && !m_finderChange)
         return {};
     Result<QByteArray> bytes = ResourceForkFormat::serialize(m_fork);
     if (!bytes)
@@ -304,7 +304,18 @@ Result<void> JLResourceFork::closeFile()
         return sidecar.failure();
     AppleDoubleFile contents = sidecar->value_or(AppleDoubleFile());
     contents.resourceFork = std::move(*bytes);
+    if (m_finderChange) {
+        FinderInformation info = FinderInformation::fromEntry(contents.finderInfo);
+        m_finderChange(info);
+        info.storeInto(contents.finderInfo);
+    }
     return AppleDoubleSidecar::write(m_path, contents);
+}
+
+void JLResourceFork::changeFinderInformationOnClose(std::function<void(FinderInformation&)> change)
+{
+    if (mayChange())
+        m_finderChange = std::move(change);
 }
 
 ResourceTypeEnumerator::ResourceTypeEnumerator(QList<quint32> types)

@@ -2,6 +2,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CommandOperands.h"
+#include "instance/ControlKey.h"
 #include "platform/ControlEscapes.h"
 
 #include <QTextStream>
@@ -13,14 +14,14 @@ HandoverRequest problem(QString text)
     return {std::nullopt, std::move(text)};
 }
 
-HandoverRequest openRequest(const QStringList& files)
+HandoverRequest openRequest(const QStringList& files, bool controlHeld)
 {
     if (files.isEmpty())
         return problem(QStringLiteral("no shortcut file given"));
-    return {AppRequest::open(CommandOperands::absolutePaths(files)), {}};
+    return {AppRequest::open(CommandOperands::absolutePaths(files), controlHeld), {}};
 }
 
-HandoverRequest openLinkRequest(const QStringList& texts)
+HandoverRequest openLinkRequest(const QStringList& texts, bool)
 {
     if (texts.size() > 1)
         return problem(QStringLiteral("give the text as one argument, in quotation marks"));
@@ -28,7 +29,7 @@ HandoverRequest openLinkRequest(const QStringList& texts)
         AppRequest::openLink(texts.isEmpty() ? std::nullopt : std::optional(texts.first())), {}};
 }
 
-HandoverRequest copyPathRequest(const QStringList& files)
+HandoverRequest copyPathRequest(const QStringList& files, bool)
 {
     if (files.isEmpty())
         return {AppRequest::copyPath(std::nullopt), {}};
@@ -44,7 +45,9 @@ namespace HandoverRequests {
 
 std::optional<HandoverRequest> read(const QString& command, const QStringList& arguments)
 {
-    HandoverRequest (*build)(const QStringList&) = nullptr;
+    // Ctrl is read first: by the time the shortcut has been opened the user has let go.
+    const bool controlHeld = command == QLatin1String("open") && ControlKey::isHeld();
+    HandoverRequest (*build)(const QStringList&, bool) = nullptr;
     if (command == QLatin1String("open"))
         build = openRequest;
     else if (command == QLatin1String("open-link"))
@@ -56,7 +59,7 @@ std::optional<HandoverRequest> read(const QString& command, const QStringList& a
     const Result<QStringList> operands = CommandOperands::read(arguments);
     if (!operands)
         return problem(operands.reason());
-    return build(*operands);
+    return build(*operands, controlHeld);
 }
 
 int report(const AppRequestOutcome& outcome)

@@ -1,5 +1,6 @@
 #include "cli/InfoCommand.h"
 
+#include "cli/AliasInfo.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandError.h"
 #include "cli/InfoReports.h"
@@ -39,6 +40,24 @@ std::optional<InfoOptions> parseOptions(const QStringList& arguments)
     return options;
 }
 
+// A file that is no shortcut may be an alias file, a shortcut converted before. False,
+// after saying why, when it is neither.
+bool reportAliasFile(const QString& file, InfoReports& reports)
+{
+    const Result<std::optional<AliasInfo>> alias = AliasInfo::read(file);
+    if (!alias) {
+        CommandError::print("info", file, alias.reason());
+        return false;
+    }
+    if (!*alias) {
+        CommandError::print(
+            "info", file, FileProblems::unreadableShortcut(file, HVWindowsShortcut::kMaxFileSize));
+        return false;
+    }
+    reports.add(**alias);
+    return true;
+}
+
 }
 
 int runInfoCommand(const QStringList& arguments)
@@ -53,9 +72,7 @@ int runInfoCommand(const QStringList& arguments)
         const std::unique_ptr<HVWindowsShortcut> shortcut =
             HVWindowsShortcut::initWithContentsOfFile(file);
         if (!shortcut) {
-            CommandError::print("info", file,
-                FileProblems::unreadableShortcut(file, HVWindowsShortcut::kMaxFileSize));
-            allRead = false;
+            allRead = reportAliasFile(file, reports) && allRead;
         } else {
             reports.add(file, *shortcut);
         }

@@ -1,5 +1,6 @@
 #include "cli/InfoReports.h"
 
+#include "cli/AliasInfo.h"
 #include "cli/OutputBuffer.h"
 #include "shortcut/EncodingRepair.h"
 #include "shortcut/HVWindowsShortcut.h"
@@ -186,6 +187,16 @@ void InfoReports::add(const QString& file, const HVWindowsShortcut& shortcut)
     m_output.endItem();
 }
 
+void InfoReports::add(const AliasInfo& alias)
+{
+    if (m_json)
+        addAliasJson(alias);
+    else
+        addAliasText(alias);
+    m_empty = false;
+    m_output.endItem();
+}
+
 void InfoReports::finish()
 {
     if (m_json)
@@ -223,9 +234,7 @@ void InfoReports::addText(const QString& file, const HVWindowsShortcut& shortcut
 void InfoReports::addJson(const QString& file, const HVWindowsShortcut& shortcut)
 {
     const ReadingProvenance& provenance = shortcut.provenance();
-    if (!m_empty)
-        m_output.append(",\n");
-    m_output.append("    ");
+    startJsonItem();
     JsonMembers report(m_output, 1);
     report.stringOrNull("composedLinkName", shortcut.composedLinkName());
     report.stringOrNull("environmentTarget", provenance.environmentTarget);
@@ -242,4 +251,34 @@ void InfoReports::addJson(const QString& file, const HVWindowsShortcut& shortcut
     report.key("shareEncoding");
     jsonEncoding(m_output, shortcut.shareEncoding());
     report.close();
+}
+
+void InfoReports::addAliasText(const AliasInfo& alias)
+{
+    m_output.appendEscaped(alias.file);
+    m_output.append(":\n  kind: alias\n");
+    textOrNone(m_output, "target", alias.name);
+    textOrNone(m_output, "volume", alias.volume);
+    textOrNone(m_output, "path", alias.path);
+    textOrNone(m_output, "server", alias.server);
+}
+
+void InfoReports::addAliasJson(const AliasInfo& alias)
+{
+    startJsonItem();
+    JsonMembers report(m_output, 1);
+    report.string("file", alias.file);
+    report.string("kind", u"alias");
+    report.stringOrNull("path", alias.path);
+    report.stringOrNull("server", alias.server);
+    report.stringOrNull("target", alias.name);
+    report.stringOrNull("volume", alias.volume);
+    report.close();
+}
+
+void InfoReports::startJsonItem()
+{
+    if (!m_empty)
+        m_output.append(",\n");
+    m_output.append("    ");
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+struct AliasInfo;
 class HVWindowsShortcut;
 class OutputBuffer;
 
@@ -13,12 +14,17 @@ public:
     InfoReports(OutputBuffer& output, bool json);
 
     void add(const QString& file, const HVWindowsShortcut& shortcut);
+    // An alias file: what its record keeps of the target.
+    void add(const AliasInfo& alias);
     // Closes the JSON array; writes nothing for text.
     void finish();
 
 private:
     void addText(const QString& file, const HVWindowsShortcut& shortcut);
     void addJson(const QString& file, const HVWindowsShortcut& shortcut);
+    void addAliasText(const AliasInfo& alias);
+    void addAliasJson(const AliasInfo& alias);
+    void startJsonItem();
 
     OutputBuffer& m_output;
     bool m_json;

@@ -52,7 +52,7 @@ AppBusProtocol::ParsedRequest parseCopyPath(const QVariantList& parameter)
 
 namespace AppBusProtocol {
 
-ParsedRequest fromOpen(const QStringList& uris)
+ParsedRequest fromOpen(const QStringList& uris, bool controlHeld)
 {
     QStringList files;
     for (const QString& uri : uris) {
@@ -61,7 +61,7 @@ ParsedRequest fromOpen(const QStringList& uris)
             return refused(QStringLiteral("not a file that can be read here: ") + uri);
         files << *path;
     }
-    return {AppRequest::open(files), {}};
+    return {AppRequest::open(files, controlHeld), {}};
 }
 
 ParsedRequest fromAction(const QString& name, const QVariantList& parameter)

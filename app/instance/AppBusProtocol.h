@@ -22,6 +22,8 @@
 // that puts waitForOutcomeKey: true in the platform data (kestrova on a terminal) is
 // answered once the request is served; a request that fails then is answered with the
 // error failureError, whose message holds the lines to report, one a line.
+// An Open carries controlHeldKey: whether Ctrl was held when the caller got the request
+// (a boolean); without it, the instance reads the key itself when the call arrives.
 namespace AppBusProtocol {
 
 inline const QString serviceName = QStringLiteral("com.dovrane.Kestrova");
@@ -30,6 +32,7 @@ inline const QString interfaceName = QStringLiteral("org.freedesktop.Application
 inline const QString openLinkAction = QStringLiteral("open-link");
 inline const QString copyPathAction = QStringLiteral("copy-path");
 inline const QString waitForOutcomeKey = QStringLiteral("kestrova-wait-for-outcome");
+inline const QString controlHeldKey = QStringLiteral("kestrova-control-held");
 inline const QString failureError = QStringLiteral("com.dovrane.Kestrova.Error.Failed");
 
 // The request of an Open call, or none (with the reason) when a URI names no file.
@@ -37,7 +40,7 @@ struct ParsedRequest {
     std::optional<AppRequest> request;
     QString problem;
 };
-ParsedRequest fromOpen(const QStringList& uris);
+ParsedRequest fromOpen(const QStringList& uris, bool controlHeld);
 ParsedRequest fromAction(const QString& name, const QVariantList& parameter);
 
 }

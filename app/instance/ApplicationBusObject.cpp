@@ -1,6 +1,7 @@
 #include "instance/ApplicationBusObject.h"
 
 #include "instance/AppBusProtocol.h"
+#include "instance/ControlKey.h"
 #include "instance/KestrovaInstance.h"
 
 #include <QDBusConnection>
@@ -18,7 +19,10 @@ void ApplicationBusObject::Activate(const QVariantMap& platformData)
 
 void ApplicationBusObject::Open(const QStringList& uris, const QVariantMap& platformData)
 {
-    submit(AppBusProtocol::fromOpen(uris), platformData);
+    // A desktop that calls us directly says nothing of the keys: read them on receipt.
+    const QVariant sentState = platformData.value(AppBusProtocol::controlHeldKey);
+    const bool controlHeld = sentState.isValid() ? sentState.toBool() : ControlKey::isHeld();
+    submit(AppBusProtocol::fromOpen(uris, controlHeld), platformData);
 }
 
 void ApplicationBusObject::ActivateAction(

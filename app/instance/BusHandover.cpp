@@ -30,13 +30,25 @@ GVariant* stringArray(const QStringList& texts)
     return g_variant_builder_end(&builder);
 }
 
+GVariant* booleanEntry(const QString& key, bool value)
+{
+    return g_variant_new_dict_entry(g_variant_new_string(utf8(key).constData()),
+        g_variant_new_variant(g_variant_new_boolean(value ? TRUE : FALSE)));
+}
+
 // This process reports the outcome, so it asks to be answered once the request is served.
 GVariant* platformData()
 {
-    GVariant* wait = g_variant_new_dict_entry(
-        g_variant_new_string(utf8(AppBusProtocol::waitForOutcomeKey).constData()),
-        g_variant_new_variant(g_variant_new_boolean(TRUE)));
+    GVariant* wait = booleanEntry(AppBusProtocol::waitForOutcomeKey, true);
     return g_variant_new_array(G_VARIANT_TYPE("{sv}"), &wait, 1);
+}
+
+// An Open also tells the state of Ctrl as this process read it.
+GVariant* openPlatformData(bool controlHeld)
+{
+    GVariant* entries[] = {booleanEntry(AppBusProtocol::waitForOutcomeKey, true),
+        booleanEntry(AppBusProtocol::controlHeldKey, controlHeld)};
+    return g_variant_new_array(G_VARIANT_TYPE("{sv}"), entries, 2);
 }
 
 // The "av" parameter of an action: empty, or the one value it carries.
@@ -66,7 +78,8 @@ MethodCall methodCall(const AppRequest& request)
         QStringList uris;
         for (const QString& file : request.files.value_or(QStringList()))
             uris << LocalFileUri::fromPath(file);
-        return {"Open", g_variant_new("(@as@a{sv})", stringArray(uris), platformData())};
+        return {"Open",
+            g_variant_new("(@as@a{sv})", stringArray(uris), openPlatformData(request.controlHeld))};
     }
     case AppRequest::Kind::OpenLink:
         return {"ActivateAction",

@@ -3,6 +3,10 @@
 //   handedOver  kestrova open of a shortcut, handed to the running instance
 //   cold        kestrova open with no instance running: the command serves itself
 //   gioOpen     gio open of the same file as an smb:// URL, what a user runs instead
+//   handedOverToEnd, convertingToEnd   kestrova open handed to the running instance,
+//               until the command has ended; the second with Ctrl held, so that the
+//               shortcut is also turned into an alias file beside it. Their difference
+//               is what the conversion adds to an open.
 // Rounds of the three are interleaved at random, so that a slow moment of the machine
 // falls on all of them alike. Runs under the harnesses (X server, window manager,
 // Samba, GVfs): bench/e2e/run. Extra arguments go to Google Benchmark
@@ -119,33 +123,63 @@ Setup& setup()
 
 enum class Instance { Running, None, Either };
 
+// When a round ends: once the viewer has the file, or once the command has ended too.
+enum class Until { ViewerHasFile, CommandEnded };
+
+// Presses or lets go of Ctrl on the display, as the user does.
+bool pressControl(bool down)
+{
+    const pid_t xdotool = ChildProcess::spawn({QStringLiteral("xdotool"),
+        down ? QStringLiteral("keydown") : QStringLiteral("keyup"), QStringLiteral("Control_L")});
+    return xdotool && ChildProcess::waitForExit(xdotool) == 0;
+}
+
+// The alias file of the shortcut (its name without ".lnk") and its sidecar; removing
+// them tells whether the round wrote one.
+bool removeAliasFile()
+{
+    const QString alias = setup().folder.filePath(QStringLiteral("report"));
+    const bool written = QFile::remove(setup().folder.filePath(QStringLiteral("._report")));
+    QFile::remove(alias);
+    return written;
+}
+
 // One round: the time from the start of the command until the viewer has the file, or
 // none when it did not get the file.
-std::optional<double> openOnce(Instance instance, const QStringList& command)
+std::optional<double> openOnce(Instance instance, const QStringList& command,
+    Until until = Until::ViewerHasFile, bool holdControl = false)
 {
     Setup& s = setup();
     if (instance != Instance::Either && !s.useInstance(instance == Instance::Running))
         return std::nullopt;
     s.recording->clear();
+    if (holdControl && !pressControl(true))
+        return std::nullopt;
     const auto start = std::chrono::steady_clock::now();
     const pid_t process = ChildProcess::spawn(command);
     const bool recorded = s.recording->waitForRecord(recordTimeout);
-    const auto end = std::chrono::steady_clock::now();
+    auto end = std::chrono::steady_clock::now();
     // The command may go on (it brings the application to the front); the next round
     // starts once it has ended.
     const int status = process ? ChildProcess::waitForExit(process) : -1;
+    if (until == Until::CommandEnded)
+        end = std::chrono::steady_clock::now();
+    const bool released = !holdControl || pressControl(false);
+    const bool converted = removeAliasFile();
     const std::optional<ViewerRecording::Record> record = s.recording->firstRecord();
     if (record)
         ChildProcess::terminate(record->pid);
-    if (!recorded || status != 0 || !record || record->arguments != QStringList {s.mountedFile})
+    if (!recorded || status != 0 || !record || record->arguments != QStringList {s.mountedFile}
+        || !released || converted != holdControl)
         return std::nullopt;
     return std::chrono::duration<double>(end - start).count();
 }
 
-void measureOpen(benchmark::State& state, Instance instance, const QStringList& command)
+void measureOpen(benchmark::State& state, Instance instance, const QStringList& command,
+    Until until = Until::ViewerHasFile, bool holdControl = false)
 {
     for (auto _ : state) {
-        const std::optional<double> seconds = openOnce(instance, command);
+        const std::optional<double> seconds = openOnce(instance, command, until, holdControl);
         if (!seconds) {
             state.SkipWithError("the viewer did not get the file");
             break;
@@ -175,6 +209,16 @@ void cold(benchmark::State& state)
     measureOpen(state, Instance::None, kestrovaOpen());
 }
 
+void handedOverToEnd(benchmark::State& state)
+{
+    measureOpen(state, Instance::Running, kestrovaOpen(), Until::CommandEnded);
+}
+
+void convertingToEnd(benchmark::State& state)
+{
+    measureOpen(state, Instance::Running, kestrovaOpen(), Until::CommandEnded, true);
+}
+
 void gioOpen(benchmark::State& state)
 {
     measureOpen(state, Instance::Either, gioOpenURL());
@@ -190,8 +234,9 @@ bool warmUp()
 void registerBenchmarks()
 {
     using Function = void (*)(benchmark::State&);
-    const std::array<std::pair<const char*, Function>, 3> benchmarks {
-        {{"handedOver", handedOver}, {"cold", cold}, {"gioOpen", gioOpen}}};
+    const std::array<std::pair<const char*, Function>, 5> benchmarks {
+        {{"handedOver", handedOver}, {"cold", cold}, {"gioOpen", gioOpen},
+            {"handedOverToEnd", handedOverToEnd}, {"convertingToEnd", convertingToEnd}}};
     for (const auto& [name, function] : benchmarks) {
         benchmark::RegisterBenchmark(name, function)
             ->UseManualTime()

@@ -1,8 +1,11 @@
 #include "EndToEndTest.h"
 #include "support/Eventually.h"
 #include "support/FileServer.h"
+#include "support/ScreenCapture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -11,6 +14,20 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using OpenShortcut = EndToEndTest;
+
+// The screen once the alert titled title shows, kept as an artefact to look at.
+void keepAlertScreenshot(const QString& title, const QString& name)
+{
+    ASSERT_TRUE(eventually([&] {
+        return runProgram(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, title})
+                   .exitCode
+            == 0;
+    })) << "no window titled "
+        << title.toStdString();
+    QThread::msleep(300); // drawn once mapped
+    ScreenCapture::keepAsArtefact(
+        ScreenCapture::capture({u"-root"_s}), u"alias-%1.png"_s.arg(name));
+}
 
 }
 
@@ -70,4 +87,75 @@ TEST_F(OpenShortcut, TargetNamesReachTheApplicationAsTheyAre)
         EXPECT_EQ(viewerArguments(++opened), QStringList {mountedPath(name)});
     }
     EXPECT_FALSE(QFile::exists(m_work.filePath(u"ran"_s)));
+}
+
+// Ctrl held while a shortcut is opened, or createAlias on, turns it into an alias file
+// beside it once its target is open; the alias then opens the target itself.
+TEST_F(OpenShortcut, ConvertsIntoAnAliasFileWhenAsked)
+{
+    struct Row {
+        const char* name;
+        const char* key; // held on the display while kestrova open starts
+        bool createAlias;
+        const char* target;
+        bool blockSidecar; // a folder stands where the alias's sidecar goes
+        const char* alertTitle;
+        const char* alertMessage;
+    };
+    const Row rows[] = {
+        {"ctrl", "Control_L", false, "doc.txt", false, nullptr, nullptr},
+        {"nokey", nullptr, false, "doc.txt", false, nullptr, nullptr},
+        {"shift", "Shift_L", false, "doc.txt", false, nullptr, nullptr},
+        {"asked", nullptr, true, "doc.txt", false, nullptr, nullptr},
+        {"gone", nullptr, true, "gone.txt", false, "Could not follow shortcut",
+            "Target file does not exist"},
+        {"blocked", nullptr, true, "doc.txt", true, "Could not create alias",
+            "Failed to create alias"},
+    };
+    ASSERT_TRUE(FileServer::gioMount(kShare));
+    putOnShare(u"doc.txt"_s, "text\n");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString setting = row.createAlias ? u"true"_s : u"false"_s;
+        ASSERT_EQ(run({u"settings"_s, u"set"_s, u"createAlias"_s, setting}).exitCode, 0);
+        const QString alias = m_work.filePath(QLatin1String(row.name) + u".txt"_s);
+        if (row.blockSidecar) {
+            ASSERT_TRUE(
+                QDir().mkpath(m_work.filePath(u"._"_s + QLatin1String(row.name) + u".txt"_s)));
+        }
+        const QString shortcut =
+            writeShortcut(QLatin1String(row.name) + u".txt.lnk"_s, QLatin1String(row.target));
+        if (row.key)
+            runProgram(u"xdotool"_s, {u"keydown"_s, QLatin1String(row.key)});
+        QProcess& open = start({u"open"_s, shortcut});
+        if (row.alertTitle) {
+            keepAlertScreenshot(QLatin1String(row.alertTitle), QLatin1String(row.name));
+            expectAlert(open, QLatin1String(row.alertTitle), QLatin1String(row.alertMessage));
+        } else {
+            const ProgramRun opened = finish(open);
+            EXPECT_EQ(opened.exitCode, 0) << opened.errors.toStdString();
+        }
+        if (row.key)
+            runProgram(u"xdotool"_s, {u"keyup"_s, QLatin1String(row.key)});
+        const bool controlHeld = row.key && std::string_view(row.key) == "Control_L";
+        const bool converted = (row.createAlias || controlHeld) && !row.alertTitle;
+        EXPECT_TRUE(QFile::exists(shortcut)) << "the shortcut stays";
+        const ProgramRun info = run({u"info"_s, alias});
+        EXPECT_EQ(info.exitCode == 0, converted) << info.output.toStdString();
+        if (converted) {
+            EXPECT_TRUE(info.output.contains(u"target: doc.txt\n"_s)) << info.output.toStdString();
+        }
+    }
+    // The converted shortcut keeps working: its alias file opens the target.
+    const qsizetype starts = viewerRecords().size();
+    const ProgramRun viaAlias = run({u"open"_s, m_work.filePath(u"ctrl.txt"_s)});
+    EXPECT_EQ(viaAlias.exitCode, 0) << viaAlias.errors.toStdString();
+    EXPECT_EQ(viewerArguments(starts + 1), QStringList {mountedPath(u"doc.txt"_s)});
+    // A malformed sidecar is refused with a reason.
+    writeFile(u"bad.txt"_s, "");
+    writeFile(u"._bad.txt"_s, "not an AppleDouble file");
+    const ProgramRun bad = run({u"info"_s, m_work.filePath(u"bad.txt"_s)});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.errors.contains(u"alias information cannot be read"_s))
+        << bad.errors.toStdString();
 }
