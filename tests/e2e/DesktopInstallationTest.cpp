@@ -187,8 +187,8 @@ TEST_F(DesktopInstallation, OpeningAShortcutFileStartsTheInstalledServiceOverThe
 {
     succeeds(u"dbus-update-activation-environment"_s,
         QStringLiteral("PATH DISPLAY XAUTHORITY XDG_RUNTIME_DIR XDG_DATA_HOME XDG_DATA_DIRS "
-                       "XDG_CONFIG_HOME XDG_CONFIG_DIRS XDG_STATE_HOME QT_QPA_PLATFORM KESTROVA_RECORDING_FILE "
-                       "KESTROVA_IDLE_SECONDS")
+                       "XDG_CONFIG_HOME XDG_CONFIG_DIRS XDG_STATE_HOME QT_QPA_PLATFORM "
+                       "KESTROVA_RECORDING_FILE KESTROVA_IDLE_SECONDS")
             .split(u' '));
     putOnShare(u"Projects/plan.txt"_s, "the plan\n");
     const QString shortcut = writeShortcut(u"plan.lnk"_s, u"Projects\\plan.txt"_s);
