@@ -24,13 +24,15 @@ const char* const settingsDetails =
     "      for a target that is not there yet to appear\n"
     "  createAlias: true or false, default false: convert opened shortcuts into alias\n"
     "      files\n"
-    "  showDetails: true or false, default false: the settings window shows its details\n";
+    "  showDetails: true or false, default false: the settings window shows its details\n"
+    "forget-guests: the servers where \"Connect as guest\" was chosen, which later mounts\n"
+    "  take as the answer, ask again at their next mount\n";
 
 const CliCommand commandTable[] = {
     {"help", "[COMMAND]", "Show the commands, or what one command does", runHelpCommand},
     {"info", "[--json] FILE...", "Show what Windows shortcut files hold: target, share, encodings",
         runInfoCommand},
-    {"settings", "[get KEY | set KEY VALUE | map FROM SHARE | unmap FROM]",
+    {"settings", "[get KEY | set KEY VALUE | map FROM SHARE | unmap FROM | forget-guests]",
         "List the settings, or read or change one; changes reach running instances at once",
         runSettingsCommand, false, false, settingsDetails},
     {"open", "FILE...",

@@ -4,6 +4,7 @@
 #include "cli/CommandError.h"
 #include "platform/ControlEscapes.h"
 #include "preferences/KTPreferences.h"
+#include "volumes/GuestServers.h"
 
 #include <QTextStream>
 
@@ -235,6 +236,14 @@ int mapDrive(KTPreferences& preferences, const QString& from, const QString& sha
     return status;
 }
 
+int forgetGuestServers()
+{
+    GuestServers servers(GuestServers::defaultFile());
+    if (const std::optional<QString> problem = servers.forgetAll())
+        return failure(escapeControls(*problem));
+    return ExitSuccess;
+}
+
 int unmapDrive(KTPreferences& preferences, const QString& from)
 {
     // Checked against the list as last read; the removal itself applies to the list
@@ -267,6 +276,8 @@ int runSettingsCommand(const QStringList& arguments)
         return mapDrive(preferences, arguments.at(1), arguments.at(2));
     if (action == QLatin1String("unmap") && count == 2)
         return unmapDrive(preferences, arguments.at(1));
+    if (action == QLatin1String("forget-guests") && count == 1)
+        return forgetGuestServers();
     return usageError(QStringLiteral("unexpected arguments: %1")
                           .arg(escapeControls(arguments.join(QLatin1Char(' ')))));
 }

@@ -5,6 +5,7 @@
 #include "preferences/PreferencesLock.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 
@@ -57,4 +58,17 @@ void GuestServers::remember(const QString& server)
     values.insert(serversKey, servers);
     if (const std::optional<QString> failure = PreferencesFile::writeAtomically(m_file, values))
         SystemLog::write(QStringLiteral("Mounter: cannot keep the guest choice: ") + *failure);
+}
+
+std::optional<QString> GuestServers::forgetAll()
+{
+    if (!QFileInfo::exists(m_file))
+        return std::nullopt;
+    const PreferencesLock lock(m_file + QStringLiteral(".lock"));
+    if (!lock.isLocked())
+        return QStringLiteral("%1 is locked by another process").arg(m_file);
+    QFile file(m_file);
+    if (!file.remove() && file.exists())
+        return QStringLiteral("cannot remove %1: %2").arg(m_file, file.errorString());
+    return std::nullopt;
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The servers on which the user chose to connect as a guest, so that the next mount of a
 // share there asks nothing. They are kept, in lower case, in a small JSON file that
 // outlives the process; writers take turns under a lock and replace the file atomically,
@@ -16,6 +18,8 @@ public:
 
     bool contains(const QString& server) const;
     void remember(const QString& server);
+    // Every server asks again at its next mount; the reason when that cannot be kept.
+    std::optional<QString> forgetAll();
 
 private:
     QString m_file;

@@ -1,5 +1,6 @@
 #include "preferences/PreferencesTestFolder.h"
 #include "support/ProgramRun.h"
+#include "volumes/GuestServers.h"
 
 #include <QFile>
 
@@ -133,4 +134,22 @@ TEST_F(SettingsCommand, HelpExplainsEveryKey)
             EXPECT_TRUE(help.contains(u"  "_s + key + u": "_s)) << key.toStdString();
         }
     }
+}
+
+// A guest choice is kept per server; forgetting it lets those servers ask again.
+TEST_F(SettingsCommand, ForgetGuestsLetsEveryServerAskAgain)
+{
+    QProcessEnvironment environment = m_folder.environment();
+    environment.insert(u"XDG_STATE_HOME"_s, m_folder.root());
+    qputenv("XDG_STATE_HOME", m_folder.root().toUtf8());
+    GuestServers servers(GuestServers::defaultFile());
+    servers.remember(u"FS1"_s);
+    ASSERT_TRUE(servers.contains(u"fs1"_s));
+    for (int run = 0; run < 2; ++run) {
+        const ProgramRun forget = runProgram(
+            QStringLiteral(KESTROVA_BINARY), words("settings forget-guests"), environment);
+        EXPECT_EQ(forget.exitCode, 0) << forget.errors.toStdString();
+    }
+    EXPECT_FALSE(servers.contains(u"fs1"_s));
+    qunsetenv("XDG_STATE_HOME");
 }
