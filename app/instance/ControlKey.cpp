@@ -1,5 +1,7 @@
 #include "instance/ControlKey.h"
 
+#include "platform/XcbScreens.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -11,16 +13,6 @@ struct ConnectionClose {
     void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
 };
 using ConnectionPtr = std::unique_ptr<xcb_connection_t, ConnectionClose>;
-
-xcb_window_t rootOfScreen(xcb_connection_t* connection, int screenNumber)
-{
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int index = 0; screens.rem > 0; ++index, xcb_screen_next(&screens)) {
-        if (index == screenNumber)
-            return screens.data->root;
-    }
-    return XCB_NONE;
-}
 
 }
 

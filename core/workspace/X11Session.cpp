@@ -1,5 +1,7 @@
 #include "workspace/X11Session.h"
 
+#include "platform/XcbScreens.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
@@ -32,16 +34,6 @@ template<typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::
 template<typename Reply> ReplyPtr<Reply> adoptReply(Reply* reply)
 {
     return ReplyPtr<Reply>(reply, &std::free);
-}
-
-xcb_window_t rootOfScreen(xcb_connection_t* connection, int screenNumber)
-{
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int index = 0; screens.rem > 0; ++index, xcb_screen_next(&screens)) {
-        if (index == screenNumber)
-            return screens.data->root;
-    }
-    return XCB_NONE;
 }
 
 }
