@@ -68,15 +68,6 @@ TEST_F(CommandLine, EachCommandEndsWithItsStatusAndMessage)
     }
 }
 
-TEST_F(CommandLine, HelpExplainsEveryCommand)
-{
-    const ProgramRun run = m_folder.kestrova({u"--help"_s});
-    EXPECT_EQ(run.exitCode, 0);
-    for (const char* command :
-        {"open FILE...", "open-link [TEXT]", "copy-path [FILE...]", "winpath FILE...", "service"})
-        EXPECT_TRUE(run.output.contains(QLatin1String(command))) << command;
-}
-
 // Steps go to the system log; a script that keeps stderr (not a terminal) asks for
 // them there as well, with the controls of a stranger's text escaped.
 TEST_F(CommandLine, VerboseCopiesTheStepsToStderrEscaped)

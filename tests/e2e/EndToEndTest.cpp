@@ -2,6 +2,7 @@
 
 #include "support/Eventually.h"
 #include "support/FileServer.h"
+#include "support/Files.h"
 #include "support/ShellLinkWriter.h"
 
 #include <QDBusConnection>
@@ -120,11 +121,7 @@ QString EndToEndTest::mountedPath(const QString& relativePath)
 
 QString EndToEndTest::writeFile(const QString& name, const QByteArray& contents)
 {
-    QFile file(QDir(m_work.path()).filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(contents) == contents.size())
-        << file.fileName().toStdString();
-    return file.fileName();
+    return ::writeFile(QDir(m_work.path()).filePath(name), contents);
 }
 
 QString EndToEndTest::writeShortcut(const QString& name, const QString& suffix)

@@ -1,6 +1,7 @@
 #include "filesvc/JLCarbonUtilities.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "shortcut/OpeningServices.h"
+#include "support/Files.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 
@@ -306,11 +307,8 @@ TEST_F(ShortcutOpening, OpensAProgramOnlyWhenAllowed)
 TEST_F(ShortcutOpening, ExecuteBitCountsOnALocalDiskWhateverTheShortcutNames)
 {
     QTemporaryDir folder;
-    const QString path = folder.filePath(u"notes.txt"_s);
-    QFile text(path);
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("words\n") == 6);
-    text.close();
-    ASSERT_TRUE(text.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString path = writeFile(folder.filePath(u"notes.txt"_s), "words\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     m_system.mounted.insert(kShare, folder.path());
     m_system.files.insert(path, 0);
     m_system.files.insert(QLatin1Char('/') + path, 0);
@@ -340,9 +338,7 @@ TEST(HVWindowsShortcut, SaveAsAliasWritesAnAliasOfTheComposedTargetOrSaysWhy)
         QTemporaryDir temporary;
         const QDir root(temporary.path());
         ASSERT_TRUE(root.mkpath(u"share/plans"_s));
-        QFile target(root.filePath(u"share/plans/a.doc"_s));
-        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-        target.close();
+        const QString target = writeFile(root.filePath(u"share/plans/a.doc"_s));
         FakeOpeningSystem system;
         if (share != Unmountable)
             (share == Mounted ? system.mounted : system.mountable)
@@ -357,7 +353,7 @@ TEST(HVWindowsShortcut, SaveAsAliasWritesAnAliasOfTheComposedTargetOrSaysWhy)
         EXPECT_EQ(shortcut->errorMessage().value_or(QString()), QString::fromUtf8(error));
         EXPECT_TRUE(system.events.filter(u"exists"_s).isEmpty());
         if (saved) {
-            EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(aliasPath), target.fileName());
+            EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(aliasPath), target);
             EXPECT_TRUE(JLCarbonUtilitiesFinderInfoFlags::isAliasFinderInfoFlag(aliasPath));
         } else {
             EXPECT_FALSE(QFile::exists(aliasPath)
