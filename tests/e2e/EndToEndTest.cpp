@@ -43,11 +43,6 @@ std::optional<quint32> xdotoolNumber(const QStringList& arguments)
     return valid ? std::optional(number) : std::nullopt;
 }
 
-QString selectionText(const QString& selection, const QString& type)
-{
-    return runProgram(u"xclip"_s, {u"-o"_s, u"-selection"_s, selection, u"-t"_s, type}).output;
-}
-
 std::optional<quint32> waitForWindow(const QString& title)
 {
     const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
@@ -144,7 +139,7 @@ bool EndToEndTest::holdSelection(
     xclip.waitForBytesWritten();
     xclip.closeWriteChannel();
     return eventually(
-        [&] { return selectionText(selection, type).toUtf8() == data; }, std::chrono::seconds(10));
+        [&] { return readSelection(selection, type).toUtf8() == data; }, std::chrono::seconds(10));
 }
 
 void EndToEndTest::addViewerType(const QString& contentType)
@@ -244,7 +239,7 @@ bool EndToEndTest::connectAsGuest()
     return true;
 }
 
-QString EndToEndTest::readSelection(const QString& selection)
+QString EndToEndTest::readSelection(const QString& selection, const QString& type)
 {
-    return selectionText(selection, u"UTF8_STRING"_s);
+    return runProgram(u"xclip"_s, {u"-o"_s, u"-selection"_s, selection, u"-t"_s, type}).output;
 }
