@@ -54,6 +54,7 @@ TEST_F(CommandLine, EachCommandEndsWithItsStatusAndMessage)
         {"InfoUnknownOption", {u"info"_s, u"--color"_s, u"a.lnk"_s}, 1,
             u"kestrova: info: unknown option --color (see kestrova help info)\n"_s},
         {"ServiceWithArgument", {u"service"_s, u"now"_s}, 1, usage(u"service")},
+        {"Help", {u"--help"_s}, 0, QString()},
         {"UnknownCommand", {u"frobnicate"_s}, 1,
             u"kestrova: frobnicate: unknown command (see kestrova --help)\n"_s}};
     for (const auto& row : rows) {
