@@ -2,6 +2,7 @@
 
 #include "diagnostics/ExceptionLog.h"
 #include "diagnostics/ThrowHook.h"
+#include "support/Files.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 
@@ -194,9 +195,7 @@ TEST_F(ThrowReports, ReportsEachThrowInOrderAndLetsItReachItsHandler)
 
 TEST_F(ThrowReports, FolderThatCannotBeMadeIsSaidInTheSystemLog)
 {
-    QFile blocker(m_folder.filePath(u"file"_s));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    const QString path = blocker.fileName() + u"/kestrova/exceptions.log"_s;
+    const QString path = writeFile(m_folder.filePath(u"file"_s)) + u"/kestrova/exceptions.log"_s;
     installHandler(path);
     const LogCapture log;
     EXPECT_THROW(throwRuntimeErrorForTheLog("unlogged"), std::runtime_error);
