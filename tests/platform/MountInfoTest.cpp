@@ -24,10 +24,10 @@ TEST(MountInfo, GivesTheFieldsOfALineAndRefusesBrokenOnes)
     ASSERT_TRUE(bare) << "a line without super options";
     EXPECT_EQ(bare->source, QByteArray("/dev/sda1"));
     EXPECT_TRUE(bare->superOptions.isEmpty());
-    for (const char* refused : {"", "28 27 0:1 / /no/separator rw shared:1 ext4 /dev/x rw",
-             "31 27 0:3 / /cut rw - ext4", "x 27 0:4 / /mnt rw - ext4 /dev/x rw",
-             "32 27 0 / /mnt rw - ext4 /dev/x rw", "33 27 0:y / /mnt rw - ext4 /dev/x rw",
-             "34 27 0:4 / /mnt - ext4 /dev/x rw"})
+    for (const char* refused :
+        {"", "28 27 0:1 / /no/separator rw shared:1 ext4 /dev/x rw", "31 27 0:3 / /cut rw - ext4",
+            "x 27 0:4 / /mnt rw - ext4 /dev/x rw", "32 27 0 / /mnt rw - ext4 /dev/x rw",
+            "33 27 0:y / /mnt rw - ext4 /dev/x rw", "34 27 0:4 / /mnt - ext4 /dev/x rw"})
         EXPECT_FALSE(MountInfo::parseLine(refused)) << refused;
 }
 

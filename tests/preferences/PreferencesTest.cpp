@@ -274,9 +274,9 @@ TEST(DriveMappingChanges, AppliesOnlyTheChangesToWhatIsStoredNow)
         const char* current;
         const char* expected;
     } rows[] = {{"EditKeepsOtherElementsAndEntries", R"(X:=a 5 {"driveLetter":"Y:","note":1})",
-            [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "c")); },
-            R"(X:=a 5 {"driveLetter":"Y:","note":1})",
-            R"(X:=a 5 {"driveLetter":"Y:","driveName":"c","note":1})"},
+                    [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "c")); },
+                    R"(X:=a 5 {"driveLetter":"Y:","note":1})",
+                    R"(X:=a 5 {"driveLetter":"Y:","driveName":"c","note":1})"},
         {"RemovalKeepsWhatAnotherProcessAdded", "X:=a Y:=b",
             [](DriveMappingChanges& c) { c.remove(0); }, "X:=a Y:=b Z:=c", "Y:=b Z:=c"},
         {"NewRowFollowsTheRowBeforeItThatStillExists", "X:=a Y:=b",
@@ -285,8 +285,8 @@ TEST(DriveMappingChanges, AppliesOnlyTheChangesToWhatIsStoredNow)
         {"EditOfAnElementChangedMeanwhileIsAddedBesideIt", "X:=a Y:=b",
             [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "mine")); }, "X:=a Y:=theirs",
             "X:=a Y:=mine Y:=theirs"},
-        {"DuplicatesAreRemovedOneByOne", "X:=a X:=a",
-            [](DriveMappingChanges& c) { c.remove(1); }, "X:=a X:=a", "X:=a"},
+        {"DuplicatesAreRemovedOneByOne", "X:=a X:=a", [](DriveMappingChanges& c) { c.remove(1); },
+            "X:=a X:=a", "X:=a"},
         {"ChangedRowWithoutShareIsDropped", "X:=a",
             [](DriveMappingChanges& c) { c.replace(0, KTDriveMapping(u"X:"_s, {})); }, "X:=a", ""},
         {"ChangesReplaceAValueThatIsNoList", R"(={"X:":"a"})",

@@ -27,10 +27,11 @@ DriveMappingList mappings(std::initializer_list<std::pair<const char*, const cha
 TEST(ShortcutComposition, MountStringSplitsIntoShareAndFilename)
 {
     // Text, share, filename, composed link name.
-    const char* const rows[][4] = {
-        {"\\\\srv\\data\\dir\\file.doc", "//srv/data", "dir/file.doc", "smb://srv/data/dir/file.doc"},
+    const char* const rows[][4] = {{"\\\\srv\\data\\dir\\file.doc", "//srv/data", "dir/file.doc",
+                                       "smb://srv/data/dir/file.doc"},
         {"//srv/data/dir/file.doc", "//srv/data", "dir/file.doc", "smb://srv/data/dir/file.doc"},
-        {"file://srv/data/dir/file.doc", "//srv/data", "dir/file.doc", "smb://srv/data/dir/file.doc"},
+        {"file://srv/data/dir/file.doc", "//srv/data", "dir/file.doc",
+            "smb://srv/data/dir/file.doc"},
         {"FILE:////srv/data/dir/file.doc", "//srv/data", "dir/file.doc",
             "smb://srv/data/dir/file.doc"},
         {"file:///Users/me/file.doc", "//Users/me", "file.doc", "smb://Users/me/file.doc"},
@@ -39,12 +40,13 @@ TEST(ShortcutComposition, MountStringSplitsIntoShareAndFilename)
             "smb://srv/data/dir/file.doc"},
         {" \t\xe2\x80\xa8//srv/data/a b.doc \xe3\x80\x80\n", "//srv/data", "a b.doc",
             "smb://srv/data/a b.doc"},
-        {"\"\\\\srv\\data\\file.doc\"", kNone, "\"//srv/data/file.doc\"", "\"//srv/data/file.doc\""},
+        {"\"\\\\srv\\data\\file.doc\"", kNone, "\"//srv/data/file.doc\"",
+            "\"//srv/data/file.doc\""},
         {"smb://srv/data/file.doc", kNone, "smb://srv/data/file.doc", "smb://srv/data/file.doc"},
         {"//srv/data", "//srv/data", "", "smb://srv/data/"}, {"//srv", kNone, kNone, kNone},
-        {"X:\\dir\\file.doc", kNone, "X:/dir/file.doc", "X:/dir/file.doc"}, {"ab", kNone, "ab", "ab"},
-        {"a", kNone, kNone, kNone}, {"", kNone, kNone, kNone}, {"/////", kNone, kNone, kNone},
-        {"///x/y", "//x/y", "", "smb://x/y/"}};
+        {"X:\\dir\\file.doc", kNone, "X:/dir/file.doc", "X:/dir/file.doc"},
+        {"ab", kNone, "ab", "ab"}, {"a", kNone, kNone, kNone}, {"", kNone, kNone, kNone},
+        {"/////", kNone, kNone, kNone}, {"///x/y", "//x/y", "", "smb://x/y/"}};
     for (const auto& [text, share, filename, composed] : rows) {
         SCOPED_TRACE(text);
         const auto shortcut = HVWindowsShortcut::initWithMountString(QString::fromUtf8(text));
@@ -76,7 +78,8 @@ TEST(ShortcutComposition, DriveMappingReplacesFirstMatchOfFirstMatchingMapping)
         DriveMappingList mappings;
         const char* share;
         const char* filename;
-    } rows[] = {{"X:\\dir\\file.doc", mappings({{"x:", "\\\\srv\\data"}}), "//srv/data", "dir/file.doc"},
+    } rows[] = {
+        {"X:\\dir\\file.doc", mappings({{"x:", "\\\\srv\\data"}}), "//srv/data", "dir/file.doc"},
         {"X:\\Y:\\a", mappings({{"Y:", "b"}, {"X:", "\\\\srv\\data"}}), kNone, "X:/b/a"},
         {"//srv/data/X:/dir", mappings({{"X:", "sub"}}), "//srv/data", "sub/dir"},
         {"X:\\X:\\a", mappings({{"X:", "\\\\srv\\d"}}), "//srv/d", "X:/a"},

@@ -119,10 +119,10 @@ TEST(ItemKind, KindsOfFilesFoldersAndVolumes)
     const QString plain = writeFile(folder.filePath(u"a.doc"_s), "x");
     const QString tool = writeFile(folder.filePath(u"tool"_s), "#!/bin/sh\n");
     QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString launcher =
-        writeFile(folder.filePath(u"r.desktop"_s), "[Desktop Entry]\nType=Application\nName=R\nExec=true\n");
-    const QString link =
-        writeFile(folder.filePath(u"l.desktop"_s), "[Desktop Entry]\nType=Link\nName=L\nURL=file:///\n");
+    const QString launcher = writeFile(
+        folder.filePath(u"r.desktop"_s), "[Desktop Entry]\nType=Application\nName=R\nExec=true\n");
+    const QString link = writeFile(
+        folder.filePath(u"l.desktop"_s), "[Desktop Entry]\nType=Link\nName=L\nURL=file:///\n");
     QDir(folder.path()).mkpath(u"Viewer.app"_s);
 
     EXPECT_EQ(ItemKindOf::path(plain), ItemKinds(ItemKind::PlainFile));
