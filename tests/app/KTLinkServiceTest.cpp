@@ -5,6 +5,7 @@
 #include "preferences/DriveMappingStorage.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "shortcut/OpeningServices.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -140,8 +141,7 @@ TEST(TargetExplanation, SaysWhyTheTargetIsMissing)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkpath(u"plans"_s));
-    QFile file(folder.filePath(u"plans/a.txt"_s));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    writeFile(folder.filePath(u"plans/a.txt"_s));
     const QString dir = folder.path();
     auto services = std::make_shared<OpeningServices>();
     services->networkVolumeForShare = [](const QString&) { return std::nullopt; };

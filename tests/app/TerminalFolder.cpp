@@ -1,6 +1,7 @@
 #include "TerminalFolder.h"
 
 #include "support/Eventually.h"
+#include "support/Files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,10 +13,7 @@ using namespace Qt::StringLiterals;
 
 QString TerminalFolder::write(const QString& name, const QByteArray& bytes) const
 {
-    QFile file(QDir(path()).absoluteFilePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
-        << file.fileName().toStdString();
-    return file.fileName();
+    return writeFile(QDir(path()).absoluteFilePath(name), bytes);
 }
 
 ProgramRun TerminalFolder::kestrova(

@@ -26,11 +26,6 @@ TestAppEnvironment::TestAppEnvironment()
     };
 }
 
-void TestAppEnvironment::addNetworkVolume(const QString& localFolder, const QString& share)
-{
-    m_volumes << qMakePair(localFolder, share);
-}
-
 QString TestAppEnvironment::networkVolumePath(const QString& path) const
 {
     for (const auto& [folder, share] : m_volumes) {

@@ -40,7 +40,10 @@ public:
     void setOpenSucceeds(bool succeeds) { m_openSucceeds = succeeds; }
 
     // Paths below localFolder are on the share: //server/share/rest.
-    void addNetworkVolume(const QString& localFolder, const QString& share);
+    void addNetworkVolume(const QString& localFolder, const QString& share)
+    {
+        m_volumes << qMakePair(localFolder, share);
+    }
 
     const std::optional<QString>& clipboardText() const { return m_clipboardText; }
     void setClipboardText(std::optional<QString> text) { m_clipboardText = std::move(text); }

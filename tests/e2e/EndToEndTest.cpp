@@ -2,6 +2,7 @@
 
 #include "support/Eventually.h"
 #include "support/FileServer.h"
+#include "support/Files.h"
 #include "support/ShellLinkWriter.h"
 
 #include <QDBusConnection>
@@ -40,11 +41,6 @@ std::optional<quint32> xdotoolNumber(const QStringList& arguments)
     const quint32 number =
         runProgram(u"xdotool"_s, arguments).output.trimmed().section(u'\n', 0, 0).toUInt(&valid);
     return valid ? std::optional(number) : std::nullopt;
-}
-
-QString selectionText(const QString& selection, const QString& type)
-{
-    return runProgram(u"xclip"_s, {u"-o"_s, u"-selection"_s, selection, u"-t"_s, type}).output;
 }
 
 std::optional<quint32> waitForWindow(const QString& title)
@@ -120,11 +116,7 @@ QString EndToEndTest::mountedPath(const QString& relativePath)
 
 QString EndToEndTest::writeFile(const QString& name, const QByteArray& contents)
 {
-    QFile file(QDir(m_work.path()).filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(contents) == contents.size())
-        << file.fileName().toStdString();
-    return file.fileName();
+    return ::writeFile(QDir(m_work.path()).filePath(name), contents);
 }
 
 QString EndToEndTest::writeShortcut(const QString& name, const QString& suffix)
@@ -147,7 +139,7 @@ bool EndToEndTest::holdSelection(
     xclip.waitForBytesWritten();
     xclip.closeWriteChannel();
     return eventually(
-        [&] { return selectionText(selection, type).toUtf8() == data; }, std::chrono::seconds(10));
+        [&] { return readSelection(selection, type).toUtf8() == data; }, std::chrono::seconds(10));
 }
 
 void EndToEndTest::addViewerType(const QString& contentType)
@@ -247,7 +239,7 @@ bool EndToEndTest::connectAsGuest()
     return true;
 }
 
-QString EndToEndTest::readSelection(const QString& selection)
+QString EndToEndTest::readSelection(const QString& selection, const QString& type)
 {
-    return selectionText(selection, u"UTF8_STRING"_s);
+    return runProgram(u"xclip"_s, {u"-o"_s, u"-selection"_s, selection, u"-t"_s, type}).output;
 }

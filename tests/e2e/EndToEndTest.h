@@ -61,7 +61,8 @@ protected:
     static std::optional<qint64> activeWindowProcess();
     // Answers a share's password question as "Connect as guest"; false when none showed.
     static bool connectAsGuest();
-    static QString readSelection(const QString& selection);
+    static QString readSelection(
+        const QString& selection, const QString& type = QStringLiteral("UTF8_STRING"));
 
     // Waits for the window titled title, checks that it comes in front and presses Return.
     static void dismissWindow(const QString& title);

@@ -1,26 +1,11 @@
 #pragma once
 
+#include "support/Files.h"
+
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline QString writeFile(const QString& path, const QByteArray& bytes = {})
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
-        << path.toStdString();
-    return path;
-}
 
 // The file number an alias record keeps: the low 32 bits of the inode.
 inline quint32 inodeOf(const QString& path)

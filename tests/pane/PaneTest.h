@@ -1,9 +1,9 @@
 #pragma once
 
-#include "../filesvc/TestFolder.h" // readFile, writeFile
 #include "KestrovaPrefsPref.h"
 #include "kestrova-settings/PrefsWindow.h"
 #include "preferences/PreferencesNotifier.h"
+#include "support/Files.h"
 #include "support/PrivateSessionBus.h"
 #include "support/QtPrinters.h"
 

@@ -263,48 +263,41 @@ KTDriveMapping mapping(const char* from, const char* to)
     return KTDriveMapping(QString::fromUtf8(from), QString::fromUtf8(to));
 }
 
-struct ChangeCase {
-    const char* name;
-    const char* base; // stored when editing began
-    std::function<void(DriveMappingChanges&)> edit;
-    const char* current; // stored when the changes are written
-    const char* expected;
-};
-
-class DriveMappingChangesCase : public testing::TestWithParam<ChangeCase> { };
-
-TEST_P(DriveMappingChangesCase, AppliesOnlyTheChangesToWhatIsStoredNow)
+// Each row: what was stored when editing began, the edit, what is stored when the changes
+// are written, and what they make of it.
+TEST(DriveMappingChanges, AppliesOnlyTheChangesToWhatIsStoredNow)
 {
-    const ChangeCase& change = GetParam();
-    DriveMappingChanges changes(stored(change.base));
-    change.edit(changes);
-    EXPECT_EQ(shown(changes.appliedTo(stored(change.current))), shown(stored(change.expected)));
-}
-
-INSTANTIATE_TEST_SUITE_P(DriveMappingChanges, DriveMappingChangesCase,
-    testing::Values(
-        ChangeCase {"EditKeepsOtherElementsAndEntries", R"(X:=a 5 {"driveLetter":"Y:","note":1})",
-            [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "c")); },
-            R"(X:=a 5 {"driveLetter":"Y:","note":1})",
-            R"(X:=a 5 {"driveLetter":"Y:","driveName":"c","note":1})"},
-        ChangeCase {"RemovalKeepsWhatAnotherProcessAdded", "X:=a Y:=b",
+    const struct {
+        const char* name;
+        const char* base;
+        std::function<void(DriveMappingChanges&)> edit;
+        const char* current;
+        const char* expected;
+    } rows[] = {{"EditKeepsOtherElementsAndEntries", R"(X:=a 5 {"driveLetter":"Y:","note":1})",
+                    [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "c")); },
+                    R"(X:=a 5 {"driveLetter":"Y:","note":1})",
+                    R"(X:=a 5 {"driveLetter":"Y:","driveName":"c","note":1})"},
+        {"RemovalKeepsWhatAnotherProcessAdded", "X:=a Y:=b",
             [](DriveMappingChanges& c) { c.remove(0); }, "X:=a Y:=b Z:=c", "Y:=b Z:=c"},
-        ChangeCase {"NewRowFollowsTheRowBeforeItThatStillExists", "X:=a Y:=b",
+        {"NewRowFollowsTheRowBeforeItThatStillExists", "X:=a Y:=b",
             [](DriveMappingChanges& c) { c.insert(2, mapping("N:", "n")); }, "X:=a Z:=c",
             "X:=a N:=n Z:=c"},
-        ChangeCase {"EditOfAnElementChangedMeanwhileIsAddedBesideIt", "X:=a Y:=b",
+        {"EditOfAnElementChangedMeanwhileIsAddedBesideIt", "X:=a Y:=b",
             [](DriveMappingChanges& c) { c.replace(1, mapping("Y:", "mine")); }, "X:=a Y:=theirs",
             "X:=a Y:=mine Y:=theirs"},
-        ChangeCase {"DuplicatesAreRemovedOneByOne", "X:=a X:=a",
-            [](DriveMappingChanges& c) { c.remove(1); }, "X:=a X:=a", "X:=a"},
-        ChangeCase {"ChangedRowWithoutShareIsDropped", "X:=a",
+        {"DuplicatesAreRemovedOneByOne", "X:=a X:=a", [](DriveMappingChanges& c) { c.remove(1); },
+            "X:=a X:=a", "X:=a"},
+        {"ChangedRowWithoutShareIsDropped", "X:=a",
             [](DriveMappingChanges& c) { c.replace(0, KTDriveMapping(u"X:"_s, {})); }, "X:=a", ""},
-        ChangeCase {"ChangesReplaceAValueThatIsNoList", R"(={"X:":"a"})",
-            [](DriveMappingChanges& c) { c.insert(0, mapping("N:", "n")); }, R"(="junk")", "N:=n"}),
-    [](const testing::TestParamInfo<ChangeCase>& row) { return std::string(row.param.name); });
-
-TEST(DriveMappingChanges, RowsOutsideTheListChangeNothing)
-{
+        {"ChangesReplaceAValueThatIsNoList", R"(={"X:":"a"})",
+            [](DriveMappingChanges& c) { c.insert(0, mapping("N:", "n")); }, R"(="junk")", "N:=n"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DriveMappingChanges changes(stored(row.base));
+        row.edit(changes);
+        EXPECT_EQ(shown(changes.appliedTo(stored(row.current))), shown(stored(row.expected)));
+    }
+    // Rows outside the list change nothing.
     DriveMappingChanges changes(stored("X:=a"));
     EXPECT_FALSE(changes.insert(2, mapping("N:", "n")) || changes.insert(-1, mapping("N:", "n"))
         || changes.remove(1) || changes.replace(-1, mapping("N:", "n")) || changes.hasChanges());

@@ -1,11 +1,11 @@
 #include "PreferencesTestFolder.h"
 
+#include "support/Files.h"
+
 void PreferencesTestFolder::write(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
+    writeFile(path, bytes);
 }
 
 QProcessEnvironment PreferencesTestFolder::withoutBus()

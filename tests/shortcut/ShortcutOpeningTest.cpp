@@ -1,6 +1,7 @@
 #include "filesvc/JLCarbonUtilities.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "shortcut/OpeningServices.h"
+#include "support/Files.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinters.h"
 
@@ -141,66 +142,65 @@ struct OpeningCase {
     const char* lastLog;
 };
 
-class Opening : public ShortcutOpening, public testing::WithParamInterface<OpeningCase> { };
-
-// A document is opened without asking, whatever the user would answer.
-TEST_P(Opening, MountsWaitsAndOpensAsTheShareAndTheFileAllow)
-{
-    const OpeningCase& row = GetParam();
-    if (row.share == Mounted)
-        m_system.mounted.insert(kShare, kMountPoint);
-    if (row.share >= Mountable)
-        m_system.mountable.insert(kShare, kMountPoint);
-    m_system.mountPointLostAfterMount = row.share == LostAfterMount;
-    m_system.dfsInstalled = row.dfs;
-    m_system.files.insert(row.file, row.appearsAfter);
-    m_system.confirmProgramTarget = [](const QString&, const ProgramTargetVerdict&) {
-        return false;
-    };
-
-    const QString error = QString::fromUtf8(row.error);
-    EXPECT_EQ(open(row.target), error.isEmpty());
-    EXPECT_EQ(errorMessage(), error);
-    EXPECT_EQ(m_system.opened, error.isEmpty() ? QStringList {row.file} : QStringList());
-    EXPECT_EQ(m_system.sleeps, row.sleeps);
-    EXPECT_EQ(eventsLike(u"mount"_s).size(), row.mounts);
-    EXPECT_EQ(eventsLike(u"exists"_s).size(), row.existsTests);
-    EXPECT_EQ(!eventsLike(u"list"_s).isEmpty(), row.listed);
-    EXPECT_TRUE(eventsLike(u"confirm"_s).isEmpty());
-    if (row.firstLog) {
-        EXPECT_EQ(m_log.lines().value(0), QString::fromUtf8(row.firstLog));
-    }
-    if (row.lastLog) {
-        EXPECT_EQ(m_log.lines().value(m_log.lines().size() - 1), QString::fromUtf8(row.lastLog));
-    }
-}
-
 const char* const kComposed = "Composed link is: /mnt/srv data/plans/a.doc";
 const char* const kDfsCheck = "I have DFS Installed - do the additional check";
 const char* const kMissing = "Target file does not exist";
 
 // Parent references stay within the share.
-INSTANTIATE_TEST_SUITE_P(ShortcutOpening, Opening,
-    testing::Values(
-        OpeningCase {"onMountedShare", kTarget, Mounted, false, kLocalPath, 0, "", 0, 0, 1, false,
-            kComposed, "Opening /mnt/srv data/plans/a.doc with Viewer (viewer.desktop)"},
-        OpeningCase {"missingOnMountedShareEvenWithDfs", kTarget, Mounted, true, QString(), 0,
-            kMissing, 0, 0, 1, false, kComposed, kDfsCheck},
-        OpeningCase {"neverAppearsAfterMount", kTarget, Mountable, true, QString(), 0, kMissing, 15,
-            1, 16, true, kComposed, "Giving up after 15 retries. Still no success with mounting"},
-        OpeningCase {"missingAfterMountWithoutDfs", kTarget, Mountable, false, kLocalPath, 3,
-            kMissing, 0, 1, 1, false, kComposed, "No DFS installed. No file found"},
-        OpeningCase {"mountPointUnknownAfterMount", kTarget, LostAfterMount, true, QString(), 0,
-            kMissing, 0, 1, 0, false, "Composed link is: (none)", nullptr},
-        OpeningCase {"localBelowRoot", u"X:\\dir\\file.doc"_s, Unmountable, true,
-            u"/X:/dir/file.doc"_s, 0, "", 0, 0, 1, false, nullptr, nullptr},
-        OpeningCase {"localMissing", u"X:\\dir\\missing.doc"_s, Unmountable, true,
-            u"/X:/dir/file.doc"_s, 0, kMissing, 0, 0, 1, false, nullptr, nullptr},
-        OpeningCase {"parentsStopAtTheShare", u"\\\\srv\\data\\..\\..\\..\\etc\\passwd"_s, Mounted,
-            false, kMountPoint + u"/etc/passwd"_s, 0, "", 0, 0, 1, false, nullptr, nullptr},
-        OpeningCase {"parentInsideTheShare", u"\\\\srv\\data\\plans\\..\\b.doc"_s, Mounted, false,
-            kMountPoint + u"/b.doc"_s, 0, "", 0, 0, 1, false, nullptr, nullptr}),
-    [](const testing::TestParamInfo<OpeningCase>& param) { return param.param.name; });
+const OpeningCase openingCases[] = {
+    {"onMountedShare", kTarget, Mounted, false, kLocalPath, 0, "", 0, 0, 1, false, kComposed,
+        "Opening /mnt/srv data/plans/a.doc with Viewer (viewer.desktop)"},
+    {"missingOnMountedShareEvenWithDfs", kTarget, Mounted, true, QString(), 0, kMissing, 0, 0, 1,
+        false, kComposed, kDfsCheck},
+    {"neverAppearsAfterMount", kTarget, Mountable, true, QString(), 0, kMissing, 15, 1, 16, true,
+        kComposed, "Giving up after 15 retries. Still no success with mounting"},
+    {"missingAfterMountWithoutDfs", kTarget, Mountable, false, kLocalPath, 3, kMissing, 0, 1, 1,
+        false, kComposed, "No DFS installed. No file found"},
+    {"mountPointUnknownAfterMount", kTarget, LostAfterMount, true, QString(), 0, kMissing, 0, 1, 0,
+        false, "Composed link is: (none)", nullptr},
+    {"localBelowRoot", u"X:\\dir\\file.doc"_s, Unmountable, true, u"/X:/dir/file.doc"_s, 0, "", 0,
+        0, 1, false, nullptr, nullptr},
+    {"localMissing", u"X:\\dir\\missing.doc"_s, Unmountable, true, u"/X:/dir/file.doc"_s, 0,
+        kMissing, 0, 0, 1, false, nullptr, nullptr},
+    {"parentsStopAtTheShare", u"\\\\srv\\data\\..\\..\\..\\etc\\passwd"_s, Mounted, false,
+        kMountPoint + u"/etc/passwd"_s, 0, "", 0, 0, 1, false, nullptr, nullptr},
+    {"parentInsideTheShare", u"\\\\srv\\data\\plans\\..\\b.doc"_s, Mounted, false,
+        kMountPoint + u"/b.doc"_s, 0, "", 0, 0, 1, false, nullptr, nullptr}};
+
+// A document is opened without asking, whatever the user would answer.
+TEST_F(ShortcutOpening, MountsWaitsAndOpensAsTheShareAndTheFileAllow)
+{
+    for (const OpeningCase& row : openingCases) {
+        SCOPED_TRACE(row.name);
+        m_system = FakeOpeningSystem();
+        const LogCapture log;
+        if (row.share == Mounted)
+            m_system.mounted.insert(kShare, kMountPoint);
+        if (row.share >= Mountable)
+            m_system.mountable.insert(kShare, kMountPoint);
+        m_system.mountPointLostAfterMount = row.share == LostAfterMount;
+        m_system.dfsInstalled = row.dfs;
+        m_system.files.insert(row.file, row.appearsAfter);
+        m_system.confirmProgramTarget = [](const QString&, const ProgramTargetVerdict&) {
+            return false;
+        };
+        const QString error = QString::fromUtf8(row.error);
+        EXPECT_EQ(open(row.target), error.isEmpty());
+        EXPECT_EQ(errorMessage(), error);
+        EXPECT_EQ(m_system.opened, error.isEmpty() ? QStringList {row.file} : QStringList());
+        EXPECT_EQ(m_system.sleeps, row.sleeps);
+        EXPECT_EQ(eventsLike(u"mount"_s).size(), row.mounts);
+        EXPECT_EQ(eventsLike(u"exists"_s).size(), row.existsTests);
+        EXPECT_EQ(!eventsLike(u"list"_s).isEmpty(), row.listed);
+        EXPECT_TRUE(eventsLike(u"confirm"_s).isEmpty());
+        if (row.firstLog) {
+            EXPECT_EQ(log.lines().value(0), QString::fromUtf8(row.firstLog));
+        }
+        if (row.lastLog) {
+            EXPECT_EQ(log.lines().value(log.lines().size() - 1), QString::fromUtf8(row.lastLog));
+        }
+    }
+}
 
 TEST_F(ShortcutOpening, FreshlyMountedTargetIsOpenedAfterWalkAndThirdTest)
 {
@@ -306,11 +306,9 @@ TEST_F(ShortcutOpening, OpensAProgramOnlyWhenAllowed)
 TEST_F(ShortcutOpening, ExecuteBitCountsOnALocalDiskWhateverTheShortcutNames)
 {
     QTemporaryDir folder;
-    const QString path = folder.filePath(u"notes.txt"_s);
-    QFile text(path);
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("words\n") == 6);
-    text.close();
-    ASSERT_TRUE(text.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString path = writeFile(folder.filePath(u"notes.txt"_s), "words\n");
+    ASSERT_TRUE(
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     m_system.mounted.insert(kShare, folder.path());
     m_system.files.insert(path, 0);
     m_system.files.insert(QLatin1Char('/') + path, 0);
@@ -340,9 +338,7 @@ TEST(HVWindowsShortcut, SaveAsAliasWritesAnAliasOfTheComposedTargetOrSaysWhy)
         QTemporaryDir temporary;
         const QDir root(temporary.path());
         ASSERT_TRUE(root.mkpath(u"share/plans"_s));
-        QFile target(root.filePath(u"share/plans/a.doc"_s));
-        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-        target.close();
+        const QString target = writeFile(root.filePath(u"share/plans/a.doc"_s));
         FakeOpeningSystem system;
         if (share != Unmountable)
             (share == Mounted ? system.mounted : system.mountable)
@@ -357,7 +353,7 @@ TEST(HVWindowsShortcut, SaveAsAliasWritesAnAliasOfTheComposedTargetOrSaysWhy)
         EXPECT_EQ(shortcut->errorMessage().value_or(QString()), QString::fromUtf8(error));
         EXPECT_TRUE(system.events.filter(u"exists"_s).isEmpty());
         if (saved) {
-            EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(aliasPath), target.fileName());
+            EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(aliasPath), target);
             EXPECT_TRUE(JLCarbonUtilitiesFinderInfoFlags::isAliasFinderInfoFlag(aliasPath));
         } else {
             EXPECT_FALSE(QFile::exists(aliasPath)

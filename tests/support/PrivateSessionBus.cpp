@@ -1,7 +1,6 @@
 #include "support/PrivateSessionBus.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -11,29 +10,21 @@ constexpr int startTimeoutMilliseconds = 10000;
 namespace {
 
 // The session configuration without the standard service folders, where an installed
-// program's service files lie: the bus starts only what a test puts in its own folder.
-QByteArray configuration(const QString& serviceFolder)
-{
-    return "<busconfig>\n  <type>session</type>\n  <listen>unix:tmpdir=/tmp</listen>\n"
-           "  <auth>EXTERNAL</auth>\n  <servicedir>"
-        + serviceFolder.toHtmlEscaped().toUtf8()
-        + "</servicedir>\n  <policy context=\"default\"><allow send_destination=\"*\"/>"
-          "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy>\n</busconfig>\n";
-}
-
-bool writeFile(const QString& name, const QByteArray& contents)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
+// program's service files lie.
+const QByteArray configuration = "<busconfig>\n  <type>session</type>\n"
+                                 "  <listen>unix:tmpdir=/tmp</listen>\n  <auth>EXTERNAL</auth>\n"
+                                 "  <policy context=\"default\"><allow send_destination=\"*\"/>"
+                                 "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy>\n"
+                                 "</busconfig>\n";
 
 }
 
 PrivateSessionBus::PrivateSessionBus()
 {
     const QString config = m_folder.filePath(u"bus.conf"_s);
-    if (!m_folder.isValid() || !QDir(m_folder.path()).mkdir(u"services"_s)
-        || !writeFile(config, configuration(serviceFolder()))) {
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly) || file.write(configuration) != configuration.size()
+        || !file.flush()) {
         m_failure = u"cannot write the bus configuration in %1"_s.arg(m_folder.path());
         return;
     }
@@ -68,11 +59,6 @@ PrivateSessionBus::~PrivateSessionBus()
         m_daemon.kill();
         m_daemon.waitForFinished();
     }
-}
-
-QString PrivateSessionBus::serviceFolder() const
-{
-    return m_folder.filePath(u"services"_s);
 }
 
 QProcessEnvironment PrivateSessionBus::environment(QProcessEnvironment base) const

@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 
 // A session bus of the test's own (a dbus-daemon living as long as this object), so that
-// tests never talk to the user's desktop; programs reach it through environment(). It
-// starts only the services whose files a test puts in serviceFolder(), never installed ones.
+// tests never talk to the user's desktop; programs reach it through environment(). It has
+// no service folder, so it never starts an installed program's service.
 class PrivateSessionBus {
 public:
     // Starts the daemon and waits for its address; failure() says why it is not running.
@@ -21,7 +21,6 @@ public:
     bool isRunning() const { return !m_address.isEmpty(); }
     const QString& failure() const { return m_failure; }
     const QString& address() const { return m_address; }
-    QString serviceFolder() const;
 
     // The given environment with DBUS_SESSION_BUS_ADDRESS set to this bus.
     QProcessEnvironment environment(

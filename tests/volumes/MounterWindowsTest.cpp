@@ -40,30 +40,22 @@ CredentialRequest request(bool anonymousAllowed)
     return request;
 }
 
-// Asking and its answers run through the real mount below.
-TEST(PasswordDialog, ShowsTheFieldsTheServerNeeds)
+// The fields the server needs; the keyring's choices only where GVfs can save, the password
+// kept only as asked. Asking and its answers run through the real mount below.
+TEST(PasswordDialog, ShowsTheFieldsTheServerNeedsAndOffersToKeepThePasswordWhereItCan)
 {
     PasswordDialog plain(request(false));
     EXPECT_TRUE(plain.domainField()->isHidden());
     EXPECT_EQ(plain.guestChoice(), nullptr);
+    EXPECT_EQ(plain.saveChoice(), nullptr);
     EXPECT_EQ(plain.userField()->text(), u"root"_s);
     EXPECT_EQ(plain.passwordField()->echoMode(), QLineEdit::Password);
-    PasswordDialog withGuest(request(true));
-    withGuest.guestChoice()->setChecked(true);
-    EXPECT_FALSE(withGuest.passwordField()->isEnabled());
-    EXPECT_TRUE(withGuest.credentials().anonymous);
     // A process that can ask nobody tries a guest login once, where the server allows it.
     CredentialRequest second = request(true);
     second.attempt = 2;
     EXPECT_TRUE(anonymousCredentials(request(true)).value().anonymous);
     EXPECT_EQ(anonymousCredentials(second), std::nullopt);
     EXPECT_EQ(anonymousCredentials(request(false)), std::nullopt);
-}
-
-// The keyring's choices appear only where GVfs can save; the password is kept only as asked.
-TEST(PasswordDialog, OffersToKeepThePasswordOnlyWhereItCanBeSaved)
-{
-    EXPECT_EQ(PasswordDialog(request(true)).saveChoice(), nullptr);
     CredentialRequest saving = request(true);
     saving.savingSupported = true;
     PasswordDialog dialog(saving);
@@ -83,6 +75,8 @@ TEST(PasswordDialog, OffersToKeepThePasswordOnlyWhereItCanBeSaved)
     EXPECT_GE(dialog.width(), title.horizontalAdvance(dialog.windowTitle()) + 4 * title.height());
     dialog.guestChoice()->setChecked(true);
     EXPECT_FALSE(dialog.saveChoice()->button(int(PasswordSave::Never))->isEnabled());
+    EXPECT_FALSE(dialog.passwordField()->isEnabled());
+    EXPECT_TRUE(dialog.credentials().anonymous);
 }
 
 // Whether the X server itself shows a window: its answer, not what Qt believes it has done.

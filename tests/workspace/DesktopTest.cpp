@@ -1,11 +1,11 @@
 // The workspace on a real X server with an EWMH window manager, on a private session bus.
 #include "support/Eventually.h"
+#include "support/Files.h"
 #include "support/PrivateSessionBus.h"
 #include "tools/PrivateDesktopSetup.h"
 #include "workspace/Workspace.h"
 #include "workspace/X11Session.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -46,15 +46,11 @@ protected:
 
     qint64 launchViewer(const QString& name)
     {
-        QFile file(m_folder.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write("words\n") != 6)
-            return 0;
-        file.close();
-        const std::optional<DesktopApplication> viewer =
-            m_workspace.applicationForFile(file.fileName());
+        const QString file = writeFile(m_folder.filePath(name), "words\n");
+        const std::optional<DesktopApplication> viewer = m_workspace.applicationForFile(file);
         if (!viewer || viewer->id() != kViewer)
             return 0;
-        const LaunchResult result = m_workspace.openFile(file.fileName(), *viewer);
+        const LaunchResult result = m_workspace.openFile(file, *viewer);
         if (!result || !result.pid)
             return 0;
         m_started << *result.pid;

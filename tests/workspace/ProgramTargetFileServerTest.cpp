@@ -1,6 +1,7 @@
 // The program-target rule on an NFS export of the harness, mounted by GVfs. (On an SMB share,
 // where GVfs shows every file as rwx------, OpeningOnDesktop in tests/shortcut opens a text.)
 #include "support/FileServer.h"
+#include "support/Files.h"
 #include "support/ProgramRun.h"
 #include "workspace/ProgramTarget.h"
 
@@ -29,9 +30,9 @@ TEST_F(ProgramTargetOnNetworkVolume, ExecuteBitOnAnNfsExportCounts)
         bool program;
     } items[] = {{"notes.txt", 0644, false}, {"deploy", 0755, true}};
     for (const auto& item : items) {
-        QFile file(exportPath + u'/' + QLatin1String(item.name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Meeting notes\n") > 0);
-        ASSERT_EQ(::chmod(QFile::encodeName(file.fileName()).constData(), item.mode), 0);
+        const QString file =
+            writeFile(exportPath + u'/' + QLatin1String(item.name), "Meeting notes\n");
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), item.mode), 0);
     }
     const ProgramRun gio =
         runProgram(u"gio"_s, {u"mount"_s, u"nfs://"_s + FileServer::address() + exportPath});

@@ -1,6 +1,7 @@
 #include "workspace/Workspace.h"
 
 #include "support/Eventually.h"
+#include "support/Files.h"
 #include "tools/PrivateDesktopSetup.h"
 #include "workspace/DesktopApplication.h"
 #include "workspace/ItemKind.h"
@@ -17,15 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& contents)
-{
-    QString path = folder.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(contents);
-    return path;
-}
 
 // The first bytes decide for a file without a telling name ("scan").
 TEST(Workspace, DefaultApplicationFollowsContentTypeAndMimeappsList)
@@ -45,7 +37,7 @@ TEST(Workspace, DefaultApplicationFollowsContentTypeAndMimeappsList)
     Workspace workspace;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const QString path = writeFile(folder, QString::fromUtf8(row.name), row.contents);
+        const QString path = writeFile(folder.filePath(QString::fromUtf8(row.name)), row.contents);
         EXPECT_EQ(workspace.contentTypeForFile(path), QLatin1String(row.contentType));
         const std::optional<DesktopApplication> handler = workspace.applicationForFile(path);
         EXPECT_EQ(handler ? handler->id() : QString(), QLatin1String(row.handler));
@@ -75,13 +67,13 @@ TEST(Workspace, ReportsLaunchThatGioRefuses)
 {
     // A terminal application where no terminal emulator can be found on PATH.
     QTemporaryDir folder;
-    const QByteArray entry = QFile::encodeName(writeFile(folder, u"console.desktop"_s,
+    const QByteArray entry = QFile::encodeName(writeFile(folder.filePath(u"console.desktop"_s),
         "[Desktop Entry]\nType=Application\nName=Console tool\nExec=/bin/true "
         "%F\nTerminal=true\n"));
     GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.constData());
     ASSERT_TRUE(info);
     const DesktopApplication consoleTool(GObjectRef<GAppInfo>::adopt(G_APP_INFO(info)));
-    const QString path = writeFile(folder, u"a.txt"_s, "a");
+    const QString path = writeFile(folder.filePath(u"a.txt"_s), "a");
     const QByteArray searchPath = qgetenv("PATH");
     qputenv("PATH", folder.path().toUtf8());
     Workspace workspace;
@@ -101,7 +93,7 @@ TEST(WorkspaceWithoutDisplay, LaunchesButFindsNothingRunning)
     EXPECT_FALSE(Workspace().x11Session());
     qunsetenv("DISPLAY");
     QTemporaryDir folder;
-    const QString path = writeFile(folder, u"minutes.txt"_s, "words\n");
+    const QString path = writeFile(folder.filePath(u"minutes.txt"_s), "words\n");
     Workspace workspace;
     const std::optional<DesktopApplication> viewer = workspace.applicationForFile(path);
     ASSERT_TRUE(viewer);
@@ -124,13 +116,13 @@ TEST(WorkspaceWithoutDisplay, LaunchesButFindsNothingRunning)
 TEST(ItemKind, KindsOfFilesFoldersAndVolumes)
 {
     QTemporaryDir folder;
-    const QString plain = writeFile(folder, u"a.doc"_s, "x");
-    const QString tool = writeFile(folder, u"tool"_s, "#!/bin/sh\n");
+    const QString plain = writeFile(folder.filePath(u"a.doc"_s), "x");
+    const QString tool = writeFile(folder.filePath(u"tool"_s), "#!/bin/sh\n");
     QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString launcher =
-        writeFile(folder, u"r.desktop"_s, "[Desktop Entry]\nType=Application\nName=R\nExec=true\n");
-    const QString link =
-        writeFile(folder, u"l.desktop"_s, "[Desktop Entry]\nType=Link\nName=L\nURL=file:///\n");
+    const QString launcher = writeFile(
+        folder.filePath(u"r.desktop"_s), "[Desktop Entry]\nType=Application\nName=R\nExec=true\n");
+    const QString link = writeFile(
+        folder.filePath(u"l.desktop"_s), "[Desktop Entry]\nType=Link\nName=L\nURL=file:///\n");
     QDir(folder.path()).mkpath(u"Viewer.app"_s);
 
     EXPECT_EQ(ItemKindOf::path(plain), ItemKinds(ItemKind::PlainFile));

@@ -1,5 +1,6 @@
 #include "app/TerminalFolder.h"
 #include "support/Corpus.h"
+#include "support/Files.h"
 #include "support/ShellLinkWriter.h"
 
 #include <QDirIterator>
@@ -151,9 +152,7 @@ TEST_F(InfoCommand, NamesThatAreNotUtf8StillOpenTheirFiles)
     ShellLinkContents contents;
     contents.netName = "\\\\fs1\\s";
     contents.commonPathSuffix = "a.doc";
-    QFile file(QString::fromUtf8(m_folder.path().toUtf8() + "/caf.lnk"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(ShellLinkWriter::write(contents)));
-    file.close();
+    writeFile(m_folder.filePath(u"caf.lnk"_s), ShellLinkWriter::write(contents));
     ASSERT_EQ(::rename((m_folder.path().toUtf8() + "/caf.lnk").constData(),
                   (m_folder.path().toUtf8() + "/caf\xe9.lnk").constData()),
         0);
