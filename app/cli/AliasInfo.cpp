@@ -7,16 +7,17 @@
 
 Result<std::optional<AliasInfo>> AliasInfo::read(const QString& file)
 {
-    // Alias files are regular files; anything else is told why it is no shortcut.
+    // The sidecar is read first so that a malformed one is told as such. Alias files are
+    // regular files; anything else is told why it is no shortcut. Most files have no
+    // sidecar, and for them the one lookup of it answers both.
+    const Result<std::optional<AppleDoubleFile>> sidecar = AppleDoubleSidecar::read(file);
+    if (sidecar && !*sidecar)
+        return std::optional<AliasInfo>();
     if (!QFileInfo(file).isFile())
         return std::optional<AliasInfo>();
-    // The sidecar is read first so that a malformed one is told as such.
-    const Result<std::optional<AppleDoubleFile>> sidecar = AppleDoubleSidecar::read(file);
     if (!sidecar)
         return Failure {
             QStringLiteral("its alias information cannot be read: ") + sidecar.reason()};
-    if (!*sidecar)
-        return std::optional<AliasInfo>();
     const std::unique_ptr<JLAlias> alias = JLAlias::initWithContentsOfFile(file);
     if (!alias)
         return std::optional<AliasInfo>();

@@ -5,7 +5,6 @@
 #include "cli/CommandError.h"
 #include "cli/InfoReports.h"
 #include "cli/OutputBuffer.h"
-#include "platform/FileProblems.h"
 #include "shortcut/HVWindowsShortcut.h"
 
 #include <cstdio>
@@ -40,18 +39,40 @@ std::optional<InfoOptions> parseOptions(const QStringList& arguments)
     return options;
 }
 
+// Error lines gathered like the output, and written in order with it where both show on
+// a terminal: each buffer then writes at the end of every item.
+class InfoErrors {
+public:
+    InfoErrors()
+        : m_lines(stderr)
+    {
+    }
+
+    void add(const QString& file, const QString& reason)
+    {
+        m_lines.appendUtf8(CommandError::line("info", file, reason));
+        m_lines.append("\n");
+        m_lines.endItem();
+    }
+
+    void finish() { (void)m_lines.finish(); }
+
+private:
+    OutputBuffer m_lines;
+};
+
 // A file that is no shortcut may be an alias file, a shortcut converted before. False,
 // after saying why, when it is neither.
-bool reportAliasFile(const QString& file, InfoReports& reports)
+bool reportAliasFile(
+    const QString& file, const QString& whyNoShortcut, InfoReports& reports, InfoErrors& errors)
 {
     const Result<std::optional<AliasInfo>> alias = AliasInfo::read(file);
     if (!alias) {
-        CommandError::print("info", file, alias.reason());
+        errors.add(file, alias.reason());
         return false;
     }
     if (!*alias) {
-        CommandError::print(
-            "info", file, FileProblems::unreadableShortcut(file, HVWindowsShortcut::kMaxFileSize));
+        errors.add(file, whyNoShortcut);
         return false;
     }
     reports.add(**alias);
@@ -67,18 +88,21 @@ int runInfoCommand(const QStringList& arguments)
         return ExitUsage;
     bool allRead = true;
     OutputBuffer output(stdout);
+    InfoErrors errors;
     InfoReports reports(output, options->json);
     for (const QString& file : options->files) {
-        const std::unique_ptr<HVWindowsShortcut> shortcut =
-            HVWindowsShortcut::initWithContentsOfFile(file);
+        const Result<std::unique_ptr<HVWindowsShortcut>> shortcut =
+            HVWindowsShortcut::readFile(file);
         if (!shortcut) {
-            allRead = reportAliasFile(file, reports) && allRead;
+            allRead = reportAliasFile(file, shortcut.reason(), reports, errors) && allRead;
         } else {
-            reports.add(file, *shortcut);
+            reports.add(file, **shortcut);
         }
     }
     reports.finish();
-    if (!output.finish()) {
+    const bool written = output.finish();
+    errors.finish();
+    if (!written) {
         CommandError::print("info", QStringLiteral("cannot write the output"));
         return ExitFailure;
     }

@@ -38,6 +38,12 @@ char shortJsonEscape(char16_t character)
     }
 }
 
+bool isPrintableAscii(char16_t character, bool json)
+{
+    return character >= 0x20 && character < 0x7F
+        && !(json && (character == u'"' || character == u'\\'));
+}
+
 bool completesPair(QStringView text, qsizetype index)
 {
     return text[index].isHighSurrogate() && index + 1 < text.size()
@@ -61,13 +67,15 @@ void OutputBuffer::append(std::string_view bytes)
 
 void OutputBuffer::appendUtf8(QStringView text)
 {
-    for (qsizetype index = 0; index < text.size(); ++index)
+    for (qsizetype index = appendPrintableAscii(text, 0, false); index < text.size();
+         index = appendPrintableAscii(text, index + 1, false))
         appendCodeUnits(text, index);
 }
 
 void OutputBuffer::appendEscaped(QStringView text)
 {
-    for (qsizetype index = 0; index < text.size(); ++index) {
+    for (qsizetype index = appendPrintableAscii(text, 0, false); index < text.size();
+         index = appendPrintableAscii(text, index + 1, false)) {
         const char16_t character = text[index].unicode();
         if (ControlEscapes::isEscaped(character)
             || (QChar::isLowSurrogate(character) && FileNames::isEscapedByte(text, index)))
@@ -80,7 +88,8 @@ void OutputBuffer::appendEscaped(QStringView text)
 void OutputBuffer::appendJsonString(QStringView text)
 {
     m_bytes += '"';
-    for (qsizetype index = 0; index < text.size(); ++index) {
+    for (qsizetype index = appendPrintableAscii(text, 0, true); index < text.size();
+         index = appendPrintableAscii(text, index + 1, true)) {
         const char16_t character = text[index].unicode();
         if (const char letter = shortJsonEscape(character)) {
             m_bytes += '\\';
@@ -117,6 +126,21 @@ bool OutputBuffer::finish()
         m_failed = true;
     m_bytes.clear();
     return std::fflush(m_stream) == 0 && !m_failed;
+}
+
+// Copies the run of printable ASCII from index on, most of every name and field, in one
+// step; in JSON the quote and the backslash end it too. Returns where the run ends.
+qsizetype OutputBuffer::appendPrintableAscii(QStringView text, qsizetype index, bool json)
+{
+    qsizetype end = index;
+    while (end < text.size() && isPrintableAscii(text[end].unicode(), json))
+        ++end;
+    const size_t start = m_bytes.size();
+    m_bytes.resize(start + size_t(end - index));
+    char* out = m_bytes.data() + start;
+    for (qsizetype copied = index; copied < end; ++copied)
+        *out++ = char(text[copied].unicode());
+    return end;
 }
 
 // One character as UTF-8, a surrogate pair as one: index moves past what was written.

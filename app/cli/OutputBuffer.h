@@ -31,6 +31,7 @@ public:
     bool finish();
 
 private:
+    qsizetype appendPrintableAscii(QStringView text, qsizetype index, bool json);
     void appendCodeUnits(QStringView text, qsizetype& index);
     void appendUnicodeEscape(char16_t character);
 

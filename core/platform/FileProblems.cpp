@@ -29,20 +29,35 @@ std::optional<QString> lookupProblem(const QString& path)
     return std::nullopt;
 }
 
-QString unreadableShortcut(const QString& path, qint64 maximumSize)
+QString openProblem(const QString& path, int error)
 {
-    const QByteArray name = FileNames::encode(path);
     struct stat status { };
-    if (::stat(name.constData(), &status) != 0)
+    if (::stat(FileNames::encode(path).constData(), &status) != 0)
         return errorText(errno);
     if (S_ISDIR(status.st_mode))
         return QStringLiteral("a folder, not a shortcut");
-    const FileDescriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!file.isOpen())
-        return errorText(errno);
-    if (S_ISREG(status.st_mode) && status.st_size > maximumSize)
-        return QStringLiteral("too large for a shortcut (over %1 MiB)").arg(maximumSize >> 20);
+    return errorText(error);
+}
+
+QString unreadableShortcut(int descriptor, qint64 maximumSize)
+{
+    struct stat status { };
+    if (::fstat(descriptor, &status) == 0) {
+        if (S_ISDIR(status.st_mode))
+            return QStringLiteral("a folder, not a shortcut");
+        if (S_ISREG(status.st_mode) && status.st_size > maximumSize)
+            return QStringLiteral("too large for a shortcut (over %1 MiB)").arg(maximumSize >> 20);
+    }
     return QStringLiteral("not a Windows shortcut");
+}
+
+QString unreadableShortcut(const QString& path, qint64 maximumSize)
+{
+    const FileDescriptor file(
+        ::open(FileNames::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.isOpen())
+        return openProblem(path, errno);
+    return unreadableShortcut(file.get(), maximumSize);
 }
 
 }

@@ -16,13 +16,24 @@ Sink& currentSink()
     return sink;
 }
 
-void writeToSyslog(const QByteArray& utf8)
+// Where no log daemon listens, syslog(3) tries to connect anew on every line and drops
+// it; a run over thousands of files would pay for that thousands of times. So the socket
+// is looked for once per process and, where it is there, connected at once and kept.
+bool hasSystemLog()
 {
-    static const bool opened = [] {
-        openlog("kestrova", LOG_PID, LOG_USER);
+    static const bool present = [] {
+        if (::access(_PATH_LOG, F_OK) != 0)
+            return false;
+        openlog("kestrova", LOG_PID | LOG_NDELAY, LOG_USER);
         return true;
     }();
-    (void)opened;
+    return present;
+}
+
+void writeToSyslog(const QByteArray& utf8)
+{
+    if (!hasSystemLog())
+        return;
     // The line is data, never a format.
     syslog(LOG_INFO, "%s", utf8.constData());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
+#include "platform/FileProblems.h"
 #include "shortcut/ByteReader.h"
 
 #include <QFile>
@@ -60,29 +61,42 @@ HVWindowsShortcut::HVWindowsShortcut(std::optional<DriveMappingList> driveMappin
 std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithContentsOfFile(
     const QString& path, std::optional<DriveMappingList> driveMapping)
 {
+    Result<std::unique_ptr<HVWindowsShortcut>> shortcut = readFile(path, std::move(driveMapping));
+    return shortcut ? std::move(shortcut).value() : nullptr;
+}
+
+Result<std::unique_ptr<HVWindowsShortcut>> HVWindowsShortcut::readFile(
+    const QString& path, std::optional<DriveMappingList> driveMapping)
+{
     // Plain system calls: QFile would add two stat calls to the open and the reads,
     // and reading a file is most of the time spent on a shortcut. O_NONBLOCK keeps a
     // FIFO from blocking the open; it reads as an empty file.
     const FileDescriptor file(
         ::open(FileNames::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
-        return nullptr;
+    if (!file.isOpen())
+        return Failure {FileProblems::openProblem(path, errno)};
+    // The reason is found from the open file only once reading failed: the common case
+    // costs no stat.
+    const auto unreadable = [&file] {
+        return Failure {FileProblems::unreadableShortcut(file.get(), kMaxFileSize)};
+    };
     char buffer[kStackBufferSize];
     const std::optional<qsizetype> count = readOnce(file.get(), buffer, kStackBufferSize);
     if (!count)
-        return nullptr;
+        return unreadable();
     // Most shortcuts end in a TerminalBlock inside the first read; what follows it is
     // never read, so there is no need to look for the end of the file.
     bool reachedEnd = false;
     std::unique_ptr<HVWindowsShortcut> shortcut =
         readContents(QByteArrayView(buffer, *count), driveMapping, reachedEnd);
     if (!reachedEnd)
-        return shortcut;
+        return shortcut ? Result(std::move(shortcut)) : unreadable();
     const std::optional<QByteArray> data =
         readToEnd(file.get(), QByteArrayView(buffer, *count), kMaxFileSize);
     if (!data)
-        return nullptr;
-    return readContents(*data, std::move(driveMapping), reachedEnd);
+        return unreadable();
+    shortcut = readContents(*data, std::move(driveMapping), reachedEnd);
+    return shortcut ? Result(std::move(shortcut)) : unreadable();
 }
 
 std::unique_ptr<HVWindowsShortcut> HVWindowsShortcut::initWithContentsOfData(

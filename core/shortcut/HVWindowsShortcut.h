@@ -61,6 +61,10 @@ public:
     // larger than kMaxFileSize).
     static std::unique_ptr<HVWindowsShortcut> initWithContentsOfFile(
         const QString& path, std::optional<DriveMappingList> driveMapping = std::nullopt);
+    // The same, or why the file is none, in FileProblems::unreadableShortcut's words.
+    // The file is opened once, and looked at again only when it fails.
+    static Result<std::unique_ptr<HVWindowsShortcut>> readFile(
+        const QString& path, std::optional<DriveMappingList> driveMapping = std::nullopt);
     // The same, from the bytes of a shell-link file already in memory.
     static std::unique_ptr<HVWindowsShortcut> initWithContentsOfData(
         QByteArrayView data, std::optional<DriveMappingList> driveMapping = std::nullopt);

@@ -276,11 +276,20 @@ TEST(ShellLinkReader, ReadsAFileLikeItsBytesUpToTheSizeLimit)
     endless.terminalBlock = false;
     const qint64 limit = HVWindowsShortcut::kMaxFileSize;
     EXPECT_TRUE(HVWindowsShortcut::initWithContentsOfFile(written(endless, limit)));
-    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(written(endless, limit + 1)));
     LogCapture log;
-    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(folder.filePath(u"no"_s)));
-    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(folder.path()));
-    EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(u"/dev/zero"_s));
+    // The reason comes from the one attempt to read: no second open to find it.
+    const std::pair<QString, QString> refusals[] = {
+        {written(endless, limit + 1), u"too large for a shortcut (over 16 MiB)"_s},
+        {folder.filePath(u"no"_s), u"no such file"_s},
+        {folder.path(), u"a folder, not a shortcut"_s},
+        {u"/dev/zero"_s, u"not a Windows shortcut"_s},
+    };
+    for (const auto& [file, reason] : refusals) {
+        const auto shortcut = HVWindowsShortcut::readFile(file);
+        ASSERT_FALSE(shortcut) << file.toStdString();
+        EXPECT_EQ(shortcut.reason(), reason);
+        EXPECT_FALSE(HVWindowsShortcut::initWithContentsOfFile(file));
+    }
     EXPECT_TRUE(log.lines().isEmpty());
 }
 
