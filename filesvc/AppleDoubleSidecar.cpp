@@ -86,11 +86,10 @@ int writeAll(int fd, const QByteArray& bytes)
 
 // The mode of the sidecar it replaces, or that of the file it belongs to, less the
 // execute bits: Samba and other users of the share must be able to read it.
-mode_t sidecarMode(const QString& sidecar, const QString& filePath)
+mode_t sidecarMode(const QString& sidecar, const QString& filePath, bool replacing)
 {
     struct stat status { };
-    if (::stat(QFile::encodeName(sidecar).constData(), &status) == 0
-        || ::stat(QFile::encodeName(filePath).constData(), &status) == 0)
+    if (::stat(QFile::encodeName(replacing ? sidecar : filePath).constData(), &status) == 0)
         return status.st_mode & 0666;
     return 0644;
 }
@@ -103,7 +102,7 @@ void syncFolder(const QString& folder)
 }
 
 Result<void> replaceAtomically(
-    const QString& target, const QString& filePath, const QByteArray& bytes)
+    const QString& target, const QString& filePath, bool replacing, const QByteArray& bytes)
 {
     QByteArray temporary = QFile::encodeName(target + QStringLiteral(".kestrova-XXXXXX"));
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -112,7 +111,7 @@ Result<void> replaceAtomically(
             target, QStringLiteral("cannot create a temporary file: ") + systemError(errno));
     // The mode is a courtesy to the other users of a share; where the file system keeps
     // no modes of its own (GVfs's FUSE folder), the sidecar is written all the same.
-    (void)::fchmod(fd.get(), sidecarMode(target, filePath));
+    (void)::fchmod(fd.get(), sidecarMode(target, filePath, replacing));
     int error = writeAll(fd.get(), bytes);
     if (!error)
         error = fd.close();
@@ -165,6 +164,11 @@ Result<std::optional<AppleDoubleFile>> read(const QString& filePath)
 
 Result<void> write(const QString& filePath, const AppleDoubleFile& contents)
 {
+    return update(filePath, [&](AppleDoubleFile& present) { present = contents; });
+}
+
+Result<void> update(const QString& filePath, const std::function<void(AppleDoubleFile&)>& change)
+{
     Result<std::optional<AppleDoubleFile>> existing = read(filePath);
     if (!existing)
         return existing.failure();
@@ -172,7 +176,10 @@ Result<void> write(const QString& filePath, const AppleDoubleFile& contents)
     if (*existing && !(*existing)->rewritable)
         return sidecarFailure(sidecar,
             QStringLiteral("holds entries other than the Finder information and the fork"));
-    return replaceAtomically(sidecar, filePath, AppleDouble::serialize(contents));
+    const bool replacing = existing->has_value();
+    AppleDoubleFile contents = std::move(*existing).value_or(AppleDoubleFile());
+    change(contents);
+    return replaceAtomically(sidecar, filePath, replacing, AppleDouble::serialize(contents));
 }
 
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The AppleDouble sidecar "._NAME" that holds the resource fork and the Finder
@@ -25,5 +26,9 @@ Result<std::optional<AppleDoubleFile>> read(const QString& filePath);
 // Replaces the sidecar with the given contents. Fails, leaving the sidecar as it was,
 // when the one there cannot be read or is not rewritable.
 Result<void> write(const QString& filePath, const AppleDoubleFile& contents);
+
+// Replaces the sidecar with its present contents (empty ones where there is none) as
+// changed by `change`, reading it once. Fails as write does.
+Result<void> update(const QString& filePath, const std::function<void(AppleDoubleFile&)>& change);
 
 }

@@ -45,12 +45,9 @@ Result<void> FinderInformation::update(
 {
     if (!FSRef::fromPath(path))
         return Failure {path + QStringLiteral(": no such file or folder")};
-    Result<std::optional<AppleDoubleFile>> sidecar = AppleDoubleSidecar::read(path);
-    if (!sidecar)
-        return sidecar.failure();
-    AppleDoubleFile contents = sidecar->value_or(AppleDoubleFile());
-    FinderInformation info = fromEntry(contents.finderInfo);
-    change(info);
-    info.storeInto(contents.finderInfo);
-    return AppleDoubleSidecar::write(path, contents);
+    return AppleDoubleSidecar::update(path, [&](AppleDoubleFile& contents) {
+        FinderInformation info = fromEntry(contents.finderInfo);
+        change(info);
+        info.storeInto(contents.finderInfo);
+    });
 }

@@ -299,17 +299,14 @@ Result<void> JLResourceFork::closeFile()
         return openFailure(m_path, bytes.reason());
     // The Finder information may have changed on disk since the fork was opened; only
     // the fork is this object's to write.
-    Result<std::optional<AppleDoubleFile>> sidecar = AppleDoubleSidecar::read(m_path);
-    if (!sidecar)
-        return sidecar.failure();
-    AppleDoubleFile contents = sidecar->value_or(AppleDoubleFile());
-    contents.resourceFork = std::move(*bytes);
-    if (m_finderChange) {
-        FinderInformation info = FinderInformation::fromEntry(contents.finderInfo);
-        m_finderChange(info);
-        info.storeInto(contents.finderInfo);
-    }
-    return AppleDoubleSidecar::write(m_path, contents);
+    return AppleDoubleSidecar::update(m_path, [&](AppleDoubleFile& contents) {
+        contents.resourceFork = std::move(*bytes);
+        if (m_finderChange) {
+            FinderInformation info = FinderInformation::fromEntry(contents.finderInfo);
+            m_finderChange(info);
+            info.storeInto(contents.finderInfo);
+        }
+    });
 }
 
 void JLResourceFork::changeFinderInformationOnClose(std::function<void(FinderInformation&)> change)

@@ -26,7 +26,7 @@ constexpr qsizetype kRenderedFamiliesKept = 32;
 // names only "hicolor", which holds application icons but none for content types). Then
 // the desktop's own setting (GNOME's icon-theme, where its schema is installed) or the
 // first freedesktop theme found is taken, from the XDG data folders.
-void ensureIconTheme()
+void chooseIconTheme()
 {
     const QString current = QIcon::themeName();
     if (!current.isEmpty() && current != QLatin1String("hicolor"))
@@ -58,6 +58,13 @@ void ensureIconTheme()
             }
         }
     }
+}
+
+// The choice is made once: each search adds the XDG folders to Qt's search path again.
+void ensureIconTheme()
+{
+    static const bool chosen = (chooseIconTheme(), true);
+    (void)chosen;
 }
 
 std::optional<QByteArray> pngOf(const QIcon& icon, int edge)
@@ -124,18 +131,16 @@ std::optional<QByteArray> iconFamilyForIconNames(const QStringList& names)
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return std::nullopt;
     ensureIconTheme();
-    // Rendering takes milliseconds; a conversion of many files of a few types renders
-    // each type's icon once.
-    static QHash<QString, QByteArray> rendered;
+    // Rendering, and looking names up in a theme that has none of them, take tens of
+    // milliseconds; the instance does each type's once, its icon or the lack of one.
+    static QHash<QString, std::optional<QByteArray>> rendered;
     const QString key = QIcon::themeName() + QLatin1Char('\n') + names.join(QLatin1Char('\n'));
     if (const auto found = rendered.constFind(key); found != rendered.constEnd())
         return *found;
     std::optional<QByteArray> family = renderFirstIcon(names);
-    if (family) {
-        if (rendered.size() >= kRenderedFamiliesKept)
-            rendered.clear();
-        rendered.insert(key, *family);
-    }
+    if (rendered.size() >= kRenderedFamiliesKept)
+        rendered.clear();
+    rendered.insert(key, family);
     return family;
 }
 
