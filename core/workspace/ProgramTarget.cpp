@@ -204,8 +204,8 @@ ProgramTargetVerdict examine(const QString& path)
                                                                    : ContentType::guess(path, head);
     // Finding the file system out walks the whole path; a document type needs none of it.
     const bool executableRegularFile = exists && S_ISREG(status.st_mode)
-        && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0
-        && executeBitCanMatter(contentType) && ExecuteBit::meansSomethingAt(path);
+        && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0 && executeBitCanMatter(contentType)
+        && ExecuteBit::meansSomethingAt(path);
     return judge(names, contentType, head, executableRegularFile);
 }
 
