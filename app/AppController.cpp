@@ -7,6 +7,7 @@
 #include "link/KTLinkService.h"
 #include "platform/FileProblems.h"
 #include "platform/LocationUri.h"
+#include "platform/StepTrace.h"
 #include "platform/SystemLog.h"
 #include "preferences/KTPreferences.h"
 #include "shortcut/HVWindowsShortcut.h"
@@ -90,9 +91,11 @@ bool AppController::openFile(const QString& path)
 
 Result<bool> AppController::openShortcutFile(const QString& path, bool controlHeld)
 {
+    StepTrace::step("instance: open shortcut");
     KTPreferences& preferences = *m_environment.preferences;
     const auto shortcut =
         HVWindowsShortcut::initWithContentsOfFile(path, preferences.driveMapping());
+    StepTrace::step("instance: shortcut read");
     if (!shortcut) {
         if (const std::unique_ptr<JLAlias> alias = JLAlias::initWithContentsOfFile(path))
             return openAliasFile(*alias);
@@ -107,6 +110,7 @@ Result<bool> AppController::openShortcutFile(const QString& path, bool controlHe
     shortcut->setMountMethod(preferences.mountMethod());
     SystemLog::write(QStringLiteral("Open shortcut Share: %1 file: %2")
                          .arg(orNone(shortcut->networkShare()), orNone(shortcut->filename())));
+    StepTrace::step("instance: settings read");
     if (!m_environment.openShortcut(*shortcut)) {
         m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
             shortcut->errorMessage().value_or(unexplainedFailure),

@@ -1,6 +1,7 @@
 #include "ProcessApplication.h"
 
 #include "DisplayProbe.h"
+#include "platform/StepTrace.h"
 #include "volumes/MountWindows.h"
 #include "windows/PasswordDialog.h"
 #include "windows/RZStatusController.h"
@@ -24,11 +25,12 @@ std::unique_ptr<QCoreApplication>* applicationOwner = nullptr;
 std::unique_ptr<QCoreApplication> make()
 {
     if (applicationWantsDisplay && DisplayProbe::displayPresent()) {
+        StepTrace::step("app: display probed");
         auto made = std::make_unique<QApplication>(qtArgumentCount, qtArguments);
+        StepTrace::step("app: QApplication made");
         // Alerts and the status window come and go; the last of them closing ends
         // nothing: the instance decides when it is done.
         QApplication::setQuitOnLastWindowClosed(false);
-        RZStatusController::createShared();
         if (RZStatusController::displayAvailable())
             MountWindows::installed().credentialDialog = &PasswordDialog::ask;
         return made;

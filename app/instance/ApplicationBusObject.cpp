@@ -3,6 +3,7 @@
 #include "instance/AppBusProtocol.h"
 #include "instance/ControlKey.h"
 #include "instance/KestrovaInstance.h"
+#include "platform/StepTrace.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -19,6 +20,7 @@ void ApplicationBusObject::Activate(const QVariantMap& platformData)
 
 void ApplicationBusObject::Open(const QStringList& uris, const QVariantMap& platformData)
 {
+    StepTrace::step("instance: Open received");
     // A desktop that calls us directly says nothing of the keys: read them on receipt.
     const QVariant sentState = platformData.value(AppBusProtocol::controlHeldKey);
     const bool controlHeld = sentState.isValid() ? sentState.toBool() : ControlKey::isHeld();
@@ -46,6 +48,7 @@ void ApplicationBusObject::submit(
     setDelayedReply(true);
     m_instance.submit(
         *parsed.request, [call = message(), bus = connection()](const AppRequestOutcome& outcome) {
+            StepTrace::step("instance: replying");
             bus.send(outcome.succeeded() ? call.createReply()
                                          : call.createErrorReply(AppBusProtocol::failureError,
                                              outcome.failures.join(QLatin1Char('\n'))));

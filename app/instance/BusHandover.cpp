@@ -4,6 +4,7 @@
 #include "instance/LocalFileUri.h"
 #include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
+#include "platform/StepTrace.h"
 
 #include <gio/gio.h>
 
@@ -133,6 +134,7 @@ Reply handOver(const AppRequest& request)
         GErrorPtr owned(error);
         return {Result::NoBus, {}};
     }
+    StepTrace::step("front: bus connected");
     const MethodCall call = methodCall(request);
     const GVariantPtr reply(g_dbus_connection_call_sync(bus.get(),
         utf8(AppBusProtocol::serviceName).constData(), utf8(AppBusProtocol::objectPath).constData(),

@@ -3,6 +3,7 @@
 #include "ProcessApplication.h"
 #include "instance/BusHandover.h"
 #include "instance/InstanceRuntime.h"
+#include "platform/StepTrace.h"
 
 #include <QDBusConnection>
 
@@ -15,8 +16,10 @@ namespace {
 std::optional<AppRequestOutcome> serveHere(const AppRequest& request, QDBusConnection* bus)
 {
     InstanceRuntime runtime {std::chrono::milliseconds::zero()};
+    StepTrace::step("app: runtime made");
     if (bus && !runtime.instance().registerOnBus(*bus))
         return std::nullopt;
+    StepTrace::step("app: bus name owned");
     AppRequestOutcome served;
     runtime.instance().submit(
         request, [&served](const AppRequestOutcome& outcome) { served = outcome; });
@@ -35,7 +38,9 @@ AppRequestOutcome deliver(const AppRequest& request)
         const BusHandover::Reply handover = BusHandover::handOver(request);
         if (handover.result == BusHandover::Result::Answered)
             return handover.outcome;
+        StepTrace::step("app: handover refused");
         ProcessApplication::ensure();
+        StepTrace::step("app: application made");
         if (handover.result == BusHandover::Result::NoBus)
             break;
         QDBusConnection bus = QDBusConnection::sessionBus();

@@ -4,6 +4,7 @@
 #include "cli/CommandOperands.h"
 #include "cli/HelpCommand.h"
 #include "diagnostics/ExceptionLog.h"
+#include "platform/StepTrace.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -13,6 +14,7 @@
 
 int main(int argc, char* argv[])
 {
+    StepTrace::step("app: main");
     // First, so that the running instance and every command it serves are covered.
     ExceptionLog::install();
     // Qt's registry of custom types is destroyed at exit in the reverse order of

@@ -10,6 +10,7 @@
 #include "cli/HandoverRequest.h"
 #include "cli/InfoCommand.h"
 #include "instance/BusHandover.h"
+#include "platform/StepTrace.h"
 
 #include <QFile>
 #include <QString>
@@ -46,6 +47,7 @@ QByteArray ownFolder()
 
 [[noreturn]] void becomeFullProgram(char* argv[])
 {
+    StepTrace::step("front: exec full program");
     const QByteArray folder = ownFolder();
     int lastError = ENOENT;
     for (const char* place : fullProgramPlaces) {
@@ -62,12 +64,15 @@ QByteArray ownFolder()
 
 int main(int argc, char* argv[])
 {
+    StepTrace::step("front: main");
     QStringList arguments = CommandOperands::commandLine(argc, argv);
     const QString command = arguments.isEmpty() ? QString() : arguments.takeFirst();
     if (command == QLatin1String("info"))
         return runInfoCommand(arguments);
     if (const std::optional<AppRequest> request = handoverRequest(command, arguments)) {
+        StepTrace::step("front: request read");
         const BusHandover::Reply reply = BusHandover::handOver(*request);
+        StepTrace::step("front: answered");
         if (reply.result == BusHandover::Result::Answered)
             return HandoverRequests::report(reply.outcome);
     }

@@ -28,9 +28,7 @@ int delayInMilliseconds(double seconds)
 
 RZStatusController* RZStatusController::sharedStatusController()
 {
-    if (!sharedController && !displayAvailable())
-        return createShared();
-    return sharedController;
+    return createShared();
 }
 
 RZStatusController* RZStatusController::createShared()

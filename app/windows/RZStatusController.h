@@ -15,19 +15,19 @@ class RZStatusWindow;
 // its text needs, centred on the screen, and shows a busy indicator while work runs.
 //
 // A process has one controller, reached from anywhere through sharedStatusController().
-// Which kind it gets is decided once, from the application object (see displayAvailable):
-// with a display it is a floating window, which the program that creates the QApplication
-// makes by calling createShared() once; without one (the command line in a terminal or a
-// script) the terminal is the window: each title shown becomes one line on stderr, and
-// sharedStatusController() makes that controller on first use.
+// Which kind it gets is decided once, on first use, from the application object (see
+// displayAvailable): with a display it is a floating window; without one (the command
+// line in a terminal or a script) the terminal is the window: each title shown becomes
+// one line on stderr. Making the window costs a start-up as much as a tenth of a shortcut
+// opened cold, and most opens never show it, so it is made when a status is first shown.
 //
 // Main thread only. Tests construct controllers of their own over their own windows.
 class RZStatusController : public QObject {
     Q_OBJECT
 
 public:
-    // The process's controller; null in a process with a display until createShared() has
-    // made it, and every caller then does without a status window.
+    // The process's controller, made on first use (createShared). Use it only once the
+    // process's QApplication, if it has one, exists.
     static RZStatusController* sharedStatusController();
 
     // Makes the process's controller, of the kind displayAvailable() calls for, unless

@@ -1,3 +1,4 @@
+#include "platform/StepTrace.h"
 #include "platform/SystemLog.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "shortcut/OpeningServices.h"
@@ -107,12 +108,15 @@ bool HVWindowsShortcut::openFile()
 {
     const OpeningServices& services = openingServices();
     const std::optional<LocalTarget> target = composeLocalTarget();
+    StepTrace::step("open: local path composed");
     if (!target)
         return false;
     SystemLog::write(
         QStringLiteral("Composed link is: ") + target->path.value_or(QStringLiteral("(none)")));
-    if (target->path && services.fileExists(*target->path))
+    if (target->path && services.fileExists(*target->path)) {
+        StepTrace::step("open: target exists");
         return openInForeground(*target->path);
+    }
     if (!services.dfsInstalled()) {
         SystemLog::write(QStringLiteral("No DFS installed. No file found"));
         setErrorMessage(targetMissingMessage());
@@ -149,6 +153,7 @@ bool HVWindowsShortcut::openInForeground(const QString& path)
 {
     const OpeningServices& services = openingServices();
     const ProgramTargetVerdict verdict = ProgramTarget::examine(path);
+    StepTrace::step("open: target examined");
     if (!mayOpenTarget(path, verdict))
         return false;
     const std::optional<TargetApplication> application =
@@ -159,9 +164,11 @@ bool HVWindowsShortcut::openInForeground(const QString& path)
                             .arg(quotedName(path), verdict.contentType));
         return false;
     }
+    StepTrace::step("open: application found");
     SystemLog::write(
         QStringLiteral("Opening %1 with %2 (%3)").arg(path, application->name, application->id));
     const LaunchResult launched = services.openFileWithApplication(path, *application);
+    StepTrace::step("open: launched");
     // The caller shows errorMessage; what it held before is no reason for this failure.
     if (!launched) {
         setErrorMessage(QStringLiteral("%1 could not be opened with %2: %3")
@@ -169,6 +176,7 @@ bool HVWindowsShortcut::openInForeground(const QString& path)
         return false;
     }
     bringToFront(application->id);
+    StepTrace::step("open: brought to front");
     return true;
 }
 

@@ -137,6 +137,17 @@ QString magicReason(const QByteArray& head)
     return {};
 }
 
+bool isUnknownType(const QString& contentType)
+{
+    return contentType == QLatin1String("application/octet-stream");
+}
+
+// Whether an execute bit would make an item of this type a program.
+bool executeBitCanMatter(const QString& contentType)
+{
+    return ContentType::canBeExecutable(contentType) || isUnknownType(contentType);
+}
+
 QString executeBitReason(const QString& contentType, bool executableRegularFile)
 {
     if (!executableRegularFile)
@@ -144,7 +155,7 @@ QString executeBitReason(const QString& contentType, bool executableRegularFile)
     if (ContentType::canBeExecutable(contentType))
         return QStringLiteral("it is marked executable and its type %1 can be run")
             .arg(contentType);
-    if (contentType == QLatin1String("application/octet-stream"))
+    if (isUnknownType(contentType))
         return QStringLiteral("it is marked executable and its type is unknown");
     return {};
 }
@@ -170,25 +181,31 @@ ProgramTargetVerdict judge(const QStringList& fileNames, const QString& contentT
 
 ProgramTargetVerdict examine(const QString& path)
 {
+    // On a network share every look at the file is a round trip to the server: the link
+    // test and the status come from one lstat where the item is no link.
+    const QByteArray encoded = FileNames::encode(path);
+    struct stat status { };
+    const bool present = ::lstat(encoded.constData(), &status) == 0;
+    const bool isLink = present && S_ISLNK(status.st_mode);
+    const bool exists = present && (!isLink || ::stat(encoded.constData(), &status) == 0);
+
     const QFileInfo file(path);
     QStringList names {file.fileName()};
     // Only a link, or a name of "." or "..", can make the real name another. Resolving
     // every folder of a path costs a round trip to the server each on a network share.
-    if (file.isSymLink() || names.first() == QLatin1String(".")
-        || names.first() == QLatin1String("..")) {
+    if (isLink || names.first() == QLatin1String(".") || names.first() == QLatin1String("..")) {
         const QString resolved = file.canonicalFilePath();
         if (!resolved.isEmpty() && QFileInfo(resolved).fileName() != names.first())
             names << QFileInfo(resolved).fileName();
     }
 
-    struct stat status { };
-    const bool exists = ::stat(FileNames::encode(path).constData(), &status) == 0;
-    const bool executableRegularFile = exists && S_ISREG(status.st_mode)
-        && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0
-        && ExecuteBit::meansSomethingAt(path);
     const QByteArray head = ContentType::fileHead(path).value_or(QByteArray());
     const QString contentType = exists && !S_ISREG(status.st_mode) ? ContentType::forFile(path)
                                                                    : ContentType::guess(path, head);
+    // Finding the file system out walks the whole path; a document type needs none of it.
+    const bool executableRegularFile = exists && S_ISREG(status.st_mode)
+        && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0 && executeBitCanMatter(contentType)
+        && ExecuteBit::meansSomethingAt(path);
     return judge(names, contentType, head, executableRegularFile);
 }
 
