@@ -71,9 +71,10 @@ void RZStatusWindow::layOut()
 
 void RZStatusWindow::orderFrontAndDisplay()
 {
+    const bool mappedAgain = !isVisible();
     show();
     raise();
-    waitUntilExposed();
+    waitUntilExposed(mappedAgain);
     repaint();
     flushToWindowSystem();
 }
@@ -81,10 +82,12 @@ void RZStatusWindow::orderFrontAndDisplay()
 // The wait turns the event loop for a few milliseconds. User input is left queued for the
 // caller's own loop, so a click cannot start other work inside this call; timers and
 // posted events do run.
-void RZStatusWindow::waitUntilExposed()
+void RZStatusWindow::waitUntilExposed(bool mappedAgain)
 {
     QWindow* window = windowHandle();
-    if (!window || window->isExposed())
+    // A window shown again right after it was hidden still reads as exposed until Qt has
+    // handled the unmapping, which is queued behind this call: only the new expose counts.
+    if (!window || (window->isExposed() && !mappedAgain))
         return;
     // Qt draws into a window only once the window system reports it exposed, which a
     // window manager does in its own time.

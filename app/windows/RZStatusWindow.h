@@ -36,7 +36,7 @@ protected:
 
 private:
     void layOut();
-    void waitUntilExposed();
+    void waitUntilExposed(bool mappedAgain);
     void flushToWindowSystem();
 
     QLabel* m_textField;
