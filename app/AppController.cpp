@@ -5,7 +5,6 @@
 #include "environment/AppEnvironment.h"
 #include "filesvc/JLAlias.h"
 #include "link/KTLinkService.h"
-#include "platform/FileProblems.h"
 #include "platform/LocationUri.h"
 #include "platform/StepTrace.h"
 #include "platform/SystemLog.h"
@@ -93,19 +92,18 @@ Result<bool> AppController::openShortcutFile(const QString& path, bool controlHe
 {
     StepTrace::step("instance: open shortcut");
     KTPreferences& preferences = *m_environment.preferences;
-    const auto shortcut =
-        HVWindowsShortcut::initWithContentsOfFile(path, preferences.driveMapping());
+    Result<std::unique_ptr<HVWindowsShortcut>> read =
+        HVWindowsShortcut::readFile(path, preferences.driveMapping());
     StepTrace::step("instance: shortcut read");
-    if (!shortcut) {
+    if (!read) {
         if (const std::unique_ptr<JLAlias> alias = JLAlias::initWithContentsOfFile(path))
             return openAliasFile(*alias);
-        const QString reason =
-            FileProblems::unreadableShortcut(path, HVWindowsShortcut::kMaxFileSize);
-        SystemLog::write(QStringLiteral("Open shortcut %1: %2").arg(path, reason));
+        SystemLog::write(QStringLiteral("Open shortcut %1: %2").arg(path, read.reason()));
         m_environment.alerts->runModalAlert(QStringLiteral("Convert Shortcut Failed"),
             QStringLiteral("Invalid Shortcut File. Failed to create alias."));
-        return Failure {path + QStringLiteral(": ") + reason};
+        return Failure {path + QStringLiteral(": ") + read.reason()};
     }
+    const std::unique_ptr<HVWindowsShortcut> shortcut = std::move(read).value();
     shortcut->setMappingEnabled(preferences.mappingEnabled());
     shortcut->setMountMethod(preferences.mountMethod());
     SystemLog::write(QStringLiteral("Open shortcut Share: %1 file: %2")

@@ -1,9 +1,7 @@
 #include "platform/FileProblems.h"
 
-#include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -49,15 +47,6 @@ QString unreadableShortcut(int descriptor, qint64 maximumSize)
             return QStringLiteral("too large for a shortcut (over %1 MiB)").arg(maximumSize >> 20);
     }
     return QStringLiteral("not a Windows shortcut");
-}
-
-QString unreadableShortcut(const QString& path, qint64 maximumSize)
-{
-    const FileDescriptor file(
-        ::open(FileNames::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!file.isOpen())
-        return openProblem(path, errno);
-    return unreadableShortcut(file.get(), maximumSize);
 }
 
 }

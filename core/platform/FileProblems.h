@@ -13,15 +13,11 @@ namespace FileProblems {
 // "no such file", "permission denied", ...; none when the file can be looked up.
 std::optional<QString> lookupProblem(const QString& path);
 
-// Why open(2) of the file failed with `error`: as unreadableShortcut says it.
+// Why open(2) of the file failed with `error`: missing, a folder, not readable, ...
 QString openProblem(const QString& path, int error);
 
 // Why a file that opened is not a shortcut that can be read: a folder, larger than a
 // shortcut can be, or not a shortcut.
 QString unreadableShortcut(int descriptor, qint64 maximumSize);
-
-// Why the file is not a shortcut that can be read: missing, a folder, not readable,
-// larger than a shortcut can be, or not a shortcut.
-QString unreadableShortcut(const QString& path, qint64 maximumSize);
 
 }
