@@ -220,11 +220,6 @@ void EndToEndTest::expectAlert(QProcess& command, const QString& title, const QS
         << result.errors.toStdString();
 }
 
-std::optional<qint64> EndToEndTest::activeWindowProcess()
-{
-    return xdotoolNumber({u"getactivewindow"_s, u"getwindowpid"_s});
-}
-
 bool EndToEndTest::connectAsGuest()
 {
     const std::optional<quint32> question = waitForWindow(u"Authentication Required"_s);

@@ -57,9 +57,7 @@ protected:
     QStringList viewerArguments(qsizetype count = 1) const;
 
     // What a user does on the display, through the tools a desktop answers to (xdotool,
-    // xclip). The process that owns the active window (_NET_WM_PID), or none.
-    static std::optional<qint64> activeWindowProcess();
-    // Answers a share's password question as "Connect as guest"; false when none showed.
+    // xclip). Answers a share's password question as "Connect as guest"; false when none showed.
     static bool connectAsGuest();
     static QString readSelection(
         const QString& selection, const QString& type = QStringLiteral("UTF8_STRING"));

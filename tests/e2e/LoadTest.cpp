@@ -77,6 +77,9 @@ TEST_F(Load, FiftyOpensWhileTheInstanceWaitsForASilentServer)
     ASSERT_TRUE(silent.listen(QHostAddress(u"127.0.0.2"_s), 445));
     start({u"service"_s});
     ASSERT_TRUE(eventually([] { return instanceProcess().has_value(); }));
+    const ProgramRun secondService = run({u"service"_s});
+    EXPECT_EQ(secondService.exitCode, 2);
+    EXPECT_TRUE(secondService.errors.contains(u"another instance runs"_s));
     // A desktop's call is answered at once, though the mount it starts takes long.
     QDBusMessage openLink = QDBusMessage::createMethodCall(u"com.dovrane.Kestrova"_s,
         u"/com/dovrane/Kestrova"_s, u"org.freedesktop.Application"_s, u"ActivateAction"_s);

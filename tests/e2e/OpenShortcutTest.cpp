@@ -1,74 +1,14 @@
 #include "EndToEndTest.h"
-#include "support/Eventually.h"
 #include "support/FileServer.h"
-#include "support/ScreenCapture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
 
 // kestrova open as the desktop runs it for a double click: the target opens in its default
 // application (the recording viewer).
-namespace {
-
 using OpenShortcut = EndToEndTest;
-
-// The screen once the alert titled title shows, kept as an artefact to look at.
-void keepAlertScreenshot(const QString& title, const QString& name)
-{
-    ASSERT_TRUE(eventually([&] {
-        return runProgram(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, title})
-                   .exitCode
-            == 0;
-    })) << "no window titled "
-        << title.toStdString();
-    QThread::msleep(300); // drawn once mapped
-    ScreenCapture::keepAsArtefact(
-        ScreenCapture::capture({u"-root"_s}), u"alias-%1.png"_s.arg(name));
-}
-
-}
-
-// The share is mounted on the way; the instance opens the targets, in front.
-TEST_F(OpenShortcut, LaterInvocationsAreServedByTheRunningInstance)
-{
-    putOnShare(u"plans/a.txt"_s, "first\n");
-    putOnShare(u"plans/b.txt"_s, "second\n");
-    QProcessEnvironment environment = m_desktop.environment();
-    environment.insert(u"KESTROVA_IDLE_SECONDS"_s, u"600"_s);
-    const qint64 servicePid = start({u"service"_s}, environment).processId();
-    ASSERT_TRUE(
-        eventually([&] { return instanceProcess() == servicePid; }, std::chrono::seconds(20)))
-        << "kestrova service did not take its name";
-    ASSERT_FALSE(FileServer::gvfsFolder(kShare));
-
-    QProcess& first = start({u"open"_s, writeShortcut(u"a.lnk"_s, u"plans\\a.txt"_s)});
-    ASSERT_TRUE(connectAsGuest()) << "the share's password question did not show";
-    const QStringList opened = viewerArguments(1); // waits, then the share is mounted
-    EXPECT_EQ(opened, QStringList {mountedPath(u"plans/a.txt"_s)});
-    const qint64 viewer = viewerRecords().value(0).value(u"pid"_s).toInteger();
-    EXPECT_TRUE(
-        eventually([&] { return activeWindowProcess() == viewer; }, std::chrono::seconds(10)))
-        << "the viewer's window is not in front";
-    EXPECT_EQ(finish(first).exitCode, 0);
-    const ProgramRun second = run({u"open"_s, writeShortcut(u"b.lnk"_s, u"plans\\b.txt"_s)});
-    EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
-
-    EXPECT_EQ(viewerArguments(2), QStringList {mountedPath(u"plans/b.txt"_s)});
-    EXPECT_EQ(viewerRecords().size(), 2) << "one start for each open";
-    // The startup-notification ID of a launch names the process that launched it.
-    for (const QJsonObject& record : viewerRecords()) {
-        const QString startupId = record.value(u"startupId"_s).toString();
-        EXPECT_TRUE(startupId.startsWith(u"kestrova-%1-"_s.arg(servicePid)))
-            << "not launched by the running instance: " << startupId.toStdString();
-    }
-    EXPECT_EQ(instanceProcess(), servicePid);
-    const ProgramRun secondService = run({u"service"_s});
-    EXPECT_EQ(secondService.exitCode, 2);
-    EXPECT_TRUE(secondService.errors.contains(u"another instance runs"_s));
-}
 
 // File names are data: whatever they hold reaches the application as one argument, and
 // nothing in them is run.
@@ -129,7 +69,6 @@ TEST_F(OpenShortcut, ConvertsIntoAnAliasFileWhenAsked)
             runProgram(u"xdotool"_s, {u"keydown"_s, QLatin1String(row.key)});
         QProcess& open = start({u"open"_s, shortcut});
         if (row.alertTitle) {
-            keepAlertScreenshot(QLatin1String(row.alertTitle), QLatin1String(row.name));
             expectAlert(open, QLatin1String(row.alertTitle), QLatin1String(row.alertMessage));
         } else {
             const ProgramRun opened = finish(open);
