@@ -1,9 +1,7 @@
 #include "app/TerminalFolder.h"
-#include "support/Corpus.h"
 #include "support/Files.h"
 #include "support/ShellLinkWriter.h"
 
-#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -126,23 +124,6 @@ TEST_F(InfoCommand, SaysWhyAFileIsNoShortcut)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.errors, expected);
     EXPECT_EQ(run.output, QString());
-}
-
-TEST(InfoCommandCorpus, ReadsWholeCorpusInOneRun)
-{
-    KESTROVA_REQUIRE_CORPUS();
-    QStringList files {u"info"_s, u"--json"_s};
-    QDirIterator iterator(Corpus::path(u"lnk"_s), QDir::Files, QDirIterator::Subdirectories);
-    while (iterator.hasNext()) {
-        const QString file = iterator.next();
-        if (!file.endsWith(u"MANIFEST.tsv"_s) && !file.endsWith(u"README.md"_s))
-            files << file;
-    }
-    const ProgramRun result = runProgram(QStringLiteral(KESTROVA_BINARY), files);
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(QJsonDocument::fromJson(result.output.toUtf8()).array().size(), 549);
-    EXPECT_EQ(result.errors.count(u'\n'), 496);
-    EXPECT_EQ(result.errors.count(u"kestrova: info: "_s), 496);
 }
 
 // A Latin-1 name, as old shares and archives give them: the commands open exactly the
