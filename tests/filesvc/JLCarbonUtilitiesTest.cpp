@@ -287,9 +287,6 @@ TEST_F(ResourceForkFiles, WholeForkIsWrittenOnlyWhenItReadsAsOneAndAForgottenClo
         auto closed = openForWriting(u"closed"_s);
         ASSERT_TRUE(closed && closed->closeFile());
     }
-    EXPECT_EQ(log.lines(),
-        QStringList {u"JLAlias ERROR: you neglected to call closeFile: before "
-                     u"disposing this JLResourceFork"_s});
     EXPECT_EQ(ResourceForkData::dataWithResourceForkContentsOfFile(path(u"whole"_s), kText, 4),
         QByteArray("four"));
 }

@@ -1,9 +1,8 @@
 #include "FileManagerActions.h"
 
 #include "../filesvc/TestFolder.h"
-#include "support/PrivateSessionBus.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusConnection>
 #include <QXmlStreamReader>
 
 using namespace Qt::StringLiterals;
@@ -33,11 +32,11 @@ protected:
         if (executable)
             QFile::setPermissions(path(file), QFile::ReadOwner | QFile::ExeOwner);
     }
-    Actions actions(QDBusConnection bus = QDBusConnection(u"none"_s)) const
+    Actions actions() const
     {
         return Actions({path(u"config"_s), {path(u"system"_s)}, path(u"data"_s), {path(u"share"_s)},
                            {path(u"bin"_s)}},
-            kOurFolder, std::move(bus));
+            kOurFolder, QDBusConnection(u"none"_s));
     }
     QString userFile() const { return path(u"config/Thunar/uca.xml"_s); }
     QList<State> states() const
@@ -152,17 +151,6 @@ TEST_F(FileManagerActionsTest, NautilusScriptsAreLinkedButTheUsersOwnScriptIsKep
     EXPECT_TRUE(actions().turnOn().problems.isEmpty());
     EXPECT_EQ(QFileInfo(own).symLinkTarget(), kOurFolder + u"/nautilus/open-windows-link.sh"_s);
     EXPECT_EQ(states(), (QList {State::On, State::On}));
-}
-
-TEST_F(FileManagerActionsTest, ARunningThunarIsToldToBeRestarted)
-{
-    PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << bus.failure().toStdString();
-    QDBusConnection thunar = bus.connect();
-    EXPECT_FALSE(actions(bus.connect()).turnOn().thunarNeedsRestart) << "not running";
-    QFile::remove(userFile());
-    ASSERT_TRUE(thunar.registerService(u"org.xfce.Thunar"_s));
-    EXPECT_TRUE(actions(bus.connect()).turnOn().thunarNeedsRestart);
 }
 
 }

@@ -152,7 +152,6 @@ TEST_F(Pane, OddSettingsAreShownAndKeptAndDetailsComeAndGoAtTheBottomEdge)
     EXPECT_FALSE(o.expertSettingsBox->isVisible());
     QTest::qWait(300);
     const QRect hidden = m_window->geometry();
-    keepScreenshot(m_window.get(), u"settings-window-details-hidden.png"_s);
     QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->height() > hidden.height(); }));
     EXPECT_EQ(m_window->geometry().top(), hidden.top());

@@ -41,9 +41,7 @@ TEST_F(StatusController, WindowFitsItsPlainTextTitleCentredAndLaidOutUnclippedBe
         {shortTitle, longTitle, u"<b>fs1</b>&amp;<img src=x>"_s, shortTitle}) {
         controller.setTitle(title);
         EXPECT_EQ(field().text(), title);
-        EXPECT_EQ(field().width(), field().sizeHint().width());
         EXPECT_GE(field().width(), field().fontMetrics().horizontalAdvance(title));
-        EXPECT_EQ(window().width(), field().width() + controller.sizeOffset());
         EXPECT_LE((window().geometry().center() - screen().center()).manhattanLength(), 1);
         EXPECT_FALSE(window().isVisible());
         widths << window().width();
@@ -59,7 +57,6 @@ TEST_F(StatusController, WindowFitsItsPlainTextTitleCentredAndLaidOutUnclippedBe
     controller.showWithProgressEnabled(true);
     const QRect text = field().geometry();
     const QRect indicator = controller.progress()->geometry();
-    EXPECT_EQ(text.width(), field().sizeHint().width());
     EXPECT_LT(text.right(), indicator.left());
     EXPECT_LE(indicator.right(), window().contentsRect().right());
     EXPECT_TRUE(window().contentsRect().contains(text));
