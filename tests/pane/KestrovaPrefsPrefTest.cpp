@@ -158,7 +158,6 @@ TEST_F(Pane, OddSettingsAreShownAndKeptAndDetailsComeAndGoAtTheBottomEdge)
     EXPECT_LT(o.expertSettingsBox->geometry().bottom(), o.showDetailButton->geometry().top());
     EXPECT_EQ(title(o.showDetailButton), u"Hide Details"_s);
     EXPECT_LE(m_window->frameGeometry().height(), 700) << "taller than a 1366x768 screen allows";
-    keepScreenshot(m_window.get(), u"settings-window-details-shown.png"_s);
     QTest::mouseClick(o.showDetailButton, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->height() == hidden.height(); }));
     EXPECT_EQ(m_window->geometry().top(), hidden.top());
