@@ -131,7 +131,7 @@ TEST_F(PaneFileServer, FilesOnAShareDropAsTheServerNamesThem)
     writeFile(folder.filePath(u"docs/plan.lnk"_s), ShellLinkWriter::write(link));
     ASSERT_TRUE(FileServer::gioMount(share));
     const QString mounted = FileServer::gvfsFolder(share).value_or(QString());
-    const QString remote = FileServer::shareText(share) + u"/docs/"_s;
+    const QString remote = u"//127.0.0.1/"_s + share + u"/docs/"_s;
     // The password sheet's server field, and the table's cell being edited.
     const auto dropped = [&](QLineEdit* field, const QString& name, const QString& answer) {
         field->clear();

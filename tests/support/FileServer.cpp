@@ -79,11 +79,6 @@ QString shareFolder(const QString& share)
     return qEnvironmentVariable("KESTROVA_SHARES_ROOT") + QLatin1Char('/') + share;
 }
 
-QString shareText(const QString& share)
-{
-    return u"//%1/%2"_s.arg(address(), share);
-}
-
 QString smbURL(const QString& share, const QString& user)
 {
     return u"smb://%1%2/%3"_s.arg(

@@ -22,8 +22,7 @@ QStringList nfsExports();
 
 // The server's folder of a share, where a test puts the files the share serves.
 QString shareFolder(const QString& share);
-// //127.0.0.1/share and smb://[user@]127.0.0.1/share (the share name percent-encoded).
-QString shareText(const QString& share);
+// smb://[user@]127.0.0.1/share, the share name percent-encoded.
 QString smbURL(const QString& share, const QString& user = {});
 
 // GVfs's FUSE folder of a mounted share (server and share in lower case, then ",user=NAME"
