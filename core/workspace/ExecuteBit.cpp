@@ -9,6 +9,7 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/sysmacros.h>
 
 #include <optional>
 
@@ -19,6 +20,7 @@ const QLatin1Char slash('/');
 
 // Only on these file systems, as statfs(2) tells them, may the modes be made up; only
 // for them is the mount table read, so that a file on a local disk costs two calls.
+// (File systems without a block device are looked up in the table at once.)
 bool mayMakeUpModes(__fsword_t magic)
 {
     switch (static_cast<unsigned long>(magic)) {
@@ -102,10 +104,14 @@ bool meansSomethingAt(const QString& path)
     const QByteArray name = FileNames::encode(path);
     struct statfs fileSystemStatus { };
     struct stat status { };
-    if (::statfs(name.constData(), &fileSystemStatus) != 0
-        || ::stat(name.constData(), &status) != 0)
+    if (::stat(name.constData(), &status) != 0)
         return true;
-    if (!mayMakeUpModes(fileSystemStatus.f_type))
+    // statfs(2) of a FUSE or network file system asks its daemon or server, a round trip
+    // the mount table, read locally, does without. Those file systems have no block
+    // device (their device's major number is 0): for them the table alone decides.
+    if (major(status.st_dev) != 0
+        && (::statfs(name.constData(), &fileSystemStatus) != 0
+            || !mayMakeUpModes(fileSystemStatus.f_type)))
         return true;
     const QString canonicalPath = QFileInfo(path).canonicalFilePath();
     if (canonicalPath.isEmpty())
