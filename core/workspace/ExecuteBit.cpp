@@ -101,22 +101,27 @@ bool meansSomethingOn(const FileSystem& fileSystem)
 
 bool meansSomethingAt(const QString& path)
 {
+    struct stat status { };
+    if (::stat(FileNames::encode(path).constData(), &status) != 0)
+        return true;
+    return meansSomethingAt(path, status.st_dev);
+}
+
+bool meansSomethingAt(const QString& path, dev_t device)
+{
     const QByteArray name = FileNames::encode(path);
     struct statfs fileSystemStatus { };
-    struct stat status { };
-    if (::stat(name.constData(), &status) != 0)
-        return true;
     // statfs(2) of a FUSE or network file system asks its daemon or server, a round trip
     // the mount table, read locally, does without. Those file systems have no block
     // device (their device's major number is 0): for them the table alone decides.
-    if (major(status.st_dev) != 0
+    if (major(device) != 0
         && (::statfs(name.constData(), &fileSystemStatus) != 0
             || !mayMakeUpModes(fileSystemStatus.f_type)))
         return true;
     const QString canonicalPath = QFileInfo(path).canonicalFilePath();
     if (canonicalPath.isEmpty())
         return true;
-    const std::optional<FileSystem> fileSystem = mountedFileSystem(status.st_dev, canonicalPath);
+    const std::optional<FileSystem> fileSystem = mountedFileSystem(device, canonicalPath);
     return !fileSystem || meansSomethingOn(*fileSystem);
 }
 
