@@ -4,9 +4,11 @@
 #include "cli/CommandError.h"
 #include "instance/AppBusProtocol.h"
 #include "instance/InstanceRuntime.h"
+#include "volumes/KTMounter.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QTimer>
 
 int runServiceCommand(const QStringList& arguments)
 {
@@ -24,6 +26,9 @@ int runServiceCommand(const QStringList& arguments)
             AppBusProtocol::serviceName + QStringLiteral(" is taken: another instance runs"));
         return ExitFailure;
     }
+    // An open looks its share up first, and the mount table's first reading waits for
+    // GIO's volume monitors: the instance reads it while it waits for its first request.
+    QTimer::singleShot(0, [] { (void)KTMounter::defaultKTMounter(); });
     runtime.run();
     return ExitSuccess;
 }

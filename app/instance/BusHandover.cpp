@@ -8,9 +8,13 @@
 
 #include <gio/gio.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
+
+const char* const noInstanceVariable = "KESTROVA_FRONT_FOUND_NO_INSTANCE";
 
 struct VariantUnref {
     void operator()(GVariant* value) const { g_variant_unref(value); }
@@ -144,6 +148,22 @@ Reply handOver(const AppRequest& request)
         return {};
     const GErrorPtr owned(error);
     return failed(*owned);
+}
+
+void noteNoInstanceFound()
+{
+    ::setenv(noInstanceVariable, "1", 1);
+}
+
+bool noInstanceFoundBefore()
+{
+    static const bool found = [] {
+        const char* value = std::getenv(noInstanceVariable);
+        const bool noted = value && std::strcmp(value, "1") == 0;
+        ::unsetenv(noInstanceVariable);
+        return noted;
+    }();
+    return found;
 }
 
 }

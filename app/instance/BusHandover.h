@@ -25,4 +25,12 @@ struct Reply {
 // waits for shares and for the user to dismiss alerts.
 Reply handOver(const AppRequest& request);
 
+// The light front tells the full program it becomes (by exec, in the environment) that
+// it has just asked and found no instance, so that the full program need not ask again
+// before it takes the name itself.
+void noteNoInstanceFound();
+// Whether this process was started so; the first call takes the note out of the
+// environment, so that no process started later inherits it.
+bool noInstanceFoundBefore();
+
 }

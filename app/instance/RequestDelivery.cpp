@@ -33,9 +33,12 @@ namespace RequestDelivery {
 
 AppRequestOutcome deliver(const AppRequest& request)
 {
-    // Two rounds: another command may take the name between our call and our claim.
+    // Two rounds: another command may take the name between our call and our claim. The
+    // first call is spared where the front has just made it and found no instance.
     for (int round = 0; round < 2; ++round) {
-        const BusHandover::Reply handover = BusHandover::handOver(request);
+        const BusHandover::Reply handover = round == 0 && BusHandover::noInstanceFoundBefore()
+            ? BusHandover::Reply {BusHandover::Result::NoInstance, {}}
+            : BusHandover::handOver(request);
         if (handover.result == BusHandover::Result::Answered)
             return handover.outcome;
         StepTrace::step("app: handover refused");

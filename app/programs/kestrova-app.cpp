@@ -4,6 +4,7 @@
 #include "cli/CommandOperands.h"
 #include "cli/HelpCommand.h"
 #include "diagnostics/ExceptionLog.h"
+#include "instance/BusHandover.h"
 #include "platform/StepTrace.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,8 @@ int main(int argc, char* argv[])
     StepTrace::step("app: main");
     // First, so that the running instance and every command it serves are covered.
     ExceptionLog::install();
+    // Before anything starts a process that would inherit the front's note.
+    (void)BusHandover::noInstanceFoundBefore();
     // Qt's registry of custom types is destroyed at exit in the reverse order of
     // creation. Made after the D-Bus connection thread, it goes first, and a message
     // that thread handles while the process ends prints "Trying to construct an instance

@@ -75,6 +75,8 @@ int main(int argc, char* argv[])
         StepTrace::step("front: answered");
         if (reply.result == BusHandover::Result::Answered)
             return HandoverRequests::report(reply.outcome);
+        if (reply.result == BusHandover::Result::NoInstance)
+            BusHandover::noteNoInstanceFound();
     }
     becomeFullProgram(argv);
 }

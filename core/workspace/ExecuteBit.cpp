@@ -9,6 +9,7 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/sysmacros.h>
 
 #include <optional>
 
@@ -19,6 +20,7 @@ const QLatin1Char slash('/');
 
 // Only on these file systems, as statfs(2) tells them, may the modes be made up; only
 // for them is the mount table read, so that a file on a local disk costs two calls.
+// (File systems without a block device are looked up in the table at once.)
 bool mayMakeUpModes(__fsword_t magic)
 {
     switch (static_cast<unsigned long>(magic)) {
@@ -99,18 +101,27 @@ bool meansSomethingOn(const FileSystem& fileSystem)
 
 bool meansSomethingAt(const QString& path)
 {
+    struct stat status { };
+    if (::stat(FileNames::encode(path).constData(), &status) != 0)
+        return true;
+    return meansSomethingAt(path, status.st_dev);
+}
+
+bool meansSomethingAt(const QString& path, dev_t device)
+{
     const QByteArray name = FileNames::encode(path);
     struct statfs fileSystemStatus { };
-    struct stat status { };
-    if (::statfs(name.constData(), &fileSystemStatus) != 0
-        || ::stat(name.constData(), &status) != 0)
-        return true;
-    if (!mayMakeUpModes(fileSystemStatus.f_type))
+    // statfs(2) of a FUSE or network file system asks its daemon or server, a round trip
+    // the mount table, read locally, does without. Those file systems have no block
+    // device (their device's major number is 0): for them the table alone decides.
+    if (major(device) != 0
+        && (::statfs(name.constData(), &fileSystemStatus) != 0
+            || !mayMakeUpModes(fileSystemStatus.f_type)))
         return true;
     const QString canonicalPath = QFileInfo(path).canonicalFilePath();
     if (canonicalPath.isEmpty())
         return true;
-    const std::optional<FileSystem> fileSystem = mountedFileSystem(status.st_dev, canonicalPath);
+    const std::optional<FileSystem> fileSystem = mountedFileSystem(device, canonicalPath);
     return !fileSystem || meansSomethingOn(*fileSystem);
 }
 

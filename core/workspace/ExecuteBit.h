@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+
 // Whether a file's execute bit was set by someone or is made up by the file system that
 // shows the file. On an SMB share it is made up: the kernel's CIFS client gives every
 // file its file_mode (0755 unless told otherwise) or, from Samba, the DOS archive
@@ -32,5 +34,8 @@ bool meansSomethingOn(const FileSystem& fileSystem);
 // meansSomethingOn(the file system that holds the existing item at path, symbolic links
 // followed); true where that file system cannot be found out.
 bool meansSomethingAt(const QString& path);
+// The same for a caller that has just looked at the item: device is its st_dev, links
+// followed. On a share every look is a round trip to the server.
+bool meansSomethingAt(const QString& path, dev_t device);
 
 }

@@ -205,7 +205,7 @@ ProgramTargetVerdict examine(const QString& path)
     // Finding the file system out walks the whole path; a document type needs none of it.
     const bool executableRegularFile = exists && S_ISREG(status.st_mode)
         && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0 && executeBitCanMatter(contentType)
-        && ExecuteBit::meansSomethingAt(path);
+        && ExecuteBit::meansSomethingAt(path, status.st_dev);
     return judge(names, contentType, head, executableRegularFile);
 }
 

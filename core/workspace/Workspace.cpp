@@ -7,10 +7,62 @@
 #include "workspace/ProcessTable.h"
 #include "workspace/X11Session.h"
 
+#include <QSocketNotifier>
+
+#include <gio/gdesktopappinfo.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 // Launch records older than the most recent few are of no use for activation.
 constexpr qsizetype kMaxLaunchRecords = 32;
+
+// Collects the exit of a program this process started as its own child, so that it
+// leaves no zombie: once its pidfd reads as ready, on the event loop of the calling
+// thread; where the kernel has no pidfds, through GLib's watch for SIGCHLD.
+void reapWhenEnded(pid_t child)
+{
+    const int descriptor = int(::syscall(SYS_pidfd_open, child, 0));
+    if (descriptor < 0) {
+        g_child_watch_add(
+            child, [](GPid pid, gint, gpointer) { g_spawn_close_pid(pid); }, nullptr);
+        return;
+    }
+    auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read);
+    QObject::connect(
+        notifier, &QSocketNotifier::activated, notifier, [notifier, descriptor, child] {
+            ::waitpid(child, nullptr, WNOHANG);
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+            ::close(descriptor);
+        });
+}
+
+// GIO starts an application through an intermediate child that it waits for, so that
+// the application is nobody's child; the second fork of this process and the wait for
+// the first cost a launch some milliseconds. Started as this process's child, the
+// application is reaped here instead.
+bool launchAsChild(GAppInfo* application, GFile* file, GAppLaunchContext* context, GError** error)
+{
+    if (!G_IS_DESKTOP_APP_INFO(application)) {
+        GList files {file, nullptr, nullptr};
+        return g_app_info_launch(application, &files, context, error);
+    }
+    GCharPtr uri(g_file_get_uri(file));
+    GList uris {uri.get(), nullptr, nullptr};
+    pid_t child = 0;
+    const auto noteChild = [](GDesktopAppInfo*, GPid pid, gpointer data) {
+        *static_cast<pid_t*>(data) = pid;
+    };
+    const bool launched = g_desktop_app_info_launch_uris_as_manager(G_DESKTOP_APP_INFO(application),
+        &uris, context, GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr,
+        nullptr, noteChild, &child, error);
+    if (child > 0)
+        reapWhenEnded(child);
+    return launched;
+}
 
 void onLaunched(GAppLaunchContext*, GAppInfo*, GVariant* platformData, gpointer userData)
 {
@@ -58,9 +110,8 @@ LaunchResult Workspace::openFile(const QString& path, const DesktopApplication& 
         reinterpret_cast<GCallback>(onLaunched), &pid, nullptr, GConnectFlags(0));
 
     auto file = GObjectRef<GFile>::adopt(g_file_new_for_path(FileNames::encode(path).constData()));
-    GList files {file.get(), nullptr, nullptr};
     GError* error = nullptr;
-    const bool launched = g_app_info_launch(application.gAppInfo(), &files, context.get(), &error);
+    const bool launched = launchAsChild(application.gAppInfo(), file.get(), context.get(), &error);
     g_signal_handler_disconnect(context.get(), handler);
 
     if (!launched) {

@@ -43,8 +43,9 @@ public:
     // type; none when the desktop has no application for it.
     std::optional<DesktopApplication> applicationForFile(const QString& path) const;
 
-    // Starts application with the file (g_app_info_launch) and remembers the process it
-    // started, so that runningApplications() sees it while it is still launching.
+    // Starts application with the file (through GIO, as a child of this process, which
+    // reaps it on the calling thread's event loop once it ends) and remembers the process
+    // it started, so that runningApplications() sees it while it is still launching.
     // Fails with GIO's reason where GIO refuses the launch; a program that starts but
     // then cannot run (GIO execs it through its gio-launch-desktop helper) counts as
     // launched, and its process soon ends.
