@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filesvc/FSRef.h"
+#include "filesvc/FinderInformation.h"
 #include "platform/Result.h"
 
 #include <QByteArray>
@@ -91,9 +92,23 @@ public:
     bool changed() const { return m_changed; }
 
 private:
+    // What making the record saw of its target: the item, and a file's Finder information
+    // (none for a folder, whose record keeps none). While the path still shows that item,
+    // writing an alias file takes them instead of resolving the record and reading the
+    // sidecar again, each a round trip to the server on a share.
+    struct MadeFor {
+        FSRef target;
+        std::optional<FinderInformation> finderInfo;
+    };
+    struct TargetInformation;
+
     explicit JLAlias(QByteArray record);
 
+    bool makeRecordFor(const FSRef& ref);
+    TargetInformation targetForWriting();
+
     QByteArray m_aliasHandle;
+    std::optional<MadeFor> m_madeFor;
     bool m_changed = false;
     quint64 m_mountFlags = kMountFlagNoUserInteraction;
 };

@@ -13,30 +13,43 @@ using namespace AliasFileCodes;
 
 constexpr char kAliasResourceName[] = "created by JLAlias";
 
-struct TargetInformation {
-    std::optional<QUrl> url;
-    quint16 flags = 0;
-    quint32 type = 0;
-    quint32 creator = 0;
-};
-
-TargetInformation targetOf(JLAlias& alias)
-{
-    TargetInformation target;
-    target.url = alias.URL();
-    if (target.url
-        && !JLCarbonUtilities::finderInfoFlags(
-            *target.url, &target.flags, &target.type, &target.creator))
-        target = TargetInformation {target.url};
-    return target;
-}
-
 bool wantsIcon(quint32 type, quint16 targetFlags)
 {
     return type == 0 || (targetFlags & FinderInformation::HasCustomIcon) != 0
         || type == kApplicationPackageAlias || type == kApplicationAlias;
 }
 
+}
+
+struct JLAlias::TargetInformation {
+    std::optional<QUrl> url;
+    quint16 flags = 0;
+    quint32 type = 0;
+    quint32 creator = 0;
+};
+
+// The item the record was made for while its path still shows it, with the Finder
+// information seen then; otherwise the record resolved, and the sidecar read.
+JLAlias::TargetInformation JLAlias::targetForWriting()
+{
+    TargetInformation target;
+    std::optional<FinderInformation> finderInfo;
+    if (m_madeFor && JLCarbonUtilities::stringWithFSRef(m_madeFor->target)) {
+        target.url = QUrl::fromLocalFile(m_madeFor->target.path());
+        finderInfo = m_madeFor->finderInfo;
+    } else {
+        target.url = URL();
+    }
+    if (finderInfo) {
+        target.flags = finderInfo->flags;
+        target.type = finderInfo->type;
+        target.creator = finderInfo->creator;
+    } else if (target.url
+        && !JLCarbonUtilities::finderInfoFlags(
+            *target.url, &target.flags, &target.type, &target.creator)) {
+        target = TargetInformation {target.url};
+    }
+    return target;
 }
 
 std::unique_ptr<JLAlias> JLAlias::initWithContentsOfFile(const QString& path)
@@ -73,7 +86,7 @@ Result<void> JLAlias::writeAliasFile(const QString& path, bool includeCustomIcon
         (void)fork.closeFile();
         return Failure {path + QStringLiteral(": the alias record cannot be added")};
     }
-    const TargetInformation target = targetOf(*this);
+    const TargetInformation target = targetForWriting();
     const quint32 kindCode = aliasOSTypeFor(target.url);
     const quint32 type = kindCode != 0 ? kindCode : target.type;
     const quint32 creator = kindCode != 0 ? finderCreatorCode : target.creator;
