@@ -141,6 +141,13 @@ std::optional<QString> JLAlias::displayName()
     return QFileInfo(*target).fileName();
 }
 
+std::optional<JLAlias::RecordedTarget> JLAlias::recordedTarget() const
+{
+    if (!m_madeFor || !JLCarbonUtilities::stringWithFSRef(m_madeFor->target))
+        return std::nullopt;
+    return RecordedTarget {m_madeFor->target.path(), m_madeFor->finderInfo};
+}
+
 std::optional<QString> JLAlias::lastKnownName() const
 {
     const Result<AliasRecord> record = AliasRecordFormat::parse(m_aliasHandle);

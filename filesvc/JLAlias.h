@@ -91,21 +91,26 @@ public:
     quint64 mountFlags() const { return m_mountFlags; }
     bool changed() const { return m_changed; }
 
+    // What making the record saw of its target: its path, and a file's Finder information
+    // (none for a folder, whose record keeps none). Writing an alias file takes them
+    // instead of resolving the record and reading the sidecar again, each a round trip to
+    // the server on a share. None for a record read from data, and once the path no
+    // longer shows the item the record was made for.
+    struct RecordedTarget {
+        QString path;
+        std::optional<FinderInformation> finderInfo;
+    };
+    std::optional<RecordedTarget> recordedTarget() const;
+
 private:
-    // What making the record saw of its target: the item, and a file's Finder information
-    // (none for a folder, whose record keeps none). While the path still shows that item,
-    // writing an alias file takes them instead of resolving the record and reading the
-    // sidecar again, each a round trip to the server on a share.
     struct MadeFor {
         FSRef target;
         std::optional<FinderInformation> finderInfo;
     };
-    struct TargetInformation;
 
     explicit JLAlias(QByteArray record);
 
     bool makeRecordFor(const FSRef& ref);
-    TargetInformation targetForWriting();
 
     QByteArray m_aliasHandle;
     std::optional<MadeFor> m_madeFor;

@@ -13,43 +13,38 @@ using namespace AliasFileCodes;
 
 constexpr char kAliasResourceName[] = "created by JLAlias";
 
-bool wantsIcon(quint32 type, quint16 targetFlags)
-{
-    return type == 0 || (targetFlags & FinderInformation::HasCustomIcon) != 0
-        || type == kApplicationPackageAlias || type == kApplicationAlias;
-}
-
-}
-
-struct JLAlias::TargetInformation {
+struct TargetInformation {
     std::optional<QUrl> url;
     quint16 flags = 0;
     quint32 type = 0;
     quint32 creator = 0;
 };
 
-// The item the record was made for while its path still shows it, with the Finder
-// information seen then; otherwise the record resolved, and the sidecar read.
-JLAlias::TargetInformation JLAlias::targetForWriting()
+// What making the record saw of the target while its path still shows that item;
+// otherwise the record resolved, and the target's sidecar read.
+TargetInformation targetOf(JLAlias& alias)
 {
     TargetInformation target;
-    std::optional<FinderInformation> finderInfo;
-    if (m_madeFor && JLCarbonUtilities::stringWithFSRef(m_madeFor->target)) {
-        target.url = QUrl::fromLocalFile(m_madeFor->target.path());
-        finderInfo = m_madeFor->finderInfo;
-    } else {
-        target.url = URL();
-    }
-    if (finderInfo) {
-        target.flags = finderInfo->flags;
-        target.type = finderInfo->type;
-        target.creator = finderInfo->creator;
+    const std::optional<JLAlias::RecordedTarget> recorded = alias.recordedTarget();
+    target.url = recorded ? QUrl::fromLocalFile(recorded->path) : alias.URL();
+    if (recorded && recorded->finderInfo) {
+        target.flags = recorded->finderInfo->flags;
+        target.type = recorded->finderInfo->type;
+        target.creator = recorded->finderInfo->creator;
     } else if (target.url
         && !JLCarbonUtilities::finderInfoFlags(
             *target.url, &target.flags, &target.type, &target.creator)) {
         target = TargetInformation {target.url};
     }
     return target;
+}
+
+bool wantsIcon(quint32 type, quint16 targetFlags)
+{
+    return type == 0 || (targetFlags & FinderInformation::HasCustomIcon) != 0
+        || type == kApplicationPackageAlias || type == kApplicationAlias;
+}
+
 }
 
 std::unique_ptr<JLAlias> JLAlias::initWithContentsOfFile(const QString& path)
@@ -86,7 +81,7 @@ Result<void> JLAlias::writeAliasFile(const QString& path, bool includeCustomIcon
         (void)fork.closeFile();
         return Failure {path + QStringLiteral(": the alias record cannot be added")};
     }
-    const TargetInformation target = targetForWriting();
+    const TargetInformation target = targetOf(*this);
     const quint32 kindCode = aliasOSTypeFor(target.url);
     const quint32 type = kindCode != 0 ? kindCode : target.type;
     const quint32 creator = kindCode != 0 ? finderCreatorCode : target.creator;
