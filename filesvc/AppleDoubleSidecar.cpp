@@ -111,8 +111,12 @@ Result<QByteArray> writeTemporary(const QString& target, mode_t mode, const QByt
         return sidecarFailure(
             target, QStringLiteral("cannot create a temporary file: ") + systemError(errno));
     // The mode is a courtesy to the other users of a share; where the file system keeps
-    // no modes of its own (GVfs's FUSE folder), the sidecar is written all the same.
-    (void)::fchmod(fd.get(), mode);
+    // no modes of its own (GVfs's FUSE folder), the sidecar is written all the same. It is
+    // changed only where its read and write bits differ: GVfs refuses every change, after
+    // a round trip to its daemon, and shows rw already.
+    struct stat status { };
+    if (::fstat(fd.get(), &status) != 0 || (status.st_mode & 0666) != mode)
+        (void)::fchmod(fd.get(), mode);
     int error = writeAll(fd.get(), bytes);
     if (!error)
         error = fd.close();
