@@ -197,7 +197,8 @@ std::optional<QString> findByFileNumber(const QString& folder, const AliasRecord
 
 namespace AliasRecordFacts {
 
-Result<AliasRecord> recordForPath(const QString& path, const QList<MountedVolume>& volumes)
+Result<AliasRecord> recordForPath(const QString& path, const QList<MountedVolume>& volumes,
+    std::optional<FinderInformation>* finderInfo)
 {
     const std::optional<ItemFacts> item = factsOf(path);
     const QString absolute = QFileInfo(path).absoluteFilePath();
@@ -222,6 +223,8 @@ Result<AliasRecord> recordForPath(const QString& path, const QList<MountedVolume
         const Result<FinderInformation> info = FinderInformation::read(absolute);
         record.fileType = info ? info->type : 0;
         record.fileCreator = info ? info->creator : 0;
+        if (finderInfo)
+            *finderInfo = info ? std::optional<FinderInformation>(*info) : std::nullopt;
     }
     addTags(record, *volume, absolute, *item, *parent);
     return record;

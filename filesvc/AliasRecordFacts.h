@@ -1,10 +1,13 @@
 #pragma once
 
 #include "filesvc/AliasRecordFormat.h"
+#include "filesvc/FinderInformation.h"
 #include "filesvc/MountedVolumes.h"
 #include "platform/Result.h"
 
 #include <QString>
+
+#include <optional>
 
 // How a Linux item becomes an alias record, and how a record finds its item again.
 namespace AliasRecordFacts {
@@ -17,8 +20,11 @@ inline constexpr quint64 kTryFileIdFirst = 0x2;
 // the volume's name and mount point, the parent folder's and the item's inode numbers
 // as folder and file numbers, birth times where the file system keeps them, the type and
 // creator of the item's Finder information, the HFS-style, POSIX and Unicode names, and
-// for an item on a mounted share the URL of the share (smb://server/share).
-Result<AliasRecord> recordForPath(const QString& path, const QList<MountedVolume>& volumes);
+// for an item on a mounted share the URL of the share (smb://server/share). With
+// finderInfo, a file's Finder information as read for the record is kept there too (none
+// for a folder, whose record takes none), so that a caller need not read it again.
+Result<AliasRecord> recordForPath(const QString& path, const QList<MountedVolume>& volumes,
+    std::optional<FinderInformation>* finderInfo = nullptr);
 
 struct Resolution {
     QString path;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -101,8 +102,8 @@ void syncFolder(const QString& folder)
         ::fsync(fd.get());
 }
 
-Result<void> replaceAtomically(
-    const QString& target, const QString& filePath, bool replacing, const QByteArray& bytes)
+// A temporary file beside target holding the bytes, synced; its name.
+Result<QByteArray> writeTemporary(const QString& target, mode_t mode, const QByteArray& bytes)
 {
     QByteArray temporary = QFile::encodeName(target + QStringLiteral(".kestrova-XXXXXX"));
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -110,19 +111,58 @@ Result<void> replaceAtomically(
         return sidecarFailure(
             target, QStringLiteral("cannot create a temporary file: ") + systemError(errno));
     // The mode is a courtesy to the other users of a share; where the file system keeps
-    // no modes of its own (GVfs's FUSE folder), the sidecar is written all the same.
-    (void)::fchmod(fd.get(), sidecarMode(target, filePath, replacing));
+    // no modes of its own (GVfs's FUSE folder), the sidecar is written all the same. It is
+    // changed only where its read and write bits differ: GVfs refuses every change, after
+    // a round trip to its daemon, and shows rw already.
+    struct stat status { };
+    if (::fstat(fd.get(), &status) != 0 || (status.st_mode & 0666) != mode)
+        (void)::fchmod(fd.get(), mode);
     int error = writeAll(fd.get(), bytes);
     if (!error)
         error = fd.close();
-    if (!error && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
-        error = errno;
     if (error) {
+        ::unlink(temporary.constData());
+        return sidecarFailure(target, QStringLiteral("cannot be written: ") + systemError(error));
+    }
+    return temporary;
+}
+
+// Puts the temporary file in the sidecar's place, and syncs the folder so that the
+// new name lasts.
+Result<void> moveIntoPlace(const QByteArray& temporary, const QString& target)
+{
+    if (::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
         ::unlink(temporary.constData());
         return sidecarFailure(target, QStringLiteral("cannot be written: ") + systemError(error));
     }
     syncFolder(QFileInfo(target).absolutePath());
     return {};
+}
+
+Result<void> replaceAtomically(
+    const QString& target, const QString& filePath, bool replacing, const QByteArray& bytes)
+{
+    const Result<QByteArray> temporary =
+        writeTemporary(target, sidecarMode(target, filePath, replacing), bytes);
+    if (!temporary)
+        return temporary.failure();
+    return moveIntoPlace(*temporary, target);
+}
+
+// 0, or errno: EEXIST when a sidecar is there.
+int moveWhereNone(const QByteArray& temporary, const QString& target)
+{
+    return ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD,
+               QFile::encodeName(target).constData(), RENAME_NOREPLACE)
+            == 0
+        ? 0
+        : errno;
+}
+
+bool cannotRenameWithoutReplacing(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
 }
@@ -165,6 +205,37 @@ Result<std::optional<AppleDoubleFile>> read(const QString& filePath)
 Result<void> write(const QString& filePath, const AppleDoubleFile& contents)
 {
     return update(filePath, [&](AppleDoubleFile& present) { present = contents; });
+}
+
+// The sidecar is not looked for first: the new one is put in place only where there is
+// none, and one found there then is read and changed as update() does, never replaced
+// unread. A file system that cannot rename that way is asked first, as update() does.
+Result<void> updateOfNewFile(
+    const QString& filePath, const std::function<void(AppleDoubleFile&)>& change)
+{
+    const std::optional<QString> sidecar = pathFor(filePath);
+    if (!sidecar)
+        return Failure {filePath + QStringLiteral(": has no folder to hold a sidecar")};
+    AppleDoubleFile contents;
+    change(contents);
+    const Result<QByteArray> temporary = writeTemporary(
+        *sidecar, sidecarMode(*sidecar, filePath, false), AppleDouble::serialize(contents));
+    if (!temporary)
+        return temporary.failure();
+    const int error = moveWhereNone(*temporary, *sidecar);
+    if (!error) {
+        syncFolder(QFileInfo(*sidecar).absolutePath());
+        return {};
+    }
+    if (cannotRenameWithoutReplacing(error)) {
+        const Result<std::optional<AppleDoubleFile>> existing = read(filePath);
+        if (existing && !*existing)
+            return moveIntoPlace(*temporary, *sidecar);
+    }
+    ::unlink(temporary->constData());
+    if (error != EEXIST && !cannotRenameWithoutReplacing(error))
+        return sidecarFailure(*sidecar, QStringLiteral("cannot be written: ") + systemError(error));
+    return update(filePath, change);
 }
 
 Result<void> update(const QString& filePath, const std::function<void(AppleDoubleFile&)>& change)

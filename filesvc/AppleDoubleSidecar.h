@@ -31,4 +31,9 @@ Result<void> write(const QString& filePath, const AppleDoubleFile& contents);
 // changed by `change`, reading it once. Fails as write does.
 Result<void> update(const QString& filePath, const std::function<void(AppleDoubleFile&)>& change);
 
+// The same for a file that was just created, which seldom has a sidecar yet: one round
+// trip fewer where it has none. `change` may be called twice, each time on fresh contents.
+Result<void> updateOfNewFile(
+    const QString& filePath, const std::function<void(AppleDoubleFile&)>& change);
+
 }

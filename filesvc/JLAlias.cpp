@@ -11,14 +11,6 @@ namespace {
 // Alias files can point at alias files; a chain longer than this is a loop.
 constexpr int kMaxAliasChain = 16;
 
-Result<QByteArray> recordDataForPath(const QString& path)
-{
-    Result<AliasRecord> record = AliasRecordFacts::recordForPath(path, MountedVolumes::current());
-    if (!record)
-        return record.failure();
-    return AliasRecordFormat::serialize(*record);
-}
-
 }
 
 JLAlias::JLAlias(QByteArray record)
@@ -26,14 +18,11 @@ JLAlias::JLAlias(QByteArray record)
 {
 }
 
-std::unique_ptr<JLAlias> JLAlias::initWithPath(
-    const QString& path, const std::optional<QString>& fromPath)
+// Kestrova's records are absolute, so a base path changes nothing.
+std::unique_ptr<JLAlias> JLAlias::initWithPath(const QString& path, const std::optional<QString>&)
 {
-    if (path.isEmpty() || !FSRef::fromPath(path))
-        return nullptr;
-    if (fromPath && FSRef::fromPath(*fromPath))
-        return initWithURL(QUrl::fromLocalFile(path), QUrl::fromLocalFile(*fromPath));
-    return initWithURL(QUrl::fromLocalFile(path));
+    const std::optional<FSRef> ref = FSRef::fromPath(path);
+    return ref ? initWithFSRef(*ref) : nullptr;
 }
 
 std::unique_ptr<JLAlias> JLAlias::initWithURL(const QUrl& url, const std::optional<QUrl>&)
@@ -46,10 +35,28 @@ std::unique_ptr<JLAlias> JLAlias::initWithURL(const QUrl& url, const std::option
 
 std::unique_ptr<JLAlias> JLAlias::initWithFSRef(const FSRef& ref)
 {
-    const Result<QByteArray> record = recordDataForPath(ref.path());
-    if (!record)
+    std::unique_ptr<JLAlias> alias(new JLAlias(QByteArray()));
+    if (!alias->makeRecordFor(ref))
         return nullptr;
-    return initWithData(*record);
+    alias->m_changed = false;
+    return alias;
+}
+
+// Leaves the alias as it was when no record can be made.
+bool JLAlias::makeRecordFor(const FSRef& ref)
+{
+    std::optional<FinderInformation> finderInfo;
+    const Result<AliasRecord> record =
+        AliasRecordFacts::recordForPath(ref.path(), MountedVolumes::current(), &finderInfo);
+    if (!record)
+        return false;
+    Result<QByteArray> bytes = AliasRecordFormat::serialize(*record);
+    if (!bytes || bytes->isEmpty())
+        return false;
+    m_changed = *bytes != m_aliasHandle;
+    m_aliasHandle = std::move(*bytes);
+    m_madeFor = MadeFor {ref, finderInfo};
+    return true;
 }
 
 std::unique_ptr<JLAlias> JLAlias::initWithData(QByteArrayView data)
@@ -86,13 +93,15 @@ Result<FSRef> JLAlias::resolve()
         return Failure {found->path + QStringLiteral(": the alias's target is gone")};
     if (found->moved) {
         // The record follows its target, keeping the share it was made on.
+        std::optional<FinderInformation> finderInfo;
         Result<AliasRecord> renewed =
-            AliasRecordFacts::recordForPath(ref->path(), MountedVolumes::current());
+            AliasRecordFacts::recordForPath(ref->path(), MountedVolumes::current(), &finderInfo);
         if (renewed) {
             if (const std::optional<QByteArray> share = record->tagData(AliasRecord::MountURL))
                 renewed->setTag(AliasRecord::MountURL, *share);
             if (Result<QByteArray> bytes = AliasRecordFormat::serialize(*renewed)) {
                 m_aliasHandle = std::move(*bytes);
+                m_madeFor = MadeFor {*ref, finderInfo};
                 m_changed = true;
             }
         }
@@ -132,6 +141,13 @@ std::optional<QString> JLAlias::displayName()
     return QFileInfo(*target).fileName();
 }
 
+std::optional<JLAlias::RecordedTarget> JLAlias::recordedTarget() const
+{
+    if (!m_madeFor || !JLCarbonUtilities::stringWithFSRef(m_madeFor->target))
+        return std::nullopt;
+    return RecordedTarget {m_madeFor->target.path(), m_madeFor->finderInfo};
+}
+
 std::optional<QString> JLAlias::lastKnownName() const
 {
     const Result<AliasRecord> record = AliasRecordFormat::parse(m_aliasHandle);
@@ -164,23 +180,13 @@ std::optional<QString> JLAlias::lastKnownShareURL() const
 bool JLAlias::setURL(const QUrl& url, const std::optional<QUrl>&)
 {
     const std::optional<FSRef> ref = JLCarbonUtilities::getFSRef(url);
-    if (!ref)
-        return false;
-    Result<QByteArray> record = recordDataForPath(ref->path());
-    if (!record)
-        return false;
-    m_changed = *record != m_aliasHandle;
-    m_aliasHandle = std::move(*record);
-    return true;
+    return ref && makeRecordFor(*ref);
 }
 
-bool JLAlias::setPath(const QString& path, const std::optional<QString>& fromPath)
+bool JLAlias::setPath(const QString& path, const std::optional<QString>&)
 {
-    if (!FSRef::fromPath(path))
-        return false;
-    if (fromPath && FSRef::fromPath(*fromPath))
-        return setURL(QUrl::fromLocalFile(path), QUrl::fromLocalFile(*fromPath));
-    return setURL(QUrl::fromLocalFile(path));
+    const std::optional<FSRef> ref = FSRef::fromPath(path);
+    return ref && makeRecordFor(*ref);
 }
 
 bool JLAlias::isEqualToAlias(JLAlias* other)

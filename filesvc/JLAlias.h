@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filesvc/FSRef.h"
+#include "filesvc/FinderInformation.h"
 #include "platform/Result.h"
 
 #include <QByteArray>
@@ -90,10 +91,29 @@ public:
     quint64 mountFlags() const { return m_mountFlags; }
     bool changed() const { return m_changed; }
 
+    // What making the record saw of its target: its path, and a file's Finder information
+    // (none for a folder, whose record keeps none). Writing an alias file takes them
+    // instead of resolving the record and reading the sidecar again, each a round trip to
+    // the server on a share. None for a record read from data, and once the path no
+    // longer shows the item the record was made for.
+    struct RecordedTarget {
+        QString path;
+        std::optional<FinderInformation> finderInfo;
+    };
+    std::optional<RecordedTarget> recordedTarget() const;
+
 private:
+    struct MadeFor {
+        FSRef target;
+        std::optional<FinderInformation> finderInfo;
+    };
+
     explicit JLAlias(QByteArray record);
 
+    bool makeRecordFor(const FSRef& ref);
+
     QByteArray m_aliasHandle;
+    std::optional<MadeFor> m_madeFor;
     bool m_changed = false;
     quint64 m_mountFlags = kMountFlagNoUserInteraction;
 };

@@ -20,14 +20,22 @@ struct TargetInformation {
     quint32 creator = 0;
 };
 
+// What making the record saw of the target while its path still shows that item;
+// otherwise the record resolved, and the target's sidecar read.
 TargetInformation targetOf(JLAlias& alias)
 {
     TargetInformation target;
-    target.url = alias.URL();
-    if (target.url
+    const std::optional<JLAlias::RecordedTarget> recorded = alias.recordedTarget();
+    target.url = recorded ? QUrl::fromLocalFile(recorded->path) : alias.URL();
+    if (recorded && recorded->finderInfo) {
+        target.flags = recorded->finderInfo->flags;
+        target.type = recorded->finderInfo->type;
+        target.creator = recorded->finderInfo->creator;
+    } else if (target.url
         && !JLCarbonUtilities::finderInfoFlags(
-            *target.url, &target.flags, &target.type, &target.creator))
+            *target.url, &target.flags, &target.type, &target.creator)) {
         target = TargetInformation {target.url};
+    }
     return target;
 }
 

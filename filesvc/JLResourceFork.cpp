@@ -110,6 +110,7 @@ Result<std::unique_ptr<JLResourceFork>> JLResourceFork::open(qint8 permission, c
             std::unique_ptr<JLResourceFork> fork(
                 new JLResourceFork(path, permission, ResourceFork()));
             fork->m_changed = true;
+            fork->m_fileIsNew = true;
             return fork;
         }
     }
@@ -299,14 +300,16 @@ Result<void> JLResourceFork::closeFile()
         return openFailure(m_path, bytes.reason());
     // The Finder information may have changed on disk since the fork was opened; only
     // the fork is this object's to write.
-    return AppleDoubleSidecar::update(m_path, [&](AppleDoubleFile& contents) {
-        contents.resourceFork = std::move(*bytes);
+    const auto change = [&](AppleDoubleFile& contents) {
+        contents.resourceFork = *bytes;
         if (m_finderChange) {
             FinderInformation info = FinderInformation::fromEntry(contents.finderInfo);
             m_finderChange(info);
             info.storeInto(contents.finderInfo);
         }
-    });
+    };
+    return m_fileIsNew ? AppleDoubleSidecar::updateOfNewFile(m_path, change)
+                       : AppleDoubleSidecar::update(m_path, change);
 }
 
 void JLResourceFork::changeFinderInformationOnClose(std::function<void(FinderInformation&)> change)

@@ -97,6 +97,8 @@ private:
     qint8 m_permission;
     ResourceFork m_fork;
     bool m_changed = false;
+    // The file was created by opening the fork, so that its sidecar is most likely new.
+    bool m_fileIsNew = false;
     std::function<void(FinderInformation&)> m_finderChange;
     qint32 m_fileReference;
 };

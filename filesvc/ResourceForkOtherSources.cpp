@@ -110,10 +110,13 @@ std::optional<QByteArray> renderFirstIcon(const QStringList& names)
 
 namespace ResourceForkOtherSources {
 
+// Asked of the local file system: for a path in GVfs's FUSE folder GIO's default would
+// ask the GVfs daemon over the bus, a round trip to the server, for an icon that again
+// comes from the content type of the name.
 QStringList iconNamesForPath(const QString& path)
 {
-    const auto file =
-        GObjectRef<GFile>::adopt(g_file_new_for_path(QFile::encodeName(path).constData()));
+    const auto file = GObjectRef<GFile>::adopt(
+        g_vfs_get_file_for_path(g_vfs_get_local(), QFile::encodeName(path).constData()));
     const auto info = GObjectRef<GFileInfo>::adopt(g_file_query_info(
         file.get(), G_FILE_ATTRIBUTE_STANDARD_ICON, G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
     GIcon* icon = info ? g_file_info_get_icon(info.get()) : nullptr;

@@ -7,6 +7,9 @@
 //               until the command has ended; the second with Ctrl held, so that the
 //               shortcut is also turned into an alias file beside it. Their difference
 //               is what the conversion adds to an open.
+//   handedOverOnShareToEnd, convertingOnShareToEnd   the same two with the shortcut on
+//               the share itself, opened through GVfs's folder, as offices keep them; the
+//               alias file is then written through GVfs's FUSE folder as well.
 // Rounds of the three are interleaved at random, so that a slow moment of the machine
 // falls on all of them alike. Runs under the harnesses (X server, window manager,
 // Samba, GVfs): bench/e2e/run. Extra arguments go to Google Benchmark
@@ -63,10 +66,13 @@ struct Setup {
     QTemporaryDir folder;
     std::unique_ptr<ViewerRecording> recording;
     QString shortcut;
+    // The same shortcut on the share, as the GVfs folder shows it.
+    QString shortcutOnShare;
     QString mountedFile;
     pid_t service = 0;
 
     QString prepare();
+    QString copyShortcutOntoShare();
     bool useInstance(bool running);
 };
 
@@ -95,9 +101,23 @@ QString Setup::prepare()
     QFile link(shortcut);
     if (!link.open(QIODevice::WriteOnly) || link.write(ShellLinkWriter::write(contents)) <= 0)
         return QStringLiteral("cannot write the shortcut");
+    link.close();
+    if (const QString problem = copyShortcutOntoShare(); !problem.isEmpty())
+        return problem;
     recording = std::make_unique<ViewerRecording>(desktop.recordingFile());
     if (!recording->isWatching())
         return QStringLiteral("cannot watch the viewer's recording file");
+    return {};
+}
+
+// Written beside the share's root on the server, so that GVfs learns of it as of any
+// file someone else put there.
+QString Setup::copyShortcutOntoShare()
+{
+    const QString name = QFileInfo(shortcut).fileName();
+    if (!QFile::copy(shortcut, FileServer::shareFolder(benchShare) + QLatin1Char('/') + name))
+        return QStringLiteral("cannot write the shortcut on the share");
+    shortcutOnShare = *FileServer::gvfsFolder(benchShare) + QLatin1Char('/') + name;
     return {};
 }
 
@@ -134,13 +154,17 @@ bool pressControl(bool down)
     return xdotool && ChildProcess::waitForExit(xdotool) == 0;
 }
 
-// The alias file of the shortcut (its name without ".lnk") and its sidecar; removing
-// them tells whether the round wrote one.
+// The alias file of a shortcut (its name without ".lnk") and its sidecar, beside the
+// local shortcut or the one on the share; removing them tells whether the round wrote
+// one. Those on the share are removed through GVfs, so that it knows they are gone.
 bool removeAliasFile()
 {
-    const QString alias = setup().folder.filePath(QStringLiteral("report"));
-    const bool written = QFile::remove(setup().folder.filePath(QStringLiteral("._report")));
-    QFile::remove(alias);
+    bool written = false;
+    for (const QString& folder :
+        {setup().folder.path(), QFileInfo(setup().shortcutOnShare).path()}) {
+        written = QFile::remove(folder + QStringLiteral("/._report")) || written;
+        QFile::remove(folder + QStringLiteral("/report"));
+    }
     return written;
 }
 
@@ -219,6 +243,21 @@ void convertingToEnd(benchmark::State& state)
     measureOpen(state, Instance::Running, kestrovaOpen(), Until::CommandEnded, true);
 }
 
+QStringList kestrovaOpenOnShare()
+{
+    return {QStringLiteral(KESTROVA_BINARY), QStringLiteral("open"), setup().shortcutOnShare};
+}
+
+void handedOverOnShareToEnd(benchmark::State& state)
+{
+    measureOpen(state, Instance::Running, kestrovaOpenOnShare(), Until::CommandEnded);
+}
+
+void convertingOnShareToEnd(benchmark::State& state)
+{
+    measureOpen(state, Instance::Running, kestrovaOpenOnShare(), Until::CommandEnded, true);
+}
+
 void gioOpen(benchmark::State& state)
 {
     measureOpen(state, Instance::Either, gioOpenURL());
@@ -234,9 +273,10 @@ bool warmUp()
 void registerBenchmarks()
 {
     using Function = void (*)(benchmark::State&);
-    const std::array<std::pair<const char*, Function>, 5> benchmarks {
-        {{"handedOver", handedOver}, {"cold", cold}, {"gioOpen", gioOpen},
-            {"handedOverToEnd", handedOverToEnd}, {"convertingToEnd", convertingToEnd}}};
+    const std::array<std::pair<const char*, Function>, 7> benchmarks {{{"handedOver", handedOver},
+        {"cold", cold}, {"gioOpen", gioOpen}, {"handedOverToEnd", handedOverToEnd},
+        {"convertingToEnd", convertingToEnd}, {"handedOverOnShareToEnd", handedOverOnShareToEnd},
+        {"convertingOnShareToEnd", convertingOnShareToEnd}}};
     for (const auto& [name, function] : benchmarks) {
         benchmark::RegisterBenchmark(name, function)
             ->UseManualTime()

@@ -12,12 +12,14 @@ struct Row {
     const char* label;
 };
 
-constexpr std::array<Row, 5> rows {{
+constexpr std::array<Row, 7> rows {{
     {"handedOver", "kestrova open, handed to the running instance"},
     {"cold", "kestrova open, no instance running (cold)"},
     {"gioOpen", "gio open smb://... (what a user runs instead)"},
     {"handedOverToEnd", "handed over, until the command has ended"},
     {"convertingToEnd", "the same with Ctrl held (writes the alias)"},
+    {"handedOverOnShareToEnd", "shortcut on the share, until the command ended"},
+    {"convertingOnShareToEnd", "the same with Ctrl held (alias on the share)"},
 }};
 
 // The value below which the given fraction of the sorted samples lie (nearest rank).
@@ -54,7 +56,7 @@ void OpenLatencySummary::ReportRuns(const std::vector<Run>& runs)
 
 void OpenLatencySummary::Finalize()
 {
-    std::printf("Opening %s\nuntil the application has it (the last two: until the command has "
+    std::printf("Opening %s\nuntil the application has it (the last four: until the command has "
                 "ended); rounds interleaved at random.\n\n",
         qPrintable(m_file));
     std::printf("%-48s %6s %9s %18s %18s\n", "", "rounds", "median", "p10 .. p90", "min .. max");
