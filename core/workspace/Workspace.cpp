@@ -7,7 +7,9 @@
 #include "workspace/ProcessTable.h"
 #include "workspace/X11Session.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <gio/gdesktopappinfo.h>
 #include <sys/syscall.h>
@@ -20,24 +22,27 @@ namespace {
 constexpr qsizetype kMaxLaunchRecords = 32;
 
 // Collects the exit of a program this process started as its own child, so that it
-// leaves no zombie: once its pidfd reads as ready, on the event loop of the calling
-// thread; where the kernel has no pidfds, through GLib's watch for SIGCHLD.
+// leaves no zombie: once its pidfd reads as ready, on the application's event loop; the
+// watch belongs to the application, so one still waiting when the process ends goes with
+// it. Without a pidfd or an application on this thread, GLib's watch for SIGCHLD does it.
 void reapWhenEnded(pid_t child)
 {
-    const int descriptor = int(::syscall(SYS_pidfd_open, child, 0));
+    QCoreApplication* application = QCoreApplication::instance();
+    const bool onApplicationThread =
+        application && application->thread() == QThread::currentThread();
+    const int descriptor = onApplicationThread ? int(::syscall(SYS_pidfd_open, child, 0)) : -1;
     if (descriptor < 0) {
         g_child_watch_add(
             child, [](GPid pid, gint, gpointer) { g_spawn_close_pid(pid); }, nullptr);
         return;
     }
-    auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read);
-    QObject::connect(
-        notifier, &QSocketNotifier::activated, notifier, [notifier, descriptor, child] {
-            ::waitpid(child, nullptr, WNOHANG);
-            notifier->setEnabled(false);
-            notifier->deleteLater();
-            ::close(descriptor);
-        });
+    auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, application);
+    QObject::connect(notifier, &QObject::destroyed, [descriptor] { ::close(descriptor); });
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, child] {
+        ::waitpid(child, nullptr, WNOHANG);
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    });
 }
 
 // GIO starts an application through an intermediate child that it waits for, so that
