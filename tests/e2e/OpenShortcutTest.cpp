@@ -90,13 +90,6 @@ TEST_F(OpenShortcut, ConvertsIntoAnAliasFileWhenAsked)
     const ProgramRun viaAlias = run({u"open"_s, m_work.filePath(u"ctrl.txt"_s)});
     EXPECT_EQ(viaAlias.exitCode, 0) << viaAlias.errors.toStdString();
     EXPECT_EQ(viewerArguments(starts + 1), QStringList {mountedPath(u"doc.txt"_s)});
-    // A malformed sidecar is refused with a reason.
-    writeFile(u"bad.txt"_s, "");
-    writeFile(u"._bad.txt"_s, "not an AppleDouble file");
-    const ProgramRun bad = run({u"info"_s, m_work.filePath(u"bad.txt"_s)});
-    EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_TRUE(bad.errors.contains(u"alias information cannot be read"_s))
-        << bad.errors.toStdString();
 }
 
 // Every way opening can fail ends in an alert in front of the user's windows, and the
