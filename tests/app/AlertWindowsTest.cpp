@@ -56,7 +56,6 @@ bool askAndAnswer(const std::function<void(QMessageBox&)>& act)
 // a title bar either way.
 void keepScreenshot(const QMessageBox& box, const QString& name)
 {
-    // Without a frame after two seconds, the crop's room for a title bar stands in for it.
     (void)QTest::qWaitFor([&] { return box.frameGeometry() != box.geometry(); }, 2000);
     QTest::qWait(200);
     const QRect frame = box.frameGeometry().united(box.geometry().adjusted(-8, -32, 8, 8));

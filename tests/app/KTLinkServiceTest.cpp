@@ -2,6 +2,7 @@
 
 #include "TestAppEnvironment.h"
 #include "alerts/TargetExplanation.h"
+#include "link/Pasteboard.h"
 #include "preferences/DriveMappingStorage.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "shortcut/OpeningServices.h"
@@ -9,19 +10,25 @@
 #include "support/QtPrinters.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString html = u"text/html"_s;
+const QString rtf = u"text/rtf"_s;
 const QString plain = u"text/plain"_s;
 const QString uriList = u"text/uri-list"_s;
 const QString untouched = u"untouched"_s;
+
+const QByteArray rtfWithLink = R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}
+Open {\field{\*\fldinst{HYPERLINK "file://fs1/Projects/a%20b.doc"}}{\fldrslt{\ul here}}} now\par})";
 
 using Mappings = QList<QPair<std::optional<QString>, QString>>;
 
@@ -71,7 +78,6 @@ TEST_F(LinkService, OpenLinkHandsDecodedTextWithSettingsToShortcut)
     EXPECT_EQ(openLink({{plain, ""}}), untouched);
     ASSERT_EQ(m_app.opened().size(), 2);
     const auto& opened = m_app.opened().first();
-    EXPECT_EQ(opened.fullFilename, u"X:/plans/a b.doc"_s);
     EXPECT_EQ(opened.networkShare, u"//fs1/Projects"_s);
     EXPECT_EQ(opened.filename, u"plans/a b.doc"_s);
     EXPECT_EQ(opened.mountMethod, u"afp"_s);
@@ -187,4 +193,86 @@ TEST(TargetExplanation, SaysWhyTheTargetIsMissing)
         EXPECT_FALSE(facts.join(QString()).contains(u'\x1b'));
         EXPECT_EQ(facts[2], row.reason);
     }
+}
+
+TEST(PasteboardLinkText, ChoosesTheTextAsTheServiceReadsIt)
+{
+    TestAppEnvironment app; // keeps the log lines out of the test's output
+    // QTextDocument reads style sheets while it parses; one that read this FIFO, which
+    // nobody writes, would wait for good.
+    QTemporaryDir folder;
+    const QByteArray fifo = QFile::encodeName(folder.filePath(u"fifo"_s));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    const struct {
+        const char* name;
+        PasteboardItems items;
+        std::optional<QString> expected;
+        bool selection = true;
+    } rows[] = {{"SecondWordLinked",
+                    {{html, "<p>Open <a href=\"file://fs1/Projects/a.doc\">this</a> file</p>"}},
+                    u"file://fs1/Projects/a.doc"_s},
+        {"OnlyLastRunLinked",
+            {{html, "<p>All the words before <b>the</b> <a href=\"\\\\fs1\\x\\last.doc\">end</a>"}},
+            u"\\\\fs1\\x\\last.doc"_s},
+        {"FirstOfTwoLinks",
+            {{html, "<a href=\"smb://one/a\">one</a> and <a href=\"smb://two/b\">two</a>"}},
+            u"smb://one/a"_s},
+        {"LinkInTableCellAfterText",
+            {{html,
+                "<p>head</p><table><tr><td>x</td><td><a href=\"X:\\cell.doc\">c</a></td>"
+                "</tr></table><a href=\"X:\\after.doc\">after</a>"}},
+            u"X:\\cell.doc"_s},
+        {"NamedAnchorIsNoLink", {{html, "<a name=\"top\">Top</a> \\\\fs1\\share\\plain.doc"}},
+            u"Top \\\\fs1\\share\\plain.doc"_s},
+        {"HtmlWithoutLinkGivesCharacters", {{html, "<p>\\\\fs1\\share\\<i>a</i>.doc</p>"}},
+            u"\\\\fs1\\share\\a.doc"_s},
+        {"EmptyHtmlGivesEmptyText", {{html, "<p></p>"}}, QString()},
+        {"HtmlNamingLocalFilesLoadsNothing",
+            {{html,
+                "<head><link rel=\"stylesheet\" href=\"" + fifo + "\"></head><style>@import url("
+                    + fifo + ");</style><body><img src=\"" + fifo
+                    + "\"><a href=\"X:\\a.doc\">a</a></body>"}},
+            u"X:\\a.doc"_s},
+        {"HtmlWinsOverPlainText",
+            {{plain, "\\\\plain\\share\\a"}, {html, "<a href=\"smb://rich/s/a\">a</a>"}},
+            u"smb://rich/s/a"_s},
+        {"RtfField", {{rtf, rtfWithLink}}, u"file://fs1/Projects/a%20b.doc"_s},
+        {"RtfWinsOverPlainText", {{plain, "ignored"}, {rtf, rtfWithLink}},
+            u"file://fs1/Projects/a%20b.doc"_s},
+        {"ApplicationRtf", {{u"application/rtf"_s, rtfWithLink}},
+            u"file://fs1/Projects/a%20b.doc"_s},
+        {"RtfWithoutLinkGivesCharacters",
+            {{rtf, R"({\rtf1{\fonttbl{\f0 Arial;}}\f0 X:\\dir\\a.doc})"}}, u"X:\\dir\\a.doc"_s},
+        {"RtfThatIsNoRtfGivesNoString", {{rtf, "plain words"}}, std::nullopt},
+        {"PlainText", {{plain, "\\\\fs1\\share\\dir\\a b.doc"}}, u"\\\\fs1\\share\\dir\\a b.doc"_s},
+        {"PlainTextIsNotTrimmed", {{plain, "  X:\\a.doc\n"}}, u"  X:\\a.doc\n"_s},
+        {"EmptyPlainTextIsKept", {{plain, ""}}, QString()},
+        {"PlainTextBesideFileNames", {{uriList, "file:///tmp/a\r\n"}, {plain, "X:\\b.doc"}},
+            u"X:\\b.doc"_s},
+        {"FileNamesAloneAreNoSelection", {{uriList, "file:///tmp/a.doc\r\n"}}, std::nullopt, false},
+        {"NothingIsNoSelection", {}, std::nullopt, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Pasteboard::LinkText chosen = Pasteboard::linkText(*pasteboard(row.items));
+        EXPECT_EQ(chosen.hasSelection, row.selection);
+        EXPECT_EQ(chosen.text, row.expected);
+    }
+}
+
+// Files on servers, as file managers list them, keep their server form.
+TEST(PasteboardFileNames, FileAndSmbUrisInOrderOthersLeftOut)
+{
+    const QList<QPair<PasteboardItems, std::optional<QStringList>>> rows = {
+        {{{uriList,
+             "# a "
+             "comment\r\nfile:///srv/b.doc\r\nhttps://example.org/x\r\nfile:///srv/a%20c.doc\r\n"
+             "smb://fs1/Projects/caf%C3%A9%231.doc\r\nfile:/srv/%FF\r\n"}},
+            QStringList {u"/srv/b.doc"_s, u"/srv/a c.doc"_s, u"//fs1/Projects/caf\u00e9#1.doc"_s,
+                u"/srv/"_s + QChar(0xdcff)}},
+        {{{uriList, "https://example.org/x\r\n"}}, std::nullopt},
+        {{{plain, "/srv/a.doc"}}, std::nullopt}, {{{uriList, ""}}, QStringList()},
+        {{{uriList, "# one\r\n#two\r\n"}}, QStringList()}};
+    for (const auto& [items, fileNames] : rows)
+        EXPECT_EQ(Pasteboard::fileNames(*pasteboard(items)), fileNames)
+            << items.first().second.toStdString();
 }

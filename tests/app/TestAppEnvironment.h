@@ -4,6 +4,7 @@
 #include "environment/AppEnvironment.h"
 #include "preferences/KTPreferences.h"
 #include "preferences/PreferencesDomain.h"
+#include "shortcut/HVWindowsShortcut.h"
 #include "support/LogCapture.h"
 
 #include <QMimeData>
@@ -14,13 +15,53 @@
 
 using PasteboardItems = QList<QPair<QString, QByteArray>>;
 
+// A pasteboard with the given types and their data.
+inline std::unique_ptr<QMimeData> pasteboard(const PasteboardItems& items)
+{
+    auto result = std::make_unique<QMimeData>();
+    for (const auto& [type, data] : items)
+        result->setData(type, data);
+    return result;
+}
+
 // The application's handlers over stand-ins: settings in a temporary domain, alerts that
 // are only recorded, a mounter that maps the folders a test names to shares, a clipboard
 // that is a string, and an opener that records each shortcut it is handed and answers as
 // the test says. Log lines are kept instead of logged.
 class TestAppEnvironment {
 public:
-    TestAppEnvironment();
+    TestAppEnvironment()
+        : m_domain(PreferencesPaths {m_folder.filePath(QStringLiteral("settings.json")), {}})
+        , m_preferences(m_domain)
+    {
+        m_environment.preferences = &m_preferences;
+        m_environment.alerts = &m_alerts;
+        m_environment.openShortcut = [this](HVWindowsShortcut& shortcut) {
+            m_opened << OpenedShortcut {shortcut.fullFilename(), shortcut.networkShare(),
+                shortcut.filename(), shortcut.mountMethod(), shortcut.mappingEnabled()};
+            return m_openSucceeds;
+        };
+        m_environment.networkVolumePath = [this](const QString& path) -> QString {
+            for (const auto& [folder, share] : m_volumes) {
+                if (path.startsWith(folder + QLatin1Char('/')))
+                    return share + path.mid(folder.size());
+            }
+            return path;
+        };
+        m_environment.primarySelection = [this] { return pasteboard(m_selection); };
+        m_environment.clipboardContents = [this] {
+            if (m_clipboardFiles)
+                return pasteboard({{QStringLiteral("text/uri-list"), *m_clipboardFiles}});
+            if (m_clipboardText)
+                return pasteboard({{QStringLiteral("text/plain"), m_clipboardText->toUtf8()}});
+            return pasteboard({});
+        };
+        m_environment.setClipboardText = [this](const QString& text) {
+            ++m_clipboardWrites;
+            m_clipboardText = text;
+            return true;
+        };
+    }
 
     const AppEnvironment& environment() const { return m_environment; }
     KTPreferences& preferences() { return m_preferences; }
@@ -56,9 +97,6 @@ public:
     const QStringList& logLines() const { return m_log.lines(); }
 
 private:
-    QString networkVolumePath(const QString& path) const;
-    std::unique_ptr<QMimeData> clipboardPasteboard() const;
-
     QTemporaryDir m_folder;
     PreferencesDomain m_domain;
     KTPreferences m_preferences;
@@ -73,6 +111,3 @@ private:
     std::optional<QByteArray> m_clipboardFiles;
     LogCapture m_log;
 };
-
-// A pasteboard with the given types and their data.
-std::unique_ptr<QMimeData> pasteboard(const PasteboardItems& items);

@@ -1,6 +1,8 @@
 #include "diagnostics/YCExceptionHandler.h"
 
+#include "diagnostics/CtimeLine.h"
 #include "diagnostics/ExceptionLog.h"
+#include "diagnostics/ReportBuffer.h"
 #include "diagnostics/ThrowHook.h"
 #include "support/Files.h"
 #include "support/LogCapture.h"
@@ -19,6 +21,7 @@
 #include <cstdlib>
 #include <exception>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -30,10 +33,7 @@ namespace {
 // a last report that is not whole is "(unfinished report)".
 QStringList exceptionReports(const QString& logPath)
 {
-    QFile file(logPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList reports = QString::fromUtf8(file.readAll()).split(u"\n\n\n"_s);
+    QStringList reports = QString::fromUtf8(readFile(logPath)).split(u"\n\n\n"_s);
     if (reports.takeLast() != QString())
         reports << u"(unfinished report)"_s;
     return reports;
@@ -236,6 +236,47 @@ TEST_F(ThrowReports, CommandThatCannotStartIsNamedInTheReport)
         + QString::number(getpid()) + u" -f -C 0x"_s))
         << lines[1].toStdString();
     EXPECT_TRUE(lines[1].endsWith(u" | c++filt | cat -n"_s)) << lines[1].toStdString();
+}
+
+std::string ctimeLine(std::time_t when, long utcOffsetSeconds)
+{
+    char storage[64];
+    ReportBuffer line(storage, sizeof storage);
+    CtimeLine::append(line, CtimeLine::civilTime(when, utcOffsetSeconds));
+    return std::string(line.data(), line.size());
+}
+
+// The C library's own reckoning of the same moment, as the reference.
+std::string libraryLine(std::time_t when, long utcOffsetSeconds)
+{
+    const std::time_t shifted = when + utcOffsetSeconds;
+    std::tm time {};
+    gmtime_r(&shifted, &time);
+    char line[64];
+    return asctime_r(&time, line);
+}
+
+TEST(CtimeLine, MatchesTheLibraryAcrossLeapYearsAndCenturies)
+{
+    const std::time_t moments[] = {0, -1, 951782399, 951782400, 4107542399, 4107542400, 1709164800,
+        2147483647, 253402214400, -2208988800};
+    const long offsets[] = {0, 3600, -18000, 19800};
+    for (std::time_t moment : moments) {
+        for (long offset : offsets)
+            EXPECT_EQ(ctimeLine(moment, offset), libraryLine(moment, offset))
+                << moment << " " << offset;
+    }
+    EXPECT_EQ(ctimeLine(0, 0), "Thu Jan  1 00:00:00 1970\n");
+}
+
+TEST(ReportBuffer, KeepsRoomForTheClosingWhenTheTextOverflows)
+{
+    char storage[8];
+    ReportBuffer report(storage, sizeof storage);
+    report.append("0123456789");
+    report.appendHex(0xABC);
+    report.appendClosing("\n\n");
+    EXPECT_EQ(std::string(report.data(), report.size()), "012345\n\n");
 }
 
 }

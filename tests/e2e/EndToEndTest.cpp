@@ -121,11 +121,10 @@ QString EndToEndTest::writeFile(const QString& name, const QByteArray& contents)
 
 QString EndToEndTest::writeShortcut(const QString& name, const QString& suffix)
 {
-    ShellLinkContents contents;
-    contents.netName = "\\\\127.0.0.1\\share";
-    contents.commonPathSuffix = suffix.toLatin1();
-    contents.commonPathSuffixUnicode = suffix;
-    return writeFile(name, ShellLinkWriter::write(contents));
+    return writeFile(name,
+        ShellLinkWriter::write({.netName = "\\\\127.0.0.1\\share",
+            .commonPathSuffix = suffix.toLatin1(),
+            .commonPathSuffixUnicode = suffix}));
 }
 
 bool EndToEndTest::holdSelection(

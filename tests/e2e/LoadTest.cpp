@@ -28,6 +28,7 @@ protected:
             m_targets << mountedPath(name);
             m_shortcuts << writeShortcut(u"%1.lnk"_s.arg(index), u"load\\%1.txt"_s.arg(index));
         }
+        m_targets.sort();
     }
     QList<QProcess*> startAll()
     {
@@ -50,9 +51,7 @@ protected:
         EXPECT_EQ(launchers.size(), 1)
             << QStringList(launchers.begin(), launchers.end()).join(u' ').toStdString();
         opened.sort();
-        QStringList expected = m_targets;
-        expected.sort();
-        EXPECT_EQ(opened, expected);
+        EXPECT_EQ(opened, m_targets);
         for (QProcess* open : opens) {
             const ProgramRun result = finish(*open);
             EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();

@@ -76,26 +76,19 @@ TEST_F(PaneFileServer, PasswordChangeShowsTheOutcomeAsTheProgramTellsIt)
     const QString newPassword = u"Kestrova-New-2"_s;
     const struct {
         const char* server;
-        const char* user; // none: the account of its own
         bool rightPassword;
         bool changes;
         const char* message; // what the alert says, USER standing for the account
         int ticks; // at least this many tenths of a second in which the window kept working
-    } cases[] = {{"127.0.0.1", nullptr, false, false,
+    } cases[] = {{"127.0.0.1", false, false,
                      "Could not connect to machine 127.0.0.1: NT_STATUS_LOGON_FAILURE", 0},
-        {"127.0.0.1", "nobody-here", false, false,
-            "Could not connect to machine 127.0.0.1: NT_STATUS_", 0},
-        {"127.0.0.9", nullptr, true, false,
-            "Unable to connect to SMB server on machine 127.0.0.9. Error was : "
-            "NT_STATUS_CONNECTION_REFUSED.",
-            0},
-        {"127.0.0.2", nullptr, true, false, "NT_STATUS_IO_TIMEOUT", 50},
-        {"127.0.0.1", nullptr, true, true,
-            "Succesfully changed password for user USER on server 127.0.0.1", 0}};
+        {"127.0.0.2", true, false, "NT_STATUS_IO_TIMEOUT", 50},
+        {"127.0.0.1", true, true, "Succesfully changed password for user USER on server 127.0.0.1",
+            0}};
     for (const auto& row : cases) {
         SCOPED_TRACE(row.message);
         m_sheet->domainServerField()->setText(QString::fromUtf8(row.server));
-        m_sheet->usernameField()->setText(row.user ? QString::fromUtf8(row.user) : changeUser);
+        m_sheet->usernameField()->setText(changeUser);
         m_sheet->oldPasswordField()->setText(row.rightPassword ? changePassword : u"x1"_s);
         m_sheet->passwordField()->setText(newPassword);
         m_sheet->passwordVerifyField()->setText(newPassword);
@@ -125,10 +118,9 @@ TEST_F(PaneFileServer, FilesOnAShareDropAsTheServerNamesThem)
     const QDir folder(FileServer::shareFolder(share));
     ASSERT_TRUE(folder.mkpath(u"docs"_s));
     writeFile(folder.filePath(u"docs/plan.txt"_s), "the plan\n");
-    ShellLinkContents link;
-    link.netName = (u"\\\\127.0.0.1\\"_s + share).toLatin1();
-    link.commonPathSuffix = "docs\\plan.txt";
-    writeFile(folder.filePath(u"docs/plan.lnk"_s), ShellLinkWriter::write(link));
+    writeFile(folder.filePath(u"docs/plan.lnk"_s),
+        ShellLinkWriter::write({.netName = (u"\\\\127.0.0.1\\"_s + share).toLatin1(),
+            .commonPathSuffix = "docs\\plan.txt"}));
     ASSERT_TRUE(FileServer::gioMount(share));
     const QString mounted = FileServer::gvfsFolder(share).value_or(QString());
     const QString remote = u"//127.0.0.1/"_s + share + u"/docs/"_s;

@@ -1,3 +1,4 @@
+#include "support/ProgramRun.h"
 #include "support/QtPrinters.h"
 #include "support/ScreenCapture.h"
 #include "windows/RZStatusController.h"
@@ -5,7 +6,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QScreen>
@@ -105,10 +105,8 @@ TEST_F(StatusController, ShowingLeavesUserInputWaitingAndFocusWhereItWas)
     editor.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
     // A key press the X server delivered, still queued here, waits; the focus stays put.
-    QProcess keyboard;
-    keyboard.start(u"xdotool"_s, {u"key"_s, u"a"_s});
-    ASSERT_TRUE(keyboard.waitForFinished(20000));
-    ASSERT_EQ(keyboard.exitCode(), 0) << keyboard.readAllStandardError().toStdString();
+    const ProgramRun keyboard = runProgram(u"xdotool"_s, {u"key"_s, u"a"_s});
+    ASSERT_EQ(keyboard.exitCode, 0) << keyboard.errors.toStdString();
     controller.setTitle(shortTitle);
     controller.showWithProgressEnabled(true);
     EXPECT_TRUE(window().windowHandle()->isExposed());
@@ -118,37 +116,18 @@ TEST_F(StatusController, ShowingLeavesUserInputWaitingAndFocusWhereItWas)
     controller.hideNow();
 }
 
-TEST(SharedStatusController, IsAWindowMadeOnFirstUse)
-{
-    ASSERT_TRUE(RZStatusController::displayAvailable());
-    RZStatusController* controller = RZStatusController::sharedStatusController();
-    ASSERT_NE(controller, nullptr);
-    EXPECT_NE(controller->statusWindow(), nullptr);
-    EXPECT_EQ(RZStatusController::createShared(), controller);
-}
-
-// Runs an X client to completion, blocking without turning Qt's event loop, as a mount does.
-QString runXClient(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        ADD_FAILURE() << program.toStdString() << ": "
-                      << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QString windowId(const QWidget& window)
 {
     return u"0x%1"_s.arg(window.winId(), 0, 16);
 }
 
+// xprop runs to its end without turning Qt's event loop, as a mount blocks.
 QString properties(const QWidget& window)
 {
-    return runXClient(u"xprop"_s,
+    return runProgram(u"xprop"_s,
         {u"-id"_s, windowId(window), u"_NET_WM_STATE"_s, u"_MOTIF_WM_HINTS"_s,
-            u"_NET_WM_WINDOW_TYPE"_s});
+            u"_NET_WM_WINDOW_TYPE"_s})
+        .output;
 }
 
 // Drawn while the caller blocks: text, and the busy indicator while it runs.
@@ -176,6 +155,10 @@ void expectOnScreenWhileTheCallerBlocks(const char* artefact)
 
 TEST(StatusWindow, TitledRequestComesOutFramelessAboveOthersAndDrawnWhileTheCallerBlocks)
 {
+    // With a display, the shared status window is a window.
+    ASSERT_TRUE(RZStatusController::displayAvailable());
+    ASSERT_NE(RZStatusController::sharedStatusController(), nullptr);
+    EXPECT_NE(RZStatusController::sharedStatusController()->statusWindow(), nullptr);
     RZStatusWindow window(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     EXPECT_EQ(window.windowType(), Qt::Tool);
@@ -198,7 +181,8 @@ TEST(StatusWindow, TitledRequestComesOutFramelessAboveOthersAndDrawnWhileTheCall
 // CTest runs this test once more under tests/harness/with-desktop, which starts openbox.
 TEST(StatusWindow, IsDrawnUnderAReparentingWindowManagerWhileTheCallerBlocks)
 {
-    if (!runXClient(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}).contains(u"window id"))
+    if (!runProgram(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s})
+             .output.contains(u"window id"))
         GTEST_SKIP() << "no window manager: run it under tests/harness/with-desktop";
     expectOnScreenWhileTheCallerBlocks("status-window-window-manager.png");
 }
