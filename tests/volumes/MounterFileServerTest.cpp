@@ -19,11 +19,15 @@
 
 #include <sys/mount.h>
 
-#include <thread>
-
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The harness's account, with its password kept as given.
+Credentials account(PasswordSave save = PasswordSave::Never)
+{
+    return Credentials {false, FileServer::user(), {}, FileServer::password(), save};
+}
 
 class MounterFileServer : public FileServerTest {
 protected:
@@ -72,10 +76,10 @@ TEST_F(MounterFileServer, PasswordShareMountsWithTheAccountAndIsRefusedOtherwise
     EXPECT_LE(wrongPassword.requests.size(), 3);
     EXPECT_FALSE(FileServer::gvfsFolder(u"private"_s));
     EXPECT_TRUE(m_mounter->mountPoints().isEmpty());
-    ScriptedPrompt account(Credentials {false, FileServer::user(), {}, FileServer::password()});
-    KTMounter& mounter = mounterWith(account);
+    ScriptedPrompt user(account());
+    KTMounter& mounter = mounterWith(user);
     ASSERT_TRUE(mounter.mountNetworkVolume(share, u"smb"_s));
-    EXPECT_TRUE(account.requests.value(0).needsPassword);
+    EXPECT_TRUE(user.requests.value(0).needsPassword);
     // GVfs names the user in the mount source only when the URL named one.
     EXPECT_EQ(mounter.mountPoints().value(share).mntfrom, share);
     EXPECT_EQ(mounter.networkVolumeForShare(u"//127.0.0.1/Private"_s),
@@ -109,9 +113,6 @@ TEST_F(MounterFileServer, SecondMountAsksAgainOnlyWhenTheFirstAnswerWasNotKept)
 {
     const QTemporaryDir state;
     GuestServers guests(state.filePath(u"kestrova/guest-servers.json"_s));
-    const auto account = [](PasswordSave save) {
-        return Credentials {false, FileServer::user(), {}, FileServer::password(), save};
-    };
     const struct {
         const char* share;
         Credentials answer;
@@ -195,19 +196,11 @@ TEST_F(MounterFileServer, TableFollowsKernelMountsAndGvfsShares)
 }
 
 // A user who takes longer than the limit to type the password still gets the share.
-class SlowUser final : public CredentialPrompt {
-public:
-    std::optional<Credentials> askPassword(const CredentialRequest&) override
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        return Credentials {false, FileServer::user(), {}, FileServer::password()};
-    }
-};
-
 TEST_F(MounterFileServer, TimeInThePasswordQuestionIsNotTheServers)
 {
-    SlowUser user;
-    EXPECT_TRUE(GvfsServerMount(user, std::chrono::seconds(1))
+    ScriptedPrompt slowUser(account());
+    slowUser.delay = std::chrono::milliseconds(1500);
+    EXPECT_TRUE(GvfsServerMount(slowUser, std::chrono::seconds(1))
                     .mountServerVolume(u"smb://127.0.0.1/private"_s)
                     .mounted);
 }
