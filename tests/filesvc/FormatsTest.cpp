@@ -150,11 +150,7 @@ TEST(Formats, MalformedInputIsRefusedWithItsReason)
                 QString::fromUtf8(prefix[row.format]), QString::fromUtf8(row.reason)))
             << row.name;
     }
-}
-
-// Found by fuzzing: a rewrite grouped the two entries, so it read back differently.
-TEST(ResourceForkFormat, RefusesATypeListedTwice)
-{
+    // Found by fuzzing: a rewrite grouped the two entries, so it read back differently.
     EXPECT_EQ(reasonOf(ResourceForkFormat::parse(readFile(
                   u"" KESTROVA_FILESVC_TEST_DATA "/fuzz-resource-fork-type-listed-twice.rsrc"_s))),
         u"Invalid resource fork: a type is listed twice"_s);

@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(JLCarbonUtilities, PascalStringsFitOnlyIn255MacRomanBytes)
+TEST(JLCarbonUtilities, PascalStringsFitOnlyIn255MacRomanBytesAndKeepToTheirBuffers)
 {
     const std::pair<QString, std::optional<QByteArray>> cases[] = {{QString(), QByteArray()},
         {u"Résumé – €"_s, QByteArray("R\x8Esum\x8E \xD0 \xDB")},
@@ -29,10 +29,6 @@ TEST(JLCarbonUtilities, PascalStringsFitOnlyIn255MacRomanBytes)
         EXPECT_EQ(pascal->first(bytes->size() + 1), char(bytes->size()) + *bytes);
         EXPECT_EQ(JLCarbonUtilities::stringWithPascalString(*pascal), text);
     }
-}
-
-TEST(JLCarbonUtilities, PascalStringsKeepToTheirBuffersAndLengths)
-{
     char small[4] = {};
     EXPECT_FALSE(JLCarbonUtilities::getPascalString(u"abcd"_s, small));
     EXPECT_TRUE(JLCarbonUtilities::getPascalString(u"abc"_s, small));

@@ -66,9 +66,7 @@ TEST(PreferencesDomain, EachCorruptFileIsLoggedOnceAndKeptAsideUnderItsOwnName)
         EXPECT_EQ(folder.userFileJson(), json(R"({"dfsInstalled": true})"));
         const QStringList kept = keptCorruptFiles(folder);
         ASSERT_EQ(kept.size(), index + 1) << "an earlier corrupt file was replaced";
-        QFile newest(QFileInfo(folder.userFile()).path() + u'/' + kept.last());
-        ASSERT_TRUE(newest.open(QIODevice::ReadOnly));
-        EXPECT_EQ(newest.readAll(), cases[index]);
+        EXPECT_EQ(readFile(QFileInfo(folder.userFile()).path() + u'/' + kept.last()), cases[index]);
     }
     EXPECT_TRUE(QFileInfo::exists(folder.paths().systemFiles.first())) << "left alone";
 }

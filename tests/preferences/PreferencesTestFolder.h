@@ -2,6 +2,7 @@
 
 #include "preferences/PreferenceKeys.h"
 #include "preferences/PreferencesPaths.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -58,14 +59,27 @@ public:
         base.insert(QStringLiteral("XDG_CONFIG_DIRS"), system(1) + u':' + system(2));
         return base;
     }
-    static QProcessEnvironment withoutBus();
+    static QProcessEnvironment withoutBus()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+            QStringLiteral("unix:path=/nonexistent/kestrova-test-bus"));
+        return environment;
+    }
 
 private:
     QString system(int number) const { return root() + QStringLiteral("/system%1").arg(number); }
-    static void write(const QString& path, const QByteArray& bytes);
+    static void write(const QString& path, const QByteArray& bytes)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        writeFile(path, bytes);
+    }
 
     QTemporaryDir m_folder;
 };
 
 // JSON text that a test wrote itself, in the compact form userFileJson() gives.
-std::string json(const char* text);
+inline std::string json(const char* text)
+{
+    return QJsonDocument::fromJson(text).toJson(QJsonDocument::Compact).toStdString();
+}

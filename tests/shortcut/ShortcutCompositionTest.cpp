@@ -70,7 +70,6 @@ TEST(ShortcutComposition, MountMethodAcceptsFourNamesInAnyCase)
     EXPECT_EQ(shortcut->networkShare(true), u"AFP://srv/data"_s);
 }
 
-// The first match of the first matching mapping is replaced.
 TEST(ShortcutComposition, DriveMappingReplacesFirstMatchOfFirstMatchingMapping)
 {
     const struct {

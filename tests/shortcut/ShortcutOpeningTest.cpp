@@ -30,8 +30,6 @@ public:
     bool dfsInstalled = false;
     // Files that exist, with the number of seconds after which each appears.
     QHash<QString, int> files;
-    std::optional<TargetApplication> application =
-        TargetApplication {u"viewer.desktop"_s, u"Viewer"_s};
     LaunchResult launch {true, 4242, {}};
     // What each lookup of running instances finds; the last answer repeats.
     QList<std::optional<RunningInstance>> instances;
@@ -40,6 +38,7 @@ public:
     QStringList events;
     int sleeps = 0;
     int activations = 0;
+    qsizetype lookups = 0;
     QStringList opened;
 
     std::shared_ptr<OpeningServices> services()
@@ -65,7 +64,9 @@ public:
             events << u"sleep"_s;
             ++sleeps;
         };
-        services->applicationForContentType = [this](const QString&) { return application; };
+        services->applicationForContentType = [](const QString&) {
+            return std::optional(TargetApplication {u"viewer.desktop"_s, u"Viewer"_s});
+        };
         services->openFileWithApplication = [this](const QString& path,
                                                 const TargetApplication& with) {
             events << u"open %1 with %2"_s.arg(path, with.id);
@@ -73,7 +74,13 @@ public:
                 opened << path;
             return launch;
         };
-        services->firstRunningApplication = [this](const QString&) { return nextInstance(); };
+        services->firstRunningApplication = [this](const QString&) {
+            auto found =
+                instances.isEmpty() ? std::nullopt : instances.value(lookups++, instances.last());
+            if (found)
+                found->activate = [this] { ++activations; };
+            return found;
+        };
         if (confirmProgramTarget) {
             services->confirmProgramTarget = [this](const QString& path,
                                                  const ProgramTargetVerdict& verdict) {
@@ -83,18 +90,6 @@ public:
         }
         return services;
     }
-
-private:
-    std::optional<RunningInstance> nextInstance()
-    {
-        std::optional<RunningInstance> found =
-            instances.isEmpty() ? std::nullopt : instances.value(m_lookups++, instances.last());
-        if (found)
-            found->activate = [this] { ++activations; };
-        return found;
-    }
-
-    qsizetype m_lookups = 0;
 };
 
 const QString kShare = u"//srv/data"_s;

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <thread>
 
 // A mount table a test sets up and changes at will.
 class FakeMountTable final : public MountTableSource {
@@ -60,7 +61,8 @@ public:
     bool progressRunning = false;
 };
 
-// Gives the same answer to every question (none: cancel; unset: a guest login).
+// Gives the same answer to every question (none: cancel; unset: a guest login), after the
+// delay a user takes to type it.
 struct ScriptedPrompt final : CredentialPrompt {
     explicit ScriptedPrompt(std::optional<Credentials> given = Credentials {true, {}, {}, {}})
         : answer(std::move(given))
@@ -69,8 +71,10 @@ struct ScriptedPrompt final : CredentialPrompt {
     std::optional<Credentials> askPassword(const CredentialRequest& request) override
     {
         requests << request;
+        std::this_thread::sleep_for(delay);
         return answer;
     }
     std::optional<Credentials> answer;
+    std::chrono::milliseconds delay {0};
     QList<CredentialRequest> requests;
 };

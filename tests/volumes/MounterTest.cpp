@@ -189,14 +189,14 @@ TEST_F(Mounter, ScanFindsTheFirstVisibleVolumeOfServerAndShareIgnoringCaseAndUse
             MountEntry(u"tmpfs"_s, "tmpfs", QFile::encodeName(path("home"))),
             volume("//alice@fs1/Projects", "projects"), volume("//fs1/projects", "projects2"),
             volume("//fs1/My%20Files", "myfiles"), volume("//fs2/export/home", "v6")});
-    EXPECT_EQ(find("//FS1/projects"), path("projects"));
-    EXPECT_EQ(find("//fs1/Projects/plans"), path("projects"));
-    EXPECT_EQ(find("//fs1/my files"), path("myfiles"));
-    // Of an NFS export only the last component is compared with the share name.
-    EXPECT_EQ(find("//FS2/home"), path("v6"));
-    EXPECT_EQ(find("//fs2/export"), std::nullopt);
-    for (const char* share : {"//fs1", "//fs1/", "fs1", "", "//", "//fs1/Other"})
-        EXPECT_EQ(find(share), std::nullopt) << share;
+    // A share and the folder it is found in (null: none). Of an NFS export only the last
+    // component is compared with the share name.
+    const char* const cases[][2] = {{"//FS1/projects", "projects"},
+        {"//fs1/Projects/plans", "projects"}, {"//fs1/my files", "myfiles"}, {"//FS2/home", "v6"},
+        {"//fs2/export", nullptr}, {"//fs1", nullptr}, {"//fs1/", nullptr}, {"fs1", nullptr},
+        {"", nullptr}, {"//", nullptr}, {"//fs1/Other", nullptr}};
+    for (const auto& [share, folder] : cases)
+        EXPECT_EQ(find(share), folder ? std::optional(path(folder)) : std::nullopt) << share;
     EXPECT_TRUE(m_mounter.mountPoints().isEmpty());
 }
 
@@ -230,9 +230,8 @@ TEST_F(Mounter, RecordIsKeptUnderTheLowerCaseShareUntilAnotherVolumeTakesItsPlac
     m_server.result = {true, path("myfiles")};
     ASSERT_TRUE(mount("//fs1/My Files"));
     EXPECT_EQ(m_table.awaited, QStringList {path("myfiles")});
-    const QHash<QString, MountRecord> expected {
-        {u"//fs1/my files"_s, MountRecord {u"fs9"_s, path("myfiles")}}};
-    EXPECT_EQ(m_mounter.mountPoints(), expected);
+    EXPECT_EQ(m_mounter.mountPoints(),
+        (QHash<QString, MountRecord> {{u"//fs1/my files"_s, {u"fs9"_s, path("myfiles")}}}));
     EXPECT_EQ(find("//FS1/MY FILES"), path("myfiles"));
     // A gone mount point keeps the record; another volume there, or none, removes it.
     ASSERT_TRUE(QDir(path("myfiles")).removeRecursively());

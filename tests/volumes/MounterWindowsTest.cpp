@@ -115,7 +115,6 @@ private:
 
 class PasswordDialogDuringMount : public FileServerTest { };
 
-// The status window steps aside while the dialog is up, and comes back only for an answer.
 TEST_F(PasswordDialogDuringMount, StatusWindowStepsAsideAndComesBackOnlyForAnAnswer)
 {
     for (const bool answer : {true, false}) {
