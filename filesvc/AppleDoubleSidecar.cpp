@@ -1,10 +1,12 @@
 #include "filesvc/AppleDoubleSidecar.h"
 
+#include "filesvc/GvfsFiles.h"
 #include "platform/FileDescriptor.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -165,6 +167,52 @@ bool cannotRenameWithoutReplacing(int error)
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
+// A name beside the sidecar that no file has, as mkostemp would choose it.
+QString temporaryNameFor(const QString& sidecar)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QString name = sidecar + QStringLiteral(".kestrova-");
+    for (int index = 0; index < 6; ++index)
+        name += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
+    return name;
+}
+
+// A temporary file holding the bytes, written whole, in a share GVfs serves; its name.
+// GVfs keeps no modes and cannot sync: the server has the bytes once the file is closed.
+Result<QString> writeTemporaryInShare(const QString& sidecar, const QByteArray& bytes)
+{
+    GvfsFiles::Attempt created;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const QString temporary = temporaryNameFor(sidecar);
+        created = GvfsFiles::create(temporary, bytes);
+        if (created.outcome == GvfsFiles::Outcome::Done)
+            return temporary;
+        if (created.outcome != GvfsFiles::Outcome::NameTaken)
+            break;
+    }
+    return sidecarFailure(sidecar, QStringLiteral("cannot be written: ") + created.reason);
+}
+
+// The new sidecar written through GIO rather than GVfs's FUSE folder, as the new file
+// beside it was, and put in place where there is none.
+Result<void> updateOfNewFileInShare(const QString& filePath, const QString& sidecar,
+    const std::function<void(AppleDoubleFile&)>& change)
+{
+    AppleDoubleFile contents;
+    change(contents);
+    const Result<QString> temporary =
+        writeTemporaryInShare(sidecar, AppleDouble::serialize(contents));
+    if (!temporary)
+        return temporary.failure();
+    const GvfsFiles::Attempt moved = GvfsFiles::renameWhereNone(*temporary, sidecar);
+    if (moved.outcome == GvfsFiles::Outcome::Done)
+        return {};
+    GvfsFiles::remove(*temporary);
+    if (moved.outcome == GvfsFiles::Outcome::Failed)
+        return sidecarFailure(sidecar, QStringLiteral("cannot be written: ") + moved.reason);
+    return AppleDoubleSidecar::update(filePath, change);
+}
+
 }
 
 namespace AppleDoubleSidecar {
@@ -216,6 +264,8 @@ Result<void> updateOfNewFile(
     const std::optional<QString> sidecar = pathFor(filePath);
     if (!sidecar)
         return Failure {filePath + QStringLiteral(": has no folder to hold a sidecar")};
+    if (GvfsFiles::serves(*sidecar))
+        return updateOfNewFileInShare(filePath, *sidecar, change);
     AppleDoubleFile contents;
     change(contents);
     const Result<QByteArray> temporary = writeTemporary(

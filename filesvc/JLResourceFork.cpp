@@ -1,6 +1,7 @@
 #include "filesvc/JLResourceFork.h"
 
 #include "filesvc/AppleDoubleSidecar.h"
+#include "filesvc/GvfsFiles.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "platform/SystemLog.h"
 
@@ -39,6 +40,16 @@ std::optional<QByteArray> resourceName(const std::optional<QString>& name)
     return pascal->sliced(1, quint8(pascal->at(0)));
 }
 
+// Through GIO, which asks the share's GVfs daemon: GVfs's FUSE folder would look the new
+// name up first and fetch the new file's attributes after, a round trip to the server each.
+Result<bool> createInShare(const QString& path)
+{
+    const GvfsFiles::Attempt created = GvfsFiles::create(path, QByteArray());
+    if (created.outcome == GvfsFiles::Outcome::Failed)
+        return openFailure(path, created.reason);
+    return created.outcome == GvfsFiles::Outcome::Done;
+}
+
 // Creates the file, empty; an existing file is left as it is. True when it was created:
 // its fork is then empty and reaches the sidecar when the fork is closed.
 Result<bool> createFile(const QString& path)
@@ -48,6 +59,8 @@ Result<bool> createFile(const QString& path)
         return openFailure(path, QStringLiteral("its folder does not exist"));
     if (info.fileName().size() > JLResourceFork::kMaxFileNameLength)
         return openFailure(path, QStringLiteral("the name is longer than 1024 characters"));
+    if (GvfsFiles::serves(path))
+        return createInShare(path);
     const int fd = ::open(QFile::encodeName(path).constData(),
         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
