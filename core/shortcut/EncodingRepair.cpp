@@ -183,6 +183,13 @@ struct EncodingRepair::Converters {
     // matching asks for them: most repairs match the first code page or two, and making
     // all of them would cost a run over many files more than its reading.
     struct Entry {
+        Entry(quint32 codePage, iconv_t opened, bool oneBytePerCharacter)
+            : number(codePage)
+            , converter(opened)
+            , singleByte(oneBytePerCharacter)
+        {
+        }
+
         quint32 number;
         iconv_t converter; // none for Latin-1, which Qt decodes
         bool singleByte;
