@@ -213,13 +213,28 @@ Result<void> updateOfNewFileInShare(const QString& filePath, const QString& side
     return AppleDoubleSidecar::update(filePath, change);
 }
 
+// Whether QDir::cleanPath would give the path back as it is: no empty, "." or ".."
+// segment and no slash at the end but the root's. Nearly every path given is, and the
+// test costs a small part of the cleaning.
+bool isClean(QStringView path)
+{
+    if (path.isEmpty() || path == u"." || path == u".." || (path.size() > 1 && path.endsWith(u'/')))
+        return false;
+    for (const char* inside : {"//", "/./", "/../"}) {
+        if (path.contains(QLatin1String(inside)))
+            return false;
+    }
+    return !path.startsWith(QLatin1String("./")) && !path.startsWith(QLatin1String("../"))
+        && !path.endsWith(QLatin1String("/.")) && !path.endsWith(QLatin1String("/.."));
+}
+
 }
 
 namespace AppleDoubleSidecar {
 
 std::optional<QString> pathFor(const QString& filePath)
 {
-    const QString clean = QDir::cleanPath(filePath);
+    const QString clean = isClean(filePath) ? filePath : QDir::cleanPath(filePath);
     const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
     const QString name = clean.sliced(slash + 1);
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))

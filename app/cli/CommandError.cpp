@@ -18,12 +18,6 @@ void printLine(const QString& line)
 
 }
 
-QString line(QAnyStringView command, const QString& file, const QString& reason)
-{
-    return ControlEscapes::escapeControls(
-        QStringLiteral("kestrova: %1: %2: %3").arg(command.toString(), file, reason));
-}
-
 void print(QAnyStringView command, const QString& file, const QString& reason)
 {
     printLine(QStringLiteral("kestrova: %1: %2: %3").arg(command.toString(), file, reason));

@@ -13,9 +13,6 @@ namespace CommandError {
 inline const QString unknownCommand = QStringLiteral("unknown command (see kestrova --help)");
 
 void print(QAnyStringView command, const QString& file, const QString& reason);
-// The line print writes, escaped, without its newline: for a command that gathers its
-// error lines and writes them itself.
-QString line(QAnyStringView command, const QString& file, const QString& reason);
 void print(QAnyStringView command, const QString& reason);
 
 // A command line the command cannot run: the reason, where to read the usage, and

@@ -48,9 +48,14 @@ public:
     {
     }
 
+    // The line CommandError::print writes, escaped as it escapes, straight into the buffer:
+    // half the files of a run over a folder may be no shortcut.
     void add(const QString& file, const QString& reason)
     {
-        m_lines.appendUtf8(CommandError::line("info", file, reason));
+        m_lines.append("kestrova: info: ");
+        m_lines.appendEscaped(file);
+        m_lines.append(": ");
+        m_lines.appendEscaped(reason);
         m_lines.append("\n");
         m_lines.endItem();
     }

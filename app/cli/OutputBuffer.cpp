@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -57,12 +58,7 @@ OutputBuffer::OutputBuffer(std::FILE* stream)
     // A person at a terminal sees each item as it is done, in order with the errors.
     , m_chunkSize(::isatty(::fileno(stream)) == 1 ? 1 : kChunkSize)
 {
-    m_bytes.reserve(2 * kChunkSize);
-}
-
-void OutputBuffer::append(std::string_view bytes)
-{
-    m_bytes.append(bytes);
+    m_bytes.resize(2 * kChunkSize);
 }
 
 void OutputBuffer::appendUtf8(QStringView text)
@@ -87,13 +83,13 @@ void OutputBuffer::appendEscaped(QStringView text)
 
 void OutputBuffer::appendJsonString(QStringView text)
 {
-    m_bytes += '"';
+    append("\"");
     for (qsizetype index = appendPrintableAscii(text, 0, true); index < text.size();
          index = appendPrintableAscii(text, index + 1, true)) {
         const char16_t character = text[index].unicode();
         if (const char letter = shortJsonEscape(character)) {
-            m_bytes += '\\';
-            m_bytes += letter;
+            const char escape[] = {'\\', letter};
+            append(std::string_view(escape, 2));
         } else if (ControlEscapes::isEscaped(character)
             || (QChar::isSurrogate(character) && !completesPair(text, index))) {
             // A lone surrogate has no UTF-8 form; the escape keeps it, which is also
@@ -103,43 +99,43 @@ void OutputBuffer::appendJsonString(QStringView text)
             appendCodeUnits(text, index);
         }
     }
-    m_bytes += '"';
+    append("\"");
 }
 
 void OutputBuffer::appendNumber(qint64 number)
 {
     char digits[24];
     const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
-    m_bytes.append(digits, end);
+    append(std::string_view(digits, size_t(end - digits)));
 }
 
 void OutputBuffer::appendHex8(quint32 number)
 {
+    char* out = tail(8);
     for (int shift = 28; shift >= 0; shift -= 4)
-        m_bytes += kHexDigits[(number >> shift) & 0xF];
+        *out++ = kHexDigits[(number >> shift) & 0xF];
+    m_size += 8;
 }
 
 bool OutputBuffer::finish()
 {
-    if (!m_bytes.empty()
-        && std::fwrite(m_bytes.data(), 1, m_bytes.size(), m_stream) != m_bytes.size())
-        m_failed = true;
-    m_bytes.clear();
+    write();
     return std::fflush(m_stream) == 0 && !m_failed;
 }
 
 // Copies the run of printable ASCII from index on, most of every name and field, in one
-// step; in JSON the quote and the backslash end it too. Returns where the run ends.
+// pass; in JSON the quote and the backslash end it too. Returns where the run ends.
+// Room for the rest of the text is only ever made once, as the buffer grows.
 qsizetype OutputBuffer::appendPrintableAscii(QStringView text, qsizetype index, bool json)
 {
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    char* const start = tail(size_t(size - index));
+    char* out = start;
     qsizetype end = index;
-    while (end < text.size() && isPrintableAscii(text[end].unicode(), json))
-        ++end;
-    const size_t start = m_bytes.size();
-    m_bytes.resize(start + size_t(end - index));
-    char* out = m_bytes.data() + start;
-    for (qsizetype copied = index; copied < end; ++copied)
-        *out++ = char(text[copied].unicode());
+    for (; end < size && isPrintableAscii(units[end], json); ++end)
+        *out++ = char(units[end]);
+    m_size += size_t(out - start);
     return end;
 }
 
@@ -148,38 +144,55 @@ qsizetype OutputBuffer::appendPrintableAscii(QStringView text, qsizetype index, 
 void OutputBuffer::appendCodeUnits(QStringView text, qsizetype& index)
 {
     const char16_t unit = text[index].unicode();
+    char* const start = tail(4);
+    char* out = start;
     if (unit < 0x80) {
-        m_bytes += char(unit);
+        *out++ = char(unit);
     } else if (unit < 0x800) {
-        m_bytes += char(0xC0 | (unit >> 6));
-        m_bytes += char(0x80 | (unit & 0x3F));
+        *out++ = char(0xC0 | (unit >> 6));
+        *out++ = char(0x80 | (unit & 0x3F));
     } else if (!QChar::isSurrogate(unit)) {
-        m_bytes += char(0xE0 | (unit >> 12));
-        m_bytes += char(0x80 | ((unit >> 6) & 0x3F));
-        m_bytes += char(0x80 | (unit & 0x3F));
+        *out++ = char(0xE0 | (unit >> 12));
+        *out++ = char(0x80 | ((unit >> 6) & 0x3F));
+        *out++ = char(0x80 | (unit & 0x3F));
     } else if (completesPair(text, index)) {
         const char32_t point = QChar::surrogateToUcs4(unit, text[++index].unicode());
-        m_bytes += char(0xF0 | (point >> 18));
-        m_bytes += char(0x80 | ((point >> 12) & 0x3F));
-        m_bytes += char(0x80 | ((point >> 6) & 0x3F));
-        m_bytes += char(0x80 | (point & 0x3F));
+        *out++ = char(0xF0 | (point >> 18));
+        *out++ = char(0x80 | ((point >> 12) & 0x3F));
+        *out++ = char(0x80 | ((point >> 6) & 0x3F));
+        *out++ = char(0x80 | (point & 0x3F));
     } else {
-        m_bytes += text.mid(index, 1).toUtf8().toStdString();
+        m_size += size_t(out - start);
+        append(text.mid(index, 1).toUtf8().toStdString());
+        return;
     }
+    m_size += size_t(out - start);
 }
 
 void OutputBuffer::appendUnicodeEscape(char16_t character)
 {
-    m_bytes += "\\u";
+    char* out = tail(6);
+    *out++ = '\\';
+    *out++ = 'u';
     for (int shift = 12; shift >= 0; shift -= 4)
-        m_bytes += kHexDigits[(character >> shift) & 0xF];
+        *out++ = kHexDigits[(character >> shift) & 0xF];
+    m_size += 6;
 }
 
 void OutputBuffer::endItem()
 {
-    if (m_bytes.size() < m_chunkSize)
-        return;
-    if (std::fwrite(m_bytes.data(), 1, m_bytes.size(), m_stream) != m_bytes.size())
+    if (m_size >= m_chunkSize)
+        write();
+}
+
+void OutputBuffer::grow(size_t count)
+{
+    m_bytes.resize(std::max(2 * m_bytes.size(), m_size + count));
+}
+
+void OutputBuffer::write()
+{
+    if (m_size > 0 && std::fwrite(m_bytes.data(), 1, m_size, m_stream) != m_size)
         m_failed = true;
-    m_bytes.clear();
+    m_size = 0;
 }

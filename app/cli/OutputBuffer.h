@@ -4,7 +4,9 @@
 #include <QStringView>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 // What a command prints, gathered in one large buffer and written to a stream in big
 // chunks: a run over thousands of files then costs a few writes, not a few per line.
@@ -17,7 +19,12 @@ public:
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
-    void append(std::string_view bytes);
+    // Inline: most of what is written is a few bytes of the command's own words.
+    void append(std::string_view bytes)
+    {
+        std::memcpy(tail(bytes.size()), bytes.data(), bytes.size());
+        m_size += bytes.size();
+    }
     void appendUtf8(QStringView text);
     void appendEscaped(QStringView text);
     void appendJsonString(QStringView text);
@@ -34,9 +41,20 @@ private:
     qsizetype appendPrintableAscii(QStringView text, qsizetype index, bool json);
     void appendCodeUnits(QStringView text, qsizetype& index);
     void appendUnicodeEscape(char16_t character);
+    // Room for count more bytes after the last one written, growing the buffer if need be.
+    char* tail(size_t count)
+    {
+        if (m_bytes.size() - m_size < count)
+            grow(count);
+        return m_bytes.data() + m_size;
+    }
+    void grow(size_t count);
+    void write();
 
     std::FILE* m_stream;
     size_t m_chunkSize;
-    std::string m_bytes;
+    // Bytes written so far are the first m_size; the rest is room, never cleared.
+    std::vector<char> m_bytes;
+    size_t m_size = 0;
     bool m_failed = false;
 };

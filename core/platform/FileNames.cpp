@@ -81,8 +81,10 @@ QByteArray encode(const QString& name)
 {
     QByteArray result;
     qsizetype runStart = 0;
+    const char16_t* units = reinterpret_cast<const char16_t*>(name.constData());
     for (qsizetype index = 0; index < name.size(); ++index) {
-        if (!isEscapedByte(name, index))
+        // The range test first: it rules out nearly every character of a name at once.
+        if (!isEscapeCharacter(units[index]) || !isEscapedByte(name, index))
             continue;
         result += QStringView(name).sliced(runStart, index - runStart).toUtf8();
         result += char(name[index].unicode() - escapeBase);

@@ -57,6 +57,10 @@ void write(const QString& line)
         sink(escaped);
         return;
     }
+    // Where no one reads the line, it is not converted either: info over thousands of
+    // files that are no shortcut logs a line for each.
+    if (!hasSystemLog() && !copiesToStderr())
+        return;
     const QByteArray utf8 = escaped.toUtf8();
     writeToSyslog(utf8);
     if (copiesToStderr())

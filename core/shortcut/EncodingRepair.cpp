@@ -111,15 +111,35 @@ std::optional<QString> convertStrictly(iconv_t converter, QByteArrayView bytes)
 constexpr char16_t kUndefined = 0xFFFF;
 using ByteTable = std::array<char16_t, 256>;
 
+// What one byte alone decodes to: its one character, kUndefined where the code page does
+// not define it, or none where it gives more than one character. Tables are made of 256
+// of these, so the conversion goes through buffers on the stack.
+std::optional<char16_t> characterOfByte(iconv_t converter, int byte)
+{
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    char single = char(byte);
+    char* in = &single;
+    size_t inLeft = 1;
+    std::array<char16_t, 4> units {};
+    char* out = reinterpret_cast<char*>(units.data());
+    size_t outLeft = sizeof units;
+    if (iconv(converter, &in, &inLeft, &out, &outLeft) == size_t(-1)
+        || iconv(converter, nullptr, nullptr, &out, &outLeft) == size_t(-1))
+        return kUndefined;
+    const size_t count = units.size() - outLeft / sizeof(char16_t);
+    if (count > 1)
+        return std::nullopt;
+    return count == 1 ? qFromLittleEndian(units[0]) : kUndefined;
+}
+
 std::unique_ptr<ByteTable> byteTableFor(iconv_t converter)
 {
     auto table = std::make_unique<ByteTable>();
     for (int byte = 0; byte < 256; ++byte) {
-        const char single = char(byte);
-        const std::optional<QString> text = convertStrictly(converter, QByteArrayView(&single, 1));
-        if (text && text->size() > 1)
+        const std::optional<char16_t> character = characterOfByte(converter, byte);
+        if (!character)
             return nullptr;
-        (*table)[size_t(byte)] = text && text->size() == 1 ? text->front().unicode() : kUndefined;
+        (*table)[size_t(byte)] = *character;
     }
     return table;
 }
@@ -132,19 +152,12 @@ std::unique_ptr<ByteTable> latin1Table()
     return table;
 }
 
-char16_t characterOfByte(iconv_t converter, const ByteTable* table, int byte)
-{
-    if (table)
-        return (*table)[size_t(byte)];
-    const char single = char(byte);
-    const std::optional<QString> text = convertStrictly(converter, QByteArrayView(&single, 1));
-    return text && text->size() == 1 ? text->front().unicode() : kUndefined;
-}
-
 bool isAsciiTransparent(iconv_t converter, const ByteTable* table)
 {
     for (int byte = 0; byte < 0x80; ++byte) {
-        if (characterOfByte(converter, table, byte) != char16_t(byte))
+        const char16_t character =
+            table ? (*table)[size_t(byte)] : characterOfByte(converter, byte).value_or(kUndefined);
+        if (character != char16_t(byte))
             return false;
     }
     return true;
@@ -166,23 +179,50 @@ std::optional<QString> decodeWithTable(const ByteTable& table, QByteArrayView by
 }
 
 struct EncodingRepair::Converters {
+    // The byte table and the ASCII test of a code page are made the first time the
+    // matching asks for them: most repairs match the first code page or two, and making
+    // all of them would cost a run over many files more than its reading.
     struct Entry {
+        Entry(quint32 codePage, iconv_t opened, bool oneBytePerCharacter)
+            : number(codePage)
+            , converter(opened)
+            , singleByte(oneBytePerCharacter)
+        {
+        }
+
         quint32 number;
         iconv_t converter; // none for Latin-1, which Qt decodes
+        bool singleByte;
+        std::once_flag made;
         std::unique_ptr<ByteTable> table; // single-byte code pages only
-        bool asciiTransparent; // bytes 0x00 to 0x7F are the ASCII characters
+        bool asciiTransparent = false; // bytes 0x00 to 0x7F are the ASCII characters
     };
-    std::vector<Entry> entries;
+    std::vector<std::unique_ptr<Entry>> entries;
     std::vector<quint32> candidates;
+    // Guards the converters, whose state a conversion changes.
     mutable std::mutex lock;
 
     const Entry* entryFor(quint32 number) const
     {
-        for (const Entry& entry : entries) {
-            if (entry.number == number)
-                return &entry;
+        for (const std::unique_ptr<Entry>& entry : entries) {
+            if (entry->number == number)
+                return entry.get();
         }
         return nullptr;
+    }
+
+    const Entry& made(size_t index) const
+    {
+        Entry& entry = *entries[index];
+        std::call_once(entry.made, [&] {
+            std::lock_guard guard(lock);
+            if (entry.converter == noConverter)
+                entry.table = latin1Table();
+            else if (entry.singleByte)
+                entry.table = byteTableFor(entry.converter);
+            entry.asciiTransparent = isAsciiTransparent(entry.converter, entry.table.get());
+        });
+        return entry;
     }
 };
 
@@ -196,27 +236,23 @@ EncodingRepair::EncodingRepair()
     : m_converters(std::make_unique<Converters>())
 {
     for (const CodePage& codePage : codePageTable) {
-        Converters::Entry entry {codePage.number, noConverter, nullptr, false};
+        iconv_t converter = noConverter;
         if (codePage.iconvName) {
-            entry.converter = iconv_open("UTF-16LE", codePage.iconvName);
-            if (entry.converter == noConverter)
+            converter = iconv_open("UTF-16LE", codePage.iconvName);
+            if (converter == noConverter)
                 continue;
-            if (codePage.singleByte)
-                entry.table = byteTableFor(entry.converter);
-        } else {
-            entry.table = latin1Table();
         }
-        entry.asciiTransparent = isAsciiTransparent(entry.converter, entry.table.get());
         m_converters->candidates.push_back(codePage.number);
-        m_converters->entries.push_back(std::move(entry));
+        m_converters->entries.push_back(
+            std::make_unique<Converters::Entry>(codePage.number, converter, codePage.singleByte));
     }
 }
 
 EncodingRepair::~EncodingRepair()
 {
-    for (const Converters::Entry& entry : m_converters->entries) {
-        if (entry.converter != noConverter)
-            iconv_close(entry.converter);
+    for (const std::unique_ptr<Converters::Entry>& entry : m_converters->entries) {
+        if (entry->converter != noConverter)
+            iconv_close(entry->converter);
     }
 }
 
@@ -246,7 +282,7 @@ std::optional<quint32> EncodingRepair::matchingEncoding(
 
 std::optional<QString> EncodingRepair::normalCandidateText(size_t index, QByteArrayView bytes) const
 {
-    const Converters::Entry& entry = m_converters->entries[index];
+    const Converters::Entry& entry = m_converters->made(index);
     const std::optional<QString> text =
         entry.table ? decodeWithTable(*entry.table, bytes) : decode(bytes, entry.number);
     if (!text)
@@ -256,7 +292,7 @@ std::optional<QString> EncodingRepair::normalCandidateText(size_t index, QByteAr
 
 bool EncodingRepair::keepsAscii(size_t index) const
 {
-    return m_converters->entries[index].asciiTransparent;
+    return m_converters->made(index).asciiTransparent;
 }
 
 qsizetype EncodingRepair::shortestNormalLength(size_t index, qsizetype byteCount) const
@@ -265,7 +301,7 @@ qsizetype EncodingRepair::shortestNormalLength(size_t index, qsizetype byteCount
     // most two bytes a unit. Normal form C composes at most four units into one (U+1F82
     // from four), and maps a few characters outside the BMP to one unit: eight covers both.
     constexpr qsizetype kMostUnitsPerNormalUnit = 8;
-    const qsizetype bytesPerUnit = m_converters->entries[index].table ? 1 : 2;
+    const qsizetype bytesPerUnit = m_converters->made(index).table ? 1 : 2;
     return byteCount / (bytesPerUnit * kMostUnitsPerNormalUnit);
 }
 
