@@ -21,6 +21,8 @@ protected:
     void SetUp() override
     {
         EndToEndTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(FileServer::gioMount(kShare));
         for (int index = 0; index < kRequests; ++index) {
             const QString name = u"load/%1.txt"_s.arg(index);
