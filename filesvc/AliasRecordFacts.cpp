@@ -4,6 +4,7 @@
 #include "filesvc/BigEndianWriter.h"
 #include "filesvc/FinderInformation.h"
 #include "filesvc/MacRoman.h"
+#include "platform/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,7 +35,7 @@ struct ItemFacts {
 std::optional<ItemFacts> factsOf(const QString& path)
 {
     struct statx status { };
-    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_BASIC_STATS | STATX_BTIME,
+    if (::statx(AT_FDCWD, FileNames::encode(path).constData(), 0, STATX_BASIC_STATS | STATX_BTIME,
             &status)
         != 0)
         return std::nullopt;
@@ -112,8 +113,8 @@ void addTags(AliasRecord& record, const MountedVolume& volume, const QString& pa
     record.setUnicodeTag(AliasRecord::UnicodeFileName, name);
     record.setUnicodeTag(AliasRecord::UnicodeVolumeName, volume.name);
     record.setTag(
-        AliasRecord::PosixPath, QFile::encodeName(below.isEmpty() ? QStringLiteral("/") : below));
-    record.setTag(AliasRecord::PosixMountPoint, QFile::encodeName(volume.mountPoint));
+        AliasRecord::PosixPath, FileNames::encode(below.isEmpty() ? QStringLiteral("/") : below));
+    record.setTag(AliasRecord::PosixMountPoint, FileNames::encode(volume.mountPoint));
     if (volume.share)
         record.setTag(AliasRecord::MountURL,
             (volume.mountMethod + QLatin1Char(':') + *volume.share).toUtf8());
@@ -144,7 +145,7 @@ Result<QString> volumeMountPoint(const AliasRecord& record, quint64 mountFlags)
         return Failure {share->share + QStringLiteral(" is not mounted and could not be mounted")};
     }
     if (const std::optional<QByteArray> mountPoint = record.tagData(AliasRecord::PosixMountPoint))
-        return QFile::decodeName(*mountPoint);
+        return FileNames::decode(*mountPoint);
     if (const std::optional<MountedVolume> named =
             MountedVolumes::named(volumes, AliasRecordFacts::storedVolumeName(record)))
         return named->mountPoint;
@@ -156,7 +157,7 @@ Result<QString> volumeMountPoint(const AliasRecord& record, quint64 mountFlags)
 std::optional<QString> pathBelowVolume(const AliasRecord& record)
 {
     if (const std::optional<QByteArray> posix = record.tagData(AliasRecord::PosixPath))
-        return QFile::decodeName(*posix);
+        return FileNames::decode(*posix);
     const std::optional<QByteArray> hfs = record.tagData(AliasRecord::AbsolutePath);
     if (!hfs)
         return std::nullopt;
@@ -240,7 +241,7 @@ Result<Resolution> resolve(const AliasRecord& record, quint64 mountFlags)
         return Failure {QStringLiteral("the alias record keeps no path")};
     const QString byPath = joined(*mountPoint, *below);
     const auto findByPath = [&]() -> std::optional<QString> {
-        return QFileInfo::exists(byPath) ? std::optional<QString>(byPath) : std::nullopt;
+        return factsOf(byPath) ? std::optional<QString>(byPath) : std::nullopt;
     };
     const auto findById = [&]() -> std::optional<QString> {
         return record.fileId ? findByFileNumber(QFileInfo(byPath).absolutePath(), record)
@@ -276,9 +277,9 @@ std::optional<QString> storedPath(const AliasRecord& record)
     const std::optional<QByteArray> posix = record.tagData(AliasRecord::PosixPath);
     const std::optional<QByteArray> mountPoint = record.tagData(AliasRecord::PosixMountPoint);
     if (posix && mountPoint)
-        return joined(QFile::decodeName(*mountPoint), QFile::decodeName(*posix));
+        return joined(FileNames::decode(*mountPoint), FileNames::decode(*posix));
     if (posix)
-        return QFile::decodeName(*posix);
+        return FileNames::decode(*posix);
     if (const std::optional<QByteArray> hfs = record.tagData(AliasRecord::AbsolutePath))
         return hfsPathOfTag(*hfs);
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "filesvc/GvfsFiles.h"
 #include "platform/FileDescriptor.h"
+#include "platform/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +46,7 @@ Result<QString> resolvedSidecar(const QString& sidecar)
 Result<QByteArray> readRegularFile(const QString& path)
 {
     FileDescriptor fd(::open(
-        QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        FileNames::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (!fd.isOpen())
         return sidecarFailure(path, systemError(errno));
     struct stat status { };
@@ -92,14 +93,14 @@ int writeAll(int fd, const QByteArray& bytes)
 mode_t sidecarMode(const QString& sidecar, const QString& filePath, bool replacing)
 {
     struct stat status { };
-    if (::stat(QFile::encodeName(replacing ? sidecar : filePath).constData(), &status) == 0)
+    if (::stat(FileNames::encode(replacing ? sidecar : filePath).constData(), &status) == 0)
         return status.st_mode & 0666;
     return 0644;
 }
 
 void syncFolder(const QString& folder)
 {
-    FileDescriptor fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(FileNames::encode(folder).constData(), O_RDONLY | O_CLOEXEC));
     if (fd.isOpen())
         ::fsync(fd.get());
 }
@@ -107,7 +108,7 @@ void syncFolder(const QString& folder)
 // A temporary file beside target holding the bytes, synced; its name.
 Result<QByteArray> writeTemporary(const QString& target, mode_t mode, const QByteArray& bytes)
 {
-    QByteArray temporary = QFile::encodeName(target + QStringLiteral(".kestrova-XXXXXX"));
+    QByteArray temporary = FileNames::encode(target + QStringLiteral(".kestrova-XXXXXX"));
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.isOpen())
         return sidecarFailure(
@@ -133,7 +134,7 @@ Result<QByteArray> writeTemporary(const QString& target, mode_t mode, const QByt
 // new name lasts.
 Result<void> moveIntoPlace(const QByteArray& temporary, const QString& target)
 {
-    if (::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+    if (::rename(temporary.constData(), FileNames::encode(target).constData()) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());
         return sidecarFailure(target, QStringLiteral("cannot be written: ") + systemError(error));
@@ -156,7 +157,7 @@ Result<void> replaceAtomically(
 int moveWhereNone(const QByteArray& temporary, const QString& target)
 {
     return ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD,
-               QFile::encodeName(target).constData(), RENAME_NOREPLACE)
+               FileNames::encode(target).constData(), RENAME_NOREPLACE)
             == 0
         ? 0
         : errno;
@@ -248,7 +249,7 @@ Result<std::optional<AppleDoubleFile>> read(const QString& filePath)
     if (!sidecar)
         return Failure {filePath + QStringLiteral(": has no folder to hold a sidecar")};
     struct stat status { };
-    if (::lstat(QFile::encodeName(*sidecar).constData(), &status) != 0) {
+    if (::lstat(FileNames::encode(*sidecar).constData(), &status) != 0) {
         if (errno == ENOENT)
             return std::optional<AppleDoubleFile>();
         return sidecarFailure(*sidecar, systemError(errno));

@@ -1,5 +1,7 @@
 #include "filesvc/FSRef.h"
 
+#include "platform/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,7 +27,7 @@ std::optional<FSRef> FSRef::fromPath(const QString& path)
     const QString absolutePath =
         QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
     struct stat status { };
-    if (::stat(QFile::encodeName(absolutePath).constData(), &status) != 0)
+    if (::stat(FileNames::encode(absolutePath).constData(), &status) != 0)
         return std::nullopt;
     const QString keptPath = hasParentComponent(absolutePath)
         ? QFileInfo(absolutePath).canonicalFilePath()

@@ -1,5 +1,6 @@
 #include "filesvc/GvfsFiles.h"
 
+#include "platform/FileNames.h"
 #include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
 
@@ -13,7 +14,7 @@ using namespace GvfsFiles;
 
 GObjectRef<GFile> fileFor(const QString& path)
 {
-    return GObjectRef<GFile>::adopt(g_file_new_for_path(QFile::encodeName(path).constData()));
+    return GObjectRef<GFile>::adopt(g_file_new_for_path(FileNames::encode(path).constData()));
 }
 
 Attempt failed(GError* error)

@@ -3,6 +3,7 @@
 #include "filesvc/FinderInformation.h"
 #include "filesvc/MacRoman.h"
 #include "filesvc/MountedVolumes.h"
+#include "platform/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +40,7 @@ namespace JLCarbonUtilities {
 std::optional<QString> stringWithFSRef(const FSRef& ref)
 {
     struct stat status { };
-    if (::stat(QFile::encodeName(ref.path()).constData(), &status) != 0)
+    if (::stat(FileNames::encode(ref.path()).constData(), &status) != 0)
         return std::nullopt;
     if (status.st_dev != ref.device() || status.st_ino != ref.inode())
         return std::nullopt;

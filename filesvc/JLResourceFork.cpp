@@ -3,6 +3,7 @@
 #include "filesvc/AppleDoubleSidecar.h"
 #include "filesvc/GvfsFiles.h"
 #include "filesvc/JLCarbonUtilities.h"
+#include "platform/FileNames.h"
 #include "platform/SystemLog.h"
 
 #include <QFile>
@@ -61,7 +62,7 @@ Result<bool> createFile(const QString& path)
         return openFailure(path, QStringLiteral("the name is longer than 1024 characters"));
     if (GvfsFiles::serves(path))
         return createInShare(path);
-    const int fd = ::open(QFile::encodeName(path).constData(),
+    const int fd = ::open(FileNames::encode(path).constData(),
         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
         if (errno == EEXIST)
@@ -75,7 +76,7 @@ Result<bool> createFile(const QString& path)
 Result<ResourceFork> readFork(const QString& path, bool forWriting)
 {
     struct stat status { };
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (::stat(FileNames::encode(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
         return openFailure(path, QStringLiteral("is no file"));
     Result<std::optional<AppleDoubleFile>> sidecar = AppleDoubleSidecar::read(path);
     if (!sidecar)

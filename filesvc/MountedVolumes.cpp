@@ -1,5 +1,6 @@
 #include "filesvc/MountedVolumes.h"
 
+#include "platform/FileNames.h"
 #include "platform/MountInfo.h"
 
 #include <QDir>
@@ -55,8 +56,8 @@ std::optional<MountedVolume> gvfsShareVolume(const QString& folder)
 
 MountedVolume kernelVolume(const MountInfo::Line& line, const QString& hostName)
 {
-    const QString mountPoint = QFile::decodeName(line.mountPoint);
-    const QString source = QFile::decodeName(line.source);
+    const QString mountPoint = FileNames::decode(line.mountPoint);
+    const QString source = FileNames::decode(line.source);
     const QByteArray& type = line.fileSystemType;
     MountedVolume volume {mountPoint,
         mountPoint == QLatin1String("/") ? hostName : lastComponent(mountPoint), std::nullopt,
@@ -112,7 +113,7 @@ QList<MountedVolume> current()
     for (const MountInfo::Line& line : MountInfo::parse(mountInfo)) {
         if (line.fileSystemType != kGvfsFuseType)
             continue;
-        const QDir fuse(QFile::decodeName(line.mountPoint));
+        const QDir fuse(FileNames::decode(line.mountPoint));
         for (const QString& entry : fuse.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
             gvfsFolders.append(fuse.filePath(entry));
     }

@@ -2,6 +2,7 @@
 
 #include "filesvc/FSRef.h"
 #include "filesvc/IconFamily.h"
+#include "platform/FileNames.h"
 #include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
 
@@ -116,7 +117,7 @@ namespace ResourceForkOtherSources {
 QStringList iconNamesForPath(const QString& path)
 {
     const auto file = GObjectRef<GFile>::adopt(
-        g_vfs_get_file_for_path(g_vfs_get_local(), QFile::encodeName(path).constData()));
+        g_vfs_get_file_for_path(g_vfs_get_local(), FileNames::encode(path).constData()));
     const auto info = GObjectRef<GFileInfo>::adopt(g_file_query_info(
         file.get(), G_FILE_ATTRIBUTE_STANDARD_ICON, G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
     GIcon* icon = info ? g_file_info_get_icon(info.get()) : nullptr;

@@ -6,7 +6,10 @@
 #include "filesvc/AliasRecordFormat.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "filesvc/JLResourceFork.h"
+#include "platform/FileNames.h"
 #include "support/QtPrinters.h"
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -177,12 +180,15 @@ INSTANTIATE_TEST_SUITE_P(JLAlias, AliasFileWrites,
 TEST_F(AliasFiles, ChainsOfAliasFilesAreFollowedToTheEnd)
 {
     const QString folder = make(u"Folder"_s, true);
-    const QString first = path("first alias");
+    // A name from an old share, in Latin-1: the alias and its sidecar keep its exact bytes.
+    const QString first = path(FileNames::decode("first \xe9t\xe9 alias"));
     const QString second = path("second alias");
     const std::unique_ptr<JLAlias> alias = JLAlias::aliasWithPath(folder);
     ASSERT_TRUE(alias && alias->writeToFile(first));
     const std::unique_ptr<JLAlias> ofAlias = JLAlias::aliasWithPath(first);
     ASSERT_TRUE(ofAlias && ofAlias->writeToFile(second));
+    for (const char* name : {"/first \xe9t\xe9 alias", "/._first \xe9t\xe9 alias"})
+        EXPECT_EQ(::access((FileNames::encode(m_root.path()) + name).constData(), F_OK), 0) << name;
     EXPECT_EQ(JLCarbonUtilities::resolveAliasFile(second), folder);
     bool resolved = false;
     EXPECT_EQ(ofAlias->resolveIfIsAliasFile(&resolved).path(), folder);
