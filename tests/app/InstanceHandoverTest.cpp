@@ -62,31 +62,31 @@ TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
         u"Convert Shortcut Failed: Invalid Shortcut File. Failed to create alias.\n"_s
             + QDir(m_folder.path()).absoluteFilePath(u"bad.lnk"_s)
             + u": not a Windows shortcut\n"_s);
-    ASSERT_EQ(m_app.opened().size(), 1);
-    EXPECT_EQ(m_app.opened().first().networkShare, u"//fs1/Projects"_s);
+    ASSERT_EQ(m_app.opened.size(), 1);
+    EXPECT_EQ(m_app.opened.first().networkShare, u"//fs1/Projects"_s);
     // Each request reads the settings as they are then.
     m_app.preferences().setMountMethod(u"nfs"_s);
     expectRun({u"open"_s, u"good.lnk"_s}, 0, QString());
-    EXPECT_EQ(m_app.opened().last().mountMethod, u"nfs"_s);
+    EXPECT_EQ(m_app.opened.last().mountMethod, u"nfs"_s);
 
     expectRun({u"copy-path"_s, u"b c.doc"_s, u"--"_s, u"-a.doc"_s}, 0, QString());
     const QString folder = QDir(m_folder.path()).absolutePath();
-    EXPECT_EQ(m_app.clipboardText(), folder + u"/b c.doc\n"_s + folder + u"/-a.doc"_s);
+    EXPECT_EQ(m_app.clipboardText, folder + u"/b c.doc\n"_s + folder + u"/-a.doc"_s);
     expectRun({u"copy-path"_s, u"smb://fs1/Projects/a%20b.doc"_s}, 0, QString());
-    EXPECT_EQ(m_app.clipboardText(), u"//fs1/Projects/a b.doc"_s);
+    EXPECT_EQ(m_app.clipboardText, u"//fs1/Projects/a b.doc"_s);
 
     // Without a text or files the instance reads its own selection and clipboard.
-    m_app.setSelection(u"text/html"_s, "<p>see <a href=\"smb://h/s/d.doc\">d</a></p>");
+    m_app.selection = {{u"text/html"_s, "<p>see <a href=\"smb://h/s/d.doc\">d</a></p>"}};
     expectRun({u"open-link"_s}, 0, QString());
-    EXPECT_EQ(m_app.opened().last().fullFilename, u"smb://h/s/d.doc"_s);
+    EXPECT_EQ(m_app.opened.last().fullFilename, u"smb://h/s/d.doc"_s);
     // Rich text that is no RTF gives no text at all.
-    m_app.setSelection(u"text/rtf"_s, "not rtf");
+    m_app.selection = {{u"text/rtf"_s, "not rtf"}};
     expectRun({u"open-link"_s}, 2, u"Error: Pasteboard contains empty String selection\n"_s);
-    m_app.setClipboardText(u"words, no files"_s);
+    m_app.clipboardText = u"words, no files"_s;
     expectRun({u"copy-path"_s}, 2, u"Error: Pasteboard doesn't contain a proper selection\n"_s);
-    EXPECT_EQ(m_app.clipboardText(), u"words, no files"_s);
+    EXPECT_EQ(m_app.clipboardText, u"words, no files"_s);
 
-    m_app.setOpenSucceeds(false);
+    m_app.openSucceeds = false;
     expectRun({u"open-link"_s, u"\\\\fs1\\share\\a.doc"_s}, 2,
         u"Could not follow link: The target could not be opened.\n"
         u"  Windows path: \\\\fs1\\share\\a.doc\n"
@@ -120,18 +120,18 @@ TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
     EXPECT_EQ(call(u"ActivateAction"_s, action("format-disk")).errorName(), invalidArgs);
     EXPECT_EQ(call(u"Open"_s, files("https://example.org/a.lnk")).errorName(), invalidArgs);
 
-    m_app.setClipboardFiles("file:///srv/a.doc\r\n");
+    m_app.clipboardFiles = "file:///srv/a.doc\r\n";
     const QDBusMessage copy = call(u"ActivateAction"_s, action("copy-path"));
     EXPECT_EQ(copy.type(), QDBusMessage::ReplyMessage) << copy.errorMessage().toStdString();
-    EXPECT_EQ(m_app.clipboardText(), u"/srv/a.doc"_s);
+    EXPECT_EQ(m_app.clipboardText, u"/srv/a.doc"_s);
 
     // A desktop is answered at once; the failure goes to the alert and the step log.
     const QDBusMessage open = call(u"Open"_s, files("file:///nonexistent/a%20b.lnk"));
     EXPECT_EQ(open.type(), QDBusMessage::ReplyMessage) << open.errorMessage().toStdString();
     EXPECT_TRUE(eventually([&] {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        return m_app.logLines().contains(u"Open shortcut /nonexistent/a b.lnk: no such file"_s);
-    })) << m_app.logLines().join(u'\n').toStdString();
+        return m_app.log.lines().contains(u"Open shortcut /nonexistent/a b.lnk: no such file"_s);
+    })) << m_app.log.lines().join(u'\n').toStdString();
 }
 
 // Open carries file names as URIs: a name that is not UTF-8 keeps its bytes both ways.

@@ -76,38 +76,38 @@ TEST_F(LinkService, OpenLinkHandsDecodedTextWithSettingsToShortcut)
     EXPECT_EQ(openLink({{plain, "X:\\plans\\a%20b.doc"}}), untouched);
     m_app.preferences().setMountMethod(u"webdav"_s);
     EXPECT_EQ(openLink({{plain, ""}}), untouched);
-    ASSERT_EQ(m_app.opened().size(), 2);
-    const auto& opened = m_app.opened().first();
+    ASSERT_EQ(m_app.opened.size(), 2);
+    const auto& opened = m_app.opened.first();
     EXPECT_EQ(opened.networkShare, u"//fs1/Projects"_s);
     EXPECT_EQ(opened.filename, u"plans/a b.doc"_s);
     EXPECT_EQ(opened.mountMethod, u"afp"_s);
     EXPECT_TRUE(opened.mappingEnabled);
     // An empty text goes on to the shortcut; an unknown mount method keeps smb.
-    EXPECT_EQ(m_app.opened().last().fullFilename.value_or(QString()), QString());
-    EXPECT_EQ(m_app.opened().last().mountMethod, u"smb"_s);
+    EXPECT_EQ(m_app.opened.last().fullFilename.value_or(QString()), QString());
+    EXPECT_EQ(m_app.opened.last().mountMethod, u"smb"_s);
     EXPECT_TRUE(m_app.alerts().takeAlerts().isEmpty());
 }
 
 TEST_F(LinkService, CopyPathsOneLineEachInOrderAsTheSettingsSay)
 {
-    m_app.addNetworkVolume(u"/run/gvfs/s"_s, u"//srv/share"_s);
+    m_app.volumes.append({u"/run/gvfs/s"_s, u"//srv/share"_s});
     EXPECT_EQ(copyPaths({{uriList, ""}}), untouched);
-    EXPECT_EQ(m_app.clipboardWrites(), 0) << "no files, no change of the clipboard";
+    EXPECT_EQ(m_app.clipboardWrites, 0) << "no files, no change of the clipboard";
     const QByteArray files = "file:///run/gvfs/s/c.doc\r\nfile:///home/u/a.doc\r\n"
                              "file:///run/gvfs/s/dir/b.doc\r\n";
     EXPECT_EQ(copyPaths({{uriList, files}}), untouched);
-    EXPECT_EQ(m_app.clipboardText(), u"//srv/share/c.doc\n/home/u/a.doc\n//srv/share/dir/b.doc"_s);
-    EXPECT_EQ(m_app.clipboardWrites(), 1);
+    EXPECT_EQ(m_app.clipboardText, u"//srv/share/c.doc\n/home/u/a.doc\n//srv/share/dir/b.doc"_s);
+    EXPECT_EQ(m_app.clipboardWrites, 1);
 
     storeMappings(m_app, {{u"X:"_s, u"\\\\srv\\share"_s}});
     m_app.preferences().setUseQuotationMarks(true);
     m_app.preferences().setUseBackwardSlash(true);
     copyPaths({{uriList, files}});
-    EXPECT_EQ(m_app.clipboardText(), u"\"X:\\c.doc\"\n\"\\home\\u\\a.doc\"\n\"X:\\dir\\b.doc\""_s);
+    EXPECT_EQ(m_app.clipboardText, u"\"X:\\c.doc\"\n\"\\home\\u\\a.doc\"\n\"X:\\dir\\b.doc\""_s);
 
     m_app.preferences().setMappingEnabled(false);
     copyPaths({{uriList, "file:///run/gvfs/s/c.doc\r\n"}});
-    EXPECT_EQ(m_app.clipboardText(), u"\"\\\\srv\\share\\c.doc\""_s);
+    EXPECT_EQ(m_app.clipboardText, u"\"\\\\srv\\share\\c.doc\""_s);
 }
 
 TEST(InverseMapping, FirstMatchingShareInListOrderBecomesDriveLetter)
@@ -134,7 +134,7 @@ TEST(InverseMapping, FirstMatchingShareInListOrderBecomesDriveLetter)
         SCOPED_TRACE(row.name);
         TestAppEnvironment app;
         storeMappings(app, row.mappings);
-        app.addNetworkVolume(u"/mnt"_s, row.networkPath);
+        app.volumes.append({u"/mnt"_s, row.networkPath});
         EXPECT_EQ(KTLinkService(app.environment()).windowsPath(u"/mnt/f.doc"_s), row.expected);
     }
 }

@@ -37,28 +37,28 @@ public:
         m_environment.preferences = &m_preferences;
         m_environment.alerts = &m_alerts;
         m_environment.openShortcut = [this](HVWindowsShortcut& shortcut) {
-            m_opened << OpenedShortcut {shortcut.fullFilename(), shortcut.networkShare(),
+            opened << OpenedShortcut {shortcut.fullFilename(), shortcut.networkShare(),
                 shortcut.filename(), shortcut.mountMethod(), shortcut.mappingEnabled()};
-            return m_openSucceeds;
+            return openSucceeds;
         };
         m_environment.networkVolumePath = [this](const QString& path) -> QString {
-            for (const auto& [folder, share] : m_volumes) {
+            for (const auto& [folder, share] : volumes) {
                 if (path.startsWith(folder + QLatin1Char('/')))
                     return share + path.mid(folder.size());
             }
             return path;
         };
-        m_environment.primarySelection = [this] { return pasteboard(m_selection); };
+        m_environment.primarySelection = [this] { return pasteboard(selection); };
         m_environment.clipboardContents = [this] {
-            if (m_clipboardFiles)
-                return pasteboard({{QStringLiteral("text/uri-list"), *m_clipboardFiles}});
-            if (m_clipboardText)
-                return pasteboard({{QStringLiteral("text/plain"), m_clipboardText->toUtf8()}});
+            if (clipboardFiles)
+                return pasteboard({{QStringLiteral("text/uri-list"), *clipboardFiles}});
+            if (clipboardText)
+                return pasteboard({{QStringLiteral("text/plain"), clipboardText->toUtf8()}});
             return pasteboard({});
         };
         m_environment.setClipboardText = [this](const QString& text) {
-            ++m_clipboardWrites;
-            m_clipboardText = text;
+            ++clipboardWrites;
+            clipboardText = text;
             return true;
         };
     }
@@ -77,24 +77,16 @@ public:
         QString mountMethod;
         bool mappingEnabled = false;
     };
-    const QList<OpenedShortcut>& opened() const { return m_opened; }
-    void setOpenSucceeds(bool succeeds) { m_openSucceeds = succeeds; }
-
-    // Paths below localFolder are on the share: //server/share/rest.
-    void addNetworkVolume(const QString& localFolder, const QString& share)
-    {
-        m_volumes << qMakePair(localFolder, share);
-    }
-
-    const std::optional<QString>& clipboardText() const { return m_clipboardText; }
-    void setClipboardText(std::optional<QString> text) { m_clipboardText = std::move(text); }
-    int clipboardWrites() const { return m_clipboardWrites; }
-
+    QList<OpenedShortcut> opened;
+    bool openSucceeds = true;
+    // Paths below a folder (first) are on its share (second): //server/share/rest.
+    QList<QPair<QString, QString>> volumes;
+    std::optional<QString> clipboardText;
+    int clipboardWrites = 0;
     // What the selection and the clipboard offer as pasteboards.
-    void setSelection(const QString& type, const QByteArray& data) { m_selection = {{type, data}}; }
-    void setClipboardFiles(const QByteArray& uriList) { m_clipboardFiles = uriList; }
-
-    const QStringList& logLines() const { return m_log.lines(); }
+    PasteboardItems selection;
+    std::optional<QByteArray> clipboardFiles;
+    LogCapture log;
 
 private:
     QTemporaryDir m_folder;
@@ -102,12 +94,4 @@ private:
     KTPreferences m_preferences;
     AppAlerts m_alerts;
     AppEnvironment m_environment;
-    QList<OpenedShortcut> m_opened;
-    bool m_openSucceeds = true;
-    QList<QPair<QString, QString>> m_volumes;
-    std::optional<QString> m_clipboardText;
-    int m_clipboardWrites = 0;
-    PasteboardItems m_selection;
-    std::optional<QByteArray> m_clipboardFiles;
-    LogCapture m_log;
 };
