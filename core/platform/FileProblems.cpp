@@ -46,6 +46,11 @@ QString unreadableShortcut(int descriptor, qint64 maximumSize)
         if (S_ISREG(status.st_mode) && status.st_size > maximumSize)
             return QStringLiteral("too large for a shortcut (over %1 MiB)").arg(maximumSize >> 20);
     }
+    return notAShortcut();
+}
+
+QString notAShortcut()
+{
     return QStringLiteral("not a Windows shortcut");
 }
 

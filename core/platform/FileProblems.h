@@ -19,5 +19,7 @@ QString openProblem(const QString& path, int error);
 // Why a file that opened is not a shortcut that can be read: a folder, larger than a
 // shortcut can be, or not a shortcut.
 QString unreadableShortcut(int descriptor, qint64 maximumSize);
+// The last of those, for a file read to its end that held no shortcut.
+QString notAShortcut();
 
 }

@@ -75,13 +75,16 @@ Result<std::unique_ptr<HVWindowsShortcut>> HVWindowsShortcut::readFile(
         ::open(FileNames::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.isOpen())
         return Failure {FileProblems::openProblem(path, errno)};
-    // The reason is found from the open file only once reading failed: the common case
-    // costs no stat.
-    const auto unreadable = [&file] {
-        return Failure {FileProblems::unreadableShortcut(file.get(), kMaxFileSize)};
-    };
     char buffer[kStackBufferSize];
     const std::optional<qsizetype> count = readOnce(file.get(), buffer, kStackBufferSize);
+    // The reason is found from the open file only once reading failed, and a file that
+    // ended inside the first read is neither a folder nor too large: neither a shortcut
+    // nor the half of a folder's files that are none cost a stat.
+    const auto unreadable = [&file, &count] {
+        if (count && *count < kStackBufferSize)
+            return Failure {FileProblems::notAShortcut()};
+        return Failure {FileProblems::unreadableShortcut(file.get(), kMaxFileSize)};
+    };
     if (!count)
         return unreadable();
     // Most shortcuts end in a TerminalBlock inside the first read; what follows it is
