@@ -6,7 +6,7 @@
 // Runs under the harnesses (bench/pane/run); extra arguments go to Google Benchmark.
 #include "KestrovaPrefsPref.h"
 #include "preferences/PreferencesNotifier.h"
-#include "support/PrivateSessionBus.h"
+#include "support/SessionBus.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -43,7 +43,6 @@ QByteArray settingsWithMappings()
 }
 
 struct Setup {
-    PrivateSessionBus bus;
     QTemporaryDir folder;
 
     QString settingsFile() const
@@ -68,7 +67,7 @@ Setup& setup()
 // One start: the seconds until the first paint, or none when there was none.
 std::optional<double> startOnce()
 {
-    QProcessEnvironment environment = setup().bus.environment();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(
         QStringLiteral("XDG_CONFIG_HOME"), setup().folder.filePath(QStringLiteral("config")));
     environment.insert(
@@ -108,7 +107,7 @@ void firstPaint(benchmark::State& state)
 void storeTable(benchmark::State& state)
 {
     PreferencesDomain domain({setup().settingsFile(), {}});
-    PreferencesNotifier notifier(setup().bus.connect(), QStringLiteral("com.dovrane.Kestrova"));
+    PreferencesNotifier notifier(SessionBus::connect(), QStringLiteral("com.dovrane.Kestrova"));
     KTPreferences preferences(domain, &notifier);
     KestrovaPrefsPref pane(preferences);
     pane.mainViewDidLoad();
@@ -133,7 +132,7 @@ void storeTable(benchmark::State& state)
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    if (qEnvironmentVariableIsEmpty("DISPLAY") || !setup().bus.isRunning()
+    if (qEnvironmentVariableIsEmpty("DISPLAY") || !SessionBus::isPrivate()
         || !setup().writeSettings()) {
         std::fprintf(stderr, "settings_window_bench: run it under the harnesses: bench/pane/run\n");
         return 2;

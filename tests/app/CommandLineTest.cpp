@@ -93,7 +93,7 @@ TEST_F(CommandLine, EachCommandEndsWithItsStatusAndMessage)
         {"OpenLinkWithoutSelection", {u"open-link"_s}, 2,
             u"Error: Pasteboard doesn't contain a proper selection\n"_s},
         {"CopyPathWithoutClipboard", {u"copy-path"_s, u"a"_s}, 2,
-            u"\nError: There is no clipboard without a display (kestrova winpath prints the paths)\n"_s},
+            u"Error: There is no clipboard without a display (kestrova winpath prints the paths)\n"_s},
         {"OpenWithoutFiles", {u"open"_s}, 1, usage(u"open")},
         {"CopyPathUnknownScheme", {u"copy-path"_s, u"a.doc"_s, u"ftp://fs1/a.doc"_s}, 1,
             usage(u"copy-path")},

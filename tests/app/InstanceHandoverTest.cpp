@@ -6,7 +6,7 @@
 #include "instance/LocalFileUri.h"
 #include "platform/FileNames.h"
 #include "support/Eventually.h"
-#include "support/PrivateSessionBus.h"
+#include "support/SessionBus.h"
 #include "support/ShellLinkWriter.h"
 
 #include <QCoreApplication>
@@ -26,7 +26,7 @@ class InstanceHandover : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_bus.isRunning()) << m_bus.failure().toStdString();
+        ASSERT_TRUE(SessionBus::isPrivate()) << "run under tests/harness/with-session-bus";
         // No installed program may be started in the place of the instance served here.
         ASSERT_EQ(m_connection.interface()->activatableServiceNames().value(),
             QStringList {u"org.freedesktop.DBus"_s});
@@ -36,13 +36,13 @@ protected:
     void expectRun(const QStringList& arguments, int exitCode, const QString& errors)
     {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
-        const ProgramRun run = m_folder.kestrova(arguments, m_bus.address());
+        const ProgramRun run =
+            m_folder.kestrova(arguments, qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
         EXPECT_EQ(run.exitCode, exitCode);
         EXPECT_EQ(run.errors, errors);
     }
 
-    PrivateSessionBus m_bus;
-    QDBusConnection m_connection = m_bus.connect();
+    QDBusConnection m_connection = SessionBus::connect();
     TerminalFolder m_folder;
     TestAppEnvironment m_app;
     AppController m_controller {m_app.environment()};
@@ -98,7 +98,7 @@ TEST_F(InstanceHandover, RequestsCarryTheirFilesTextsAndFailuresBack)
 
 TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
 {
-    QDBusConnection caller = m_bus.connect();
+    QDBusConnection caller = SessionBus::connect();
     const auto call = [&](const QString& method, const QVariantList& arguments) {
         QDBusMessage message = QDBusMessage::createMethodCall(AppBusProtocol::serviceName,
             AppBusProtocol::objectPath, AppBusProtocol::interfaceName, method);

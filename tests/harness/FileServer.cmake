@@ -3,6 +3,8 @@
 # WITH_XVFB); skipped without root, and its tests skip themselves without the harness.
 set(KESTROVA_FILE_SERVER_HARNESS ${CMAKE_CURRENT_LIST_DIR}/with-file-server)
 set(KESTROVA_XVFB_HARNESS ${CMAKE_CURRENT_LIST_DIR}/with-xvfb)
+set(KESTROVA_DESKTOP_HARNESS ${CMAKE_CURRENT_LIST_DIR}/with-desktop)
+set(KESTROVA_BUS_HARNESS ${CMAKE_CURRENT_LIST_DIR}/with-session-bus)
 
 function(kestrova_add_file_server_test name)
     cmake_parse_arguments(PARSE_ARGV 1 ARG "WITH_XVFB" "" "SOURCES;LIBRARIES;HARNESS_OPTIONS")

@@ -6,6 +6,7 @@
 #include "support/LogCapture.h"
 #include "support/ProgramRun.h"
 #include "support/ScreenCapture.h"
+#include "support/SessionBus.h"
 #include "support/ShellLinkWriter.h"
 #include "tools/PrivateDesktop.h"
 
@@ -69,7 +70,7 @@ TEST_F(Pane, ChangesReachTheRunningInstanceAndTheSettingsCommandOnlyOnceTheWindo
     QProcess instance;
     instance.setProcessEnvironment(programEnvironment());
     instance.start(QStringLiteral(KESTROVA_BINARY), {u"service"_s});
-    QDBusConnection bus = m_bus.connect();
+    QDBusConnection bus = SessionBus::connect();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return bus.interface()->isServiceRegistered(u"com.dovrane.Kestrova"_s).value(); },
         20000));
@@ -203,13 +204,13 @@ TEST_F(Pane, FileManagerSectionTurnsTheActionsOnAndSaysToRestartThunar)
     writeFile(home.filePath(u"share/applications/thunar.desktop"_s));
     writeFile(home.filePath(u"share/applications/org.gnome.Nautilus.desktop"_s));
     writeFile(home.filePath(u"config/Thunar/uca.xml"_s), "<actions><action/></actions>");
-    QDBusConnection thunar = m_bus.connect();
+    QDBusConnection thunar = SessionBus::connect();
     ASSERT_TRUE(thunar.registerService(u"org.xfce.Thunar"_s));
     openWindow();
     FileManagerActionsBox* box = m_pane->outlets().fileManagerActionsBox;
     box->setActions(FileManagerActions(
         {home.filePath(u"config"_s), {}, home.filePath(u"data"_s), {home.filePath(u"share"_s)}, {}},
-        QStringLiteral(KESTROVA_SOURCE_DIR "/data/file-managers"), m_bus.connect()));
+        QStringLiteral(KESTROVA_SOURCE_DIR "/data/file-managers"), SessionBus::connect()));
     EXPECT_EQ(box->shownStates(), (QStringList {u"Nautilus: Off"_s, u"Thunar: Off"_s}));
     keepScreenshot(m_window.get(), u"settings-window-actions-off.png"_s);
     QTest::mouseClick(box->turnOnButton(), Qt::LeftButton);
@@ -244,7 +245,7 @@ TEST_F(Pane, SettingsProgramKeepsOneWindowAndStoresTheTableHoweverItEnds)
         ASSERT_TRUE(program.waitForStarted());
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return activeWindowName() == u"Kestrova Settings"_s; }, 20000));
-        ASSERT_TRUE(m_bus.connect()
+        ASSERT_TRUE(SessionBus::connect()
                         .interface()
                         ->isServiceRegistered(u"com.dovrane.Kestrova.Settings"_s)
                         .value());
@@ -255,7 +256,7 @@ TEST_F(Pane, SettingsProgramKeepsOneWindowAndStoresTheTableHoweverItEnds)
             runProgram(QStringLiteral(KESTROVA_SETTINGS_BINARY), {}, programEnvironment());
         EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
         EXPECT_TRUE(QTest::qWaitFor([] { return activeWindowName() == u"Kestrova Settings"_s; }));
-        PreferencesNotifier listener(m_bus.connect(), u"com.dovrane.Kestrova"_s);
+        PreferencesNotifier listener(SessionBus::connect(), u"com.dovrane.Kestrova"_s);
         QSignalSpy notified(&listener, &PreferencesNotifier::changed);
         if (ending)
             ::kill(pid_t(program.processId()), ending);

@@ -1,5 +1,6 @@
 #include "PaneTest.h"
 
+#include "support/SessionBus.h"
 #include "tools/PrivateDesktop.h"
 
 #include <QAbstractButton>
@@ -66,13 +67,13 @@ const PrivateDesktop& paneDesktop()
 
 void PaneTest::SetUp()
 {
-    ASSERT_TRUE(m_bus.isRunning()) << m_bus.failure().toStdString();
+    ASSERT_TRUE(SessionBus::isPrivate()) << "run under tests/harness/with-session-bus";
     ASSERT_TRUE(m_folder.isValid());
 }
 
 QProcessEnvironment PaneTest::programEnvironment() const
 {
-    QProcessEnvironment environment = m_bus.environment();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_CONFIG_HOME"_s, m_folder.filePath(u"config"_s));
     environment.insert(u"XDG_STATE_HOME"_s, m_folder.filePath(u"state"_s));
     return environment;
@@ -81,7 +82,8 @@ QProcessEnvironment PaneTest::programEnvironment() const
 void PaneTest::openWindow()
 {
     m_domain.emplace(PreferencesPaths {settingsFile(m_folder), {}});
-    m_notifier = std::make_unique<PreferencesNotifier>(m_bus.connect(), u"com.dovrane.Kestrova"_s);
+    m_notifier =
+        std::make_unique<PreferencesNotifier>(SessionBus::connect(), u"com.dovrane.Kestrova"_s);
     m_preferences.emplace(*m_domain, m_notifier.get());
     m_pane = std::make_unique<KestrovaPrefsPref>(*m_preferences);
     m_window = std::make_unique<PrefsWindow>(*m_pane);

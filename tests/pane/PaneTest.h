@@ -4,7 +4,6 @@
 #include "kestrova-settings/PrefsWindow.h"
 #include "preferences/PreferencesNotifier.h"
 #include "support/Files.h"
-#include "support/PrivateSessionBus.h"
 #include "support/QtPrinters.h"
 
 #include <QJsonDocument>
@@ -28,7 +27,6 @@ protected:
     QJsonObject storedSettings() const { return QJsonDocument::fromJson(storedBytes()).object(); }
     // For programs the test starts: the private bus, and the test's settings and state.
     QProcessEnvironment programEnvironment() const;
-    PrivateSessionBus m_bus;
     QTemporaryDir m_folder;
     std::optional<PreferencesDomain> m_domain;
     std::unique_ptr<PreferencesNotifier> m_notifier;
