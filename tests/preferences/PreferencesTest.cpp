@@ -162,30 +162,6 @@ TEST(PreferencesLock, SecondHolderWaitsAndGivesUp)
     EXPECT_TRUE(PreferencesLock(lockFile, std::chrono::milliseconds(30)).isLocked());
 }
 
-TEST(PreferencesPaths, FollowTheXdgBaseDirectoryRules)
-{
-    // XDG_CONFIG_HOME, XDG_CONFIG_DIRS, the user's folder, the system folders.
-    const char* const cases[][4] = {{"/cfg", "/a:/b", "/cfg", "/a /b"},
-        {"", "", "/home/tester/.config", "/etc/xdg"},
-        {"relative/cfg", "relative:/c/", "/home/tester/.config", "/c"},
-        {"/cfg/", "::", "/cfg", "/etc/xdg"}};
-    const QString name = u"/kestrova/com.dovrane.Kestrova.json"_s;
-    const QByteArray savedHome = qgetenv("HOME");
-    qputenv("HOME", "/home/tester");
-    for (const auto& [configHome, configDirs, userFolder, systemFolders] : cases) {
-        SCOPED_TRACE(std::string(configHome) + " | " + configDirs);
-        qputenv("XDG_CONFIG_HOME", configHome);
-        qputenv("XDG_CONFIG_DIRS", configDirs);
-        const PreferencesPaths paths = PreferencesPaths::forDomain(u"com.dovrane.Kestrova"_s);
-        EXPECT_EQ(paths.userFile, QString::fromUtf8(userFolder) + name);
-        EXPECT_EQ(paths.systemFiles.join(u' '),
-            QString::fromUtf8(systemFolders).replace(u' ', name + u' ') + name);
-    }
-    qputenv("HOME", savedHome);
-    qunsetenv("XDG_CONFIG_HOME");
-    qunsetenv("XDG_CONFIG_DIRS");
-}
-
 // The list as FROM=TO items, "-" for no text; "none" for no list.
 QString mappingsOf(const KTPreferences& store)
 {

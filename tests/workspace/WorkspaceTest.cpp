@@ -52,24 +52,6 @@ TEST(Workspace, DefaultApplicationFollowsContentTypeAndMimeappsList)
     }
 }
 
-TEST(DesktopApplication, WindowClassesFollowDesktopEntry)
-{
-    const std::optional<DesktopApplication> viewer =
-        DesktopApplication::fromId(QLatin1String(PrivateDesktop::kViewerId));
-    ASSERT_TRUE(viewer);
-    EXPECT_EQ(viewer->windowClassNames(),
-        QStringList({u"kestrova-recording-viewer"_s, u"recording-viewer"_s}));
-
-    const std::optional<DesktopApplication> decoy =
-        DesktopApplication::fromId(QLatin1String(PrivateDesktop::kDecoyId));
-    ASSERT_TRUE(decoy);
-    EXPECT_EQ(decoy->executableName(), QLatin1String("false"))
-        << "env and its variables are looked through";
-    EXPECT_EQ(decoy->windowClassNames(), QStringList({u"DecoyViewer"_s}));
-
-    EXPECT_FALSE(DesktopApplication::fromId(u"no-such-application.desktop"_s));
-}
-
 TEST(Workspace, ReportsLaunchThatGioRefuses)
 {
     // A terminal application where no terminal emulator can be found on PATH.
