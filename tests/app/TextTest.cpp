@@ -69,14 +69,6 @@ TEST(RtfHyperlinkReader, FindsCharactersAndFirstHyperlink)
     EXPECT_FALSE(RtfHyperlinkReader::read("{\\rt"));
 }
 
-TEST(RtfHyperlinkReader, EveryPrefixOfAFieldReadsSafely)
-{
-    const QByteArray rtf =
-        R"({\rtf1\ansi{\field{\*\fldinst {HYPERLINK "\\\\\\\\s\\\\a" \\o "t\'e9"}}{\fldrslt \u233?x}}\bin3 abc\'4)";
-    for (qsizetype length = 0; length <= rtf.size(); ++length)
-        (void)RtfHyperlinkReader::read(QByteArrayView(rtf).first(length));
-}
-
 TEST(RtfHyperlinkTarget, ReadsTheFirstArgument)
 {
     const QList<QPair<QString, std::optional<QString>>> rows = {
