@@ -1,32 +1,12 @@
 #include "KTCustomDropFieldEditor.h"
 
 #include "DropAlerts.h"
-#include "platform/GLibPtr.h"
-#include "platform/GObjectRef.h"
+#include "platform/LocalFileUri.h"
 
 #include <QDropEvent>
-#include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
-
-#include <gio/gio.h>
-
-namespace {
-
-std::optional<QString> localPath(const QUrl& url)
-{
-    if (url.isLocalFile())
-        return url.toLocalFile();
-    const QByteArray uri = url.toEncoded();
-    const auto file = GObjectRef<GFile>::adopt(g_file_new_for_uri(uri.constData()));
-    const GCharPtr path(g_file_get_path(file.get()));
-    if (!path)
-        return std::nullopt;
-    return QFile::decodeName(path.get());
-}
-
-}
 
 KTCustomDropFieldEditor::KTCustomDropFieldEditor()
 {
@@ -49,7 +29,9 @@ QStringList KTCustomDropFieldEditor::acceptableFilenames(const QMimeData* data)
         return filenames;
     const QList<QUrl> urls = data->urls();
     for (const QUrl& url : urls) {
-        if (std::optional<QString> path = localPath(url))
+        // The URI as it came: a name that is not UTF-8 keeps its bytes.
+        if (std::optional<QString> path =
+                LocalFileUri::toPath(QString::fromLatin1(url.toEncoded())))
             filenames.append(*path);
     }
     return filenames;

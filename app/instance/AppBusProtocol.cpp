@@ -1,6 +1,6 @@
 #include "instance/AppBusProtocol.h"
 
-#include "instance/LocalFileUri.h"
+#include "platform/LocalFileUri.h"
 
 #include <QDBusArgument>
 #include <QDBusVariant>

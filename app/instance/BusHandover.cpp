@@ -1,9 +1,9 @@
 #include "instance/BusHandover.h"
 
 #include "instance/AppBusProtocol.h"
-#include "instance/LocalFileUri.h"
 #include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
+#include "platform/LocalFileUri.h"
 #include "platform/StepTrace.h"
 
 #include <gio/gio.h>

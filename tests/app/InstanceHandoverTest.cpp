@@ -3,8 +3,6 @@
 #include "TestAppEnvironment.h"
 #include "instance/AppBusProtocol.h"
 #include "instance/KestrovaInstance.h"
-#include "instance/LocalFileUri.h"
-#include "platform/FileNames.h"
 #include "support/Eventually.h"
 #include "support/SessionBus.h"
 #include "support/ShellLinkWriter.h"
@@ -132,16 +130,4 @@ TEST_F(InstanceHandover, DesktopCallsOfTheFreedesktopInterface)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         return m_app.log.lines().contains(u"Open shortcut /nonexistent/a b.lnk: no such file"_s);
     })) << m_app.log.lines().join(u'\n').toStdString();
-}
-
-// Open carries file names as URIs: a name that is not UTF-8 keeps its bytes both ways.
-TEST(LocalFileUri, KeepsEveryByteOfTheName)
-{
-    for (const QByteArray& name :
-        {QByteArray("/tmp/caf\xe9 #1.lnk"), QByteArray("/tmp/\xc3\x9c.lnk")}) {
-        const QString path = FileNames::decode(name);
-        EXPECT_EQ(LocalFileUri::toPath(LocalFileUri::fromPath(path)), path);
-    }
-    EXPECT_EQ(LocalFileUri::fromPath(FileNames::decode("/tmp/caf\xe9 #1.lnk")),
-        u"file:///tmp/caf%E9%20%231.lnk"_s);
 }

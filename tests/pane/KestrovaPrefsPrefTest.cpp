@@ -318,9 +318,10 @@ protected:
     PasswordSheet* m_sheet = nullptr;
 };
 
-// Names a file manager can hand over: a line break, quotes, and a path of 4,000 characters.
-const QStringList oddNames {
-    u"/srv/a\nb.doc"_s, u"/srv/\"quoted\" 'name' $(x).doc"_s, u'/' + QString(3999, u'd')};
+// Names a file manager can hand over: a line break, quotes, a Latin-1 byte (kept as the
+// character that stands for it), and a path of 4,000 characters.
+const QStringList oddNames {u"/srv/a\nb.doc"_s, u"/srv/\"quoted\" 'name' $(x).doc"_s,
+    u"/srv/caf\xdce9.doc"_s, u'/' + QString(3999, u'd')};
 
 const QStringList complete {u"bob"_s, u"srv"_s, u"old"_s, u"Secret-2"_s, u"Secret-2"_s};
 

@@ -1,5 +1,6 @@
 #include "PaneTest.h"
 
+#include "platform/LocalFileUri.h"
 #include "support/SessionBus.h"
 #include "tools/PrivateDesktop.h"
 
@@ -146,7 +147,7 @@ bool dropFiles(QWidget* target, const QStringList& paths)
     QMimeData data;
     QList<QUrl> urls;
     for (const QString& path : paths)
-        urls.append(QUrl::fromLocalFile(path));
+        urls.append(QUrl(LocalFileUri::fromPath(path)));
     data.setUrls(urls);
     return drop(target, data);
 }

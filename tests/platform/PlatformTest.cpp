@@ -1,5 +1,6 @@
 #include "platform/ControlEscapes.h"
 #include "platform/FileNames.h"
+#include "platform/LocalFileUri.h"
 #include "platform/MountInfo.h"
 
 #include <QList>
@@ -13,7 +14,8 @@
 namespace {
 
 // Names as they come from old shares, archives and hostile hands: every byte must come
-// back, and valid UTF-8 must decode as UTF-8 does.
+// back, also through the file: URI that carries a name over the bus or in a drop, and
+// valid UTF-8 must decode as UTF-8 does.
 TEST(FileNames, EveryNameComesBackByteForByte)
 {
     const QList<QByteArray> names = {"", "plain.lnk", "caf\xe9.lnk", "\xc3\xa9t\xe9",
@@ -23,6 +25,8 @@ TEST(FileNames, EveryNameComesBackByteForByte)
         SCOPED_TRACE(name.toHex().toStdString());
         const QString decoded = FileNames::decode(name);
         EXPECT_EQ(FileNames::encode(decoded), name);
+        const QString path = u'/' + decoded;
+        EXPECT_EQ(LocalFileUri::toPath(LocalFileUri::fromPath(path)), path);
         if (QByteArrayView(name).isValidUtf8()) {
             EXPECT_EQ(decoded, QString::fromUtf8(name));
         }
@@ -41,6 +45,8 @@ TEST(FileNames, EveryNameComesBackByteForByte)
         QStringLiteral("caf\\udce9.lnk"));
     const QString pair = FileNames::decode("\xf0\x90\x82\x80");
     EXPECT_EQ(ControlEscapes::escapeControls(pair), pair);
+    EXPECT_EQ(LocalFileUri::fromPath(FileNames::decode("/tmp/caf\xe9 #1.lnk")),
+        QStringLiteral("file:///tmp/caf%E9%20%231.lnk"));
 }
 
 TEST(MountInfo, GivesTheFieldsOfALineAndRefusesBrokenOnes)

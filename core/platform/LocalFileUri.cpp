@@ -1,4 +1,4 @@
-#include "instance/LocalFileUri.h"
+#include "platform/LocalFileUri.h"
 
 #include "platform/FileNames.h"
 #include "platform/GLibPtr.h"
