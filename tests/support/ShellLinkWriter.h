@@ -15,22 +15,22 @@ struct ShellLinkContents {
     quint32 extraLinkFlags = 0;
     quint32 headerSize = 76;
     bool hasLinkInfo = true;
-    std::optional<QByteArray> idList; // item IDs, written after IDListSize
+    std::optional<QByteArray> idList {}; // item IDs, written after IDListSize
 
-    std::optional<QByteArray> localBasePath; // 8-bit
-    std::optional<QByteArray> netName; // 8-bit NetName
-    std::optional<QString> netNameUnicode; // makes NetNameOffset 0x1C
-    std::optional<QByteArray> commonPathSuffix; // 8-bit
-    std::optional<QString> commonPathSuffixUnicode; // makes LinkInfoHeaderSize 0x24
+    std::optional<QByteArray> localBasePath {}; // 8-bit
+    std::optional<QByteArray> netName {}; // 8-bit NetName
+    std::optional<QString> netNameUnicode {}; // makes NetNameOffset 0x1C
+    std::optional<QByteArray> commonPathSuffix {}; // 8-bit
+    std::optional<QString> commonPathSuffixUnicode {}; // makes LinkInfoHeaderSize 0x24
     // LinkInfoHeaderSize, NetNameOffset: zero takes what the fields above imply.
     quint32 linkInfoHeaderSize = 0;
     quint32 netNameOffset = 0;
-    std::optional<QByteArray> rawLinkInfo; // written in place of the LinkInfo built from the above
+    std::optional<QByteArray> rawLinkInfo {}; // written instead of the LinkInfo from the above
 
     bool unicodeStrings = true;
-    std::optional<QString> name, relativePath, workingDir, arguments, iconLocation;
+    std::optional<QString> name {}, relativePath {}, workingDir {}, arguments {}, iconLocation {};
 
-    QList<QByteArray> extraDataBlocks; // whole blocks, see the functions below
+    QList<QByteArray> extraDataBlocks {}; // whole blocks, see the functions below
     bool terminalBlock = true;
 };
 
