@@ -55,9 +55,10 @@ public:
             return mountable.contains(share);
         };
         services->dfsInstalled = [this] { return dfsInstalled; };
-        services->fileExists = [this](const QString& path) {
+        services->examineTarget = [this](const QString& path) {
             events << u"exists "_s + path;
-            return files.contains(path) && files.value(path) <= sleeps;
+            const bool exists = files.contains(path) && files.value(path) <= sleeps;
+            return exists ? std::optional(ProgramTarget::examine(path)) : std::nullopt;
         };
         services->listDirectory = [this](const QString& path) { events << u"list "_s + path; };
         services->sleepOneSecond = [this] {
