@@ -4,6 +4,7 @@
 #include "instance/BusHandover.h"
 #include "instance/InstanceRuntime.h"
 #include "platform/StepTrace.h"
+#include "volumes/KTMounter.h"
 
 #include <QDBusConnection>
 
@@ -42,6 +43,10 @@ AppRequestOutcome deliver(const AppRequest& request)
         if (handover.result == BusHandover::Result::Answered)
             return handover.outcome;
         StepTrace::step("app: handover refused");
+        // The mount table starts reading on a thread of its own while the application
+        // connects to the display: the open of a shortcut looks its share up there.
+        if (request.kind == AppRequest::Kind::Open)
+            (void)KTMounter::defaultKTMounter();
         ProcessApplication::ensure();
         StepTrace::step("app: application made");
         if (handover.result == BusHandover::Result::NoBus)

@@ -187,7 +187,7 @@ private:
     // None, with errorMessage() set, when the share had to be mounted and could not be.
     std::optional<LocalTarget> composeLocalTarget();
     bool waitForReferredTarget(const QString& path);
-    bool openInForeground(const QString& path);
+    bool openInForeground(const QString& path, const ProgramTargetVerdict& verdict);
     bool mayOpenTarget(const QString& path, const ProgramTargetVerdict& verdict);
     void bringToFront(const QString& applicationId);
 

@@ -2,7 +2,6 @@
 #include "platform/SystemLog.h"
 #include "shortcut/HVWindowsShortcut.h"
 #include "shortcut/OpeningServices.h"
-#include "workspace/ProgramTarget.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -113,9 +112,12 @@ bool HVWindowsShortcut::openFile()
         return false;
     SystemLog::write(
         QStringLiteral("Composed link is: ") + target->path.value_or(QStringLiteral("(none)")));
-    if (target->path && services.fileExists(*target->path)) {
-        StepTrace::step("open: target exists");
-        return openInForeground(*target->path);
+    if (target->path) {
+        if (const std::optional<ProgramTargetVerdict> verdict =
+                services.examineTarget(*target->path)) {
+            StepTrace::step("open: target examined");
+            return openInForeground(*target->path, *verdict);
+        }
     }
     if (!services.dfsInstalled()) {
         SystemLog::write(QStringLiteral("No DFS installed. No file found"));
@@ -141,19 +143,17 @@ bool HVWindowsShortcut::waitForReferredTarget(const QString& path)
         services.listDirectory(directory);
     for (int test = 0; test < kReferralTests; ++test) {
         services.sleepOneSecond();
-        if (services.fileExists(path))
-            return openInForeground(path);
+        if (const std::optional<ProgramTargetVerdict> verdict = services.examineTarget(path))
+            return openInForeground(path, *verdict);
     }
     SystemLog::write(QStringLiteral("Giving up after 15 retries. Still no success with mounting"));
     setErrorMessage(targetMissingMessage());
     return false;
 }
 
-bool HVWindowsShortcut::openInForeground(const QString& path)
+bool HVWindowsShortcut::openInForeground(const QString& path, const ProgramTargetVerdict& verdict)
 {
     const OpeningServices& services = openingServices();
-    const ProgramTargetVerdict verdict = ProgramTarget::examine(path);
-    StepTrace::step("open: target examined");
     if (!mayOpenTarget(path, verdict))
         return false;
     const std::optional<TargetApplication> application =

@@ -5,7 +5,6 @@
 #include "workspace/DesktopApplication.h"
 
 #include <QDirIterator>
-#include <QFileInfo>
 
 #include <chrono>
 #include <thread>
@@ -58,7 +57,7 @@ OpeningServices systemServices()
         return KTMounter::defaultKTMounter().mountNetworkVolume(share, mountMethod);
     };
     services.dfsInstalled = [] { return KTPreferences::defaultKTPreferences().dfsInstalled(); };
-    services.fileExists = [](const QString& path) { return QFileInfo::exists(path); };
+    services.examineTarget = ProgramTarget::examinePresent;
     services.listDirectory = visitDirectory;
     services.sleepOneSecond = [] {
         std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::seconds(1));

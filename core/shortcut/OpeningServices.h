@@ -38,7 +38,10 @@ struct OpeningServices {
     // Read each time it is needed, so that a change of the setting applies at once.
     std::function<bool()> dfsInstalled;
 
-    std::function<bool(const QString& path)> fileExists;
+    // The program check of the item at path (ProgramTarget::examinePresent); none when
+    // nothing is there. The look that finds the target is the one that examines it: on a
+    // share each look is a round trip to the server.
+    std::function<std::optional<ProgramTargetVerdict>(const QString& path)> examineTarget;
     // Lists a directory and throws the listing away: the visit alone makes a network
     // file system resolve the directory's referrals.
     std::function<void(const QString& directory)> listDirectory;

@@ -26,19 +26,28 @@ SystemMountTable::SystemMountTable()
     : m_context(g_main_context_new())
     , m_loop(g_main_loop_new(m_context.get(), FALSE))
 {
+    // The first table is waited for where it is needed: GIO's volume monitor takes a
+    // while to start, time a starting process spends on other things meanwhile.
     m_thread = std::thread([this] { watch(); });
-    std::unique_lock lock(m_mutex);
-    m_tablePublished.wait(lock, [this] { return m_latest != nullptr; });
 }
 
 SystemMountTable::~SystemMountTable()
 {
+    awaitFirstTable();
     g_main_loop_quit(m_loop.get());
     m_thread.join();
 }
 
+void SystemMountTable::awaitFirstTable()
+{
+    std::unique_lock lock(m_mutex);
+    m_tablePublished.wait(lock, [this] { return m_latest != nullptr; });
+}
+
 std::shared_ptr<const MountTable> SystemMountTable::current()
 {
+    if (!m_current)
+        awaitFirstTable();
     if (m_generation.load(std::memory_order_acquire) != m_currentGeneration) {
         const std::lock_guard lock(m_mutex);
         m_current = m_latest;
@@ -51,7 +60,7 @@ void SystemMountTable::awaitVolumeAt(const QString& mountPoint)
 {
     std::unique_lock lock(m_mutex);
     m_tablePublished.wait_for(
-        lock, awaitVolumeLimit, [&] { return holdsVolumeAt(*m_latest, mountPoint); });
+        lock, awaitVolumeLimit, [&] { return m_latest && holdsVolumeAt(*m_latest, mountPoint); });
 }
 
 void SystemMountTable::publish(std::shared_ptr<const MountTable> table)
@@ -66,8 +75,8 @@ void SystemMountTable::publish(std::shared_ptr<const MountTable> table)
 
 // The monitor signals on the main context that was the thread's default when it was
 // first made: this thread's, whose loop runs until the table is destroyed. The first
-// table is read inside the loop, so that the constructor, which waits for it, returns
-// only once the loop runs and the destructor's g_main_loop_quit() can end it.
+// table is read inside the loop, so that once it is there the loop runs and the
+// destructor's g_main_loop_quit() can end it.
 void SystemMountTable::watch()
 {
     g_main_context_push_thread_default(m_context.get());

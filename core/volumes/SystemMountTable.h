@@ -32,6 +32,7 @@ public:
     void awaitVolumeAt(const QString& mountPoint) override;
 
 private:
+    void awaitFirstTable();
     // On the watching thread.
     void watch();
     void watchKernelMounts();

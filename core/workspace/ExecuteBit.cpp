@@ -99,6 +99,11 @@ bool meansSomethingOn(const FileSystem& fileSystem)
     return true;
 }
 
+bool meansSomethingOnGvfsBackend(const QString& uriScheme)
+{
+    return uriScheme != QLatin1String("smb");
+}
+
 bool meansSomethingAt(const QString& path)
 {
     struct stat status { };

@@ -30,6 +30,9 @@ struct FileSystem {
 };
 
 bool meansSomethingOn(const FileSystem& fileSystem);
+// The same for an item GVfs serves, by the URI scheme of its backend: "smb" for the
+// mounts its FUSE folder names "smb-share:...", "sftp", "nfs", ...
+bool meansSomethingOnGvfsBackend(const QString& uriScheme);
 
 // meansSomethingOn(the file system that holds the existing item at path, symbolic links
 // followed); true where that file system cannot be found out.

@@ -3,6 +3,7 @@
 #include "platform/FileNames.h"
 #include "workspace/ContentType.h"
 #include "workspace/ExecuteBit.h"
+#include "workspace/GvfsTarget.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -160,6 +161,41 @@ QString executeBitReason(const QString& contentType, bool executableRegularFile)
     return {};
 }
 
+// The facts through the kernel; none when nothing is at path. On a network share every
+// look at the file is a round trip to the server: the link test and the status come
+// from one lstat where the item is no link.
+std::optional<TargetFacts> localFacts(const QString& path)
+{
+    const QByteArray encoded = FileNames::encode(path);
+    struct stat status { };
+    if (::lstat(encoded.constData(), &status) != 0)
+        return std::nullopt;
+    const bool isLink = S_ISLNK(status.st_mode);
+    if (isLink && ::stat(encoded.constData(), &status) != 0)
+        return std::nullopt;
+
+    const QFileInfo file(path);
+    TargetFacts facts;
+    facts.names = QStringList {file.fileName()};
+    // Only a link, or a name of "." or "..", can make the real name another. Resolving
+    // every folder of a path costs a round trip to the server each on a network share.
+    if (isLink || file.fileName() == QLatin1String(".") || file.fileName() == QLatin1String("..")) {
+        const QString resolved = file.canonicalFilePath();
+        if (!resolved.isEmpty() && QFileInfo(resolved).fileName() != file.fileName())
+            facts.names << QFileInfo(resolved).fileName();
+    }
+    facts.head = ContentType::fileHead(path).value_or(QByteArray());
+    facts.contentType =
+        S_ISREG(status.st_mode) ? ContentType::guess(path, facts.head) : ContentType::forFile(path);
+    facts.markedExecutable =
+        S_ISREG(status.st_mode) && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+    // Finding the file system out walks the whole path; a document type needs none of it.
+    facts.executeBitCounts = [path, device = status.st_dev] {
+        return ExecuteBit::meansSomethingAt(path, device);
+    };
+    return facts;
+}
+
 }
 
 ProgramTargetVerdict judge(const QStringList& fileNames, const QString& contentType,
@@ -179,34 +215,26 @@ ProgramTargetVerdict judge(const QStringList& fileNames, const QString& contentT
     return verdict;
 }
 
+std::optional<ProgramTargetVerdict> examinePresent(const QString& path)
+{
+    GvfsTarget::Look look = GvfsTarget::look(path);
+    if (look.presence == GvfsTarget::Presence::Absent)
+        return std::nullopt;
+    const std::optional<TargetFacts> facts = look.presence == GvfsTarget::Presence::Present
+        ? std::optional(std::move(look.facts))
+        : localFacts(path);
+    if (!facts)
+        return std::nullopt;
+    return judge(facts->names, facts->contentType, facts->head,
+        facts->markedExecutable && executeBitCanMatter(facts->contentType)
+            && facts->executeBitCounts());
+}
+
 ProgramTargetVerdict examine(const QString& path)
 {
-    // On a network share every look at the file is a round trip to the server: the link
-    // test and the status come from one lstat where the item is no link.
-    const QByteArray encoded = FileNames::encode(path);
-    struct stat status { };
-    const bool present = ::lstat(encoded.constData(), &status) == 0;
-    const bool isLink = present && S_ISLNK(status.st_mode);
-    const bool exists = present && (!isLink || ::stat(encoded.constData(), &status) == 0);
-
-    const QFileInfo file(path);
-    QStringList names {file.fileName()};
-    // Only a link, or a name of "." or "..", can make the real name another. Resolving
-    // every folder of a path costs a round trip to the server each on a network share.
-    if (isLink || names.first() == QLatin1String(".") || names.first() == QLatin1String("..")) {
-        const QString resolved = file.canonicalFilePath();
-        if (!resolved.isEmpty() && QFileInfo(resolved).fileName() != names.first())
-            names << QFileInfo(resolved).fileName();
-    }
-
-    const QByteArray head = ContentType::fileHead(path).value_or(QByteArray());
-    const QString contentType = exists && !S_ISREG(status.st_mode) ? ContentType::forFile(path)
-                                                                   : ContentType::guess(path, head);
-    // Finding the file system out walks the whole path; a document type needs none of it.
-    const bool executableRegularFile = exists && S_ISREG(status.st_mode)
-        && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0 && executeBitCanMatter(contentType)
-        && ExecuteBit::meansSomethingAt(path, status.st_dev);
-    return judge(names, contentType, head, executableRegularFile);
+    if (std::optional<ProgramTargetVerdict> verdict = examinePresent(path))
+        return *std::move(verdict);
+    return judge({QFileInfo(path).fileName()}, ContentType::guess(path, {}), {}, false);
 }
 
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Whether opening an item would start code rather than open a document. A shortcut's
 // target is a stranger's file: before it is opened, the caller asks the user when the
 // target is a program.
@@ -36,6 +38,10 @@ namespace ProgramTarget {
 // Examines the item at path (following symbolic links; the name of the link and of
 // the item it leads to both count). A path that does not exist is judged by its name.
 ProgramTargetVerdict examine(const QString& path);
+// The same where something is at path, none where nothing is: the look that finds the
+// item is the one that examines it. Inside a share that GVfs mounts the share's daemon is
+// asked (GvfsTarget.h), not GVfs's FUSE folder.
+std::optional<ProgramTargetVerdict> examinePresent(const QString& path);
 
 // The same from what is known of an item, without touching the file system: its
 // names (the name it was given and, for a link, the name of what it leads to), its

@@ -151,7 +151,7 @@ TEST(TargetExplanation, SaysWhyTheTargetIsMissing)
     services->networkVolumeForShare = [](const QString&) { return std::nullopt; };
     services->mountNetworkVolume = [](const QString&, const QString&) { return false; };
     services->dfsInstalled = [] { return false; };
-    services->fileExists = [](const QString& path) { return QFileInfo::exists(path); };
+    services->examineTarget = ProgramTarget::examinePresent;
     const DriveMappingList xMapped {{u"x:"_s, u"\\\\srv\\data"_s}};
     using Source = TargetExplanation::Source;
     const struct {

@@ -159,7 +159,8 @@ TEST_F(Alerts, ReturnAtTheProgramQuestionCancelsAndNothingRuns)
             QStringLiteral("Could not follow shortcut: \u201c%1\u201d was not "
                            "opened because it is a program: its name ends in .%2")
                 .arg(name, name.section(QLatin1Char('.'), -1));
-        EXPECT_TRUE(result.errors.startsWith(refusal)) << result.errors.toStdString();
+        EXPECT_TRUE(result.errors.startsWith(refusal) && result.errors.contains(u"; it starts"_s))
+            << result.errors.toStdString();
     }
     EXPECT_TRUE(viewerRecords().isEmpty());
     EXPECT_FALSE(QFile::exists(marker()));

@@ -36,8 +36,7 @@ public:
     // The user's answer to the question before a program is opened; unset, nobody asks.
     std::function<bool(const QString&, const ProgramTargetVerdict&)> confirmProgramTarget;
     QStringList events;
-    int sleeps = 0;
-    int activations = 0;
+    int sleeps = 0, activations = 0;
     qsizetype lookups = 0;
     QStringList opened;
 
@@ -55,9 +54,10 @@ public:
             return mountable.contains(share);
         };
         services->dfsInstalled = [this] { return dfsInstalled; };
-        services->fileExists = [this](const QString& path) {
+        services->examineTarget = [this](const QString& path) {
             events << u"exists "_s + path;
-            return files.contains(path) && files.value(path) <= sleeps;
+            const bool exists = files.contains(path) && files.value(path) <= sleeps;
+            return exists ? std::optional(ProgramTarget::examine(path)) : std::nullopt;
         };
         services->listDirectory = [this](const QString& path) { events << u"list "_s + path; };
         services->sleepOneSecond = [this] {
@@ -170,9 +170,7 @@ TEST_F(ShortcutOpening, MountsWaitsAndOpensAsTheShareAndTheFileAllow)
         m_system.mountPointLostAfterMount = row.share == LostAfterMount;
         m_system.dfsInstalled = row.dfs;
         m_system.files.insert(row.file, row.appearsAfter);
-        m_system.confirmProgramTarget = [](const QString&, const ProgramTargetVerdict&) {
-            return false;
-        };
+        m_system.confirmProgramTarget = [](auto&&...) { return false; };
         const QString error = QString::fromUtf8(row.error);
         EXPECT_EQ(open(row.target), error.isEmpty());
         EXPECT_EQ(errorMessage(), error);
