@@ -30,9 +30,11 @@ public:
 
     std::shared_ptr<const MountTable> current() override;
     void awaitVolumeAt(const QString& mountPoint) override;
+    // Returns once the thread has read the first table, and so has GIO's monitor made: a
+    // process must not end while GIO still loads its modules there.
+    void awaitFirstTable();
 
 private:
-    void awaitFirstTable();
     // On the watching thread.
     void watch();
     void watchKernelMounts();
