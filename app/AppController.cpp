@@ -109,13 +109,15 @@ Result<bool> AppController::openShortcutFile(const QString& path, bool controlHe
     SystemLog::write(QStringLiteral("Open shortcut Share: %1 file: %2")
                          .arg(orNone(shortcut->networkShare()), orNone(shortcut->filename())));
     StepTrace::step("instance: settings read");
+    const bool convert = preferences.createAlias() || controlHeld;
+    shortcut->setAliasFollowsOpening(convert);
     if (!m_environment.openShortcut(*shortcut)) {
         m_environment.alerts->runModalAlert(QStringLiteral("Could not follow shortcut"),
             shortcut->errorMessage().value_or(unexplainedFailure),
             TargetExplanation::informativeText(*shortcut, TargetExplanation::Source::ShortcutFile));
         return false;
     }
-    if (preferences.createAlias() || controlHeld)
+    if (convert)
         return convertToAlias(*shortcut, path);
     return true;
 }

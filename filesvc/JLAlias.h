@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDataStream>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <memory>
@@ -17,7 +18,7 @@
 // again (through AliasMounting). It holds the bytes of a classic alias record
 // (version 2, see AliasRecordFormat), which alias files keep as their 'alis' resource;
 // records made on a Mac (versions 2 and 3) are read too. Resolving may rewrite the
-// record, and then sets changed(). Main thread only.
+// record, and then sets changed(). Main thread only, but for aliasReadyToWrite().
 class JLAlias {
 public:
     // Resolve without asking the user anything (for a password, say).
@@ -33,6 +34,10 @@ public:
     {
         return initWithPath(path);
     }
+    // The same, with what writing its alias file takes of the target besides the record
+    // (see WritingFacts) taken at once: writeAliasFile() then asks nothing of the target.
+    // Safe on any thread; the alias then belongs to the thread it is handed to.
+    static std::unique_ptr<JLAlias> aliasReadyToWrite(const QString& path);
     // Null for a URL that is no file URL or names nothing.
     static std::unique_ptr<JLAlias> initWithURL(
         const QUrl& url, const std::optional<QUrl>& fromURL = std::nullopt);
@@ -102,10 +107,24 @@ public:
     };
     std::optional<RecordedTarget> recordedTarget() const;
 
+    // What an alias file takes of its target besides the record: the target's Finder
+    // information, the type code of its kind (aliasOSTypeFor) and, where its alias shows
+    // its icon, the names of that icon. Taken with the record, they describe the item as
+    // the record does, as it was then.
+    struct WritingFacts {
+        std::optional<QUrl> url;
+        quint16 flags = 0;
+        quint32 type = 0;
+        quint32 creator = 0;
+        quint32 kindCode = 0;
+        QStringList iconNames {};
+    };
+
 private:
     struct MadeFor {
         FSRef target;
         std::optional<FinderInformation> finderInfo;
+        std::optional<WritingFacts> writingFacts {};
     };
 
     explicit JLAlias(QByteArray record);

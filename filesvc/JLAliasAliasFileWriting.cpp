@@ -13,19 +13,24 @@ using namespace AliasFileCodes;
 
 constexpr char kAliasResourceName[] = "created by JLAlias";
 
-struct TargetInformation {
-    std::optional<QUrl> url;
-    quint16 flags = 0;
-    quint32 type = 0;
-    quint32 creator = 0;
-};
-
-// What making the record saw of the target while its path still shows that item;
-// otherwise the record resolved, and the target's sidecar read.
-TargetInformation targetOf(JLAlias& alias)
+bool wantsIcon(quint32 type, quint16 targetFlags)
 {
-    TargetInformation target;
-    const std::optional<JLAlias::RecordedTarget> recorded = alias.recordedTarget();
+    return type == 0 || (targetFlags & FinderInformation::HasCustomIcon) != 0
+        || type == kApplicationPackageAlias || type == kApplicationAlias;
+}
+
+quint32 typeOf(const JLAlias::WritingFacts& target)
+{
+    return target.kindCode != 0 ? target.kindCode : target.type;
+}
+
+// The target's Finder information as making the record saw it (recorded, while its path
+// still shows that item), else as its sidecar holds it once the record is resolved; its
+// kind, and its icon's names, asked of its path.
+JLAlias::WritingFacts writingFactsOf(
+    JLAlias& alias, const std::optional<JLAlias::RecordedTarget>& recorded)
+{
+    JLAlias::WritingFacts target;
     target.url = recorded ? QUrl::fromLocalFile(recorded->path) : alias.URL();
     if (recorded && recorded->finderInfo) {
         target.flags = recorded->finderInfo->flags;
@@ -34,17 +39,27 @@ TargetInformation targetOf(JLAlias& alias)
     } else if (target.url
         && !JLCarbonUtilities::finderInfoFlags(
             *target.url, &target.flags, &target.type, &target.creator)) {
-        target = TargetInformation {target.url};
+        target = JLAlias::WritingFacts {target.url};
     }
+    target.kindCode = aliasOSTypeFor(target.url);
+    const std::optional<FSRef> ref =
+        target.url ? FSRef::fromPath(target.url->toLocalFile()) : std::nullopt;
+    if (ref && wantsIcon(typeOf(target), target.flags))
+        target.iconNames = ResourceForkOtherSources::iconNamesForPath(ref->path());
     return target;
 }
 
-bool wantsIcon(quint32 type, quint16 targetFlags)
-{
-    return type == 0 || (targetFlags & FinderInformation::HasCustomIcon) != 0
-        || type == kApplicationPackageAlias || type == kApplicationAlias;
 }
 
+// Rendering the icon is left to writeAliasFile(), on the thread of the application. A
+// target gone already is left to it too: resolving the record may mount a share.
+std::unique_ptr<JLAlias> JLAlias::aliasReadyToWrite(const QString& path)
+{
+    std::unique_ptr<JLAlias> alias = initWithPath(path);
+    if (const std::optional<RecordedTarget> recorded =
+            alias ? alias->recordedTarget() : std::nullopt)
+        alias->m_madeFor->writingFacts = writingFactsOf(*alias, recorded);
+    return alias;
 }
 
 // The record, the icon and the Finder information reach the disk together: one write of
@@ -61,14 +76,15 @@ Result<void> JLAlias::writeAliasFile(const QString& path, bool includeCustomIcon
         (void)fork.closeFile();
         return Failure {path + QStringLiteral(": the alias record cannot be added")};
     }
-    const TargetInformation target = targetOf(*this);
-    const quint32 kindCode = aliasOSTypeFor(target.url);
-    const quint32 type = kindCode != 0 ? kindCode : target.type;
-    const quint32 creator = kindCode != 0 ? finderCreatorCode : target.creator;
+    const bool factsTaken = m_madeFor && m_madeFor->writingFacts;
+    const WritingFacts target =
+        factsTaken ? *m_madeFor->writingFacts : writingFactsOf(*this, recordedTarget());
+    const quint32 type = typeOf(target);
+    const quint32 creator = target.kindCode != 0 ? finderCreatorCode : target.creator;
     bool withIcon = false;
-    if (includeCustomIcon && target.url && wantsIcon(type, target.flags)) {
+    if (includeCustomIcon && !target.iconNames.isEmpty()) {
         const std::optional<QByteArray> icon =
-            ResourceForkOtherSources::iconFamilyDataForURL(*target.url);
+            ResourceForkOtherSources::iconFamilyForIconNames(target.iconNames);
         withIcon = icon && fork.addData(*icon, kIconFamilyResourceType, kCustomIconId, QString());
     }
     if (!withIcon)

@@ -52,16 +52,17 @@ Result<bool> createInShare(const QString& path)
 }
 
 // Creates the file, empty; an existing file is left as it is. True when it was created:
-// its fork is then empty and reaches the sidecar when the fork is closed.
+// its fork is then empty and reaches the sidecar when the fork is closed. In a share GIO
+// finds a missing folder itself: GVfs's FUSE folder would ask the server once more.
 Result<bool> createFile(const QString& path)
 {
     const QFileInfo info(path);
-    if (!JLCarbonUtilities::getFSRef(info.absolutePath()))
-        return openFailure(path, QStringLiteral("its folder does not exist"));
     if (info.fileName().size() > JLResourceFork::kMaxFileNameLength)
         return openFailure(path, QStringLiteral("the name is longer than 1024 characters"));
     if (GvfsFiles::serves(path))
         return createInShare(path);
+    if (!JLCarbonUtilities::getFSRef(info.absolutePath()))
+        return openFailure(path, QStringLiteral("its folder does not exist"));
     const int fd = ::open(FileNames::encode(path).constData(),
         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {

@@ -10,11 +10,13 @@
 #include <QString>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
 class EnvironmentHints;
 class ByteReader;
+class JLAlias;
 struct OpeningServices;
 struct ProgramTargetVerdict;
 
@@ -142,6 +144,11 @@ public:
     // mounted, but without waiting for DFS referrals. False, with errorMessage() set to
     // "Mount of network drive failed" or "Failed to create alias", when nothing was written.
     [[nodiscard]] bool saveAsAlias(const QString& aliasPath);
+    // Tells that saveAsAlias() follows a successful openFile(): the opening then starts
+    // making the alias while it waits for the application to come to the front, when
+    // the target's facts are still in the kernel's caches (a share's expire meanwhile),
+    // and saveAsAlias() takes it. Nothing is written before saveAsAlias(). Off by default.
+    void setAliasFollowsOpening(bool follows) { m_aliasFollowsOpening = follows; }
 
     // The services opening uses; null, the default, stands for OpeningServices::shared().
     void setOpeningServices(std::shared_ptr<const OpeningServices> services)
@@ -197,11 +204,22 @@ private:
     }
     void setErrorMessage(QString message) { m_errorMessage = std::move(message); }
 
+    // An alias of the target being made on a worker thread (see setAliasFollowsOpening).
+    struct AliasInMaking {
+        QString targetPath;
+        std::future<std::shared_ptr<JLAlias>> alias;
+    };
+    void startMakingAlias(const QString& targetPath);
+    std::shared_ptr<JLAlias> takeAliasOf(const QString& targetPath);
+
     HVLinkFlags m_linkFlags;
     QString m_mountMethod = QStringLiteral("smb");
     std::optional<QString> m_fullFilename;
     std::optional<QString> m_errorMessage;
     std::optional<QString> m_localPath;
+    bool m_aliasFollowsOpening = false;
+    // Destroying it waits for the worker.
+    std::optional<AliasInMaking> m_aliasInMaking;
     std::optional<DriveMappingList> m_driveMapping;
     bool m_mappingEnabled = false;
     std::optional<QByteArray> m_pathData;

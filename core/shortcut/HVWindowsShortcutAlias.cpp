@@ -2,6 +2,9 @@
 #include "platform/StepTrace.h"
 #include "shortcut/HVWindowsShortcut.h"
 
+#include <system_error>
+#include <utility>
+
 namespace {
 
 QString aliasFailedMessage()
@@ -23,8 +26,7 @@ bool HVWindowsShortcut::saveAsAlias(const QString& aliasPath)
             return false;
         targetPath = target->path;
     }
-    const std::unique_ptr<JLAlias> alias =
-        targetPath ? JLAlias::aliasWithPath(*targetPath) : nullptr;
+    const std::shared_ptr<JLAlias> alias = targetPath ? takeAliasOf(*targetPath) : nullptr;
     StepTrace::step("alias: record made");
     if (!alias || !alias->writeToFile(aliasPath)) {
         setErrorMessage(aliasFailedMessage());
@@ -32,4 +34,30 @@ bool HVWindowsShortcut::saveAsAlias(const QString& aliasPath)
     }
     StepTrace::step("alias: file written");
     return true;
+}
+
+// Making the record reads the target, its folder, its volume and its sidecar: on a share
+// GVfs serves, each is fetched from the server again once the kernel's caches have
+// expired. Where no thread can be started, saveAsAlias() makes the alias itself.
+void HVWindowsShortcut::startMakingAlias(const QString& targetPath)
+{
+    if (!m_aliasFollowsOpening)
+        return;
+    const auto makeAlias = [targetPath] {
+        return std::shared_ptr<JLAlias>(JLAlias::aliasReadyToWrite(targetPath));
+    };
+    try {
+        m_aliasInMaking = AliasInMaking {targetPath, std::async(std::launch::async, makeAlias)};
+    } catch (const std::system_error&) {
+        m_aliasInMaking.reset();
+    }
+}
+
+// The alias the opening started making, when it is of this target; else one made now.
+std::shared_ptr<JLAlias> HVWindowsShortcut::takeAliasOf(const QString& targetPath)
+{
+    std::optional<AliasInMaking> inMaking = std::exchange(m_aliasInMaking, std::nullopt);
+    if (inMaking && inMaking->targetPath == targetPath)
+        return inMaking->alias.get();
+    return JLAlias::aliasWithPath(targetPath);
 }

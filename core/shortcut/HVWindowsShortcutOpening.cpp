@@ -175,6 +175,7 @@ bool HVWindowsShortcut::openInForeground(const QString& path, const ProgramTarge
                             .arg(quotedName(path), application->name, launched.errorMessage));
         return false;
     }
+    startMakingAlias(path);
     bringToFront(application->id);
     StepTrace::step("open: brought to front");
     return true;

@@ -127,22 +127,22 @@ struct AliasFileCase {
 
 class AliasFileWrites : public AliasFiles, public testing::WithParamInterface<AliasFileCase> { };
 
-// Written twice over (a second write replaces the first), then read back.
+// Written twice over, then read back; a target still there has its facts taken in advance.
 TEST_P(AliasFileWrites, HoldTheRecordTheFinderInformationAndWhatTheForkHeld)
 {
     const AliasFileCase& row = GetParam();
     const QString aliasPath = path("the alias");
     const QString name = QString::fromUtf8(row.target);
     const QString target = make(QString(name).remove(u'/'), name.endsWith(u'/'));
-    if (row.before == AliasFileCase::Typed) {
+    if (row.before == AliasFileCase::Typed)
         EXPECT_TRUE(
             JLCarbonUtilities::setFinderInfoFlags(target, 0x0800, 0xFFFF, 0x57384244, 0x4D535744));
-    }
     if (row.before == AliasFileCase::AliasHasAFork) {
         EXPECT_TRUE(
             ResourceForkData::writeToResourceForkFile("keep", aliasPath, kText, 1, std::nullopt));
     }
-    const std::unique_ptr<JLAlias> alias = JLAlias::aliasWithPath(target);
+    const std::unique_ptr<JLAlias> alias =
+        row.gone ? JLAlias::aliasWithPath(target) : JLAlias::aliasReadyToWrite(target);
     ASSERT_TRUE(alias);
     ASSERT_TRUE(!row.gone || QFile::remove(target));
     ASSERT_TRUE(alias->writeToFile(aliasPath));
