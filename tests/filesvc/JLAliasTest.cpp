@@ -134,9 +134,10 @@ TEST_P(AliasFileWrites, HoldTheRecordTheFinderInformationAndWhatTheForkHeld)
     const QString aliasPath = path("the alias");
     const QString name = QString::fromUtf8(row.target);
     const QString target = make(QString(name).remove(u'/'), name.endsWith(u'/'));
-    if (row.before == AliasFileCase::Typed)
+    if (row.before == AliasFileCase::Typed) {
         EXPECT_TRUE(
             JLCarbonUtilities::setFinderInfoFlags(target, 0x0800, 0xFFFF, 0x57384244, 0x4D535744));
+    }
     if (row.before == AliasFileCase::AliasHasAFork) {
         EXPECT_TRUE(
             ResourceForkData::writeToResourceForkFile("keep", aliasPath, kText, 1, std::nullopt));
