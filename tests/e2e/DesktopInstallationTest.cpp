@@ -96,9 +96,6 @@ TEST_F(DesktopInstallation, InstalledEntriesRunTheProgramUntilUninstalled)
     // The settings entry runs kestrova-settings from PATH; its Help shows the ReadMe.
     EXPECT_TRUE(QFileInfo(prefix() + u"/bin/kestrova-settings"_s).isExecutable());
     EXPECT_TRUE(QFileInfo(share(u"kestrova/ReadMe.html"_s)).isFile());
-    // Help names the installed script that adds the actions for Nautilus and Thunar.
-    EXPECT_TRUE(succeeds(prefix() + u"/bin/kestrova"_s, {u"help"_s})
-                    .contains(share(u"kestrova/file-managers/enable-user-actions.sh"_s)));
 
     // The script turns the Thunar actions on through the installed settings program, with
     // no display, keeping the user's own action.
