@@ -384,10 +384,7 @@ TEST_F(SettingsCommand, BadInputChangesNothing)
         EXPECT_TRUE(run.errors.contains(QLatin1String(test.message))) << run.errors.toStdString();
         EXPECT_EQ(m_folder.userFileBytes(), original);
     }
-}
-
-TEST_F(SettingsCommand, DefaultsShownForACorruptFileSaySo)
-{
+    // Of a corrupt file the defaults are shown, saying so, and the file stays.
     const QByteArray corrupt = R"({"mountMethod": "afp",)";
     m_folder.writeUserFile(corrupt);
     const ProgramRun run = settings({});

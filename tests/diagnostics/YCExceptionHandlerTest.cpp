@@ -193,20 +193,16 @@ TEST_F(ThrowReports, ReportsEachThrowInOrderAndLetsItReachItsHandler)
     }
 }
 
-TEST_F(ThrowReports, FolderThatCannotBeMadeIsSaidInTheSystemLog)
+// A log folder that cannot be made is said in the system log. With no descriptor left for
+// the command's pipes, the report says so in place of the exception and its trace.
+TEST_F(ThrowReports, WhatCannotBeDoneIsSaid)
 {
-    const QString path = writeFile(m_folder.filePath(u"file"_s)) + u"/kestrova/exceptions.log"_s;
-    installHandler(path);
+    const QString unmade = writeFile(m_folder.filePath(u"file"_s)) + u"/kestrova/exceptions.log"_s;
+    installHandler(unmade);
     const LogCapture log;
     EXPECT_THROW(throwRuntimeErrorForTheLog("unlogged"), std::runtime_error);
-    EXPECT_EQ(log.lines(), QStringList {u"Could not open log file "_s + path});
-    EXPECT_FALSE(QFile::exists(path));
-}
-
-// With no descriptor left for the command's pipes, the report says so in place of the
-// exception and its trace.
-TEST_F(ThrowReports, CommandThatCannotStartIsNamedInTheReport)
-{
+    EXPECT_EQ(log.lines(), QStringList {u"Could not open log file "_s + unmade});
+    EXPECT_FALSE(QFile::exists(unmade));
     const QString path = m_folder.filePath(u"exceptions.log"_s);
     installHandler(path);
     rlimit descriptors {};

@@ -97,10 +97,7 @@ TEST(ShortcutComposition, DriveMappingReplacesFirstMatchOfFirstMatchingMapping)
         EXPECT_EQ(orNone(shortcut->networkShare()), QString::fromUtf8(row.share));
         EXPECT_EQ(orNone(shortcut->filename()), QString::fromUtf8(row.filename));
     }
-}
-
-TEST(ShortcutComposition, MappingChangesShowAtNextCall)
-{
+    // Changes of the list and of the switch show at the next call.
     const auto shortcut = HVWindowsShortcut::initWithMountString(u"X:\\a.doc"_s);
     shortcut->setMappingEnabled(true);
     EXPECT_FALSE(shortcut->networkShare());

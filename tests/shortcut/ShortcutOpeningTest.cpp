@@ -183,8 +183,8 @@ TEST_F(ShortcutOpening, MountsWaitsAndOpensAsTheShareAndTheFileAllow)
     }
 }
 
-// A failure sets the message, a later success leaves it.
-TEST_F(ShortcutOpening, FailedMountWithTheShortcutsMethodSetsItsMessageAndOpensNothing)
+// A failure sets the message, a later success leaves it; a refused launch fails with its reason.
+TEST_F(ShortcutOpening, FailedMountOrLaunchSetsItsMessageAndALaterSuccessLeavesIt)
 {
     m_system.dfsInstalled = true;
     m_shortcut = HVWindowsShortcut::initWithMountString(kTarget);
@@ -198,14 +198,8 @@ TEST_F(ShortcutOpening, FailedMountWithTheShortcutsMethodSetsItsMessageAndOpensN
     m_system.files.insert(kLocalPath, 0);
     EXPECT_TRUE(openAgain());
     EXPECT_EQ(errorMessage(), kMountFailed);
-}
-
-TEST_F(ShortcutOpening, RefusedLaunchFailsWithItsReason)
-{
-    m_system.mounted.insert(kShare, kMountPoint);
-    m_system.files.insert(kLocalPath, 0);
     m_system.launch = {false, std::nullopt, u"Failed to execute child process"_s};
-    EXPECT_FALSE(open(kTarget));
+    EXPECT_FALSE(openAgain());
     EXPECT_EQ(errorMessage(),
         u"\u201ca.doc\u201d could not be opened with Viewer: Failed to execute child process"_s);
 }
@@ -232,8 +226,11 @@ TEST_F(ShortcutOpening, BringsTheApplicationToTheFront)
     }
 }
 
-// A program opens only when the user allows it; with nobody to ask, it does not.
-TEST_F(ShortcutOpening, OpensAProgramOnlyWhenAllowed)
+// A program opens only when the user allows it; with nobody to ask, it does not. Whether an
+// execute bit counts is a matter of the file system that holds the target, not of how the
+// shortcut names it: a text marked executable on a local disk is a script also when a
+// share is "mounted" there.
+TEST_F(ShortcutOpening, OpensAProgramOnlyWhenAllowedWhateverTheShortcutNames)
 {
     const QString program = kMountPoint + u"/setup.exe"_s;
     m_system.mounted.insert(kShare, kMountPoint);
@@ -255,13 +252,7 @@ TEST_F(ShortcutOpening, OpensAProgramOnlyWhenAllowed)
         EXPECT_TRUE(asked.first().isProgram());
     }
     EXPECT_EQ(m_system.opened, QStringList {program});
-}
-
-// Whether an execute bit counts is a matter of the file system that holds the target, not
-// of how the shortcut names it: a text marked executable on a local disk is a script
-// also when a share is "mounted" there.
-TEST_F(ShortcutOpening, ExecuteBitCountsOnALocalDiskWhateverTheShortcutNames)
-{
+    m_system = FakeOpeningSystem();
     QTemporaryDir folder;
     const QString path = writeFile(folder.filePath(u"notes.txt"_s), "words\n");
     ASSERT_TRUE(
