@@ -3,6 +3,7 @@
 #include "filesvc/GvfsFiles.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
+#include "platform/GvfsPath.h"
 
 #include <QDir>
 #include <QFile>
@@ -284,7 +285,7 @@ Result<void> updateOfNewFile(
     const std::optional<QString> sidecar = pathFor(filePath);
     if (!sidecar)
         return Failure {filePath + QStringLiteral(": has no folder to hold a sidecar")};
-    if (GvfsFiles::serves(*sidecar))
+    if (GvfsPath::isServed(*sidecar))
         return updateOfNewFileInShare(filePath, *sidecar, change);
     AppleDoubleFile contents;
     change(contents);

@@ -1,8 +1,7 @@
 #include "filesvc/GvfsFiles.h"
 
-#include "platform/FileNames.h"
 #include "platform/GLibPtr.h"
-#include "platform/GObjectRef.h"
+#include "platform/GvfsPath.h"
 
 #include <QFile>
 
@@ -11,11 +10,7 @@
 namespace {
 
 using namespace GvfsFiles;
-
-GObjectRef<GFile> fileFor(const QString& path)
-{
-    return GObjectRef<GFile>::adopt(g_file_new_for_path(FileNames::encode(path).constData()));
-}
+using GvfsPath::fileFor;
 
 Attempt failed(GError* error)
 {
@@ -30,13 +25,6 @@ Attempt failed(GError* error)
 }
 
 namespace GvfsFiles {
-
-// GIO gives a path in GVfs's FUSE folder as the file of the share it shows, which is not
-// native; any other path is a local file.
-bool serves(const QString& path)
-{
-    return !g_file_is_native(fileFor(path).get());
-}
 
 Attempt create(const QString& path, const QByteArray& bytes)
 {

@@ -8,9 +8,6 @@
 // new file's attributes, a round trip to the server each time.
 namespace GvfsFiles {
 
-// Whether the path lies in GVfs's FUSE folder, in a share that GVfs serves.
-bool serves(const QString& path);
-
 enum class Outcome { Done, NameTaken, Failed };
 
 struct Attempt {

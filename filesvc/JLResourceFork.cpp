@@ -4,6 +4,7 @@
 #include "filesvc/GvfsFiles.h"
 #include "filesvc/JLCarbonUtilities.h"
 #include "platform/FileNames.h"
+#include "platform/GvfsPath.h"
 #include "platform/SystemLog.h"
 
 #include <QFile>
@@ -59,7 +60,7 @@ Result<bool> createFile(const QString& path)
     const QFileInfo info(path);
     if (info.fileName().size() > JLResourceFork::kMaxFileNameLength)
         return openFailure(path, QStringLiteral("the name is longer than 1024 characters"));
-    if (GvfsFiles::serves(path))
+    if (GvfsPath::isServed(path))
         return createInShare(path);
     if (!JLCarbonUtilities::getFSRef(info.absolutePath()))
         return openFailure(path, QStringLiteral("its folder does not exist"));

@@ -3,6 +3,7 @@
 #include "platform/FileNames.h"
 #include "platform/GLibPtr.h"
 #include "platform/GObjectRef.h"
+#include "platform/GvfsPath.h"
 #include "workspace/ContentType.h"
 #include "workspace/ExecuteBit.h"
 
@@ -18,11 +19,6 @@ namespace {
 const char* const kAttributes = G_FILE_ATTRIBUTE_STANDARD_TYPE
     "," G_FILE_ATTRIBUTE_STANDARD_IS_SYMLINK "," G_FILE_ATTRIBUTE_STANDARD_SYMLINK_TARGET
     "," G_FILE_ATTRIBUTE_UNIX_MODE "," G_FILE_ATTRIBUTE_ACCESS_CAN_EXECUTE;
-
-GObjectRef<GFile> fileFor(const QString& path)
-{
-    return GObjectRef<GFile>::adopt(g_file_new_for_path(FileNames::encode(path).constData()));
-}
 
 QString decodedName(const char* name)
 {
@@ -84,9 +80,7 @@ Look regularFile(const QString& path, GFile* file, GFileInfo* info)
 
 Look look(const QString& path)
 {
-    // GIO gives a path in GVfs's FUSE folder as the file of the share it shows, which is
-    // not native.
-    const GObjectRef<GFile> file = fileFor(path);
+    const GObjectRef<GFile> file = GvfsPath::fileFor(path);
     if (g_file_is_native(file.get()))
         return {};
     GError* error = nullptr;
