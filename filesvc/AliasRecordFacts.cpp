@@ -5,6 +5,7 @@
 #include "filesvc/FinderInformation.h"
 #include "filesvc/MacRoman.h"
 #include "platform/FileNames.h"
+#include "platform/FolderListing.h"
 
 #include <QDir>
 #include <QFile>
@@ -183,10 +184,9 @@ bool isSameItem(const AliasRecord& record, const ItemFacts& candidate)
 
 std::optional<QString> findByFileNumber(const QString& folder, const AliasRecord& record)
 {
-    const QDir directory(folder);
-    for (const QString& entry : directory.entryList(
-             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        const QString candidate = directory.filePath(entry);
+    for (const QString& name : FolderListing::names(folder)) {
+        const QString candidate =
+            folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
         const std::optional<ItemFacts> facts = factsOf(candidate);
         if (facts && isSameItem(record, *facts))
             return candidate;

@@ -5,6 +5,7 @@
 #include <dirent.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace FolderListing {
 
@@ -17,6 +18,20 @@ bool canList(const QString& folder)
     const bool listed = ::readdir(directory) != nullptr || errno == 0;
     ::closedir(directory);
     return listed;
+}
+
+QStringList names(const QString& folder)
+{
+    QStringList found;
+    DIR* directory = ::opendir(FileNames::encode(folder).constData());
+    if (!directory)
+        return found;
+    while (const dirent* entry = ::readdir(directory)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            found << FileNames::decode(entry->d_name);
+    }
+    ::closedir(directory);
+    return found;
 }
 
 }

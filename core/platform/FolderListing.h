@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace FolderListing {
 
@@ -8,5 +9,9 @@ namespace FolderListing {
 // error. A FUSE folder of a share that was just mounted again answers EIO for a moment:
 // one that can be listed has settled.
 bool canList(const QString& folder);
+
+// The names in the folder, "." and ".." left out, each decoded byte-exactly (FileNames), so
+// that a Latin-1 name still opens its file. Empty when the folder cannot be listed.
+QStringList names(const QString& folder);
 
 }
