@@ -31,6 +31,7 @@ QStringList names(const QString& folder)
             found << FileNames::decode(entry->d_name);
     }
     ::closedir(directory);
+    found.sort();
     return found;
 }
 

@@ -11,7 +11,8 @@ namespace FolderListing {
 bool canList(const QString& folder);
 
 // The names in the folder, "." and ".." left out, each decoded byte-exactly (FileNames), so
-// that a Latin-1 name still opens its file. Empty when the folder cannot be listed.
+// that a Latin-1 name still opens its file; sorted, so that of two links to one file the
+// same one comes first every time. Empty when the folder cannot be listed.
 QStringList names(const QString& folder);
 
 }
